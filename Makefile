@@ -1,0 +1,53 @@
+# The two builds (Linux with Qt 6, 32-bit Windows run under Wine) and their tests.
+#   make run         build and start the Linux program
+#   make test        install what is missing, build both, run every test of both
+# See README.md for the rest.
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+WINE_SESSION := scripts/wine-session
+
+.PHONY: all setup linux win32 test test-linux test-win32 run run-win32 screenshots bench format clean
+
+all: linux win32
+
+setup:
+	@scripts/setup
+
+linux: setup
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux -j $(JOBS)
+
+win32: setup
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32 -j $(JOBS)
+
+test: linux win32
+	@echo "== Linux build: tests =="
+	@ctest --preset linux
+	@echo "== Win32 build: tests (PE32 programs under Wine) =="
+	@$(WINE_SESSION) ctest --preset win32
+
+test-linux: linux
+	@ctest --preset linux
+
+test-win32: win32
+	@$(WINE_SESSION) ctest --preset win32
+
+run: linux
+	@build/linux/src/vacantor
+
+run-win32: win32
+	@scripts/wine-run build/win32/src/Vacantor.exe
+
+screenshots: linux win32
+	@scripts/screenshots
+
+bench: setup
+	@bench/run
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
