@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+class FileSystem;
+class ResultList;
+
+// What the scan needs of the window it runs in.
+class ScanHost {
+  public:
+    virtual ~ScanHost() = default;
+    // Lets pending window events run (a Stop click among them), then returns.
+    virtual void DoEvents() = 0;
+    virtual bool StopRequested() const = 0;
+    // The Value of the check box "Delete Read Only Folder": 0 or 1. Read at every test.
+    virtual int ReadOnlyOptionValue() const = 0;
+};
+
+// The engine behind Find: appends one numbered row for every topmost empty folder below
+// the root folder.
+class EmptyFolderScan {
+  public:
+    // `rootFolder` is the root's path without a trailing separator; rows are relative to it.
+    EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
+                    std::string rootFolder);
+
+    // Scans the folder at `folderPath` (the root) and returns SubtreeEmpty.
+    bool ScanFolder(const std::string& folderPath);
+
+    // Appends the row for the folder at the full path `folderPath`.
+    void AddFolderItem(const std::string& folderPath);
+};

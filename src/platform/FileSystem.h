@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Attribute bits of a folder, as Windows reports them. On Linux a folder whose owner-write
+// permission bit is clear counts as read-only.
+inline constexpr std::uint32_t FolderAttributeReadOnly = 1;
+inline constexpr std::uint32_t FolderAttributeDirectory = 16;
+
+// A folder opened by FileSystem::GetFolder or Folder::OpenSubFolder. Every failure is
+// answered with nullopt or nullptr; nothing throws.
+//
+// Safety: a symbolic link, junction or other reparse point is never a subfolder. It
+// counts among the files, so its folder is never taken for an empty one, and it is never
+// entered. On Windows a cloud placeholder counts among the files too.
+class Folder {
+  public:
+    virtual ~Folder() = default;
+
+    // The full path: as given to GetFolder, or the parent's path, the separator and the name.
+    virtual const std::string& Path() const = 0;
+
+    // The number of files directly in the folder, hidden and system files included.
+    virtual std::optional<std::size_t> FilesCount() = 0;
+
+    // The number of direct subfolders, hidden and system ones included.
+    virtual std::optional<std::size_t> SubFoldersCount() = 0;
+
+    // The names of the direct subfolders, each once, in the platform's order.
+    virtual std::optional<std::vector<std::string>> SubFolderNames() = 0;
+
+    // The attribute bits of the named direct subfolder.
+    virtual std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) = 0;
+
+    // Opens the named direct subfolder relative to this one, never through a link;
+    // nullptr when it cannot be opened.
+    virtual std::unique_ptr<Folder> OpenSubFolder(std::string_view name) = 0;
+};
+
+// The file-system operations the window and the scan need.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    // The separator of this platform's paths: '\\' on Windows, '/' on Linux.
+    virtual char PathSeparator() const = 0;
+
+    // True when a folder (not a link to one) exists at the path.
+    virtual bool FolderExists(const std::string& path) = 0;
+
+    // True when a file exists at the path.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // The path of the folder that holds the item at the path.
+    virtual std::string GetParentFolderName(const std::string& path) = 0;
+
+    // The path and the name joined with one separator; none added when the path ends with one.
+    virtual std::string BuildPath(const std::string& path, const std::string& name) = 0;
+
+    // Opens the folder at a full path; nullptr when it cannot be opened. A drive or file-system
+    // root whose trailing separator was removed ("C:", or "" for "/") opens that root.
+    virtual std::unique_ptr<Folder> GetFolder(const std::string& path) = 0;
+};
+
+// The platform's real file system.
+std::unique_ptr<FileSystem> CreateSystemFileSystem();

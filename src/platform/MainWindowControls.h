@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+class ResultList;
+
+// The window runtime and the controls of the main window, as the window's logic sees them.
+// The Win32 window and the Qt window implement these; the tests fake them.
+
+class TextBoxControl {
+  public:
+    virtual ~TextBoxControl() = default;
+    virtual void SetText(const std::string& text) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual void SetOLEDropMode(int mode) = 0; // 1: manual, drops raise txtFolder_OLEDragDrop
+};
+
+class ButtonControl {
+  public:
+    virtual ~ButtonControl() = default;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+};
+
+class CheckBoxControl {
+  public:
+    virtual ~CheckBoxControl() = default;
+    virtual int Value() const = 0; // 0 unchecked, 1 checked
+};
+
+class FormRuntime {
+  public:
+    virtual ~FormRuntime() = default;
+    virtual void SetMousePointer(int pointer) = 0; // 13: arrow with hourglass, 0: default
+    // The executable's folder (the application object's Path), without a trailing separator.
+    virtual std::string AppPath() const = 0;
+    // Runs the pending window events and returns.
+    virtual void DoEvents() = 0;
+    // Closes the window for good (after a close that waited for a running command).
+    virtual void Close() = 0;
+};
+
+struct MainWindowControls {
+    FormRuntime& form;
+    TextBoxControl& txtFolder;
+    ButtonControl& cmdFind;
+    ButtonControl& cmdRemove;
+    CheckBoxControl& chkReadOnly;
+    ResultList& ListView1;
+};
+
+// Pointer values of the form's MousePointer.
+inline constexpr int PointerDefault = 0;
+inline constexpr int PointerArrowHourglass = 13;
