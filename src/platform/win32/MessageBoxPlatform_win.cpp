@@ -1,0 +1,199 @@
+#include <windows.h>
+#undef MessageBox
+#undef GetWindowLong
+#undef SetWindowsHookEx
+#undef GetClassName
+#undef SetWindowText
+#undef SendMessage
+#undef SystemParametersInfo
+
+#include "platform/win32/MessageBoxPlatform_win.h"
+
+#include "platform/win32/Utf.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace {
+
+HWND Hwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+
+WindowHandle Handle(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
+
+// user32 calls plain CALLBACK functions with no context: the procedures handed over wait
+// here. The service installs one hook at a time.
+HookProc CurrentHookProc = nullptr;
+std::map<std::pair<HWND, UINT_PTR>, TimerProc> TimerProcs;
+
+LRESULT CALLBACK HookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
+    return CurrentHookProc != nullptr ? CurrentHookProc(code, wParam, lParam) : 0;
+}
+
+void CALLBACK TimerTrampoline(HWND window, UINT message, UINT_PTR timerId, DWORD time) {
+    auto found = TimerProcs.find({window, timerId});
+    if (found != TimerProcs.end()) {
+        found->second(Handle(window), message, timerId, time);
+    }
+}
+
+} // namespace
+
+FormId Win32MessageBoxPlatform::ActiveForm() {
+    return activeForm_ != 0 && ::IsWindow(Hwnd(activeForm_)) ? static_cast<FormId>(activeForm_)
+                                                             : FormId::None;
+}
+
+WindowHandle Win32MessageBoxPlatform::FormHandle(FormId form) {
+    return static_cast<WindowHandle>(form);
+}
+
+std::int32_t Win32MessageBoxPlatform::FormWindowState(FormId form) {
+    HWND window = Hwnd(FormHandle(form));
+    if (::IsIconic(window)) {
+        return 1;
+    }
+    return ::IsZoomed(window) ? 2 : 0;
+}
+
+bool Win32MessageBoxPlatform::FormVisible(FormId form) {
+    return ::IsWindowVisible(Hwnd(FormHandle(form))) != FALSE;
+}
+
+// Normal means normal: a form maximized before it was minimized must not come back
+// maximized, which SW_RESTORE would do.
+void Win32MessageBoxPlatform::SetFormWindowState(FormId form, std::int32_t state) {
+    HWND window = Hwnd(FormHandle(form));
+    if (state == 1) {
+        ::ShowWindow(window, SW_MINIMIZE);
+    } else if (state == 2) {
+        ::ShowWindow(window, SW_MAXIMIZE);
+    } else {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (::GetWindowPlacement(window, &placement)) {
+            placement.flags &= ~static_cast<UINT>(WPF_RESTORETOMAXIMIZED);
+            placement.showCmd = SW_SHOWNORMAL;
+            ::SetWindowPlacement(window, &placement);
+        }
+    }
+}
+
+std::uint32_t Win32MessageBoxPlatform::CurrentThreadId() {
+    return ::GetCurrentThreadId();
+}
+
+bool Win32MessageBoxPlatform::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
+                                           std::int32_t x, std::int32_t y, std::int32_t cx,
+                                           std::int32_t cy, std::uint32_t flags) {
+    return ::SetWindowPos(Hwnd(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy, flags) !=
+           FALSE;
+}
+
+bool Win32MessageBoxPlatform::ShowWindow(WindowHandle window, std::int32_t command) {
+    return ::ShowWindow(Hwnd(window), command) != FALSE;
+}
+
+std::int32_t Win32MessageBoxPlatform::MessageBox(WindowHandle owner, const std::string& text,
+                                                 const std::string& caption, std::uint32_t type) {
+    return ::MessageBoxW(Hwnd(owner), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(),
+                         type);
+}
+
+std::uintptr_t Win32MessageBoxPlatform::SetTimer(WindowHandle window, std::uintptr_t timerId,
+                                                 std::uint32_t interval, TimerProc procedure) {
+    UINT_PTR result = ::SetTimer(Hwnd(window), timerId, interval, &TimerTrampoline);
+    // A window's timer keeps the id asked for; a timer of no window is given a new one.
+    if (result != 0) {
+        TimerProcs[{Hwnd(window), window != 0 ? timerId : result}] = procedure;
+    }
+    return result;
+}
+
+bool Win32MessageBoxPlatform::KillTimer(WindowHandle window, std::uintptr_t timerId) {
+    TimerProcs.erase({Hwnd(window), timerId});
+    return ::KillTimer(Hwnd(window), timerId) != FALSE;
+}
+
+std::intptr_t Win32MessageBoxPlatform::GetWindowLong(WindowHandle window, std::int32_t index) {
+    return ::GetWindowLongPtrW(Hwnd(window), index);
+}
+
+HookId Win32MessageBoxPlatform::SetWindowsHookEx(std::int32_t hookId, HookProc procedure,
+                                                 std::uintptr_t instance, std::uint32_t threadId) {
+    CurrentHookProc = procedure;
+    HHOOK hook = ::SetWindowsHookExW(hookId, &HookTrampoline, reinterpret_cast<HINSTANCE>(instance),
+                                     threadId);
+    return reinterpret_cast<HookId>(hook);
+}
+
+bool Win32MessageBoxPlatform::UnhookWindowsHookEx(HookId hook) {
+    return ::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != FALSE;
+}
+
+bool Win32MessageBoxPlatform::SetForegroundWindow(WindowHandle window) {
+    return ::SetForegroundWindow(Hwnd(window)) != FALSE;
+}
+
+void Win32MessageBoxPlatform::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode,
+                                          std::uint32_t flags, std::uintptr_t extraInfo) {
+    ::keybd_event(virtualKey, scanCode, flags, extraInfo);
+}
+
+WindowHandle Win32MessageBoxPlatform::GetWindow(WindowHandle window, std::uint32_t command) {
+    return Handle(::GetWindow(Hwnd(window), command));
+}
+
+std::int32_t Win32MessageBoxPlatform::GetClassName(WindowHandle window, char* buffer,
+                                                   std::int32_t maxCount) {
+    if (maxCount <= 0) {
+        return 0;
+    }
+    wchar_t wide[256] = {};
+    int length = ::GetClassNameW(Hwnd(window), wide, 256);
+    std::string name = Utf8FromWide(std::wstring_view(wide, static_cast<std::size_t>(length)));
+    std::size_t count = std::min(name.size(), static_cast<std::size_t>(maxCount - 1));
+    std::memcpy(buffer, name.data(), count);
+    buffer[count] = '\0';
+    return static_cast<std::int32_t>(count);
+}
+
+std::int32_t Win32MessageBoxPlatform::GetDlgCtrlID(WindowHandle window) {
+    return ::GetDlgCtrlID(Hwnd(window));
+}
+
+bool Win32MessageBoxPlatform::SetWindowText(WindowHandle window, const std::string& text) {
+    return ::SetWindowTextW(Hwnd(window), WideFromUtf8(text).c_str()) != FALSE;
+}
+
+std::intptr_t Win32MessageBoxPlatform::SendMessage(WindowHandle window, std::uint32_t message,
+                                                   std::uintptr_t wParam, std::intptr_t lParam) {
+    return ::SendMessageW(Hwnd(window), message, wParam, lParam);
+}
+
+WindowRect Win32MessageBoxPlatform::GetWindowRect(WindowHandle window) {
+    RECT rect{};
+    if (!::GetWindowRect(Hwnd(window), &rect)) {
+        return {};
+    }
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+bool Win32MessageBoxPlatform::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                                                   WindowRect& rect, std::uint32_t winIni) {
+    RECT area{};
+    if (!::SystemParametersInfoW(action, param, &area, winIni)) {
+        return false;
+    }
+    rect = {area.left, area.top, area.right, area.bottom};
+    return true;
+}
+
+IconHandle Win32MessageBoxPlatform::PictureHandle(const Picture& picture) {
+    return picture.handle;
+}
