@@ -80,8 +80,11 @@ class Win32MessageBoxTest : public testing::Test {
     }
     // Runs ShowMessageBox with the test's poll timer running inside its modal loop.
     std::int32_t ShowPolled(std::int32_t style, std::int32_t options) {
-        ::SetTimer(nullptr, 0, PollInterval, &PollForBox);
-        return MessageBox::ShowMessageBox("Message", "Vacantor test", style, options);
+        UINT_PTR poll = ::SetTimer(nullptr, 0, PollInterval, &PollForBox);
+        std::int32_t result =
+            MessageBox::ShowMessageBox("Message", "Vacantor test", style, options);
+        ::KillTimer(nullptr, poll);
+        return result;
     }
     static void ExpectHookGone() {
         EXPECT_FALSE(::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(MessageBox::HookHandle)));
@@ -95,9 +98,9 @@ TEST_F(Win32MessageBoxTest, AutoCloseTimerPressesEnterOnTheBox) {
     MessageBox::AutoCloseInterval = 200;
     MessageBox::BoxWindow = 0;
 
-    EXPECT_EQ(MessageBox::ShowMessageBox("Closes by itself", "Vacantor test", 64,
-                                         MessageBox::OptionAutoClose),
-              1);
+    OnBox = [](HWND) { return false; }; // the service's timer closes it
+
+    EXPECT_EQ(ShowPolled(64 | 1, MessageBox::OptionAutoClose), 1);
 
     EXPECT_NE(MessageBox::BoxWindow, 0u);
     EXPECT_FALSE(::IsWindow(reinterpret_cast<HWND>(MessageBox::BoxWindow)));
@@ -121,6 +124,27 @@ TEST_F(Win32MessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
     EXPECT_EQ(yes, L"Sure");
     EXPECT_NE(no, L"");
     EXPECT_NE(no, L"Sure");
+    ExpectHookGone();
+}
+
+TEST_F(Win32MessageBoxTest, MinimizedOwnerComesBackNormalEvenIfItWasMaximized) {
+    ::ShowWindow(form, SW_MAXIMIZE);
+    ::ShowWindow(form, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(form));
+    bool iconic = true;
+    bool zoomed = true;
+    OnBox = [&](HWND box) {
+        iconic = ::IsIconic(form);
+        zoomed = ::IsZoomed(form);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+
+    EXPECT_EQ(ShowPolled(0, 0), 1);
+
+    EXPECT_TRUE(BoxSeen);
+    EXPECT_FALSE(iconic);
+    EXPECT_FALSE(zoomed);
     ExpectHookGone();
 }
 

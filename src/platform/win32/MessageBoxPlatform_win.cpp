@@ -65,8 +65,8 @@ bool Win32MessageBoxPlatform::FormVisible(FormId form) {
     return ::IsWindowVisible(Hwnd(FormHandle(form))) != FALSE;
 }
 
-// Normal means normal: a form maximized before it was minimized must not come back
-// maximized, which SW_RESTORE would do.
+// Normal means normal: SW_RESTORE brings a form that was maximized before it was
+// minimized back maximized, and a second one restores it from there.
 void Win32MessageBoxPlatform::SetFormWindowState(FormId form, std::int32_t state) {
     HWND window = Hwnd(FormHandle(form));
     if (state == 1) {
@@ -74,12 +74,11 @@ void Win32MessageBoxPlatform::SetFormWindowState(FormId form, std::int32_t state
     } else if (state == 2) {
         ::ShowWindow(window, SW_MAXIMIZE);
     } else {
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        if (::GetWindowPlacement(window, &placement)) {
-            placement.flags &= ~static_cast<UINT>(WPF_RESTORETOMAXIMIZED);
-            placement.showCmd = SW_SHOWNORMAL;
-            ::SetWindowPlacement(window, &placement);
+        if (::IsIconic(window)) {
+            ::ShowWindow(window, SW_RESTORE);
+        }
+        if (::IsZoomed(window)) {
+            ::ShowWindow(window, SW_RESTORE);
         }
     }
 }
