@@ -113,7 +113,8 @@ std::int32_t RunMessageBox(QWidget* owner, const std::string& text, const std::s
     QMessageBox box(owner);
     box.setWindowTitle(QString::fromStdString(caption));
     box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromStdString(text));
+    // Messages break lines the Windows way (CR LF); Qt breaks at the LF alone.
+    box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setIcon(IconOf(type));
     // The label that shows the icon is the box's SS_ICON static; without an icon it has none.
     for (QLabel* label : box.findChildren<QLabel*>()) {
