@@ -29,4 +29,17 @@ class EmptyFolderScan {
 
     // Appends the row for the folder at the full path `folderPath`.
     void AddFolderItem(const std::string& folderPath);
+
+    // True when the last ScanFolder could not open the root or read its contents (and so
+    // found nothing); false when it was stopped before opening it.
+    bool RootUnreadable() const { return rootUnreadable_; }
+
+  private:
+    struct Walk;
+
+    FileSystem& fileSystem_;
+    ResultList& list_;
+    ScanHost& host_;
+    std::string rootFolder_;
+    bool rootUnreadable_ = false;
 };

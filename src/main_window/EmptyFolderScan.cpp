@@ -1,0 +1,181 @@
+#include "main_window/EmptyFolderScan.h"
+
+#include "platform/FileSystem.h"
+#include "platform/ResultList.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The walk keeps its folders under way on a stack of frames instead of the call stack, so
+// that a tree tens of thousands of folders deep cannot overflow it. A frame holds what one
+// recursive ScanFolder call holds; rows come in the same order as from the recursive form.
+
+namespace {
+
+struct Frame {
+    std::unique_ptr<Folder> folder;
+    std::vector<std::string> names;      // its subfolders, in enumeration order
+    std::vector<std::size_t> candidates; // positions in `names` of empty subfolders
+    std::size_t next = 0;                // position in `names` of the subfolder to examine
+    std::size_t pathLength = 0;          // its path is the walk's path up to this length
+    bool holdsFiles = false;
+    bool notEmpty = false;
+};
+
+// What the steps after opening a folder decided.
+enum class Opening { Empty, NotEmpty, Unreadable, Descend };
+
+} // namespace
+
+struct EmptyFolderScan::Walk {
+    EmptyFolderScan& scan;
+    char separator;
+    std::string path; // of the innermost folder under way
+    std::vector<Frame> frames;
+
+    bool Run(std::unique_ptr<Folder> root) {
+        Opening opening = Open(std::move(root));
+        if (opening != Opening::Descend) {
+            scan.rootUnreadable_ = opening == Opening::Unreadable;
+            return opening == Opening::Empty;
+        }
+        for (;;) {
+            Frame& frame = frames.back();
+            std::optional<bool> subtreeEmpty =
+                frame.next == frame.names.size() ? Finish(frame) : Examine(frame);
+            if (!subtreeEmpty) {
+                continue;
+            }
+            frames.pop_back();
+            if (frames.empty()) {
+                return *subtreeEmpty;
+            }
+            path.resize(frames.back().pathLength);
+            Deliver(frames.back(), *subtreeEmpty);
+        }
+    }
+
+    // The counts decide a folder without subfolders at once; any other gets a frame.
+    Opening Open(std::unique_ptr<Folder> folder) {
+        std::optional<std::size_t> files = folder->FilesCount();
+        std::optional<std::size_t> subFolders = files ? folder->SubFoldersCount() : std::nullopt;
+        if (!subFolders) {
+            return Opening::Unreadable;
+        }
+        if (*subFolders == 0) {
+            return *files == 0 ? Opening::Empty : Opening::NotEmpty;
+        }
+        std::optional<std::vector<std::string>> names = folder->SubFolderNames();
+        if (!names) {
+            return Opening::Unreadable;
+        }
+        Frame& frame = frames.emplace_back();
+        frame.folder = std::move(folder);
+        frame.names = std::move(*names);
+        frame.pathLength = path.size();
+        frame.holdsFiles = *files > 0;
+        return Opening::Descend;
+    }
+
+    // Examines the frame's next subfolder. Returns the frame's own result when a failure
+    // ends it, nullopt while it goes on (a pushed frame for the subfolder among them).
+    std::optional<bool> Examine(Frame& frame) {
+        const std::string& name = frame.names[frame.next];
+        // A folder without files does not count as empty because of a read-only subfolder,
+        // unless the option lets read-only folders count. The option is read anew each time.
+        if (!frame.holdsFiles && scan.host_.ReadOnlyOptionValue() != 1) {
+            std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
+            if (!attributes) {
+                return false;
+            }
+            if (*attributes & FolderAttributeReadOnly) {
+                frame.notEmpty = true;
+                ++frame.next;
+                return std::nullopt;
+            }
+        }
+        // What a recursive call for the subfolder does before it opens it.
+        scan.host_.DoEvents();
+        if (scan.host_.StopRequested()) {
+            Deliver(frame, false);
+            return std::nullopt;
+        }
+        std::unique_ptr<Folder> child = frame.folder->OpenSubFolder(name);
+        if (!child) {
+            // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
+            return false;
+        }
+        path += separator;
+        path += name;
+        Opening opening = Open(std::move(child));
+        if (opening != Opening::Descend) {
+            path.resize(frame.pathLength);
+            Deliver(frame, opening == Opening::Empty);
+        }
+        return std::nullopt;
+    }
+
+    // Takes the result of the frame's current subfolder.
+    void Deliver(Frame& frame, bool subtreeEmpty) {
+        if (frame.holdsFiles) {
+            if (subtreeEmpty) {
+                scan.AddFolderItem(SubFolderPath(frame, frame.next));
+            }
+        } else if (subtreeEmpty) {
+            frame.candidates.push_back(frame.next);
+        } else {
+            frame.notEmpty = true;
+        }
+        ++frame.next;
+    }
+
+    // After the last subfolder. A folder that counts as empty drops its candidates: it
+    // stands for them, and an ancestor lists it (or the root, which is never listed).
+    bool Finish(const Frame& frame) {
+        if (frame.holdsFiles) {
+            return false;
+        }
+        if (!frame.notEmpty) {
+            return true;
+        }
+        for (std::size_t candidate : frame.candidates) {
+            scan.AddFolderItem(SubFolderPath(frame, candidate));
+        }
+        return false;
+    }
+
+    std::string SubFolderPath(const Frame& frame, std::size_t index) const {
+        std::string full(path, 0, frame.pathLength);
+        full += separator;
+        full += frame.names[index];
+        return full;
+    }
+};
+
+EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
+                                 std::string rootFolder)
+    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)) {}
+
+bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
+    rootUnreadable_ = false;
+    host_.DoEvents();
+    if (host_.StopRequested()) {
+        return false;
+    }
+    std::unique_ptr<Folder> root = fileSystem_.GetFolder(folderPath);
+    if (!root) {
+        rootUnreadable_ = true;
+        return false;
+    }
+    Walk walk{*this, fileSystem_.PathSeparator(), folderPath, {}};
+    return walk.Run(std::move(root));
+}
+
+void EmptyFolderScan::AddFolderItem(const std::string& folderPath) {
+    std::size_t row = list_.RowCount();
+    list_.AddRow(std::to_string(row));
+    list_.SetSubItem1Text(row,
+                          folderPath.substr(std::min(rootFolder_.size() + 1, folderPath.size())));
+}

@@ -1,0 +1,198 @@
+#include "platform/FileSystem.h"
+
+#include "platform/PathText.h"
+#include "platform/posix/DirectoryHandle.h"
+#include "platform/posix/PosixFileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// What one read of a folder's entries found. Links, devices, sockets and pipes are files:
+// content that makes the folder not empty, never entered.
+struct Entries {
+    bool readable = false;
+    std::size_t files = 0;
+    std::vector<std::string> subFolders;
+};
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool IsFolderEntry(int fd, const char* name, unsigned char type, bool ignoreEntryTypes) {
+    if (ignoreEntryTypes) {
+        type = DT_UNKNOWN;
+    }
+    if (type != DT_UNKNOWN) {
+        return type == DT_DIR;
+    }
+    // Some file systems do not fill in the type. An entry that vanished meanwhile stays
+    // counted as a file, which keeps its folder from being taken for empty.
+    struct stat status;
+    return ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Reads every entry at once with getdents64 into one reused buffer; no stat per entry.
+Entries ReadEntries(int fd, bool ignoreEntryTypes) {
+    thread_local std::vector<char> buffer(64 * 1024);
+    Entries entries;
+    for (;;) {
+        ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got == 0) {
+            entries.readable = true;
+            return entries;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Entries{};
+        }
+        for (ssize_t at = 0; at < got;) {
+            auto* entry = reinterpret_cast<const struct dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            if (IsDotOrDotDot(entry->d_name)) {
+                continue;
+            }
+            if (IsFolderEntry(fd, entry->d_name, entry->d_type, ignoreEntryTypes)) {
+                entries.subFolders.emplace_back(entry->d_name);
+            } else {
+                ++entries.files;
+            }
+        }
+    }
+}
+
+class PosixFolder : public Folder {
+  public:
+    PosixFolder(std::shared_ptr<DirectoryHandle> handle, Entries entries,
+                PosixFileSystemOptions options)
+        : handle_(std::move(handle)), entries_(std::move(entries)), options_(options) {}
+
+    const std::string& Path() const override {
+        // Built on demand: a deep walk that never asks keeps no full path per level.
+        if (path_.empty()) {
+            std::vector<const DirectoryHandle*> chain;
+            for (const DirectoryHandle* level = handle_.get(); level;
+                 level = level->Parent().get()) {
+                chain.push_back(level);
+            }
+            path_ = chain.back()->Name();
+            for (auto level = chain.rbegin() + 1; level != chain.rend(); ++level) {
+                path_ += '/';
+                path_ += (*level)->Name();
+            }
+        }
+        return path_;
+    }
+
+    std::optional<std::size_t> FilesCount() override {
+        return entries_.readable ? std::optional(entries_.files) : std::nullopt;
+    }
+
+    std::optional<std::size_t> SubFoldersCount() override {
+        return entries_.readable ? std::optional(entries_.subFolders.size()) : std::nullopt;
+    }
+
+    std::optional<std::vector<std::string>> SubFolderNames() override {
+        return entries_.readable ? std::optional(entries_.subFolders) : std::nullopt;
+    }
+
+    // Linux folders have no read-only attribute: a folder whose owner may not write in
+    // it counts as read-only.
+    std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
+        if (!entries_.readable) {
+            return std::nullopt;
+        }
+        DirectoryHandle::Borrowed at = handle_->Borrow();
+        struct stat status;
+        if (at.fd < 0 ||
+            ::fstatat(at.fd, std::string(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISDIR(status.st_mode)) {
+            return std::nullopt;
+        }
+        return FolderAttributeDirectory |
+               ((status.st_mode & S_IWUSR) ? 0 : FolderAttributeReadOnly);
+    }
+
+    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+        if (!entries_.readable) {
+            return nullptr;
+        }
+        int error = 0;
+        return Opened(DirectoryHandle::OpenChild(handle_, std::string(name), error), options_);
+    }
+
+    // A folder that exists but may not be read opens as one whose contents cannot be
+    // read; a missing one, or one replaced by a link, does not open at all (nullptr).
+    static std::unique_ptr<Folder> Opened(std::shared_ptr<DirectoryHandle> handle,
+                                          PosixFileSystemOptions options) {
+        if (!handle) {
+            return nullptr;
+        }
+        Entries entries;
+        if (handle->OpenedDescriptor() >= 0) {
+            entries = ReadEntries(handle->OpenedDescriptor(), options.ignoreEntryTypes);
+            handle->Settle();
+        }
+        return std::make_unique<PosixFolder>(std::move(handle), std::move(entries), options);
+    }
+
+  private:
+    std::shared_ptr<DirectoryHandle> handle_;
+    Entries entries_;
+    PosixFileSystemOptions options_;
+    mutable std::string path_;
+};
+
+class PosixFileSystem : public FileSystem {
+  public:
+    explicit PosixFileSystem(PosixFileSystemOptions options) : options_(options) {}
+
+    char PathSeparator() const override { return '/'; }
+
+    // Follows a link: the root a user picks may be reached through one. The scan below it
+    // never follows links.
+    bool FolderExists(const std::string& path) override {
+        struct stat status;
+        return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+
+    bool FileExists(const std::string& path) override {
+        struct stat status;
+        return !path.empty() && ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+    }
+
+    std::string GetParentFolderName(const std::string& path) override {
+        return ParentFolderName(PosixPathSyntax(), path);
+    }
+
+    std::string BuildPath(const std::string& path, const std::string& name) override {
+        return ::BuildPath(PosixPathSyntax(), path, name);
+    }
+
+    std::unique_ptr<Folder> GetFolder(const std::string& path) override {
+        int error = 0;
+        return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, error), options_);
+    }
+
+  private:
+    PosixFileSystemOptions options_;
+};
+
+} // namespace
+
+std::unique_ptr<FileSystem> CreatePosixFileSystem(PosixFileSystemOptions options) {
+    return std::make_unique<PosixFileSystem>(options);
+}
+
+std::unique_ptr<FileSystem> CreateSystemFileSystem() {
+    return CreatePosixFileSystem(PosixFileSystemOptions{});
+}

@@ -1,0 +1,297 @@
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+
+#include "platform/PathText.h"
+#include "platform/win32/Utf.h"
+
+#include <vector>
+
+namespace {
+
+// Entries that are content, never folders to enter: links, junctions and every other
+// reparse point, and cloud placeholders, whose opening would download them.
+constexpr DWORD RecallOnOpen = 0x40000;
+constexpr DWORD RecallOnDataAccess = 0x400000;
+constexpr DWORD ContentAttributes =
+    FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_OFFLINE | RecallOnOpen | RecallOnDataAccess;
+
+// A 32-bit program on 64-bit Windows sees SysWOW64 in place of System32 unless it turns
+// the redirection off; the scan must see the real folders. Off only during each call, so
+// that the DLLs the window loads meanwhile still come from the right place.
+class FileSystemRedirectionOff {
+  public:
+    FileSystemRedirectionOff() {
+        const Functions& functions = Load();
+        active_ = functions.disable && functions.disable(&previous_) != FALSE;
+    }
+    ~FileSystemRedirectionOff() {
+        if (active_) {
+            Load().revert(previous_);
+        }
+    }
+    FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
+    FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
+
+  private:
+    using Disable = BOOL(WINAPI*)(PVOID*);
+    using Revert = BOOL(WINAPI*)(PVOID);
+    struct Functions {
+        Disable disable = nullptr;
+        Revert revert = nullptr;
+    };
+    static const Functions& Load() {
+        static const Functions functions = [] {
+            Functions loaded;
+            HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+            if (kernel) {
+                auto disable = reinterpret_cast<void (*)()>(
+                    ::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection"));
+                auto revert = reinterpret_cast<void (*)()>(
+                    ::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection"));
+                if (disable && revert) {
+                    loaded.disable = reinterpret_cast<Disable>(disable);
+                    loaded.revert = reinterpret_cast<Revert>(revert);
+                }
+            }
+            return loaded;
+        }();
+        return functions;
+    }
+
+    PVOID previous_ = nullptr;
+    bool active_ = false;
+};
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// The full path with the \\?\ prefix, so that paths longer than MAX_PATH work. "C:" is the
+// drive's root, not its current folder.
+std::wstring LongPath(const std::string& path) {
+    std::wstring wide = WideFromUtf8(path);
+    if (wide.size() == 2 && wide[1] == L':') {
+        wide += L'\\';
+    }
+    if (wide.empty() || StartsWith(wide, L"\\\\?\\")) {
+        return wide;
+    }
+    DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring full(needed, L'\0');
+    DWORD written = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (written == 0 || written >= needed) {
+        return {};
+    }
+    full.resize(written);
+    if (StartsWith(full, L"\\\\.\\")) {
+        return full;
+    }
+    if (StartsWith(full, L"\\\\")) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
+}
+
+DWORD AttributesOf(const std::wstring& longPath) {
+    FileSystemRedirectionOff redirectionOff;
+    return longPath.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(longPath.c_str());
+}
+
+enum class Reading { Read, Unreadable, Missing };
+
+struct Entries {
+    Reading reading = Reading::Missing;
+    std::size_t files = 0;
+    std::vector<std::string> subFolders;
+    std::vector<std::uint32_t> subFolderAttributes;
+};
+
+Entries ReadEntries(const std::wstring& folder) {
+    FileSystemRedirectionOff redirectionOff;
+    Entries entries;
+    std::wstring pattern = folder + (folder.back() == L'\\' ? L"*" : L"\\*");
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        DWORD error = ::GetLastError();
+        // A drive's root has no "." entry: an empty one matches nothing at all.
+        DWORD attributes = ::GetFileAttributesW(folder.c_str());
+        if (error == ERROR_FILE_NOT_FOUND && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            entries.reading = Reading::Read;
+        } else if (error == ERROR_ACCESS_DENIED) {
+            entries.reading = Reading::Unreadable;
+        }
+        return entries;
+    }
+    do {
+        const wchar_t* name = data.cFileName;
+        if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) {
+            continue;
+        }
+        DWORD attributes = data.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & ContentAttributes)) {
+            entries.subFolders.push_back(Utf8FromWide(name));
+            entries.subFolderAttributes.push_back(
+                FolderAttributeDirectory |
+                ((attributes & FILE_ATTRIBUTE_READONLY) ? FolderAttributeReadOnly : 0));
+        } else {
+            ++entries.files;
+        }
+    } while (::FindNextFileW(find, &data));
+    DWORD error = ::GetLastError();
+    ::FindClose(find);
+    entries.reading = error == ERROR_NO_MORE_FILES ? Reading::Read : Reading::Unreadable;
+    return entries;
+}
+
+// One level of an opened folder's path. Each level keeps only its own name, so a deep walk
+// does not hold a full path per level.
+struct PathLevel {
+    std::shared_ptr<PathLevel> parent;
+    std::wstring wideName; // for the root: its \\?\ path
+    std::string name;      // for the root: the path as given
+
+    ~PathLevel() {
+        // Releases a long chain iteratively rather than by recursive destructors.
+        std::shared_ptr<PathLevel> ancestor = std::move(parent);
+        while (ancestor && ancestor.use_count() == 1) {
+            std::shared_ptr<PathLevel> next = std::move(ancestor->parent);
+            ancestor = std::move(next);
+        }
+    }
+};
+
+template <typename Text, typename Member>
+Text JoinLevels(const PathLevel& level, Member member, typename Text::value_type separator) {
+    std::vector<const PathLevel*> chain;
+    for (const PathLevel* at = &level; at; at = at->parent.get()) {
+        chain.push_back(at);
+    }
+    Text joined = chain.back()->*member;
+    for (auto at = chain.rbegin() + 1; at != chain.rend(); ++at) {
+        if (joined.empty() || joined.back() != separator) {
+            joined += separator;
+        }
+        joined += (*at)->*member;
+    }
+    return joined;
+}
+
+class Win32Folder : public Folder {
+  public:
+    Win32Folder(std::shared_ptr<PathLevel> level, Entries entries)
+        : level_(std::move(level)), entries_(std::move(entries)) {}
+
+    static std::unique_ptr<Folder> Open(std::shared_ptr<PathLevel> level) {
+        Entries entries =
+            ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'));
+        if (entries.reading == Reading::Missing) {
+            return nullptr;
+        }
+        return std::make_unique<Win32Folder>(std::move(level), std::move(entries));
+    }
+
+    const std::string& Path() const override {
+        if (path_.empty()) {
+            path_ = JoinLevels<std::string>(*level_, &PathLevel::name, '\\');
+        }
+        return path_;
+    }
+
+    std::optional<std::size_t> FilesCount() override {
+        return Readable() ? std::optional(entries_.files) : std::nullopt;
+    }
+
+    std::optional<std::size_t> SubFoldersCount() override {
+        return Readable() ? std::optional(entries_.subFolders.size()) : std::nullopt;
+    }
+
+    std::optional<std::vector<std::string>> SubFolderNames() override {
+        return Readable() ? std::optional(entries_.subFolders) : std::nullopt;
+    }
+
+    std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
+        std::optional<std::size_t> index = Find(name);
+        return index ? std::optional(entries_.subFolderAttributes[*index]) : std::nullopt;
+    }
+
+    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+        if (!Readable()) {
+            return nullptr;
+        }
+        auto level = std::make_shared<PathLevel>();
+        level->parent = level_;
+        level->wideName = WideFromUtf8(name);
+        level->name = std::string(name);
+        return Open(std::move(level));
+    }
+
+  private:
+    bool Readable() const { return entries_.reading == Reading::Read; }
+
+    // Subfolders are asked for in enumeration order, so the search starts where the last
+    // one was found.
+    std::optional<std::size_t> Find(std::string_view name) {
+        const std::vector<std::string>& names = entries_.subFolders;
+        for (std::size_t step = 0; step < names.size(); ++step) {
+            std::size_t index = (lastFound_ + step) % names.size();
+            if (names[index] == name) {
+                lastFound_ = index;
+                return index;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::shared_ptr<PathLevel> level_;
+    Entries entries_;
+    std::size_t lastFound_ = 0;
+    mutable std::string path_;
+};
+
+class Win32FileSystem : public FileSystem {
+  public:
+    char PathSeparator() const override { return '\\'; }
+
+    // A root reached through a junction or link counts: the user chose that path. The scan
+    // below it never enters one.
+    bool FolderExists(const std::string& path) override {
+        DWORD attributes = AttributesOf(LongPath(path));
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool FileExists(const std::string& path) override {
+        DWORD attributes = AttributesOf(LongPath(path));
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    std::string GetParentFolderName(const std::string& path) override {
+        return ParentFolderName(WindowsPathSyntax(), path);
+    }
+
+    std::string BuildPath(const std::string& path, const std::string& name) override {
+        return ::BuildPath(WindowsPathSyntax(), path, name);
+    }
+
+    std::unique_ptr<Folder> GetFolder(const std::string& path) override {
+        auto root = std::make_shared<PathLevel>();
+        root->wideName = LongPath(path);
+        root->name = path;
+        if (root->wideName.empty()) {
+            return nullptr;
+        }
+        return Win32Folder::Open(std::move(root));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<FileSystem> CreateSystemFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
