@@ -1,0 +1,212 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// An in-memory folder tree with Windows paths, in the order entries were added, that fails
+// on demand. Every operation looks the tree up afresh, so a test may change it at any time
+// (from onOpen, or from the scan's event pump) and the scan sees the change.
+class FakeFileSystem : public FileSystem {
+  public:
+    struct Node {
+        std::string name;
+        bool isFolder = true;
+        std::uint32_t attributes = FolderAttributeDirectory;
+        std::vector<std::unique_ptr<Node>> children;
+        // Failures on demand.
+        bool failOpen = false;       // GetFolder/OpenSubFolder answer nullptr
+        bool failContents = false;   // counts and names cannot be read
+        bool failAttributes = false; // its Attributes cannot be read
+
+        Node* Child(std::string_view childName) const {
+            for (const auto& child : children) {
+                if (child->name == childName) {
+                    return child.get();
+                }
+            }
+            return nullptr;
+        }
+    };
+
+    explicit FakeFileSystem(std::string rootPath = "C:\\Root") : rootPath_(std::move(rootPath)) {
+        root_.name = rootPath_;
+    }
+
+    const std::string& RootPath() const { return rootPath_; }
+    Node& Root() { return root_; }
+
+    // Adds the entries of `relative` ('/' between names) below the root, creating folders
+    // on the way: "a/b/" is a folder, "a/f" a file. Returns the last one.
+    Node& Add(std::string_view relative) {
+        Node* at = &root_;
+        while (!relative.empty()) {
+            std::size_t cut = relative.find('/');
+            std::string_view name = relative.substr(0, cut);
+            bool isFolder = cut != std::string_view::npos;
+            Node* child = at->Child(name);
+            if (!child) {
+                auto created = std::make_unique<Node>();
+                created->name = std::string(name);
+                created->isFolder = isFolder;
+                created->attributes = isFolder ? FolderAttributeDirectory : 0;
+                child = created.get();
+                at->children.push_back(std::move(created));
+            }
+            at = child;
+            relative = isFolder ? relative.substr(cut + 1) : std::string_view();
+        }
+        return *at;
+    }
+
+    // The node at a relative path ('/' between names), or nullptr.
+    Node* Find(std::string_view relative) {
+        Node* at = &root_;
+        while (at && !relative.empty()) {
+            std::size_t cut = relative.find('/');
+            at = at->Child(relative.substr(0, cut));
+            relative =
+                cut == std::string_view::npos ? std::string_view() : relative.substr(cut + 1);
+        }
+        return at;
+    }
+
+    // Removes the entry at a relative path with everything below it.
+    bool Remove(std::string_view relative) {
+        std::size_t cut = relative.rfind('/');
+        Node* parent = cut == std::string_view::npos ? &root_ : Find(relative.substr(0, cut));
+        std::string_view name = cut == std::string_view::npos ? relative : relative.substr(cut + 1);
+        if (!parent) {
+            return false;
+        }
+        for (auto child = parent->children.begin(); child != parent->children.end(); ++child) {
+            if ((*child)->name == name) {
+                parent->children.erase(child);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The node at a full path, or nullptr.
+    Node* AtPath(const std::string& path) {
+        if (path == rootPath_) {
+            return &root_;
+        }
+        if (path.size() <= rootPath_.size() + 1 ||
+            path.compare(0, rootPath_.size(), rootPath_) != 0 || path[rootPath_.size()] != '\\') {
+            return nullptr;
+        }
+        std::string relative = path.substr(rootPath_.size() + 1);
+        for (char& c : relative) {
+            c = c == '\\' ? '/' : c;
+        }
+        return Find(relative);
+    }
+
+    // Runs before a folder is opened, with its full path.
+    std::function<void(const std::string& path)> onOpen;
+    // The full paths of the folders opened, in order.
+    std::vector<std::string> opened;
+
+    char PathSeparator() const override { return '\\'; }
+
+    bool FolderExists(const std::string& path) override {
+        Node* node = AtPath(path);
+        return node && node->isFolder;
+    }
+
+    bool FileExists(const std::string& path) override {
+        Node* node = AtPath(path);
+        return node && !node->isFolder;
+    }
+
+    std::string GetParentFolderName(const std::string& path) override {
+        return ParentFolderName(WindowsPathSyntax(), path);
+    }
+
+    std::string BuildPath(const std::string& path, const std::string& name) override {
+        return ::BuildPath(WindowsPathSyntax(), path, name);
+    }
+
+    std::unique_ptr<Folder> GetFolder(const std::string& path) override;
+
+  private:
+    std::string rootPath_;
+    Node root_;
+};
+
+class FakeFolder : public Folder {
+  public:
+    FakeFolder(FakeFileSystem& fileSystem, std::string path)
+        : fileSystem_(fileSystem), path_(std::move(path)) {}
+
+    const std::string& Path() const override { return path_; }
+
+    std::optional<std::size_t> FilesCount() override { return Count(false); }
+    std::optional<std::size_t> SubFoldersCount() override { return Count(true); }
+
+    std::optional<std::vector<std::string>> SubFolderNames() override {
+        FakeFileSystem::Node* node = Readable();
+        if (!node) {
+            return std::nullopt;
+        }
+        std::vector<std::string> names;
+        for (const auto& child : node->children) {
+            if (child->isFolder) {
+                names.push_back(child->name);
+            }
+        }
+        return names;
+    }
+
+    std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
+        FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
+        if (!child || !child->isFolder || child->failAttributes) {
+            return std::nullopt;
+        }
+        return child->attributes;
+    }
+
+    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+        return fileSystem_.GetFolder(path_ + '\\' + std::string(name));
+    }
+
+  private:
+    FakeFileSystem::Node* Readable() const {
+        FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        return node && node->isFolder && !node->failContents ? node : nullptr;
+    }
+
+    std::optional<std::size_t> Count(bool folders) const {
+        FakeFileSystem::Node* node = Readable();
+        if (!node) {
+            return std::nullopt;
+        }
+        std::size_t count = 0;
+        for (const auto& child : node->children) {
+            count += child->isFolder == folders ? 1 : 0;
+        }
+        return count;
+    }
+
+    FakeFileSystem& fileSystem_;
+    std::string path_;
+};
+
+inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path) {
+    if (onOpen) {
+        onOpen(path);
+    }
+    Node* node = AtPath(path);
+    if (!node || !node->isFolder || node->failOpen) {
+        return nullptr;
+    }
+    opened.push_back(path);
+    return std::make_unique<FakeFolder>(*this, path);
+}

@@ -1,0 +1,194 @@
+// What only the Linux file system shows: links, entries of unknown type, permissions that
+// deny reading, and trees far deeper than the open-file limit.
+
+#include "main_window/EmptyFolderScan.h"
+#include "platform/MemoryResultList.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PlainHost : public ScanHost {
+  public:
+    void DoEvents() override {}
+    bool StopRequested() const override { return false; }
+    int ReadOnlyOptionValue() const override { return 0; }
+};
+
+std::vector<std::string> ScanPaths(FileSystem& fileSystem, const std::string& root) {
+    MemoryResultList list;
+    PlainHost host;
+    EmptyFolderScan(fileSystem, list, host, root).ScanFolder(root);
+    std::vector<std::string> paths;
+    for (const MemoryResultList::Row& row : list.Rows()) {
+        paths.push_back(row.text + " " + row.subItem1);
+    }
+    return paths;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> rows) {
+    for (std::string& row : rows) {
+        row = row.substr(row.find(' ') + 1);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// A folder holding only links: to a folder, to its own parent, to nothing, to a file.
+// Were any followed, a folder would be taken for empty or the scan would loop.
+void MakeLinkTree(const fs::path& root) {
+    MakeTree(root, {"f", "A/", "B/", "C/", "D/", "E/", "T/inner/"});
+    fs::create_directory_symlink("../E", root / "A" / "l");
+    fs::create_directory_symlink("..", root / "B" / "up");
+    fs::create_symlink("nowhere", root / "C" / "gone");
+    fs::create_symlink("../f", root / "D" / "file");
+}
+
+TEST(ScanPosix, LinksAreContentAndNeverFollowed) {
+    TempFolder temp;
+    MakeLinkTree(temp.Path());
+    auto fileSystem = CreatePosixFileSystem({});
+    EXPECT_EQ(Sorted(ScanPaths(*fileSystem, temp.Text())), (std::vector<std::string>{"E", "T"}));
+}
+
+TEST(ScanPosix, RootMayBeReachedThroughALink) {
+    TempFolder temp;
+    MakeTree(temp.Path() / "real", {"f", "A/"});
+    fs::create_directory_symlink("real", temp.Path() / "link");
+    auto fileSystem = CreatePosixFileSystem({});
+    std::string root = temp.Text("link");
+    EXPECT_TRUE(fileSystem->FolderExists(root));
+    EXPECT_EQ(ScanPaths(*fileSystem, root), std::vector<std::string>{"0 A"});
+}
+
+TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
+    TempFolder temp;
+    MakeLinkTree(temp.Path() / "links");
+    MakeTree(temp.Path() / "tree",
+             {"a/b/c/", "a/d/f", "a/e/", "g/h/", "i/j/k/", "i/j/.hidden", "m/n/", "m/o/p/"});
+    auto typed = CreatePosixFileSystem({});
+    auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true});
+    for (const char* root : {"links", "tree"}) {
+        std::vector<std::string> rows = ScanPaths(*typed, temp.Text(root));
+        EXPECT_FALSE(rows.empty());
+        EXPECT_EQ(ScanPaths(*untyped, temp.Text(root)), rows) << root;
+    }
+}
+
+// Linux folders have no read-only attribute; an owner without write permission stands in.
+TEST(ScanPosix, FolderWithoutOwnerWriteIsReadOnly) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"R/", "W/"});
+    MakeReadOnly(temp.Path() / "R");
+    auto fileSystem = CreatePosixFileSystem({});
+    auto root = fileSystem->GetFolder(temp.Text());
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->SubFolderAttributes("R"), FolderAttributeDirectory | FolderAttributeReadOnly);
+    EXPECT_EQ(root->SubFolderAttributes("W"), FolderAttributeDirectory);
+    ClearReadOnly(temp.Path() / "R");
+}
+
+// Root reads everything, so the scan runs in a child process as an ordinary user.
+TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
+    TempFolder temp;
+    fs::permissions(temp.Path(), fs::perms::all);
+    MakeTree(temp.Path(), {"f", "A/", "U/", "B/", "X/V/", "X/E/"});
+    fs::permissions(temp.Path() / "U", fs::perms::none);
+    fs::permissions(temp.Path() / "X" / "V", fs::perms::none);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        if (!dropped) {
+            ::_exit(2);
+        }
+        auto fileSystem = CreatePosixFileSystem({});
+        std::vector<std::string> expected{"A", "B", "X/E"};
+        ::_exit(Sorted(ScanPaths(*fileSystem, temp.Text())) == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) {
+        GTEST_SKIP() << "cannot drop privileges here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+constexpr int DeepLevels = 20000;
+
+// A chain of folders "d" DeepLevels deep, made and removed one level at a time with
+// descriptors: no path of that length is ever handed to the system.
+void MakeDeepChain(const fs::path& root) {
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < DeepLevels; ++level) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0) << level;
+        int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0) << level;
+        fd = next;
+    }
+    ASSERT_EQ(::mkdirat(fd, "x", 0755), 0);
+    int file = ::openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ::close(fd);
+}
+
+void RemoveDeepChain(const fs::path& root) {
+    int rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (bool more = true; more && rootFd >= 0;) {
+        int fd = ::openat(rootFd, "d", O_RDONLY | O_DIRECTORY);
+        if (fd < 0) {
+            break;
+        }
+        ::unlinkat(fd, "f", 0);
+        ::unlinkat(fd, "x", AT_REMOVEDIR);
+        more = ::renameat(fd, "d", rootFd, "d.next") == 0;
+        ::close(fd);
+        ::unlinkat(rootFd, "d", AT_REMOVEDIR);
+        if (more) {
+            ::renameat(rootFd, "d.next", rootFd, "d");
+        }
+    }
+    ::close(rootFd);
+}
+
+TEST(ScanPosix, TreeTwentyThousandFoldersDeep) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"e/"});
+    MakeDeepChain(temp.Path());
+    // Below the limit the walk needs, whatever the machine's default.
+    struct rlimit saved;
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    struct rlimit lowered = saved;
+    lowered.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 1024);
+    ::setrlimit(RLIMIT_NOFILE, &lowered);
+
+    auto fileSystem = CreatePosixFileSystem({});
+    std::vector<std::string> rows = ScanPaths(*fileSystem, temp.Text());
+
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    RemoveDeepChain(temp.Path());
+    std::string deepest;
+    for (int level = 0; level < DeepLevels; ++level) {
+        deepest += "d/";
+    }
+    // The deepest empty folder is listed at once beside the file; "e" waits for the end.
+    EXPECT_EQ(rows, (std::vector<std::string>{"0 " + deepest + "x", "1 e"}));
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+// The scan over the platform's real file system, on trees made in a temporary folder: the
+// same rules as on the in-memory tree, plus what only a real file system has (hidden files,
+// read-only folders, its own enumeration order), checked against a plain recursive scan
+// written with std::filesystem on random trees.
+
+#include "main_window/EmptyFolderScan.h"
+#include "platform/FileSystem.h"
+#include "platform/MemoryResultList.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class OptionHost : public ScanHost {
+  public:
+    explicit OptionHost(int option) : option_(option) {}
+    void DoEvents() override {}
+    bool StopRequested() const override { return false; }
+    int ReadOnlyOptionValue() const override { return option_; }
+
+  private:
+    int option_;
+};
+
+// The rows as "number path", with '/' between names.
+std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root, int option) {
+    MemoryResultList list;
+    OptionHost host(option);
+    EmptyFolderScan(fileSystem, list, host, root).ScanFolder(root);
+    std::vector<std::string> rows;
+    for (const MemoryResultList::Row& row : list.Rows()) {
+        std::string path = row.subItem1;
+        std::replace(path.begin(), path.end(), fileSystem.PathSeparator(), '/');
+        rows.push_back(row.text + " " + path);
+    }
+    return rows;
+}
+
+std::vector<std::string> PathsOnly(std::vector<std::string> rows) {
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        std::string number = std::to_string(index) + " ";
+        EXPECT_EQ(rows[index].compare(0, number.size(), number), 0) << rows[index];
+        rows[index] = rows[index].substr(std::min(number.size(), rows[index].size()));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+struct RealCase {
+    const char* name;
+    std::vector<std::string> entries;
+    std::vector<std::string> paths; // expected, sorted: the platform decides the order
+    int option = 0;
+    std::vector<std::string> readOnly = {};
+};
+
+const RealCase RealCases[] = {
+    {"FileAtRoot", {"f", "A/", "B/C/"}, {"A", "B"}},
+    {"FolderWithFile", {"P/f", "E/"}, {"E"}},
+    {"NonEmptySibling", {"Q/Q1/f", "Q/Q1/X/", "Q/Q2/"}, {"Q/Q1/X", "Q/Q2"}},
+    {"WholeSubtreeEmpty", {"a/b/c/", "a/d/", "e/"}, {}},
+    {"RootWithFileOnly", {"f"}, {}},
+    {"EmptyRoot", {}, {}},
+    {"DeepFile", {"a/b/c/d/e/f", "a/b/c/x/", "a/y/z/"}, {"a/b/c/x", "a/y"}},
+    {"NamesWithSpacesAndAccents",
+     {"f", "n\xC3\xA4me with space/", "x/\xC3\xA9t\xC3\xA9/"},
+     {"n\xC3\xA4me with space", "x"}},
+    {"ReadOnlyExcluded", {"x", "F/E/", "F/R/"}, {"F/E"}, 0, {"F/R"}},
+    {"ReadOnlyWithOption", {"x", "F/E/", "F/R/"}, {"F"}, 1, {"F/R"}},
+    {"ReadOnlyBesideFiles", {"f", "R/"}, {"R"}, 0, {"R"}},
+};
+
+class RealTreeTest : public testing::TestWithParam<RealCase> {};
+
+TEST_P(RealTreeTest, ListsTheTopmostEmptyFolders) {
+    const RealCase& tree = GetParam();
+    TempFolder temp;
+    MakeTree(temp.Path(), tree.entries);
+    for (const std::string& folder : tree.readOnly) {
+        MakeReadOnly(temp.Path() / folder);
+        if (!IsReadOnlyFolder(temp.Path() / folder)) {
+            GTEST_SKIP() << "this file system keeps no read-only folder";
+        }
+    }
+    auto fileSystem = CreateSystemFileSystem();
+    std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), tree.option);
+    for (const std::string& folder : tree.readOnly) {
+        ClearReadOnly(temp.Path() / folder);
+    }
+    EXPECT_EQ(PathsOnly(rows), tree.paths);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, RealTreeTest, testing::ValuesIn(RealCases),
+                         [](const testing::TestParamInfo<RealCase>& testInfo) {
+                             return std::string(testInfo.param.name);
+                         });
+
+TEST(ScanRealTree, HiddenFileMakesItsSubtreeNotEmpty) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "A/B/", "C/"});
+    if (!MakeHiddenFile(temp.Path() / "A" / "B" / "h")) {
+        GTEST_SKIP() << "no hidden file can be made here";
+    }
+    auto fileSystem = CreateSystemFileSystem();
+    EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text(), 0)), std::vector<std::string>{"C"});
+}
+
+// The rules written as plainly as possible, over std::filesystem (whose order is the
+// platform's own); a link of any kind is content.
+bool ReferenceScan(const fs::path& folder, const fs::path& root, int option,
+                   std::vector<std::string>& paths) {
+    bool holdsFiles = false;
+    std::vector<fs::path> subFolders;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (entry.is_directory() && !entry.is_symlink()) {
+            subFolders.push_back(entry.path());
+        } else {
+            holdsFiles = true;
+        }
+    }
+    auto relative = [&](const fs::path& path) {
+        std::string text = PathText(path.lexically_relative(root));
+        std::replace(text.begin(), text.end(), '\\', '/');
+        return text;
+    };
+    if (holdsFiles) {
+        for (const fs::path& sub : subFolders) {
+            if (ReferenceScan(sub, root, option, paths)) {
+                paths.push_back(relative(sub));
+            }
+        }
+        return false;
+    }
+    bool notEmpty = false;
+    std::vector<std::string> candidates;
+    for (const fs::path& sub : subFolders) {
+        if (option != 1 && IsReadOnlyFolder(sub)) {
+            notEmpty = true;
+        } else if (ReferenceScan(sub, root, option, paths)) {
+            candidates.push_back(relative(sub));
+        } else {
+            notEmpty = true;
+        }
+    }
+    if (notEmpty) {
+        paths.insert(paths.end(), candidates.begin(), candidates.end());
+    }
+    return !notEmpty;
+}
+
+// A tree of `folders` folders, each placed below a random earlier one, some holding a file,
+// some read-only: the shapes come from chance, not from the rules.
+std::vector<fs::path> MakeRandomTree(const fs::path& root, unsigned seed, int folders) {
+    std::mt19937 random(seed);
+    std::vector<fs::path> all{root};
+    std::vector<fs::path> readOnly;
+    const char* names[] = {"a", "b", "Dir", "x y", "\xC3\xBC", "long-folder-name-beyond-sso"};
+    for (int index = 0; index < folders; ++index) {
+        const fs::path& parent = all[random() % all.size()];
+        std::string name = std::string(names[random() % 6]) + std::to_string(index);
+        fs::path folder = parent / fs::u8path(name);
+        fs::create_directory(folder);
+        all.push_back(folder);
+    }
+    for (std::size_t index = 1; index < all.size(); ++index) {
+        unsigned draw = random() % 100;
+        if (draw < 8) {
+            WriteFile(all[index] / "file", "x");
+        } else if (draw < 12) {
+            readOnly.push_back(all[index]);
+        }
+    }
+    for (const fs::path& folder : readOnly) {
+        MakeReadOnly(folder);
+    }
+    return readOnly;
+}
+
+TEST(ScanRealTree, AgreesWithPlainRecursiveScanOnRandomTrees) {
+    auto fileSystem = CreateSystemFileSystem();
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        TempFolder temp;
+        std::vector<fs::path> readOnly = MakeRandomTree(temp.Path(), seed, 250);
+        for (int option : {0, 1}) {
+            std::vector<std::string> expected;
+            ReferenceScan(temp.Path(), temp.Path(), option, expected);
+            std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), option);
+            std::vector<std::string> numbered;
+            for (const std::string& path : expected) {
+                numbered.push_back(std::to_string(numbered.size()) + " " + path);
+            }
+            EXPECT_EQ(rows, numbered) << "seed " << seed << ", option " << option;
+            EXPECT_FALSE(rows.empty()) << "seed " << seed << " made a tree with no row";
+        }
+        for (const fs::path& folder : readOnly) {
+            ClearReadOnly(folder);
+        }
+    }
+}
+
+} // namespace
