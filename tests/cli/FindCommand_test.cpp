@@ -1,0 +1,146 @@
+// vacantor-cli find, run as its own process: output format, exit status, standard error.
+
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+using namespace std::string_literals;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+CliRun RunCli(const std::string& arguments) {
+    TempFolder capture;
+    std::string command = Quoted(VACANTOR_CLI) + " " + arguments + " >" +
+                          Quoted(capture.Text("out")) + " 2>" + Quoted(capture.Text("err"));
+    int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(capture.Path() / "out");
+    run.err = ReadFile(capture.Path() / "err");
+    return run;
+}
+
+// Rows whose order no file system can change: candidates come after the rows of their
+// non-empty siblings.
+const std::vector<std::string> OrderedTree{"Q/Q2/", "Q/Q1/f", "Q/Q1/X/"};
+
+struct CliCase {
+    const char* name;
+    std::string arguments; // ROOT stands for the tree's root
+    int status;
+    std::string out;
+    bool errorLine; // exactly one line on standard error
+};
+
+const CliCase CliCases[] = {
+    {"Rows", "find ROOT", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
+    {"TrailingSeparatorIgnoredOnce", "find ROOT/", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
+    {"Print0", "find --print0 ROOT", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, false},
+    {"OptionsAfterRoot", "find ROOT --print0", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, false},
+    {"MissingRoot", "find ROOT/missing", 1, "", true},
+    {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", true},
+    {"NoCommand", "", 2, "", false},
+    {"UnknownCommand", "remove ROOT", 2, "", false},
+    {"NoRoot", "find", 2, "", true},
+    {"TwoRoots", "find ROOT ROOT", 2, "", true},
+    {"UnknownOption", "find --bogus ROOT", 2, "", true},
+};
+
+class CliTest : public testing::TestWithParam<CliCase> {};
+
+TEST_P(CliTest, PrintsRowsAndExitStatus) {
+    const CliCase& test = GetParam();
+    TempFolder temp;
+    MakeTree(temp.Path(), OrderedTree);
+    std::string arguments = test.arguments;
+    for (std::size_t at; (at = arguments.find("ROOT")) != std::string::npos;) {
+        std::size_t end = arguments.find(' ', at);
+        std::string word = arguments.substr(at, end == std::string::npos ? end : end - at);
+        arguments.replace(at, word.size(), Quoted(temp.Text() + word.substr(4)));
+    }
+    CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.status, test.status);
+    EXPECT_EQ(run.out, test.out);
+    if (test.errorLine) {
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    if (test.status == 0) {
+        EXPECT_EQ(run.err, "");
+    } else {
+        EXPECT_NE(run.err, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliTest, testing::ValuesIn(CliCases),
+                         [](const testing::TestParamInfo<CliCase>& testInfo) {
+                             return std::string(testInfo.param.name);
+                         });
+
+TEST(Cli, ReadOnlyOption) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"x", "F/E/", "F/R/"});
+    MakeReadOnly(temp.Path() / "F" / "R");
+    CliRun without = RunCli("find " + Quoted(temp.Text()));
+    CliRun with = RunCli("find --read-only " + Quoted(temp.Text()));
+    ClearReadOnly(temp.Path() / "F" / "R");
+    EXPECT_EQ(without.out, "0\tF/E\n");
+    EXPECT_EQ(with.out, "0\tF\n");
+}
+
+TEST(Cli, HelpDocumentsTheCommand) {
+    CliRun run = RunCli("--help");
+    EXPECT_EQ(run.status, 0);
+    for (const char* word : {"find", "--read-only", "--print0", "ROOT", "Exit status"}) {
+        EXPECT_NE(run.out.find(word), std::string::npos) << word;
+    }
+}
+
+// Many rows cross the output's block size; none may be lost, doubled or misnumbered.
+TEST(Cli, ManyRowsAreNumberedInOrder) {
+    TempFolder temp;
+    std::vector<std::string> entries{"f"};
+    std::set<std::string> expected;
+    for (int index = 0; index < 3000; ++index) {
+        std::string name = "empty-folder-with-a-longer-name-" + std::to_string(index);
+        entries.push_back(name + "/");
+        expected.insert(name);
+    }
+    MakeTree(temp.Path(), entries);
+    CliRun run = RunCli("find " + Quoted(temp.Text()));
+    ASSERT_EQ(run.status, 0);
+    std::set<std::string> listed;
+    std::size_t number = 0;
+    for (std::size_t at = 0; at < run.out.size(); ++number) {
+        std::size_t end = run.out.find('\n', at);
+        ASSERT_NE(end, std::string::npos);
+        std::string line = run.out.substr(at, end - at);
+        std::string prefix = std::to_string(number) + "\t";
+        ASSERT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
+        listed.insert(line.substr(prefix.size()));
+        at = end + 1;
+    }
+    EXPECT_EQ(listed, expected);
+}
+
+} // namespace
