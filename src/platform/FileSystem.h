@@ -50,7 +50,8 @@ class FileSystem {
     // The separator of this platform's paths: '\\' on Windows, '/' on Linux.
     virtual char PathSeparator() const = 0;
 
-    // True when a folder (not a link to one) exists at the path.
+    // True when a folder exists at the path. A link to a folder counts: the root a user
+    // picks may be reached through one. The scan below the root never follows a link.
     virtual bool FolderExists(const std::string& path) = 0;
 
     // True when a file exists at the path.
