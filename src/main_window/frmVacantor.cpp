@@ -100,6 +100,7 @@ void frmVacantor::FindEmptyFolders() {
     IniFileCommon::SetIniValue(services_.profileFile, SettingsSection, SettingsKey,
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
+    listedRoot_.clear();
     if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {
         state_.RootFolder.pop_back();
     }
@@ -110,6 +111,7 @@ void frmVacantor::FindEmptyFolders() {
         services_.showMessageBox("Cannot read the folder " + state_.RootFolder, AlarmTitle,
                                  MessageBox::StyleStopIcon, 0);
     } else {
+        listedRoot_ = state_.RootFolder;
         FindScanHost host(*this);
         EmptyFolderScan scan(fileSystem, controls_.ListView1, host, state_.RootFolder);
         scan.ScanFolder(state_.RootFolder);

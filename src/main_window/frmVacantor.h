@@ -20,10 +20,9 @@ using ShowMessageBoxFunction = std::function<std::int32_t(
 
 // Opens the modal folder picker and returns the chosen folder, or "" on cancel: in the
 // program FileDialog::BrowseForFolder on the platform's shell, in tests a fake.
-using BrowseForFolderFunction =
-    std::function<std::string(const std::string& title, std::intptr_t ownerWindow,
-                              std::intptr_t namespaceRoot, std::uint32_t flags,
-                              const std::string& startFolder)>;
+using BrowseForFolderFunction = std::function<std::string(
+    const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
+    std::uint32_t flags, const std::string& startFolder)>;
 
 // What the window's logic uses besides its controls.
 struct MainWindowServices {
@@ -72,10 +71,20 @@ class frmVacantor {
   private:
     class FindScanHost;
 
+    struct RemovalFailure {
+        std::string path;
+        std::string reason;
+    };
+
+    void ReportRemovalFailures();
     void CloseAfterRun();
 
     MainWindowControls controls_;
     MainWindowServices services_;
     FormState state_;
     bool closeRequested_ = false;
+    // The root of the scan that listed the rows now in the list; Remove joins rows with it,
+    // never with a root folder chosen after that scan.
+    std::string listedRoot_;
+    std::vector<RemovalFailure> removalFailures_;
 };

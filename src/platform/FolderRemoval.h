@@ -25,7 +25,7 @@ struct RemovalResult {
 // junction or other reparse point is followed at any level, from the root down. Read-only
 // folders are deleted too. The root folder itself is never deleted.
 class FolderRemoval {
-public:
+  public:
     virtual ~FolderRemoval() = default;
 
     // Deletes the folder at `relativePath` below `rootFolder` (the root of the scan that

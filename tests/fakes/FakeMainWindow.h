@@ -15,6 +15,14 @@
 // with scripted button ids.
 class FakeMainWindow {
   public:
+    struct BrowseCall {
+        std::string title;
+        std::intptr_t owner;
+        std::intptr_t root;
+        std::uint32_t flags;
+        std::string startFolder;
+    };
+
     struct Message {
         std::string text;
         std::string title;
@@ -117,6 +125,21 @@ class FakeMainWindow {
         };
     }
 
+    // The services with this window's message-box recorder and folder-picker fake.
+    MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
+                                FolderRemoval& folderRemoval) {
+        return MainWindowServices{
+            fileSystem, profileFile, folderRemoval, MessageBoxRecorder(),
+            [this](const std::string& title, std::intptr_t owner, std::intptr_t root,
+                   std::uint32_t flags, const std::string& startFolder) {
+                browseCalls.push_back(BrowseCall{title, owner, root, flags, startFolder});
+                if (onBrowse) {
+                    onBrowse();
+                }
+                return browseResult;
+            }};
+    }
+
     void Log(const std::string& event) { events.push_back(event); }
 
     Form form{*this};
@@ -130,4 +153,7 @@ class FakeMainWindow {
     std::vector<Message> messages;
     std::deque<std::int32_t> answers;              // button ids the boxes return, in order
     std::function<void(const Message&)> onMessage; // runs while a box is "shown"
+    std::vector<BrowseCall> browseCalls;
+    std::string browseResult;       // what the picker returns ("" for cancel)
+    std::function<void()> onBrowse; // runs while the picker is "open" (may throw)
 };

@@ -1,5 +1,6 @@
 #include "main_window/frmVacantor.h"
 
+#include "fakes/FakeFolderRemoval.h"
 #include "fakes/FakeMainWindow.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
@@ -49,9 +50,9 @@ class FindCommand : public ::testing::Test {
     TempFolder treeFolder;
     std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
     std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
+    FakeFolderRemoval removal;
     FakeMainWindow window;
-    frmVacantor form{window.Controls(),
-                     MainWindowServices{*fileSystem, *profile, window.MessageBoxRecorder()}};
+    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
     char separator = fileSystem->PathSeparator();
 };
 
@@ -87,8 +88,7 @@ TEST_F(FindCommand, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
 
     FakeMainWindow nextWindow;
     nextWindow.form.appPath = appFolder.Text();
-    frmVacantor next(nextWindow.Controls(),
-                     MainWindowServices{*fileSystem, *profile, nextWindow.MessageBoxRecorder()});
+    frmVacantor next(nextWindow.Controls(), nextWindow.Services(*fileSystem, *profile, removal));
     next.Form_Load();
     EXPECT_EQ(nextWindow.txtFolder.text, treeFolder.Text());
     EXPECT_EQ(next.State().RootFolder, treeFolder.Text());
