@@ -32,7 +32,7 @@ class FormRuntime {
   public:
     virtual ~FormRuntime() = default;
     virtual void SetMousePointer(int pointer) = 0; // 13: arrow with hourglass, 0: default
-    // The executable's folder (the application object's Path), without a trailing separator.
+    // The executable's folder (the application object's Path), as the platform gives it.
     virtual std::string AppPath() const = 0;
     // Runs the pending window events and returns.
     virtual void DoEvents() = 0;

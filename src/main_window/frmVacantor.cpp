@@ -1,0 +1,144 @@
+#include "main_window/frmVacantor.h"
+
+#include "main_window/EmptyFolderScan.h"
+#include "message_box/MessageBox.h"
+#include "platform/FileSystem.h"
+#include "platform/ResultList.h"
+#include "settings/IniFileCommon.h"
+
+namespace {
+
+const std::string SettingsFileName = "Scryve.ini";
+const std::string SettingsSection = "Vacantor";
+const std::string SettingsKey = "Folder";
+const std::string ResultTitle = "Scryve";
+const std::string AlarmTitle = "Scryve Alarm";
+constexpr int ListViewReport = 3;
+constexpr int OLEDropManual = 1;
+
+} // namespace
+
+// The scan sees the window through this: the event pump, the stop flag, the check box.
+class frmVacantor::FindScanHost final : public ScanHost {
+  public:
+    explicit FindScanHost(frmVacantor& form) : form_(form) {}
+    void DoEvents() override { form_.controls_.form.DoEvents(); }
+    bool StopRequested() const override { return form_.state_.StopRequested; }
+    int ReadOnlyOptionValue() const override { return form_.controls_.chkReadOnly.Value(); }
+
+  private:
+    frmVacantor& form_;
+};
+
+frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices services)
+    : controls_(controls), services_(std::move(services)) {}
+
+void frmVacantor::Form_Load() {
+    controls_.txtFolder.SetOLEDropMode(OLEDropManual);
+    state_.IniFilePath =
+        controls_.form.AppPath() + services_.fileSystem.PathSeparator() + SettingsFileName;
+    std::string folder;
+    IniFileCommon::GetIniValue(services_.profileFile, SettingsSection, SettingsKey, "", folder,
+                               state_.IniFilePath);
+    SetRootFolder(folder);
+
+    ResultList& list = controls_.ListView1;
+    list.SetFullRowSelect(true);
+    list.ClearColumns();
+    list.AddColumn("No.");
+    list.AddColumn("Folder Path");
+    list.SetView(ListViewReport);
+    list.SetMultiSelect(true);
+}
+
+void frmVacantor::SetRootFolder(const std::string& folder) {
+    controls_.txtFolder.SetText(folder);
+    state_.RootFolder = folder;
+}
+
+void frmVacantor::EnableControls(bool enabled) {
+    controls_.txtFolder.SetEnabled(enabled);
+    controls_.cmdFind.SetEnabled(enabled);
+    controls_.cmdRemove.SetEnabled(enabled);
+}
+
+void frmVacantor::cmdFind_Click() {
+    if (state_.IsBusy) {
+        state_.StopRequested = true;
+        return;
+    }
+    state_.IsBusy = true;
+    controls_.form.SetMousePointer(PointerArrowHourglass);
+    EnableControls(false);
+    controls_.cmdFind.SetEnabled(true);
+    controls_.cmdFind.SetCaption("Stop");
+
+    FindEmptyFolders();
+
+    controls_.cmdFind.SetCaption("Find");
+    EnableControls(true);
+    controls_.form.SetMousePointer(PointerDefault);
+    if (closeRequested_) {
+        CloseAfterRun();
+        return;
+    }
+    services_.showMessageBox("Found " + std::to_string(controls_.ListView1.RowCount()) +
+                                 " Folders.",
+                             ResultTitle, MessageBox::StyleInformationIcon, 0);
+    state_.IsBusy = false;
+    if (closeRequested_) {
+        CloseAfterRun();
+    }
+}
+
+void frmVacantor::FindEmptyFolders() {
+    FileSystem& fileSystem = services_.fileSystem;
+    if (!fileSystem.FolderExists(state_.RootFolder)) {
+        services_.showMessageBox("Set data !", AlarmTitle, MessageBox::StyleStopIcon, 0);
+        return;
+    }
+    IniFileCommon::SetIniValue(services_.profileFile, SettingsSection, SettingsKey,
+                               state_.RootFolder, state_.IniFilePath);
+    controls_.ListView1.ClearRows();
+    listedRoot_.clear();
+    if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {
+        state_.RootFolder.pop_back();
+    }
+
+    listedRoot_ = state_.RootFolder;
+    FindScanHost host(*this);
+    EmptyFolderScan scan(fileSystem, controls_.ListView1, host, state_.RootFolder);
+    scan.ScanFolder(state_.RootFolder);
+    // A root that exists but cannot be read would otherwise pass for one without empty
+    // folders.
+    if (scan.RootUnreadable()) {
+        services_.showMessageBox("Cannot read the folder " + state_.RootFolder, AlarmTitle,
+                                 MessageBox::StyleStopIcon, 0);
+    }
+    state_.StopRequested = false;
+}
+
+void frmVacantor::ListView1_Click() {
+    // Without a selected row (an empty list, say) there is nothing to show.
+    ResultList& list = controls_.ListView1;
+    std::optional<std::size_t> row = list.SelectedItem();
+    if (!row) {
+        return;
+    }
+    list.SetToolTipText(list.IsRemoved(*row) ? "True" : "False");
+}
+
+bool frmVacantor::Form_QueryUnload() {
+    if (!state_.IsBusy) {
+        return true;
+    }
+    closeRequested_ = true;
+    state_.StopRequested = true;
+    return false;
+}
+
+void frmVacantor::CloseAfterRun() {
+    state_.IsBusy = false;
+    state_.StopRequested = false;
+    controls_.form.Close();
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/MainWindowControls.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <optional>
+#include <vector>
+
+class FileSystem;
+class FolderRemoval;
+class ProfileFile;
+
+// Shows a modal message box and returns the id of the button that closed it: in the
+// program MessageBox::ShowMessageBox, in tests a recorder.
+using ShowMessageBoxFunction = std::function<std::int32_t(
+    const std::string& text, const std::string& title, std::int32_t style, std::int32_t options)>;
+
+// Opens the modal folder picker and returns the chosen folder, or "" on cancel: in the
+// program FileDialog::BrowseForFolder on the platform's shell, in tests a fake.
+using BrowseForFolderFunction = std::function<std::string(
+    const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
+    std::uint32_t flags, const std::string& startFolder)>;
+
+// What the window's logic uses besides its controls.
+struct MainWindowServices {
+    FileSystem& fileSystem;
+    ProfileFile& profileFile;
+    FolderRemoval& folderRemoval;
+    ShowMessageBoxFunction showMessageBox;
+    BrowseForFolderFunction browseForFolder;
+};
+
+// The main window's logic: its state, start-up and commands, written once for the Win32
+// and the Qt window, which forward their control events to the handlers below.
+class frmVacantor {
+  public:
+    // What the window keeps for its whole life.
+    struct FormState {
+        std::string IniFilePath;
+        std::string RootFolder; // as last set; loses one trailing separator when Find scans
+        bool IsBusy = false;
+        bool StopRequested = false;
+    };
+
+    frmVacantor(MainWindowControls controls, MainWindowServices services);
+
+    // Events of the window and its controls.
+    void Form_Load();
+    void cmdFind_Click();
+    void cmdRemove_Click();
+    void txtFolder_Click();
+    // `files`: the paths of the dropped items, first item first; empty when the drop
+    // carries no file list (dragged text, say).
+    void txtFolder_OLEDragDrop(const std::vector<std::string>& files);
+    void ListView1_Click();
+    // The user asks to close the window. True: it may close now. False: a command is
+    // running; it is stopped and the window closes itself (FormRuntime::Close) after it.
+    bool Form_QueryUnload();
+
+    // Procedures of the window.
+    void SetRootFolder(const std::string& folder);
+    void EnableControls(bool enabled);
+    void FindEmptyFolders();
+    std::int32_t RemoveFolders();
+
+    const FormState& State() const { return state_; }
+
+  private:
+    class FindScanHost;
+
+    struct RemovalFailure {
+        std::string path;
+        std::string reason;
+    };
+
+    void ReportRemovalFailures();
+    void CloseAfterRun();
+
+    MainWindowControls controls_;
+    MainWindowServices services_;
+    FormState state_;
+    bool closeRequested_ = false;
+    // The root of the scan that listed the rows now in the list; Remove joins rows with it,
+    // never with a root folder chosen after that scan.
+    std::string listedRoot_;
+    std::vector<RemovalFailure> removalFailures_;
+};

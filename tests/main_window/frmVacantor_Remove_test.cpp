@@ -1,0 +1,228 @@
+#include "main_window/frmVacantor.h"
+
+#include "fakes/FakeFolderRemoval.h"
+#include "fakes/FakeMainWindow.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RemoveCommand : public ::testing::Test {
+  protected:
+    RemoveCommand() { window.form.appPath = appFolder.Text(); }
+
+    // Lists `count` empty folders through a real Find, then forgets what that showed.
+    void FindRows(int count) {
+        WriteFile(treeFolder.Path() / "file.txt", "x");
+        for (int i = 0; i < count; ++i) {
+            fs::create_directories(treeFolder.Path() / ("empty" + std::to_string(i)));
+        }
+        form.Form_Load();
+        form.SetRootFolder(treeFolder.Text());
+        form.cmdFind_Click();
+        ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
+        window.messages.clear();
+        window.events.clear();
+        window.form.doEventsCalls = 0;
+    }
+
+    std::string LastMessage() const {
+        return window.messages.empty() ? "" : window.messages.back().text;
+    }
+
+    std::string Path(std::size_t row) const { return window.list.rows.at(row).subItem1; }
+
+    TempFolder appFolder;
+    TempFolder treeFolder;
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
+    FakeFolderRemoval removal;
+    FakeMainWindow window;
+    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
+};
+
+TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
+    form.Form_Load();
+    form.cmdRemove_Click();
+    EXPECT_EQ(LastMessage(), "0 folders are removed.");
+
+    FindRows(3);
+    form.cmdRemove_Click();
+    EXPECT_TRUE(removal.calls.empty());
+    EXPECT_EQ(window.form.doEventsCalls, 3);
+    EXPECT_EQ(LastMessage(), "0 folders are removed.");
+    EXPECT_EQ(window.messages.back().title, "Scryve");
+    EXPECT_EQ(window.messages.back().style, 64);
+}
+
+TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
+    FindRows(3);
+    window.list.Select(0);
+    window.list.Select(2);
+    form.cmdRemove_Click();
+    EXPECT_EQ(LastMessage(), "2 folders are removed.");
+    EXPECT_EQ(removal.RemovedPaths(), (std::vector<std::string>{Path(0), Path(2)}));
+    EXPECT_EQ(removal.calls[0].rootFolder, treeFolder.Text());
+    EXPECT_TRUE(window.list.rows[0].removed);
+    EXPECT_FALSE(window.list.rows[1].removed);
+    EXPECT_EQ(window.list.rows[2].subItem1Color, 0x80000013u);
+    EXPECT_EQ(window.list.rows[1].subItem1Color, 0u);
+
+    form.cmdRemove_Click(); // marked rows are skipped
+    EXPECT_EQ(LastMessage(), "0 folders are removed.");
+    EXPECT_EQ(removal.calls.size(), 2u);
+    EXPECT_TRUE(window.list.rows[0].removed);
+}
+
+TEST_F(RemoveCommand, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClosed) {
+    FindRows(1);
+    window.list.Select(0);
+    window.onMessage = [&](const FakeMainWindow::Message&) {
+        EXPECT_TRUE(form.State().IsBusy);
+        EXPECT_FALSE(window.txtFolder.enabled);
+        EXPECT_FALSE(window.cmdFind.enabled);
+    };
+    form.cmdRemove_Click();
+    const std::vector<std::string> expected = {
+        "txtFolder.Enabled=0",      "cmdFind.Enabled=0", "cmdRemove.Enabled=0",
+        "cmdRemove.Enabled=1",      "MousePointer=13",   "cmdRemove.Caption=Stop",
+        "cmdRemove.Caption=Remove", "MousePointer=0",    "Message 1 folders are removed.",
+        "txtFolder.Enabled=1",      "cmdFind.Enabled=1", "cmdRemove.Enabled=1",
+    };
+    EXPECT_EQ(window.events, expected);
+    EXPECT_FALSE(form.State().IsBusy);
+}
+
+TEST_F(RemoveCommand, StopAnsweredNoGoesOnAndAsksAgain) {
+    FindRows(4);
+    for (std::size_t row = 0; row < 4; ++row) {
+        window.list.Select(row);
+    }
+    window.answers = {7, 7}; // No, No, then OK for the count
+    window.form.onDoEvents = [&] {
+        if (window.form.doEventsCalls == 1 || window.form.doEventsCalls == 3) {
+            form.cmdRemove_Click(); // the Stop click
+        }
+    };
+    form.cmdRemove_Click();
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_EQ(window.messages[0].text, "Do you stop removing folders?");
+    EXPECT_EQ(window.messages[0].style, 36);
+    EXPECT_EQ(window.messages[1].text, "Do you stop removing folders?");
+    EXPECT_EQ(LastMessage(), "4 folders are removed.");
+    EXPECT_FALSE(form.State().StopRequested);
+}
+
+TEST_F(RemoveCommand, StopAnsweredYesLeavesTheLaterRows) {
+    FindRows(4);
+    for (std::size_t row = 0; row < 4; ++row) {
+        window.list.Select(row);
+    }
+    window.answers = {6}; // Yes
+    window.form.onDoEvents = [&] {
+        if (window.form.doEventsCalls == 2) {
+            form.cmdRemove_Click();
+        }
+    };
+    form.cmdRemove_Click();
+    EXPECT_EQ(LastMessage(), "2 folders are removed.");
+    EXPECT_FALSE(window.list.rows[2].removed);
+    EXPECT_FALSE(window.list.rows[3].removed);
+}
+
+TEST_F(RemoveCommand, StopAfterTheLastRowStillAsks) {
+    FindRows(2);
+    window.list.Select(1);
+    window.answers = {6};
+    window.form.onDoEvents = [&] {
+        if (window.form.doEventsCalls == 2) {
+            form.cmdRemove_Click();
+        }
+    };
+    form.cmdRemove_Click();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].text, "Do you stop removing folders?");
+    EXPECT_EQ(LastMessage(), "1 folders are removed.");
+}
+
+TEST_F(RemoveCommand, SelectionIsReadWhenTheWalkReachesTheRow) {
+    FindRows(3);
+    window.list.Select(2);
+    window.form.onDoEvents = [&] {
+        if (window.form.doEventsCalls == 1) {
+            window.list.Select(1);                // selected during the run: removed
+            window.list.rows[2].selected = false; // deselected in time: skipped
+        }
+    };
+    form.cmdRemove_Click();
+    EXPECT_EQ(removal.RemovedPaths(), (std::vector<std::string>{Path(1)}));
+}
+
+TEST_F(RemoveCommand, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
+    FindRows(3);
+    for (std::size_t row = 0; row < 3; ++row) {
+        window.list.Select(row);
+    }
+    removal.outcomes[Path(1)] = {RemovalOutcome::GainedFile, "a file appeared in it"};
+    form.cmdRemove_Click();
+
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].text, "2 folders are removed.");
+    EXPECT_EQ(window.messages[1].title, "Scryve Alarm");
+    EXPECT_EQ(window.messages[1].style, 16);
+    EXPECT_EQ(window.messages[1].text, "1 folders are not removed:\r\n" +
+                                           fileSystem->BuildPath(treeFolder.Text(), Path(1)) +
+                                           ": a file appeared in it");
+    EXPECT_TRUE(window.list.rows[0].removed);
+    EXPECT_FALSE(window.list.rows[1].removed);
+    EXPECT_TRUE(window.list.rows[2].removed);
+}
+
+TEST_F(RemoveCommand, LongFailureReportsAreCut) {
+    FindRows(23);
+    for (std::size_t row = 0; row < 23; ++row) {
+        window.list.Select(row);
+        removal.outcomes[Path(row)] = {RemovalOutcome::Vanished, "it no longer exists"};
+    }
+    form.cmdRemove_Click();
+    const std::string& report = window.messages.back().text;
+    EXPECT_EQ(report.substr(0, report.find('\r')), "23 folders are not removed:");
+    EXPECT_EQ(report.substr(report.rfind('\n') + 1), "and 3 more");
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 21);
+}
+
+TEST_F(RemoveCommand, RowsAreJoinedWithTheRootOfTheirScan) {
+    FindRows(1);
+    window.list.Select(0);
+    form.SetRootFolder(appFolder.Text()); // chosen after the scan
+    form.cmdRemove_Click();
+    ASSERT_EQ(removal.calls.size(), 1u);
+    EXPECT_EQ(removal.calls[0].rootFolder, treeFolder.Text());
+}
+
+TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
+    FindRows(3);
+    for (std::size_t row = 0; row < 3; ++row) {
+        window.list.Select(row);
+    }
+    window.form.onDoEvents = [&] {
+        if (window.form.doEventsCalls == 1) {
+            EXPECT_FALSE(form.Form_QueryUnload());
+        }
+    };
+    form.cmdRemove_Click();
+    EXPECT_EQ(removal.calls.size(), 1u);
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_TRUE(window.form.closed);
+    EXPECT_TRUE(window.list.rows[0].removed);
+}
+
+} // namespace

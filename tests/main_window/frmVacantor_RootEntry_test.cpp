@@ -1,0 +1,105 @@
+#include "main_window/frmVacantor.h"
+
+#include "fakes/FakeFolderRemoval.h"
+#include "fakes/FakeMainWindow.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformError.h"
+#include "platform/ProfileFile.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RootEntry : public ::testing::Test {
+  protected:
+    RootEntry() {
+        window.form.appPath = appFolder.Text();
+        form.Form_Load();
+        form.SetRootFolder("start");
+    }
+
+    TempFolder appFolder;
+    TempFolder tree;
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
+    FakeFolderRemoval removal;
+    FakeMainWindow window;
+    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
+};
+
+TEST_F(RootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
+    form.txtFolder_Click();
+    ASSERT_EQ(window.browseCalls.size(), 1u);
+    const auto& call = window.browseCalls[0];
+    EXPECT_EQ(call.title, "Select Folder");
+    EXPECT_EQ(call.owner, 0);
+    EXPECT_EQ(call.root, 0);
+    EXPECT_EQ(call.flags, 1u);
+    EXPECT_EQ(call.startFolder, "start");
+    EXPECT_EQ(form.State().RootFolder, "start");
+    EXPECT_EQ(window.txtFolder.text, "start");
+
+    window.browseResult = tree.Text();
+    form.txtFolder_Click();
+    EXPECT_EQ(form.State().RootFolder, tree.Text());
+    EXPECT_EQ(window.txtFolder.text, tree.Text());
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini")); // only Find stores it
+}
+
+TEST_F(RootEntry, AFailureIsReportedOnTwoLines) {
+    window.onBrowse = [] { throw PlatformError("Out of memory", "ShellPicker"); };
+    form.txtFolder_Click();
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "Out of memory\r\nIn txtFolder_Click of ShellPicker");
+    EXPECT_EQ(window.messages[0].title, "Scryve Alarm");
+    EXPECT_EQ(window.messages[0].style, 16);
+    EXPECT_EQ(form.State().RootFolder, "start");
+}
+
+TEST_F(RootEntry, DropTakesTheFirstItemOnly) {
+    fs::create_directories(tree.Path() / "folder");
+    WriteFile(tree.Path() / "folder" / "file.txt", "x");
+    const std::string folder = tree.Text("folder");
+    const std::string file = PathText(tree.Path() / "folder" / "file.txt");
+    const std::string missing = tree.Text("missing");
+
+    struct Case {
+        std::vector<std::string> files;
+        std::string expectedRoot;
+    };
+    const Case cases[] = {
+        {{folder}, folder}, // a folder as it came
+        {{folder + fileSystem->PathSeparator()}, folder + fileSystem->PathSeparator()},
+        {{file, missing}, folder},    // a file gives its folder
+        {{missing, folder}, "start"}, // only the first item counts
+        {{}, "start"},                // no file list at all
+    };
+    for (const Case& c : cases) {
+        form.SetRootFolder("start");
+        form.txtFolder_OLEDragDrop(c.files);
+        EXPECT_EQ(form.State().RootFolder, c.expectedRoot);
+        EXPECT_EQ(window.txtFolder.text, c.expectedRoot);
+    }
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(RootEntry, NewRootKeepsTheRowsOfTheLastScan) {
+    WriteFile(tree.Path() / "file.txt", "x");
+    fs::create_directories(tree.Path() / "empty");
+    form.SetRootFolder(tree.Text());
+    form.cmdFind_Click();
+    ASSERT_EQ(window.list.RowCount(), 1u);
+
+    form.txtFolder_OLEDragDrop({appFolder.Text()});
+    EXPECT_EQ(form.State().RootFolder, appFolder.Text());
+    EXPECT_EQ(window.list.RowCount(), 1u);
+}
+
+} // namespace
