@@ -27,8 +27,8 @@ std::string TakeResult(ShellPlatform& shell, ItemIdList list, std::uint32_t flag
 
 // A failure of any step ends the dialog's work with the empty string: what a half-done
 // call could still deliver is not trusted. The list is freed on every path, 0 included.
-std::string BrowseForFolder(ShellPlatform& shell, const std::string& title, ShellWindow ownerWindow,
-                            ItemIdList namespaceRoot, std::uint32_t flags,
+std::string BrowseForFolder(ShellPlatform& shell, const std::string& title,
+                            WindowHandle ownerWindow, ItemIdList namespaceRoot, std::uint32_t flags,
                             const std::string& startFolder) {
     ItemIdList list = 0;
     std::string result;
@@ -57,7 +57,7 @@ std::string BrowseForFolder(ShellPlatform& shell, const std::string& title, Shel
     return result;
 }
 
-std::int32_t BrowseCallbackProc(ShellPlatform& shell, ShellWindow window, std::uint32_t message,
+std::int32_t BrowseCallbackProc(ShellPlatform& shell, WindowHandle window, std::uint32_t message,
                                 std::intptr_t /*argument*/, const std::string* lParam) {
     if (message == BffmInitialized && lParam != nullptr) {
         // wParam 1: lParam is a path, not an item identifier list.

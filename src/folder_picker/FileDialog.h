@@ -13,13 +13,13 @@ namespace FileDialog {
 // BifBrowseForComputer: the chosen item's display name); the empty string on cancel, for an
 // item without a file-system path, or when a shell call fails. `ownerWindow` 0 means the
 // desktop window, `namespaceRoot` 0 the desktop, and an empty `startFolder` no preselection.
-std::string BrowseForFolder(ShellPlatform& shell, const std::string& title, ShellWindow ownerWindow,
-                            ItemIdList namespaceRoot, std::uint32_t flags,
+std::string BrowseForFolder(ShellPlatform& shell, const std::string& title,
+                            WindowHandle ownerWindow, ItemIdList namespaceRoot, std::uint32_t flags,
                             const std::string& startFolder);
 
 // The dialog's notification callback: selects the start folder once the dialog exists.
 // Returns 0 for every message.
-std::int32_t BrowseCallbackProc(ShellPlatform& shell, ShellWindow window, std::uint32_t message,
+std::int32_t BrowseCallbackProc(ShellPlatform& shell, WindowHandle window, std::uint32_t message,
                                 std::intptr_t argument, const std::string* lParam);
 
 } // namespace FileDialog

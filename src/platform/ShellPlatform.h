@@ -6,19 +6,20 @@
 
 class ShellPlatform;
 
-// Handles are opaque numbers to the logic: a window, and the shell's item identifier list of
-// a chosen item (0 for none).
-using ShellWindow = std::uintptr_t;
+// Handles are opaque numbers to the logic: a window (the same as the message box's: an HWND
+// on Windows, a QtWindowHandles name on Qt), and the shell's item identifier list of a
+// chosen item (0 for none).
+using WindowHandle = std::uintptr_t;
 using ItemIdList = std::uintptr_t;
 
 // Notification callback of the browse dialog. `startFolder` is the record's lParam.
-using BrowseCallback = std::int32_t (*)(ShellPlatform& shell, ShellWindow window,
+using BrowseCallback = std::int32_t (*)(ShellPlatform& shell, WindowHandle window,
                                         std::uint32_t message, std::intptr_t argument,
                                         const std::string* startFolder);
 
 // The browse-information record handed to the shell's browse-for-folder dialog.
 struct BrowseInfo {
-    ShellWindow hwndOwner = 0;
+    WindowHandle hwndOwner = 0;
     ItemIdList pidlRoot = 0;          // 0: the namespace starts at the desktop
     std::string* pszDisplayName = {}; // receives the chosen item's display name, NUL-padded
     std::string lpszTitle;            // shown above the folder tree
@@ -46,7 +47,7 @@ class ShellPlatform {
   public:
     virtual ~ShellPlatform() = default;
 
-    virtual ShellWindow GetDesktopWindow() = 0;
+    virtual WindowHandle GetDesktopWindow() = 0;
 
     // Runs the modal dialog described by `info`; the chosen item's list, 0 on cancel. The
     // display name replaces the contents of *info.pszDisplayName (NUL-padded, maybe longer
@@ -61,7 +62,7 @@ class ShellPlatform {
     virtual void SHFree(ItemIdList list) = 0;
 
     // Sends a message whose lParam is a NUL-terminated text; the result is the message's.
-    virtual std::intptr_t SendMessage(ShellWindow window, std::uint32_t message,
+    virtual std::intptr_t SendMessage(WindowHandle window, std::uint32_t message,
                                       std::uintptr_t wParam, const std::string& lParam) = 0;
 };
 

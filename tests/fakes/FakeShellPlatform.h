@@ -23,7 +23,7 @@ class FakeShellPlatform final : public ShellPlatform {
     };
 
     struct SeenRecord {
-        ShellWindow hwndOwner;
+        WindowHandle hwndOwner;
         ItemIdList pidlRoot;
         std::string displayNameBuffer; // as handed to the shell
         std::string lpszTitle;
@@ -32,15 +32,15 @@ class FakeShellPlatform final : public ShellPlatform {
         std::optional<std::string> lParam;
     };
     struct SentMessage {
-        ShellWindow window;
+        WindowHandle window;
         std::uint32_t message;
         std::uintptr_t wParam;
         std::string lParam;
     };
 
     // Script.
-    ShellWindow desktopWindow = 0x10010;
-    ShellWindow dialogWindow = 0x20020;
+    WindowHandle desktopWindow = 0x10010;
+    WindowHandle dialogWindow = 0x20020;
     std::vector<std::uint32_t> notifications{BffmInitialized, BffmSelChanged};
     ItemIdList chosenList = 0;       // 0: the user cancels
     std::string displayName;         // written into the record's buffer when not empty
@@ -54,7 +54,7 @@ class FakeShellPlatform final : public ShellPlatform {
     std::vector<std::size_t> pathBufferSizes;
     std::vector<ItemIdList> freed;
 
-    ShellWindow GetDesktopWindow() override {
+    WindowHandle GetDesktopWindow() override {
         FailIf(Call::GetDesktopWindow);
         return desktopWindow;
     }
@@ -92,7 +92,7 @@ class FakeShellPlatform final : public ShellPlatform {
         FailIf(Call::SHFree);
     }
 
-    std::intptr_t SendMessage(ShellWindow window, std::uint32_t message, std::uintptr_t wParam,
+    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               const std::string& lParam) override {
         sent.push_back({window, message, wParam, lParam});
         FailIf(Call::SendMessage);

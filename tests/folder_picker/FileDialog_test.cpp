@@ -13,15 +13,15 @@ using Call = FakeShellPlatform::Call;
 constexpr ItemIdList ChosenList = 0x3030;
 
 std::string Browse(FakeShellPlatform& shell, std::uint32_t flags = BifReturnOnlyFsDirs,
-                   const std::string& startFolder = "C:\\Data", ShellWindow owner = 0) {
+                   const std::string& startFolder = "C:\\Data", WindowHandle owner = 0) {
     return FileDialog::BrowseForFolder(shell, "Select Folder", owner, 0, flags, startFolder);
 }
 
 TEST(BrowseForFolder, FillsTheRecordFromItsArguments) {
     struct Case {
-        ShellWindow owner;
+        WindowHandle owner;
         std::string startFolder;
-        ShellWindow expectedOwner;
+        WindowHandle expectedOwner;
         bool expectedCallback;
     };
     const std::vector<Case> cases = {

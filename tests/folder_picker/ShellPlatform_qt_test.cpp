@@ -1,6 +1,7 @@
 // The Qt folder chooser, opened through BrowseForFolder and driven by a timer that runs in
 // the chooser's own modal loop.
 #include "folder_picker/FileDialog.h"
+#include "platform/qt/QtWindowHandles.h"
 #include "support/TempFolder.h"
 
 #include <QAbstractItemView>
@@ -54,6 +55,7 @@ void Accept(QFileDialog& dialog) {
 struct Outcome {
     bool sawDialog = false;
     std::string shownFolder; // the folder the chooser showed when it opened
+    QWidget* parent = nullptr;
     std::string result;
 };
 
@@ -61,7 +63,7 @@ struct Outcome {
 // the driver leaves open (the chooser, or a warning it raised) is cancelled after a while,
 // so that no test can hang.
 Outcome BrowseDrivenBy(const std::string& startFolder,
-                       const std::function<void(QFileDialog&)>& drive) {
+                       const std::function<void(QFileDialog&)>& drive, WindowHandle owner = 0) {
     EnsureApplication();
     Outcome outcome;
     QDeadlineTimer deadline(10000);
@@ -80,12 +82,13 @@ Outcome BrowseDrivenBy(const std::string& startFolder,
         }
         outcome.sawDialog = true;
         outcome.shownFolder = PathText(dialog->directory().absolutePath().toStdString());
+        outcome.parent = dialog->parentWidget();
         drive(*dialog);
     });
     timer.start();
     auto shell = CreateSystemShellPlatform();
-    outcome.result = FileDialog::BrowseForFolder(*shell, "Select Folder", 0, 0, BifReturnOnlyFsDirs,
-                                                 startFolder);
+    outcome.result = FileDialog::BrowseForFolder(*shell, "Select Folder", owner, 0,
+                                                 BifReturnOnlyFsDirs, startFolder);
     return outcome;
 }
 
@@ -116,8 +119,17 @@ TEST(QtBrowseForFolder, OpensOnTheStartFolderAndReturnsWhatIsAccepted) {
         Outcome outcome = BrowseDrivenBy(start, c.drive);
         EXPECT_TRUE(outcome.sawDialog);
         EXPECT_EQ(outcome.shownFolder, temp.Text());
+        EXPECT_EQ(outcome.parent, nullptr); // owned by the desktop
         EXPECT_EQ(outcome.result, c.expected);
     }
+}
+
+TEST(QtBrowseForFolder, IsOwnedByTheGivenWindow) {
+    EnsureApplication();
+    QWidget owner;
+    Outcome outcome = BrowseDrivenBy(
+        "", [](QFileDialog& dialog) { dialog.reject(); }, QtWindowHandles::HandleOf(&owner));
+    EXPECT_EQ(outcome.parent, &owner);
 }
 
 TEST(QtBrowseForFolder, WithoutAUsableStartFolderSelectsNothing) {

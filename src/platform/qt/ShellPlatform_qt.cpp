@@ -1,5 +1,7 @@
 #include "platform/ShellPlatform.h"
 
+#include "platform/qt/QtWindowHandles.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileDialog>
@@ -10,13 +12,13 @@
 #include <map>
 
 // The browse dialog on Qt: a folder chooser with the shell's interface, so that the same
-// FileDialog logic runs on both platforms. A window handle is a QWidget pointer; an item
-// list is a number standing for one chosen path until it is freed. There is no namespace
+// FileDialog logic runs on both platforms. Window handles are those of QtWindowHandles; an
+// item list is a number standing for one chosen path until it is freed. There is no namespace
 // of computers and no namespace root here: the chooser shows the file system.
 namespace {
 
-// The "desktop window" owner: the dialog gets no parent.
-constexpr ShellWindow DesktopWindow = 1;
+// The "desktop window" owner: it names no widget, so the dialog gets no parent.
+constexpr WindowHandle DesktopWindow = 1;
 
 // Linux paths are bytes; Qt holds them decoded.
 QString QtPath(const std::string& path) {
@@ -29,12 +31,11 @@ std::string BytePath(const QString& path) {
 
 class QtShellPlatform final : public ShellPlatform {
   public:
-    ShellWindow GetDesktopWindow() override { return DesktopWindow; }
+    WindowHandle GetDesktopWindow() override { return DesktopWindow; }
 
     ItemIdList SHBrowseForFolder(const BrowseInfo& info) override {
-        QWidget* owner =
-            info.hwndOwner == DesktopWindow ? nullptr : reinterpret_cast<QWidget*>(info.hwndOwner);
-        QFileDialog dialog(owner, QString::fromUtf8(info.lpszTitle));
+        QFileDialog dialog(QtWindowHandles::WidgetOf(info.hwndOwner),
+                           QString::fromUtf8(info.lpszTitle));
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         // Qt's own dialog behaves the same on every desktop, and tests can drive it.
@@ -43,8 +44,7 @@ class QtShellPlatform final : public ShellPlatform {
         QPointer<QFileDialog> previous = openDialog_;
         openDialog_ = &dialog;
         if (info.lpfn != nullptr) {
-            info.lpfn(*this, reinterpret_cast<ShellWindow>(&dialog), BffmInitialized, 0,
-                      info.lParam);
+            info.lpfn(*this, QtWindowHandles::HandleOf(&dialog), BffmInitialized, 0, info.lParam);
         }
         bool accepted = dialog.exec() == QDialog::Accepted;
         openDialog_ = previous;
@@ -76,9 +76,9 @@ class QtShellPlatform final : public ShellPlatform {
     // Selecting a folder puts its name, in its parent folder, into the chooser, so that OK
     // returns it, as the shell's tree selection does. Like the shell, a path that is not
     // a folder selects nothing.
-    std::intptr_t SendMessage(ShellWindow window, std::uint32_t message, std::uintptr_t wParam,
+    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               const std::string& lParam) override {
-        if (openDialog_ == nullptr || window != reinterpret_cast<ShellWindow>(openDialog_.data()) ||
+        if (openDialog_ == nullptr || QtWindowHandles::WidgetOf(window) != openDialog_.data() ||
             message != BffmSetSelection || wParam != 1) {
             return 0;
         }

@@ -15,11 +15,11 @@
 
 namespace {
 
-HWND WindowFrom(ShellWindow window) {
+HWND WindowFrom(WindowHandle window) {
     return reinterpret_cast<HWND>(window);
 }
-ShellWindow HandleOf(HWND window) {
-    return reinterpret_cast<ShellWindow>(window);
+WindowHandle HandleOf(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
 }
 
 // The whole buffer, NULs included: where the text ends is the logic's business.
@@ -69,7 +69,7 @@ class OleSession {
 
 class Win32ShellPlatform final : public ShellPlatform {
   public:
-    ShellWindow GetDesktopWindow() override { return HandleOf(::GetDesktopWindow()); }
+    WindowHandle GetDesktopWindow() override { return HandleOf(::GetDesktopWindow()); }
 
     ItemIdList SHBrowseForFolder(const BrowseInfo& info) override {
         OleSession ole;
@@ -115,7 +115,7 @@ class Win32ShellPlatform final : public ShellPlatform {
     void SHFree(ItemIdList list) override { ::CoTaskMemFree(reinterpret_cast<void*>(list)); }
 
     // The text goes as UTF-16, so the selection message goes in its W form.
-    std::intptr_t SendMessage(ShellWindow window, std::uint32_t message, std::uintptr_t wParam,
+    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               const std::string& lParam) override {
         std::wstring text = WideFromUtf8(lParam);
         UINT wideMessage = message == BffmSetSelection ? BFFM_SETSELECTIONW : message;
