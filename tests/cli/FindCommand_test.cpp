@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <set>
 #include <sys/wait.h>
@@ -52,6 +54,11 @@ struct CliCase {
     std::string out;
     bool errorLine; // exactly one line on standard error
 };
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const CliCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const CliCase CliCases[] = {
     {"Rows", "find ROOT", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},

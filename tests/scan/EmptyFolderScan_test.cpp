@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 
 namespace {
@@ -56,6 +58,11 @@ struct TreeCase {
     std::vector<std::string> unopenable = {};     // cannot be opened at all
     std::vector<std::string> attributesFail = {}; // attributes cannot be read
 };
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const TreeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const TreeCase TreeCases[] = {
     {"FileAtRootListsEmptySubfoldersAtOnce", {"f", "A/", "B/C/"}, {"A", "B"}},
@@ -234,6 +241,11 @@ struct StopCase {
     int doEventsCalls;
     std::vector<std::string> opened; // relative; the root is always opened
 };
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const StopCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const StopCase StopCases[] = {
     // Root, a, then b stops: b, c and d cost one immediate call each.

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <random>
 
@@ -60,6 +62,11 @@ struct RealCase {
     int option = 0;
     std::vector<std::string> readOnly = {};
 };
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const RealCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const RealCase RealCases[] = {
     {"FileAtRoot", {"f", "A/", "B/C/"}, {"A", "B"}},
