@@ -1,0 +1,50 @@
+#include "removal/RemovalTestTree.h"
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+bool MakeFolderLink(const fs::path& link, const fs::path& target) {
+    std::error_code error;
+    fs::create_directory_symlink(target, link, error);
+    return !error;
+}
+
+bool IsFolderLink(const fs::path& path) {
+    return fs::is_symlink(fs::symlink_status(path));
+}
+
+void SetReadOnly(const fs::path& path, bool readOnly) {
+    if (readOnly) {
+        fs::permissions(path,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    } else {
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+std::uint32_t PermissionBits(const fs::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        throw std::runtime_error("cannot stat " + path.string());
+    }
+    return status.st_mode & 07777;
+}
+
+void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
+    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < depth && fd >= 0; ++level) {
+        ::mkdirat(fd, name.c_str(), 0755);
+        int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    if (fd < 0) {
+        throw std::runtime_error("cannot make the deep chain");
+    }
+    ::close(fd);
+}

@@ -1,0 +1,61 @@
+#include "removal/RemovalTestTree.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::wstring LongPath(const fs::path& path) {
+    return L"\\\\?\\" + fs::absolute(path).make_preferred().wstring();
+}
+
+} // namespace
+
+bool MakeFolderLink(const fs::path& link, const fs::path& target) {
+    const DWORD flags = SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2; // allow unprivileged create
+    if (!CreateSymbolicLinkW(link.wstring().c_str(), target.wstring().c_str(), flags)) {
+        return false;
+    }
+    // Wine may answer success without making a reparse point the system reports.
+    if (!IsFolderLink(link)) {
+        std::error_code error;
+        fs::remove(link, error);
+        return false;
+    }
+    return true;
+}
+
+bool IsFolderLink(const fs::path& path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+void SetReadOnly(const fs::path& path, bool readOnly) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
+                          : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesW(LongPath(path).c_str(), attributes);
+}
+
+std::uint32_t PermissionBits(const fs::path& path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        throw std::runtime_error("cannot read the attributes of " + path.string());
+    }
+    return attributes;
+}
+
+void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
+    std::wstring path = LongPath(top);
+    const std::wstring wideName(name.begin(), name.end());
+    for (int level = 0; level < depth; ++level) {
+        path += L"\\" + wideName;
+        if (!CreateDirectoryW(path.c_str(), nullptr)) {
+            throw std::runtime_error("cannot make the deep chain");
+        }
+    }
+}
