@@ -152,11 +152,10 @@ TEST_P(MountPointTest, IsNeitherRemovedNorEntered) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Mounts, MountPointTest,
-    testing::Values(MountCase{"BelowTheFolder", "x/a/m", {"x/a/m", "x/b"}},
-                    MountCase{"TheFolderItself", "x", {"x/a/m", "x/b"}}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest,
+                         testing::Values(MountCase{"BelowTheFolder", "x/a/m", {"x/a/m", "x/b"}},
+                                         MountCase{"TheFolderItself", "x", {"x/a/m", "x/b"}}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FolderRemoval, ASpecialFileCountsAsAFile) {
     TempFolder temp;

@@ -109,9 +109,8 @@ RemovalResult PosixFolderRemoval::DeleteFolder(const std::string& rootFolder,
         return FromErrno(errno);
     }
     for (std::size_t i = 0; i + 1 < names->size(); ++i) {
-        FolderHandle next(
-            ::openat(parent.Get(), (*names)[i].c_str(),
-                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        FolderHandle next(::openat(parent.Get(), (*names)[i].c_str(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!next.IsOpen()) {
             return Explain(parent.Get(), (*names)[i], errno);
         }
@@ -123,8 +122,8 @@ RemovalResult PosixFolderRemoval::DeleteFolder(const std::string& rootFolder,
         return FromErrno(errno);
     }
     DirectoryCursor above(std::move(parent));
-    FolderHandle folder(::openat(above.Fd(), name.c_str(),
-                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    FolderHandle folder(
+        ::openat(above.Fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder.IsOpen()) {
         return Explain(above.Fd(), name, errno);
     }
@@ -155,8 +154,8 @@ RemovalResult PosixFolderRemoval::DeleteFolder(const std::string& rootFolder,
 
 // Reads the entries of the folder at the cursor: each subfolder becomes a node; anything
 // else (a file, a link, a device, a socket) means the folder is not empty.
-RemovalResult PosixFolderRemoval::ListSubFolders(DirectoryCursor& cursor,
-                                                 std::vector<Node>& nodes, std::size_t index) {
+RemovalResult PosixFolderRemoval::ListSubFolders(DirectoryCursor& cursor, std::vector<Node>& nodes,
+                                                 std::size_t index) {
     int fd = ::dup(cursor.Fd());
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (dir == nullptr) {

@@ -15,8 +15,8 @@
 namespace {
 
 // Files whose data lives elsewhere (cloud placeholders): content, never an empty folder.
-constexpr DWORD NotLocalAttributes =
-    FILE_ATTRIBUTE_OFFLINE | 0x00040000 /* RECALL_ON_OPEN */ | 0x00400000 /* RECALL_ON_DATA_ACCESS */;
+constexpr DWORD NotLocalAttributes = FILE_ATTRIBUTE_OFFLINE | 0x00040000 /* RECALL_ON_OPEN */ |
+                                     0x00400000 /* RECALL_ON_DATA_ACCESS */;
 
 RemovalResult Removed() {
     return MakeRemovalResult(RemovalOutcome::Removed);
@@ -29,8 +29,8 @@ std::string SystemMessage(DWORD error) {
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer != nullptr ? buffer : L"", length);
     ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' ||
-                             text.back() == L'.' || text.back() == L' ')) {
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L'.' ||
+                             text.back() == L' ')) {
         text.pop_back();
     }
     if (text.empty()) {
@@ -86,9 +86,9 @@ class PinnedFolder {
     RemovalResult Pin(const std::wstring& path, DWORD& error, bool followLink = false) {
         Close();
         DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-        HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      flags, nullptr);
+        HANDLE handle =
+            ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, flags, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             error = ::GetLastError();
             return FromError(error);
@@ -224,8 +224,7 @@ RemovalResult Win32FolderRemoval::CheckSubtree(const std::wstring& folder,
         pending.pop_back();
         WIN32_FIND_DATAW entry{};
         HANDLE find = ::FindFirstFileExW(JoinLongPath(path, L"*").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr,
-                                         FIND_FIRST_EX_LARGE_FETCH);
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (find == INVALID_HANDLE_VALUE) {
             DWORD error = ::GetLastError();
             if (index != 0 && IsGone(error)) {
