@@ -1,8 +1,7 @@
 #include "cli/FindCommand.h"
 
 #include "cli/RowPrinter.h"
-#include "main_window/EmptyFolderScan.h"
-#include "platform/FileSystem.h"
+#include "cli/ConsoleScan.h"
 
 #include <optional>
 
@@ -37,25 +36,6 @@ std::optional<FindOptions> ParseFindOptions(const std::vector<std::string>& argu
     return haveRoot ? std::optional(options) : std::nullopt;
 }
 
-// The console has no window: no events to run and no Stop button. The scan stops early
-// only when the output can no longer be written.
-class ConsoleScanHost : public ScanHost {
-  public:
-    ConsoleScanHost(const RowPrinter& printer, bool readOnly)
-        : printer_(printer), readOnly_(readOnly) {}
-    void DoEvents() override {}
-    bool StopRequested() const override { return printer_.Failed(); }
-    int ReadOnlyOptionValue() const override { return readOnly_ ? 1 : 0; }
-
-  private:
-    const RowPrinter& printer_;
-    bool readOnly_;
-};
-
-bool EndsWithSeparator(const std::string& path, char separator) {
-    return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
-}
-
 } // namespace
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
@@ -65,24 +45,16 @@ int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSy
         std::fputs(FindUsage, err);
         return 2;
     }
-    std::string root = options->root;
-    if (!fileSystem.FolderExists(root)) {
-        std::fprintf(err, "vacantor-cli: not a folder: %s\n", root.c_str());
-        return 1;
-    }
-    if (EndsWithSeparator(root, fileSystem.PathSeparator())) {
-        root.pop_back();
-    }
     RowPrinter printer(out, options->print0 ? '\0' : '\n', interactiveOutput);
-    ConsoleScanHost host(printer, options->readOnly);
-    EmptyFolderScan scan(fileSystem, printer, host, root);
-    scan.ScanFolder(root);
+    std::string scannedRoot;
+    bool scanned = ScanRootFolder(fileSystem, options->root, options->readOnly, printer,
+                                  scannedRoot, err, [&printer] { return printer.Failed(); });
+    // The scan stops early only when the output can no longer be written.
     if (!printer.Flush()) {
         std::fputs("vacantor-cli: cannot write the output\n", err);
         return 1;
     }
-    if (scan.RootUnreadable()) {
-        std::fprintf(err, "vacantor-cli: cannot read folder: %s\n", options->root.c_str());
+    if (!scanned) {
         return 1;
     }
     return 0;

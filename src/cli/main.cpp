@@ -1,9 +1,11 @@
-// vacantor-cli: the empty-folder scan without a window, for scripts and benchmarks.
+// vacantor-cli: the empty-folder scan and the removal without a window, for scripts and benchmarks.
 // One function per subcommand; the table below dispatches.
 
 #include "cli/Console.h"
 #include "cli/FindCommand.h"
+#include "cli/RemoveCommand.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
 
 #include <cstdio>
 #include <memory>
@@ -14,6 +16,7 @@ namespace {
 
 const char* const Help =
     "usage: vacantor-cli find [--read-only] [--print0] ROOT\n"
+    "       vacantor-cli remove [--read-only] [--dry-run] ROOT\n"
     "       vacantor-cli --help\n"
     "\n"
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -30,8 +33,19 @@ const char* const Help =
     "                   read-only when its owner may not write in it.)\n"
     "      --print0     end each record with a NUL character instead of a newline\n"
     "\n"
-    "Exit status: 0 when the scan ran; 1 when ROOT is not a folder that can be read, or\n"
-    "the output cannot be written; 2 on a usage error.\n";
+    "remove  Finds the folders as find does, then removes each of them with the empty\n"
+    "      folders below it, and prints its path relative to ROOT, one line each, and at\n"
+    "      the end \"N folders are removed.\". Only folders are ever removed, bottom-up:\n"
+    "      a folder that has gained a file since the scan, has become a link or lies\n"
+    "      on another file system is left whole and reported on standard error as\n"
+    "      \"not removed: PATH: REASON\". Read-only folders are removed too.\n"
+    "\n"
+    "      --read-only  as for find\n"
+    "      --dry-run    print what would be removed and remove nothing\n"
+    "\n"
+    "Exit status: 0 when the command ran (remove: and removed every folder it found);\n"
+    "1 when ROOT is not a folder that can be read, a folder was not removed, or the\n"
+    "output cannot be written; 2 on a usage error.\n";
 
 } // namespace
 
@@ -47,6 +61,13 @@ int main(int argc, char** argv) {
         arguments.erase(arguments.begin());
         return RunFindCommand(arguments, *fileSystem, stdout, stderr,
                               StandardOutputIsInteractive());
+    }
+    if (!arguments.empty() && arguments[0] == "remove") {
+        PrepareStandardOutput();
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
+        arguments.erase(arguments.begin());
+        return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, stdout, stderr);
     }
     std::fputs(Help, stderr);
     return 2;

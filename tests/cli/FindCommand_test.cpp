@@ -1,5 +1,6 @@
 // vacantor-cli find, run as its own process: output format, exit status, standard error.
 
+#include "cli/CliRun.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
@@ -16,32 +17,6 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-CliRun RunCli(const std::string& arguments) {
-    TempFolder capture;
-    std::string command = Quoted(VACANTOR_CLI) + " " + arguments + " >" +
-                          Quoted(capture.Text("out")) + " 2>" + Quoted(capture.Text("err"));
-    int raw = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(capture.Path() / "out");
-    run.err = ReadFile(capture.Path() / "err");
-    return run;
-}
 
 // Rows whose order no file system can change: candidates come after the rows of their
 // non-empty siblings.
@@ -68,7 +43,7 @@ const CliCase CliCases[] = {
     {"MissingRoot", "find ROOT/missing", 1, "", true},
     {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", true},
     {"NoCommand", "", 2, "", false},
-    {"UnknownCommand", "remove ROOT", 2, "", false},
+    {"UnknownCommand", "delete ROOT", 2, "", false},
     {"NoRoot", "find", 2, "", true},
     {"TwoRoots", "find ROOT ROOT", 2, "", true},
     {"UnknownOption", "find --bogus ROOT", 2, "", true},

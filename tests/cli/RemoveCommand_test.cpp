@@ -1,0 +1,114 @@
+// vacantor-cli remove, run as its own process on real trees.
+
+#include "cli/CliRun.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two topmost empty folders, in an order no file system can change, and files to keep.
+const std::vector<std::string> Tree{"Q/Q2/a/b/", "Q/Q1/f", "Q/Q1/X/", "keep/g"};
+
+TEST(RemoveCommand, RemovesEveryListedFolderAndNothingElse) {
+    TempFolder temp;
+    MakeTree(temp.Path(), Tree);
+
+    CliRun run = RunCli("remove " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_FALSE(fs::exists(temp.Path() / "Q" / "Q1" / "X"));
+    EXPECT_FALSE(fs::exists(temp.Path() / "Q" / "Q2"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q1" / "f"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "keep" / "g"));
+}
+
+TEST(RemoveCommand, DryRunPrintsTheSameAndRemovesNothing) {
+    TempFolder temp;
+    MakeTree(temp.Path(), Tree);
+
+    CliRun run = RunCli("remove --dry-run " + Quoted(temp.Text() + "/"));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n");
+    EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q1" / "X"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q2" / "a" / "b"));
+}
+
+TEST(RemoveCommand, ReadOnlyFoldersOnlyWithTheOption) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "F/E/", "F/R/inner/"});
+    MakeReadOnly(temp.Path() / "F" / "R");
+
+    CliRun without = RunCli("remove " + Quoted(temp.Text()));
+    EXPECT_EQ(without.out, "F/E\n1 folders are removed.\n");
+    EXPECT_TRUE(fs::exists(temp.Path() / "F" / "R" / "inner"));
+    CliRun with = RunCli("remove --read-only " + Quoted(temp.Text()));
+
+    EXPECT_EQ(with.status, 0);
+    EXPECT_EQ(with.out, "F\n1 folders are removed.\n");
+    EXPECT_FALSE(fs::exists(temp.Path() / "F"));
+}
+
+// A folder that the user may list but not remove: it holds a folder of another user.
+TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a folder of another user";
+    }
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "mine/", "theirs/inner/"});
+    for (const char* folder : {"", "mine", "theirs/inner"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+
+    CliRun run = RunCli("remove " + Quoted(temp.Text()),
+                        "setpriv --reuid=65534 --regid=65534 --clear-groups");
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "mine\n1 folders are removed.\n");
+    EXPECT_EQ(run.err, "not removed: theirs: access denied\n");
+    EXPECT_TRUE(fs::exists(temp.Path() / "theirs" / "inner"));
+}
+
+struct UsageCase {
+    const char* name;
+    std::string arguments; // ROOT stands for the tree's root
+    int status;
+};
+
+class RemoveUsageTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(RemoveUsageTest, RemovesNothingAndSaysWhy) {
+    const UsageCase& usage = GetParam();
+    TempFolder temp;
+    MakeTree(temp.Path(), Tree);
+    std::string arguments = usage.arguments;
+    if (std::size_t at = arguments.find("ROOT"); at != std::string::npos) {
+        arguments.replace(at, 4, Quoted(temp.Text()));
+    }
+
+    CliRun run = RunCli(arguments);
+
+    EXPECT_EQ(run.status, usage.status);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err, "");
+    EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q1" / "X"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, RemoveUsageTest,
+                         testing::Values(UsageCase{"NoRoot", "remove", 2},
+                                         UsageCase{"UnknownOption", "remove --force ROOT", 2},
+                                         UsageCase{"TwoRoots", "remove ROOT /tmp", 2},
+                                         UsageCase{"MissingRoot", "remove ROOT/missing", 1}),
+                         [](const testing::TestParamInfo<UsageCase>& testInfo) {
+                             return std::string(testInfo.param.name);
+                         });
+
+} // namespace
