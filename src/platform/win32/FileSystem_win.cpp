@@ -3,98 +3,12 @@
 #include <windows.h>
 
 #include "platform/PathText.h"
+#include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
 #include <vector>
 
 namespace {
-
-// Entries that are content, never folders to enter: links, junctions and every other
-// reparse point, and cloud placeholders, whose opening would download them.
-constexpr DWORD RecallOnOpen = 0x40000;
-constexpr DWORD RecallOnDataAccess = 0x400000;
-constexpr DWORD ContentAttributes =
-    FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_OFFLINE | RecallOnOpen | RecallOnDataAccess;
-
-// A 32-bit program on 64-bit Windows sees SysWOW64 in place of System32 unless it turns
-// the redirection off; the scan must see the real folders. Off only during each call, so
-// that the DLLs the window loads meanwhile still come from the right place.
-class FileSystemRedirectionOff {
-  public:
-    FileSystemRedirectionOff() {
-        const Functions& functions = Load();
-        active_ = functions.disable && functions.disable(&previous_) != FALSE;
-    }
-    ~FileSystemRedirectionOff() {
-        if (active_) {
-            Load().revert(previous_);
-        }
-    }
-    FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
-    FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
-
-  private:
-    using Disable = BOOL(WINAPI*)(PVOID*);
-    using Revert = BOOL(WINAPI*)(PVOID);
-    struct Functions {
-        Disable disable = nullptr;
-        Revert revert = nullptr;
-    };
-    static const Functions& Load() {
-        static const Functions functions = [] {
-            Functions loaded;
-            HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-            if (kernel) {
-                auto disable = reinterpret_cast<void (*)()>(
-                    ::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection"));
-                auto revert = reinterpret_cast<void (*)()>(
-                    ::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection"));
-                if (disable && revert) {
-                    loaded.disable = reinterpret_cast<Disable>(disable);
-                    loaded.revert = reinterpret_cast<Revert>(revert);
-                }
-            }
-            return loaded;
-        }();
-        return functions;
-    }
-
-    PVOID previous_ = nullptr;
-    bool active_ = false;
-};
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
-// The full path with the \\?\ prefix, so that paths longer than MAX_PATH work. "C:" is the
-// drive's root, not its current folder.
-std::wstring LongPath(const std::string& path) {
-    std::wstring wide = WideFromUtf8(path);
-    if (wide.size() == 2 && wide[1] == L':') {
-        wide += L'\\';
-    }
-    if (wide.empty() || StartsWith(wide, L"\\\\?\\")) {
-        return wide;
-    }
-    DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return {};
-    }
-    std::wstring full(needed, L'\0');
-    DWORD written = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (written == 0 || written >= needed) {
-        return {};
-    }
-    full.resize(written);
-    if (StartsWith(full, L"\\\\.\\")) {
-        return full;
-    }
-    if (StartsWith(full, L"\\\\")) {
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    }
-    return L"\\\\?\\" + full;
-}
 
 DWORD AttributesOf(const std::wstring& longPath) {
     FileSystemRedirectionOff redirectionOff;

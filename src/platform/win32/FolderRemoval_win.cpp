@@ -14,10 +14,6 @@
 
 namespace {
 
-// Files whose data lives elsewhere (cloud placeholders): content, never an empty folder.
-constexpr DWORD NotLocalAttributes = FILE_ATTRIBUTE_OFFLINE | 0x00040000 /* RECALL_ON_OPEN */ |
-                                     0x00400000 /* RECALL_ON_DATA_ACCESS */;
-
 RemovalResult Removed() {
     return MakeRemovalResult(RemovalOutcome::Removed);
 }
@@ -66,7 +62,7 @@ std::optional<RemovalOutcome> ObstacleOf(DWORD attributes) {
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return RemovalOutcome::BecameLink;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & NotLocalAttributes) != 0) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & ContentAttributes) != 0) {
         return RemovalOutcome::GainedFile;
     }
     return std::nullopt;
@@ -175,6 +171,7 @@ RemovalResult Win32FolderRemoval::DeleteFolder(const std::string& rootFolder,
     if (!names) {
         return RefusedPathResult();
     }
+    FileSystemRedirectionOff redirectionOff;
     std::wstring path = LongPath(rootFolder);
     if (path.empty()) {
         return MakeRemovalResult(RemovalOutcome::Vanished);

@@ -2,12 +2,38 @@
 
 #include "platform/win32/Utf.h"
 
-#include <windows.h>
-
 namespace {
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.rfind(prefix, 0) == 0;
+}
+
+using DisableRedirection = BOOL(WINAPI*)(PVOID*);
+using RevertRedirection = BOOL(WINAPI*)(PVOID);
+
+struct RedirectionFunctions {
+    DisableRedirection disable = nullptr;
+    RevertRedirection revert = nullptr;
+};
+
+// Found at run time: 32-bit Windows has no such functions.
+const RedirectionFunctions& LoadRedirectionFunctions() {
+    static const RedirectionFunctions functions = [] {
+        RedirectionFunctions loaded;
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        if (kernel) {
+            auto disable = reinterpret_cast<void (*)()>(
+                ::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection"));
+            auto revert = reinterpret_cast<void (*)()>(
+                ::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection"));
+            if (disable && revert) {
+                loaded.disable = reinterpret_cast<DisableRedirection>(disable);
+                loaded.revert = reinterpret_cast<RevertRedirection>(revert);
+            }
+        }
+        return loaded;
+    }();
+    return functions;
 }
 
 } // namespace
@@ -44,4 +70,15 @@ std::wstring JoinLongPath(const std::wstring& folder, const std::wstring& name) 
         return folder + name;
     }
     return folder + L'\\' + name;
+}
+
+FileSystemRedirectionOff::FileSystemRedirectionOff() {
+    const RedirectionFunctions& functions = LoadRedirectionFunctions();
+    active_ = functions.disable && functions.disable(&previous_) != FALSE;
+}
+
+FileSystemRedirectionOff::~FileSystemRedirectionOff() {
+    if (active_) {
+        LoadRedirectionFunctions().revert(previous_);
+    }
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+// How the Win32 file-system code reaches a path, decided once for the scan and the removal.
 
 // The full path in the "\\?\" form, which lifts the MAX_PATH limit and turns off the
 // renaming of names that end in a dot or a blank: "\\?\C:\a", "\\?\UNC\server\share\a".
@@ -10,3 +14,26 @@ std::wstring LongPath(const std::string& path);
 
 // `folder` and `name` joined with one backslash.
 std::wstring JoinLongPath(const std::wstring& folder, const std::wstring& name);
+
+// Entries that are content, never folders to enter or remove: links, junctions and every
+// other reparse point, and cloud placeholders, whose opening would download them.
+inline constexpr DWORD RecallOnOpen = 0x40000;
+inline constexpr DWORD RecallOnDataAccess = 0x400000;
+inline constexpr DWORD ContentAttributes =
+    FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_OFFLINE | RecallOnOpen | RecallOnDataAccess;
+
+// A 32-bit program on 64-bit Windows sees SysWOW64 in place of System32 unless it turns
+// the redirection off; the scan and the removal must see the real folders. Off only while
+// an object lives, so that the DLLs the window loads meanwhile still come from the right
+// place.
+class FileSystemRedirectionOff {
+  public:
+    FileSystemRedirectionOff();
+    ~FileSystemRedirectionOff();
+    FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
+    FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
+
+  private:
+    PVOID previous_ = nullptr;
+    bool active_ = false;
+};
