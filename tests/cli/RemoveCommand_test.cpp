@@ -83,6 +83,11 @@ struct UsageCase {
     int status;
 };
 
+// CTest shows the case's name, not its bytes.
+void PrintTo(const UsageCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class RemoveUsageTest : public testing::TestWithParam<UsageCase> {};
 
 TEST_P(RemoveUsageTest, RemovesNothingAndSaysWhy) {

@@ -118,6 +118,11 @@ struct MountCase {
     std::vector<const char*> survivors;
 };
 
+// CTest shows the case's name, not its bytes.
+void PrintTo(const MountCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class MountPointTest : public testing::TestWithParam<MountCase> {};
 
 // A tmpfs mounted in a private mount namespace of a child process, so nothing outside

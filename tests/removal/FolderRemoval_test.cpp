@@ -29,6 +29,11 @@ struct RaceCase {
     std::vector<const char*> survivors; // must still stand afterwards
 };
 
+// CTest shows the case's name, not its bytes.
+void PrintTo(const RaceCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 fs::path Below(const fs::path& root, const char* relative) {
     return (root / fs::path(relative)).make_preferred();
 }
