@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fakes/FakeResultList.h"
 #include "main_window/frmVacantor.h"
 #include "platform/MainWindowControls.h"
+#include "platform/MemoryResultList.h"
 
 #include <cstdint>
 #include <deque>
@@ -142,12 +142,21 @@ class FakeMainWindow {
 
     void Log(const std::string& event) { events.push_back(event); }
 
+    // The path cells of the list, in row order.
+    std::vector<std::string> ListedPaths() const {
+        std::vector<std::string> paths;
+        for (const MemoryResultList::Row& row : list.Rows()) {
+            paths.push_back(row.subItem1);
+        }
+        return paths;
+    }
+
     Form form{*this};
     TextBox txtFolder{*this};
     Button cmdFind{*this, "cmdFind", "Find"};
     Button cmdRemove{*this, "cmdRemove", "Remove"};
     CheckBox chkReadOnly;
-    FakeResultList list;
+    MemoryResultList list;
 
     std::vector<std::string> events;
     std::vector<Message> messages;

@@ -1,26 +1,16 @@
-#include "main_window/frmVacantor.h"
+#include "main_window/MainWindowTest.h"
 
-#include "fakes/FakeFolderRemoval.h"
-#include "fakes/FakeMainWindow.h"
-#include "platform/FileSystem.h"
-#include "platform/ProfileFile.h"
 #include "settings/IniFileCommon.h"
-#include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class FindCommand : public ::testing::Test {
+class FindCommand : public MainWindowTest {
   protected:
-    FindCommand() { window.form.appPath = appFolder.Text(); }
-
     // A root holding a file, so that each empty subfolder is listed on its own.
     void MakeTree(int emptyFolders) {
         WriteFile(treeFolder.Path() / "file.txt", "x");
@@ -45,15 +35,6 @@ class FindCommand : public ::testing::Test {
         }
         return texts;
     }
-
-    TempFolder appFolder;
-    TempFolder treeFolder;
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
-    FakeFolderRemoval removal;
-    FakeMainWindow window;
-    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
-    char separator = fileSystem->PathSeparator();
 };
 
 TEST_F(FindCommand, FirstStartWithoutSettingsFile) {
@@ -62,10 +43,10 @@ TEST_F(FindCommand, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(window.txtFolder.text, "");
     EXPECT_EQ(form.State().RootFolder, "");
     EXPECT_EQ(window.txtFolder.oleDropMode, 1);
-    EXPECT_EQ(window.list.columns, (std::vector<std::string>{"No.", "Folder Path"}));
-    EXPECT_EQ(window.list.view, 3);
-    EXPECT_TRUE(window.list.fullRowSelect);
-    EXPECT_TRUE(window.list.multiSelect);
+    EXPECT_EQ(window.list.Columns(), (std::vector<std::string>{"No.", "Folder Path"}));
+    EXPECT_EQ(window.list.View(), 3);
+    EXPECT_TRUE(window.list.FullRowSelect());
+    EXPECT_TRUE(window.list.MultiSelect());
 
     form.cmdFind_Click();
     ASSERT_EQ(window.messages.size(), 2u);
@@ -105,8 +86,8 @@ TEST_F(FindCommand, TrailingSeparatorIsStoredButNotScanned) {
     EXPECT_EQ(StoredFolder(), withSeparator);
     EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
     EXPECT_EQ(window.txtFolder.text, withSeparator);
-    EXPECT_EQ(window.list.Paths(), (std::vector<std::string>{std::string("a") + separator + "b"}));
-    EXPECT_EQ(window.list.rows[0].text, "0");
+    EXPECT_EQ(window.ListedPaths(), (std::vector<std::string>{std::string("a") + separator + "b"}));
+    EXPECT_EQ(window.list.Rows()[0].text, "0");
 }
 
 TEST_F(FindCommand, VanishedRootKeepsTheEarlierRows) {
@@ -211,17 +192,17 @@ TEST_F(FindCommand, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
     MakeTree(2);
     form.Form_Load();
     form.ListView1_Click(); // nothing selected: nothing changes
-    EXPECT_EQ(window.list.toolTipText, "");
+    EXPECT_EQ(window.list.ToolTipText(), "");
 
     form.SetRootFolder(treeFolder.Text());
     form.cmdFind_Click();
-    window.list.Select(1);
-    window.list.rows[1].removed = true;
+    window.list.SetSelected(1, true);
+    window.list.SetRemoved(1);
     form.ListView1_Click();
-    EXPECT_EQ(window.list.toolTipText, "True");
-    window.list.Select(0);
+    EXPECT_EQ(window.list.ToolTipText(), "True");
+    window.list.SetSelected(0, true);
     form.ListView1_Click();
-    EXPECT_EQ(window.list.toolTipText, "False");
+    EXPECT_EQ(window.list.ToolTipText(), "False");
 }
 
 TEST_F(FindCommand, SettingsPathIsJoinedAsItIs) {

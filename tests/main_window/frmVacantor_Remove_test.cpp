@@ -1,24 +1,13 @@
-#include "main_window/frmVacantor.h"
-
-#include "fakes/FakeFolderRemoval.h"
-#include "fakes/FakeMainWindow.h"
-#include "platform/FileSystem.h"
-#include "platform/ProfileFile.h"
-#include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
+#include "main_window/MainWindowTest.h"
 
 #include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class RemoveCommand : public ::testing::Test {
+class RemoveCommand : public MainWindowTest {
   protected:
-    RemoveCommand() { window.form.appPath = appFolder.Text(); }
-
     // Lists `count` empty folders through a real Find, then forgets what that showed.
     void FindRows(int count) {
         WriteFile(treeFolder.Path() / "file.txt", "x");
@@ -38,15 +27,7 @@ class RemoveCommand : public ::testing::Test {
         return window.messages.empty() ? "" : window.messages.back().text;
     }
 
-    std::string Path(std::size_t row) const { return window.list.rows.at(row).subItem1; }
-
-    TempFolder appFolder;
-    TempFolder treeFolder;
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
-    FakeFolderRemoval removal;
-    FakeMainWindow window;
-    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
+    std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
 };
 
 TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
@@ -65,26 +46,26 @@ TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
 
 TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
     FindRows(3);
-    window.list.Select(0);
-    window.list.Select(2);
+    window.list.SetSelected(0, true);
+    window.list.SetSelected(2, true);
     form.cmdRemove_Click();
     EXPECT_EQ(LastMessage(), "2 folders are removed.");
     EXPECT_EQ(removal.RemovedPaths(), (std::vector<std::string>{Path(0), Path(2)}));
     EXPECT_EQ(removal.calls[0].rootFolder, treeFolder.Text());
-    EXPECT_TRUE(window.list.rows[0].removed);
-    EXPECT_FALSE(window.list.rows[1].removed);
-    EXPECT_EQ(window.list.rows[2].subItem1Color, 0x80000013u);
-    EXPECT_EQ(window.list.rows[1].subItem1Color, 0u);
+    EXPECT_TRUE(window.list.Rows()[0].removed);
+    EXPECT_FALSE(window.list.Rows()[1].removed);
+    EXPECT_EQ(window.list.Rows()[2].subItem1ForeColor, 0x80000013u);
+    EXPECT_EQ(window.list.Rows()[1].subItem1ForeColor, 0u);
 
     form.cmdRemove_Click(); // marked rows are skipped
     EXPECT_EQ(LastMessage(), "0 folders are removed.");
     EXPECT_EQ(removal.calls.size(), 2u);
-    EXPECT_TRUE(window.list.rows[0].removed);
+    EXPECT_TRUE(window.list.Rows()[0].removed);
 }
 
 TEST_F(RemoveCommand, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClosed) {
     FindRows(1);
-    window.list.Select(0);
+    window.list.SetSelected(0, true);
     window.onMessage = [&](const FakeMainWindow::Message&) {
         EXPECT_TRUE(form.State().IsBusy);
         EXPECT_FALSE(window.txtFolder.enabled);
@@ -104,7 +85,7 @@ TEST_F(RemoveCommand, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClose
 TEST_F(RemoveCommand, StopAnsweredNoGoesOnAndAsksAgain) {
     FindRows(4);
     for (std::size_t row = 0; row < 4; ++row) {
-        window.list.Select(row);
+        window.list.SetSelected(row, true);
     }
     window.answers = {7, 7}; // No, No, then OK for the count
     window.form.onDoEvents = [&] {
@@ -124,7 +105,7 @@ TEST_F(RemoveCommand, StopAnsweredNoGoesOnAndAsksAgain) {
 TEST_F(RemoveCommand, StopAnsweredYesLeavesTheLaterRows) {
     FindRows(4);
     for (std::size_t row = 0; row < 4; ++row) {
-        window.list.Select(row);
+        window.list.SetSelected(row, true);
     }
     window.answers = {6}; // Yes
     window.form.onDoEvents = [&] {
@@ -134,13 +115,13 @@ TEST_F(RemoveCommand, StopAnsweredYesLeavesTheLaterRows) {
     };
     form.cmdRemove_Click();
     EXPECT_EQ(LastMessage(), "2 folders are removed.");
-    EXPECT_FALSE(window.list.rows[2].removed);
-    EXPECT_FALSE(window.list.rows[3].removed);
+    EXPECT_FALSE(window.list.Rows()[2].removed);
+    EXPECT_FALSE(window.list.Rows()[3].removed);
 }
 
 TEST_F(RemoveCommand, StopAfterTheLastRowStillAsks) {
     FindRows(2);
-    window.list.Select(1);
+    window.list.SetSelected(1, true);
     window.answers = {6};
     window.form.onDoEvents = [&] {
         if (window.form.doEventsCalls == 2) {
@@ -155,11 +136,11 @@ TEST_F(RemoveCommand, StopAfterTheLastRowStillAsks) {
 
 TEST_F(RemoveCommand, SelectionIsReadWhenTheWalkReachesTheRow) {
     FindRows(3);
-    window.list.Select(2);
+    window.list.SetSelected(2, true);
     window.form.onDoEvents = [&] {
         if (window.form.doEventsCalls == 1) {
-            window.list.Select(1);                // selected during the run: removed
-            window.list.rows[2].selected = false; // deselected in time: skipped
+            window.list.SetSelected(1, true);  // selected during the run: removed
+            window.list.SetSelected(2, false); // deselected in time: skipped
         }
     };
     form.cmdRemove_Click();
@@ -169,7 +150,7 @@ TEST_F(RemoveCommand, SelectionIsReadWhenTheWalkReachesTheRow) {
 TEST_F(RemoveCommand, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     FindRows(3);
     for (std::size_t row = 0; row < 3; ++row) {
-        window.list.Select(row);
+        window.list.SetSelected(row, true);
     }
     removal.outcomes[Path(1)] = {RemovalOutcome::GainedFile, "a file appeared in it"};
     form.cmdRemove_Click();
@@ -181,15 +162,15 @@ TEST_F(RemoveCommand, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     EXPECT_EQ(window.messages[1].text, "1 folders are not removed:\r\n" +
                                            fileSystem->BuildPath(treeFolder.Text(), Path(1)) +
                                            ": a file appeared in it");
-    EXPECT_TRUE(window.list.rows[0].removed);
-    EXPECT_FALSE(window.list.rows[1].removed);
-    EXPECT_TRUE(window.list.rows[2].removed);
+    EXPECT_TRUE(window.list.Rows()[0].removed);
+    EXPECT_FALSE(window.list.Rows()[1].removed);
+    EXPECT_TRUE(window.list.Rows()[2].removed);
 }
 
 TEST_F(RemoveCommand, LongFailureReportsAreCut) {
     FindRows(23);
     for (std::size_t row = 0; row < 23; ++row) {
-        window.list.Select(row);
+        window.list.SetSelected(row, true);
         removal.outcomes[Path(row)] = {RemovalOutcome::Vanished, "it no longer exists"};
     }
     form.cmdRemove_Click();
@@ -201,7 +182,7 @@ TEST_F(RemoveCommand, LongFailureReportsAreCut) {
 
 TEST_F(RemoveCommand, RowsAreJoinedWithTheRootOfTheirScan) {
     FindRows(1);
-    window.list.Select(0);
+    window.list.SetSelected(0, true);
     form.SetRootFolder(appFolder.Text()); // chosen after the scan
     form.cmdRemove_Click();
     ASSERT_EQ(removal.calls.size(), 1u);
@@ -211,7 +192,7 @@ TEST_F(RemoveCommand, RowsAreJoinedWithTheRootOfTheirScan) {
 TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
     FindRows(3);
     for (std::size_t row = 0; row < 3; ++row) {
-        window.list.Select(row);
+        window.list.SetSelected(row, true);
     }
     window.form.onDoEvents = [&] {
         if (window.form.doEventsCalls == 1) {
@@ -222,7 +203,7 @@ TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
     EXPECT_EQ(removal.calls.size(), 1u);
     EXPECT_TRUE(window.messages.empty());
     EXPECT_TRUE(window.form.closed);
-    EXPECT_TRUE(window.list.rows[0].removed);
+    EXPECT_TRUE(window.list.Rows()[0].removed);
 }
 
 } // namespace

@@ -1,36 +1,19 @@
-#include "main_window/frmVacantor.h"
+#include "main_window/MainWindowTest.h"
 
-#include "fakes/FakeFolderRemoval.h"
-#include "fakes/FakeMainWindow.h"
-#include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
-#include "platform/ProfileFile.h"
-#include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class RootEntry : public ::testing::Test {
+class RootEntry : public MainWindowTest {
   protected:
     RootEntry() {
-        window.form.appPath = appFolder.Text();
         form.Form_Load();
         form.SetRootFolder("start");
     }
-
-    TempFolder appFolder;
-    TempFolder tree;
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
-    FakeFolderRemoval removal;
-    FakeMainWindow window;
-    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
 };
 
 TEST_F(RootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
@@ -45,10 +28,10 @@ TEST_F(RootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
     EXPECT_EQ(form.State().RootFolder, "start");
     EXPECT_EQ(window.txtFolder.text, "start");
 
-    window.browseResult = tree.Text();
+    window.browseResult = treeFolder.Text();
     form.txtFolder_Click();
-    EXPECT_EQ(form.State().RootFolder, tree.Text());
-    EXPECT_EQ(window.txtFolder.text, tree.Text());
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+    EXPECT_EQ(window.txtFolder.text, treeFolder.Text());
     EXPECT_TRUE(window.messages.empty());
     EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini")); // only Find stores it
 }
@@ -64,11 +47,11 @@ TEST_F(RootEntry, AFailureIsReportedOnTwoLines) {
 }
 
 TEST_F(RootEntry, DropTakesTheFirstItemOnly) {
-    fs::create_directories(tree.Path() / "folder");
-    WriteFile(tree.Path() / "folder" / "file.txt", "x");
-    const std::string folder = tree.Text("folder");
-    const std::string file = PathText(tree.Path() / "folder" / "file.txt");
-    const std::string missing = tree.Text("missing");
+    fs::create_directories(treeFolder.Path() / "folder");
+    WriteFile(treeFolder.Path() / "folder" / "file.txt", "x");
+    const std::string folder = treeFolder.Text("folder");
+    const std::string file = PathText(treeFolder.Path() / "folder" / "file.txt");
+    const std::string missing = treeFolder.Text("missing");
 
     struct Case {
         std::vector<std::string> files;
@@ -91,9 +74,9 @@ TEST_F(RootEntry, DropTakesTheFirstItemOnly) {
 }
 
 TEST_F(RootEntry, NewRootKeepsTheRowsOfTheLastScan) {
-    WriteFile(tree.Path() / "file.txt", "x");
-    fs::create_directories(tree.Path() / "empty");
-    form.SetRootFolder(tree.Text());
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    fs::create_directories(treeFolder.Path() / "empty");
+    form.SetRootFolder(treeFolder.Text());
     form.cmdFind_Click();
     ASSERT_EQ(window.list.RowCount(), 1u);
 
