@@ -98,21 +98,45 @@ void CALLBACK MessageBoxCloser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void MessageBoxCloser::CloseOpenBoxes() {
-    ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfMessageBox, reinterpret_cast<LPARAM>(this));
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog, reinterpret_cast<LPARAM>(this));
 }
 
-// A message box is a dialog of this thread whose text is the static control 0xFFFF.
-BOOL CALLBACK MessageBoxCloser::CloseIfMessageBox(HWND window, LPARAM self) {
+namespace {
+
+// The text of the selected item of the first tree view in the dialog, if it has one.
+std::string SelectedTreeItem(HWND dialog) {
+    HWND tree = ::FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    if (!tree) {
+        return {};
+    }
+    auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW info{};
+    info.mask = TVIF_TEXT;
+    info.hItem = item;
+    info.pszText = text;
+    info.cchTextMax = MAX_PATH;
+    if (!item || !::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info))) {
+        return {};
+    }
+    return Utf8FromWide(text);
+}
+
+} // namespace
+
+// A message box is a dialog whose text is the static control 0xFFFF.
+BOOL CALLBACK MessageBoxCloser::CloseIfDialog(HWND window, LPARAM self) {
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
-    HWND text = ::GetDlgItem(window, 0xFFFF);
-    if (std::wstring(className) != L"#32770" || !text || !::IsWindowVisible(window)) {
+    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
         return TRUE;
     }
+    HWND text = ::GetDlgItem(window, 0xFFFF);
     auto& closer = *reinterpret_cast<MessageBoxCloser*>(self);
-    closer.boxes.push_back(Box{TextOf(window), TextOf(text)});
-    int button = closer.answer_ ? closer.answer_(closer.boxes.back()) : IDOK;
-    // Sent, not posted: the box is gone before the timer can see it again.
+    closer.boxes.push_back(Box{TextOf(window), text ? TextOf(text) : std::string(),
+                               text ? std::string() : SelectedTreeItem(window)});
+    int button = closer.answer_ ? closer.answer_(closer.boxes.back()) : text ? IDOK : IDCANCEL;
+    // Sent, not posted: the dialog is gone before the timer can see it again.
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
     return TRUE;

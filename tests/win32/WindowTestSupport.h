@@ -26,16 +26,18 @@ HGLOBAL MakeHDrop(const std::vector<std::string>& paths);
 // The text of a list view cell, read through the control.
 std::string ListViewCellText(HWND list, int row, int column);
 
-// Presses the button of every message box the thread shows, from a timer that also fires
-// inside the boxes' own modal loops, and records what each box said.
+// Presses a button of every dialog the thread shows (message boxes, the folder picker),
+// from a timer that also fires inside the dialogs' own modal loops, and records them.
 class MessageBoxCloser {
   public:
     struct Box {
         std::string title;
-        std::string text;
+        std::string text;         // a message box's text; empty for other dialogs
+        std::string selectedItem; // the folder picker's selected folder; else empty
     };
 
-    // `answer`: the button id to press (IDOK, IDYES...), asked per box.
+    // `answer`: the button id to press (IDOK, IDYES, IDCANCEL...), asked per dialog;
+    // without it, IDOK for message boxes and IDCANCEL for other dialogs.
     explicit MessageBoxCloser(std::function<int(const Box&)> answer = {});
     ~MessageBoxCloser();
     MessageBoxCloser(const MessageBoxCloser&) = delete;
@@ -46,7 +48,7 @@ class MessageBoxCloser {
   private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     void CloseOpenBoxes();
-    static BOOL CALLBACK CloseIfMessageBox(HWND window, LPARAM self);
+    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self);
 
     std::function<int(const Box&)> answer_;
     UINT_PTR timer_ = 0;
