@@ -1,6 +1,8 @@
 // Drives a running Vacantor.exe from outside, for the screenshot script:
-//   vacantor_driver find    clicks Find and waits until the result message is shown
-//   vacantor_driver close   closes the result message, then the window
+//   vacantor_driver find      clicks Find and waits until the result message is shown
+//   vacantor_driver dismiss   closes the result message and prints the window's screen
+//                             rectangle as WIDTHxHEIGHT+LEFT+TOP
+//   vacantor_driver close     closes the result message if still shown, then the window
 // Exit status 0 on success, 1 when a window did not appear in time.
 #include <windows.h>
 
@@ -36,7 +38,7 @@ HWND ResultBox() {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: vacantor_driver find|close\n");
+        std::fprintf(stderr, "usage: vacantor_driver find|dismiss|close\n");
         return 2;
     }
     if (std::strcmp(argv[1], "find") == 0) {
@@ -51,6 +53,25 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vacantor_driver: no result message\n");
             return 1;
         }
+        return 0;
+    }
+    if (std::strcmp(argv[1], "dismiss") == 0) {
+        HWND box = ResultBox();
+        HWND window = MainWindow();
+        if (!box || !window) {
+            std::fprintf(stderr, "vacantor_driver: no result message to dismiss\n");
+            return 1;
+        }
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        if (!WaitFor([] { return ResultBox() ? nullptr : ::GetDesktopWindow(); }) ||
+            !WaitFor([window] { return ::GetForegroundWindow() == window ? window : nullptr; })) {
+            std::fprintf(stderr, "vacantor_driver: the window did not come back\n");
+            return 1;
+        }
+        RECT rect{};
+        ::GetWindowRect(window, &rect);
+        std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                    rect.top);
         return 0;
     }
     if (std::strcmp(argv[1], "close") == 0) {
