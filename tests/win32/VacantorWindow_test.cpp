@@ -58,9 +58,16 @@ class Win32Program : public ::testing::Test {
         return closer.boxes;
     }
 
+    int ControlRowCount() {
+        return static_cast<int>(::SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+    // The rows as the control shows them, once it has caught up with the appends.
     std::set<std::string> ListedPaths() {
         std::set<std::string> paths;
-        int count = static_cast<int>(::SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
+        int rows = static_cast<int>(window().ListView1.RowCount());
+        EXPECT_TRUE(PumpUntil([&] { return ControlRowCount() == rows; }));
+        int count = ControlRowCount();
         for (int row = 0; row < count; ++row) {
             EXPECT_EQ(ListViewCellText(list(), row, 0), std::to_string(row));
             paths.insert(ListViewCellText(list(), row, 1));
@@ -116,7 +123,7 @@ TEST_F(Win32Program, FindsTheTopmostEmptyFoldersAndRestoresTheRootAtTheNextStart
 
     Start();
     EXPECT_EQ(win32::WindowTextUtf8(window().txtFolder.Hwnd()), tree.Text());
-    EXPECT_EQ(::SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(ControlRowCount(), 0);
 }
 
 TEST_F(Win32Program, AMissingRootRaisesTheAlarmThenReportsTheRowsAlreadyListed) {
@@ -175,7 +182,7 @@ TEST_F(Win32Program, RemoveDeletesTheSelectedRowsFoldersAndDimsTheirPaths) {
     MakeTree();
     DropOnTextBox({tree.Text()});
     ASSERT_EQ(Click(window().cmdFind.Hwnd()).size(), 1u);
-    ASSERT_TRUE(PumpUntil([&] { return ::SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    ASSERT_EQ(ListedPaths().size(), 3u);
     int a = RowOf("a");
     int b = RowOf("b");
     int e = RowOf("e");

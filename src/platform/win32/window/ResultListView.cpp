@@ -9,7 +9,10 @@ namespace win32 {
 namespace {
 
 constexpr UINT_PTR SubclassId = 1;
-constexpr UINT SyncCountMessage = WM_APP + 2;
+// Telling the control its new row count costs time in proportion to the rows (under Wine
+// about 10 ms at 45,000 rows), so a scan's appends reach it at most this often.
+constexpr UINT_PTR SyncCountTimer = 1;
+constexpr UINT SyncCountMilliseconds = 250;
 // A column added without a width gets the width the control's programming model gives
 // it: one inch.
 constexpr int DefaultColumnTwips = 1440;
@@ -117,8 +120,8 @@ void ResultListView::ClearRows() {
 
 void ResultListView::AddRow(const std::string& text) {
     rows_.push_back(Row{WideFromUtf8(text), {}, false, {}});
-    if (!syncPosted_) {
-        syncPosted_ = ::PostMessageW(hwnd_, SyncCountMessage, 0, 0) != FALSE;
+    if (!syncPending_) {
+        syncPending_ = ::SetTimer(hwnd_, SyncCountTimer, SyncCountMilliseconds, nullptr) != 0;
     }
 }
 
@@ -169,7 +172,10 @@ void ResultListView::SetToolTipText(const std::string& text) {
 }
 
 void ResultListView::SyncItemCount() const {
-    syncPosted_ = false;
+    if (syncPending_) {
+        ::KillTimer(hwnd_, SyncCountTimer);
+        syncPending_ = false;
+    }
     if (controlCount_ == rows_.size()) {
         return;
     }
@@ -233,9 +239,12 @@ LRESULT ResultListView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
 LRESULT CALLBACK ResultListView::SubclassProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) {
     switch (message) {
-    case SyncCountMessage:
-        reinterpret_cast<ResultListView*>(self)->SyncItemCount();
-        return 0;
+    case WM_TIMER:
+        if (wParam == SyncCountTimer) {
+            reinterpret_cast<ResultListView*>(self)->SyncItemCount();
+            return 0;
+        }
+        break;
     case WM_NCDESTROY:
         ::RemoveWindowSubclass(window, SubclassProc, SubclassId);
         break;

@@ -62,8 +62,8 @@ class ResultListView final : public Control, public ResultList {
 
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
-    // Tells the control how many rows there are. Appends are batched: one posted message
-    // brings the control up to date, however many rows were added in between.
+    // Tells the control how many rows there are. Appends are batched: a timer brings the
+    // control up to date a few times a second, however many rows were added in between.
     void SyncItemCount() const;
     void FillLastColumn();
     void GetDisplayInfo(LVITEMW& item) const;
@@ -71,7 +71,7 @@ class ResultListView final : public Control, public ResultList {
 
     std::vector<Row> rows_;
     mutable std::size_t controlCount_ = 0;
-    mutable bool syncPosted_ = false;
+    mutable bool syncPending_ = false;
     ToolTip toolTip_;
 };
 
