@@ -42,8 +42,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (std::strcmp(argv[1], "find") == 0) {
-        HWND window = WaitFor(MainWindow);
-        HWND find = window ? ::FindWindowExW(window, nullptr, L"Button", L"Find") : nullptr;
+        // The window exists before its controls do; wait until it is shown.
+        HWND find = WaitFor([] {
+            HWND window = MainWindow();
+            return window && ::IsWindowVisible(window)
+                       ? ::FindWindowExW(window, nullptr, L"Button", L"Find")
+                       : nullptr;
+        });
         if (!find) {
             std::fprintf(stderr, "vacantor_driver: no window with a Find button\n");
             return 1;

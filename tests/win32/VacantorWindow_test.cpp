@@ -111,10 +111,16 @@ TEST_F(Win32Program, FindsTheTopmostEmptyFoldersAndRestoresTheRootAtTheNextStart
     DropOnTextBox({tree.Text()});
     EXPECT_EQ(win32::WindowTextUtf8(window().txtFolder.Hwnd()), tree.Text());
 
-    std::vector<Box> boxes = Click(window().cmdFind.Hwnd());
+    // The rows the message reports are in the control when it is shown.
+    int rowsShownWithMessage = -1;
+    std::vector<Box> boxes = Click(window().cmdFind.Hwnd(), [&](const Box&) {
+        rowsShownWithMessage = ControlRowCount();
+        return IDOK;
+    });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Scryve");
     EXPECT_EQ(boxes[0].text, "Found 3 Folders.");
+    EXPECT_EQ(rowsShownWithMessage, 3);
     EXPECT_EQ(ListedPaths(), (std::set<std::string>{"a", "b", "e"}));
     EXPECT_EQ(win32::WindowTextUtf8(window().cmdFind.Hwnd()), "Find");
     EXPECT_EQ(window().MousePointer(), 0);

@@ -128,6 +128,11 @@ MainWindowControls MainWindow::Controls() {
 
 void MainWindow::SetMousePointer(int pointer) {
     pointer_ = pointer;
+    if (pointer == PointerDefault) {
+        // A run is over: its last rows are shown now, before its result message, not at
+        // the list's next periodic update.
+        ListView1.ShowAddedRows();
+    }
     // Show the new pointer now if the mouse is over the window, not at its next move.
     POINT position{};
     if (!::GetCursorPos(&position)) {

@@ -49,6 +49,8 @@ class ResultListView final : public Control, public ResultList {
     std::string ToolTipText() const { return toolTip_.Text(); }
 
     bool OnNotify(NMHDR& header, LRESULT& result) override;
+    // Shows the rows added since the control was last told, now.
+    void ShowAddedRows() { SyncItemCount(); }
 
     std::function<void()> onClick;
 
