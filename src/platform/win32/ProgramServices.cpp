@@ -27,7 +27,7 @@ MainWindowServices ProgramServices::Services() {
         *fileSystem_, *profileFile_, *folderRemoval_, MessageBox::ShowMessageBox,
         [&shell](const std::string& title, std::intptr_t owner, std::intptr_t root,
                  std::uint32_t flags, const std::string& startFolder) {
-            return FileDialog::BrowseForFolder(shell, title, static_cast<ShellWindow>(owner),
+            return FileDialog::BrowseForFolder(shell, title, static_cast<WindowHandle>(owner),
                                                static_cast<ItemIdList>(root), flags, startFolder);
         }};
 }
