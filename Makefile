@@ -38,7 +38,7 @@ run: linux
 	@build/linux/src/vacantor
 
 run-win32: win32
-	@scripts/wine-run build/win32/src/Vacantor.exe
+	@scripts/wine-run build/win32/src/platform/win32/Vacantor.exe
 
 screenshots: linux win32
 	@scripts/screenshots

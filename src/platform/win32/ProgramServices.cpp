@@ -1,0 +1,37 @@
+#include "platform/win32/ProgramServices.h"
+
+#include "folder_picker/FileDialog.h"
+#include "message_box/MessageBox.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
+#include "platform/ProfileFile.h"
+#include "platform/win32/MessageBoxPlatform_win.h"
+
+#include <windows.h>
+#undef MessageBox
+
+ProgramServices::ProgramServices()
+    : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
+      folderRemoval_(CreateSystemFolderRemoval()), shell_(CreateSystemShellPlatform()),
+      messageBoxPlatform_(std::make_unique<Win32MessageBoxPlatform>()) {
+    MessageBox::SetPlatform(messageBoxPlatform_.get());
+}
+
+ProgramServices::~ProgramServices() {
+    MessageBox::SetPlatform(nullptr);
+}
+
+MainWindowServices ProgramServices::Services() {
+    ShellPlatform& shell = *shell_;
+    return MainWindowServices{
+        *fileSystem_, *profileFile_, *folderRemoval_, MessageBox::ShowMessageBox,
+        [&shell](const std::string& title, std::intptr_t owner, std::intptr_t root,
+                 std::uint32_t flags, const std::string& startFolder) {
+            return FileDialog::BrowseForFolder(shell, title, static_cast<WindowHandle>(owner),
+                                               static_cast<ItemIdList>(root), flags, startFolder);
+        }};
+}
+
+void ProgramServices::SetActiveForm(HWND window) {
+    messageBoxPlatform_->SetActiveForm(reinterpret_cast<WindowHandle>(window));
+}

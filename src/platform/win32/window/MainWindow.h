@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/MainWindowControls.h"
+#include "platform/win32/window/Button.h"
+#include "platform/win32/window/CheckBox.h"
+#include "platform/win32/window/EventPump.h"
+#include "platform/win32/window/Label.h"
+#include "platform/win32/window/ResultListView.h"
+#include "platform/win32/window/TextBox.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace win32 {
+
+// The program's window "Empty Folders in the Folder" with its six controls, laid out in
+// twips at the screen's DPI, not resizable. It translates: the controls' events go to their
+// callbacks, and the logic sees the window through FormRuntime and MainWindowControls.
+class MainWindow final : public FormRuntime {
+  public:
+    struct CreateArgs {
+        // The folder AppPath reports; empty: the executable's folder.
+        std::string appPath;
+        // Post WM_QUIT when the window is destroyed (the program's window; not in tests,
+        // where a stray WM_QUIT would end the next modal loop at once).
+        bool quitOnDestroy = true;
+    };
+
+    MainWindow() = default;
+    ~MainWindow() override;
+
+    // Creates the window and its controls, hidden.
+    bool Create(const CreateArgs& args);
+    void Show(int command = SW_SHOWNORMAL);
+    HWND Hwnd() const { return hwnd_; }
+
+    MainWindowControls Controls();
+
+    void SetMousePointer(int pointer) override;
+    int MousePointer() const { return pointer_; }
+    std::string AppPath() const override;
+    void DoEvents() override;
+    void Close() override;
+
+    // A close request (WM_CLOSE); false keeps the window open.
+    std::function<bool()> onQueryUnload;
+
+    // In tab order.
+    Label lblFolder;
+    TextBox txtFolder;
+    Button cmdFind;
+    ResultListView ListView1;
+    Button cmdRemove;
+    CheckBox chkReadOnly;
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateControls();
+    bool SetCursorForPointer(LPARAM hitTest);
+
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    bool ownsFont_ = false;
+    CreateArgs args_;
+    std::optional<EventPump> pump_;
+    int pointer_ = PointerDefault;
+};
+
+// The executable's folder, without a trailing backslash unless it is a drive's root.
+std::string ExecutableFolder();
+
+} // namespace win32
