@@ -14,4 +14,6 @@ void EnsureQtApplication() {
     static char* argv[] = {name, nullptr};
     // Lives until the process ends: widgets of static test fixtures may outlive main.
     new QApplication(argc, argv);
+    // Tests close windows without an event loop to end.
+    QApplication::setQuitOnLastWindowClosed(false);
 }

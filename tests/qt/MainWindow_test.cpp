@@ -1,0 +1,222 @@
+#include "QtTestApp.h"
+#include "WindowTestServices.h"
+
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/RootFolderEdit.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class QtMainWindowTest : public QtFixture {
+  protected:
+    // A root holding a file, with `count` empty folders beside a folder that holds a file.
+    void MakeTree(int count) {
+        WriteFile(tree.Path() / "keep.txt", "x");
+        for (int i = 0; i < count; ++i) {
+            fs::create_directories(tree.Path() / ("empty" + std::to_string(i)) / "inner");
+        }
+        WriteFile(tree.Path() / "full" / "inner" / "keep.txt", "x");
+    }
+
+    std::unique_ptr<QtMainWindow> Open() {
+        auto window = std::make_unique<QtMainWindow>(services.Services(), appFolder.Text());
+        window->Window().show();
+        return window;
+    }
+
+    // A click as the user makes it; returns when the handler (and its message) is done.
+    static void Click(QWidget& widget) { QTest::mouseClick(&widget, Qt::LeftButton); }
+
+    static void DropOn(QtMainWindow& window, const QMimeData& data) {
+        RootFolderEdit& edit = window.Window().txtFolder();
+        const QPoint where(5, 5);
+        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &enter);
+        QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &drop);
+    }
+
+    static QStringList PathCells(QtMainWindow& window) {
+        QCoreApplication::processEvents();
+        QStringList paths;
+        ResultRowsModel& rows = window.Rows();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            paths.append(rows.index(row, 1).data().toString());
+        }
+        paths.sort();
+        return paths;
+    }
+
+    TempFolder appFolder;
+    TempFolder tree;
+    WindowTestServices services;
+};
+
+TEST_F(QtMainWindowTest, FirstStartShowsAnEmptyRootAndTheListHeaders) {
+    auto window = Open();
+    EXPECT_EQ(window->Window().txtFolder().text(), "");
+    EXPECT_TRUE(window->Window().txtFolder().acceptDrops());
+    ResultRowsModel& rows = window->Rows();
+    EXPECT_EQ(rows.headerData(0, Qt::Horizontal).toString(), "No.");
+    EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Folder Path");
+    EXPECT_EQ(window->Window().ListView1().selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST_F(QtMainWindowTest, FindListsTheEmptyFoldersAndReportsTheirNumber) {
+    MakeTree(3);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    Click(window->Window().cmdFind());
+
+    EXPECT_EQ(services.MessageTexts(), (std::vector<std::string>{"Found 3 Folders."}));
+    EXPECT_EQ(PathCells(*window), (QStringList{"empty0", "empty1", "empty2"}));
+    EXPECT_EQ(window->Rows().index(0, 0).data().toString(), "0");
+    EXPECT_EQ(window->Window().cmdFind().text(), "Find");
+    EXPECT_TRUE(window->Window().cmdRemove().isEnabled());
+    EXPECT_FALSE(window->Window().testAttribute(Qt::WA_SetCursor));
+}
+
+TEST_F(QtMainWindowTest, DuringFindTheButtonIsStopAndThePointerBusy) {
+    MakeTree(50);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    VacantorWindow& widgets = window->Window();
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        seen = true;
+        EXPECT_EQ(widgets.cmdFind().text(), "Stop");
+        EXPECT_TRUE(widgets.cmdFind().isEnabled());
+        EXPECT_FALSE(widgets.cmdRemove().isEnabled());
+        EXPECT_FALSE(widgets.txtFolder().isEnabled());
+        EXPECT_TRUE(widgets.chkReadOnly().isEnabled());
+        EXPECT_EQ(widgets.cursor().shape(), Qt::BusyCursor);
+    });
+    Click(widgets.cmdFind());
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(QtMainWindowTest, StopEndsTheFindWithTheRowsFoundSoFar) {
+    constexpr int total = 3000;
+    MakeTree(total);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    // Fires in the first turn of the event pump that the scan runs.
+    QTimer::singleShot(0, [&] { Click(window->Window().cmdFind()); });
+    Click(window->Window().cmdFind());
+
+    ASSERT_EQ(services.messages.size(), 1u);
+    const std::size_t rows = window->Rows().RowCount();
+    EXPECT_LT(rows, static_cast<std::size_t>(total));
+    EXPECT_EQ(services.messages[0].text, "Found " + std::to_string(rows) + " Folders.");
+    EXPECT_FALSE(window->Form().State().StopRequested);
+    EXPECT_EQ(window->Window().cmdFind().text(), "Find");
+}
+
+TEST_F(QtMainWindowTest, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
+    MakeTree(1);
+    {
+        auto window = Open();
+        window->Form().SetRootFolder(tree.Text());
+        Click(window->Window().cmdFind());
+    }
+    EXPECT_TRUE(fs::exists(appFolder.Path() / "Scryve.ini"));
+    auto next = Open();
+    EXPECT_EQ(next->Window().txtFolder().text(), QFile::decodeName(tree.Text().c_str()));
+    EXPECT_EQ(next->Form().State().RootFolder, tree.Text());
+}
+
+TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
+    MakeTree(3);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    Click(window->Window().cmdFind());
+    QCoreApplication::processEvents();
+
+    QTreeView& view = window->Window().ListView1();
+    ResultRowsModel& rows = window->Rows();
+    const QString first = rows.index(0, 1).data().toString();
+    const QString third = rows.index(2, 1).data().toString();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(rows.index(0, 1)).center());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view.visualRect(rows.index(2, 1)).center());
+    Click(window->Window().cmdRemove());
+
+    EXPECT_EQ(services.messages.back().text, "2 folders are removed.");
+    EXPECT_FALSE(fs::exists(tree.Path() / first.toStdString()));
+    EXPECT_FALSE(fs::exists(tree.Path() / third.toStdString()));
+    EXPECT_TRUE(fs::exists(tree.Path() / rows.index(1, 1).data().toString().toStdString()));
+    const QColor dimmed = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    EXPECT_EQ(rows.index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color(), dimmed);
+    EXPECT_EQ(rows.index(2, 1).data(Qt::ForegroundRole).value<QBrush>().color(), dimmed);
+    EXPECT_FALSE(rows.index(1, 1).data(Qt::ForegroundRole).isValid());
+
+    // A click on a removed row tells so in the list's tooltip, a click on another does not.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(rows.index(2, 1)).center());
+    QTRY_COMPARE_WITH_TIMEOUT(view.toolTip(), QString("True"), 2000);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(rows.index(1, 1)).center());
+    QTRY_COMPARE_WITH_TIMEOUT(view.toolTip(), QString("False"), 2000);
+}
+
+TEST_F(QtMainWindowTest, DropOfAFolderOrAFileSetsTheRoot) {
+    MakeTree(0);
+    auto window = Open();
+    const std::string folder = tree.Text("full");
+    QMimeData folderDrop;
+    folderDrop.setUrls({QUrl::fromLocalFile(QFile::decodeName(folder.c_str()))});
+    DropOn(*window, folderDrop);
+    EXPECT_EQ(window->Form().State().RootFolder, folder);
+    EXPECT_EQ(window->Window().txtFolder().text(), QFile::decodeName(folder.c_str()));
+
+    QMimeData fileDrop;
+    fileDrop.setUrls({QUrl::fromLocalFile(QFile::decodeName(tree.Text("keep.txt").c_str()))});
+    DropOn(*window, fileDrop);
+    EXPECT_EQ(window->Form().State().RootFolder, tree.Text());
+}
+
+TEST_F(QtMainWindowTest, DroppedTextLeavesTheRootAsItWas) {
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    QMimeData text;
+    text.setText(QFile::decodeName(tree.Text("full").c_str()));
+    DropOn(*window, text);
+    EXPECT_EQ(window->Form().State().RootFolder, tree.Text());
+    EXPECT_EQ(window->Window().txtFolder().text(), QFile::decodeName(tree.Text().c_str()));
+}
+
+TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {
+    MakeTree(3000);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    bool closedAtOnce = true;
+    QTimer::singleShot(0, [&] { closedAtOnce = window->Window().close(); });
+    Click(window->Window().cmdFind());
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_FALSE(window->Window().isVisible());
+    EXPECT_LT(window->Rows().RowCount(), 3000u);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(QtMainWindowTest, ClosingWhenIdleClosesAtOnce) {
+    auto window = Open();
+    EXPECT_TRUE(window->Window().close());
+    EXPECT_FALSE(window->Window().isVisible());
+}
+
+} // namespace
