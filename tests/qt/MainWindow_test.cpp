@@ -1,8 +1,9 @@
 #include "QtTestApp.h"
-#include "WindowTestServices.h"
+#include "ModalCloser.h"
 
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/RootFolderEdit.h"
+#include "platform/qt/SystemServices.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ class QtMainWindowTest : public QtFixture {
 
     std::unique_ptr<QtMainWindow> Open() {
         auto window = std::make_unique<QtMainWindow>(services.Services(), appFolder.Text());
+        services.SetMainWindow(&window->Window());
         window->Window().show();
         return window;
     }
@@ -51,8 +53,15 @@ class QtMainWindowTest : public QtFixture {
         QCoreApplication::sendEvent(&edit, &drop);
     }
 
+    // The list shows its rows in batches, a moment after they were added.
+    static void WaitForRows(QtMainWindow& window) {
+        ResultRowsModel& rows = window.Rows();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return static_cast<std::size_t>(rows.rowCount()) == rows.RowCount(); }, 5000));
+    }
+
     static QStringList PathCells(QtMainWindow& window) {
-        QCoreApplication::processEvents();
+        WaitForRows(window);
         QStringList paths;
         ResultRowsModel& rows = window.Rows();
         for (int row = 0; row < rows.rowCount(); ++row) {
@@ -64,7 +73,8 @@ class QtMainWindowTest : public QtFixture {
 
     TempFolder appFolder;
     TempFolder tree;
-    WindowTestServices services;
+    SystemServices services;
+    ModalCloser closer; // presses OK on every message box and records it
 };
 
 TEST_F(QtMainWindowTest, FirstStartShowsAnEmptyRootAndTheListHeaders) {
@@ -83,7 +93,8 @@ TEST_F(QtMainWindowTest, FindListsTheEmptyFoldersAndReportsTheirNumber) {
     window->Form().SetRootFolder(tree.Text());
     Click(window->Window().cmdFind());
 
-    EXPECT_EQ(services.MessageTexts(), (std::vector<std::string>{"Found 3 Folders."}));
+    EXPECT_EQ(closer.texts, (std::vector<QString>{"Found 3 Folders."}));
+    EXPECT_EQ(closer.titles, (std::vector<QString>{"Scryve"}));
     EXPECT_EQ(PathCells(*window), (QStringList{"empty0", "empty1", "empty2"}));
     EXPECT_EQ(window->Rows().index(0, 0).data().toString(), "0");
     EXPECT_EQ(window->Window().cmdFind().text(), "Find");
@@ -119,10 +130,10 @@ TEST_F(QtMainWindowTest, StopEndsTheFindWithTheRowsFoundSoFar) {
     QTimer::singleShot(0, [&] { Click(window->Window().cmdFind()); });
     Click(window->Window().cmdFind());
 
-    ASSERT_EQ(services.messages.size(), 1u);
+    ASSERT_EQ(closer.texts.size(), 1u);
     const std::size_t rows = window->Rows().RowCount();
     EXPECT_LT(rows, static_cast<std::size_t>(total));
-    EXPECT_EQ(services.messages[0].text, "Found " + std::to_string(rows) + " Folders.");
+    EXPECT_EQ(closer.texts[0].toStdString(), "Found " + std::to_string(rows) + " Folders.");
     EXPECT_FALSE(window->Form().State().StopRequested);
     EXPECT_EQ(window->Window().cmdFind().text(), "Find");
 }
@@ -145,7 +156,7 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
     auto window = Open();
     window->Form().SetRootFolder(tree.Text());
     Click(window->Window().cmdFind());
-    QCoreApplication::processEvents();
+    WaitForRows(*window);
 
     QTreeView& view = window->Window().ListView1();
     ResultRowsModel& rows = window->Rows();
@@ -157,7 +168,7 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
                       view.visualRect(rows.index(2, 1)).center());
     Click(window->Window().cmdRemove());
 
-    EXPECT_EQ(services.messages.back().text, "2 folders are removed.");
+    EXPECT_EQ(closer.texts.back(), "2 folders are removed.");
     EXPECT_FALSE(fs::exists(tree.Path() / first.toStdString()));
     EXPECT_FALSE(fs::exists(tree.Path() / third.toStdString()));
     EXPECT_TRUE(fs::exists(tree.Path() / rows.index(1, 1).data().toString().toStdString()));
@@ -211,7 +222,7 @@ TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {
     EXPECT_FALSE(closedAtOnce);
     EXPECT_FALSE(window->Window().isVisible());
     EXPECT_LT(window->Rows().RowCount(), 500u);
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(closer.texts.empty());
 }
 
 TEST_F(QtMainWindowTest, ClosingWhenIdleClosesAtOnce) {

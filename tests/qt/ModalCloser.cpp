@@ -5,9 +5,13 @@
 #include <QPointer>
 #include <QPushButton>
 
-ModalCloser::ModalCloser() { QApplication::instance()->installEventFilter(this); }
+ModalCloser::ModalCloser() {
+    QApplication::instance()->installEventFilter(this);
+}
 
-ModalCloser::~ModalCloser() { QApplication::instance()->removeEventFilter(this); }
+ModalCloser::~ModalCloser() {
+    QApplication::instance()->removeEventFilter(this);
+}
 
 bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) {

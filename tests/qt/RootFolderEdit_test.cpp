@@ -37,8 +37,7 @@ TEST(LocalPathsOf, TakesOnlyNonEmptyListsOfLocalFiles) {
     };
     Case cases[] = {
         {"one folder", Urls({QUrl::fromLocalFile("/tmp/a b")}), Paths{"/tmp/a b"}},
-        {"first item first",
-         Urls({QUrl::fromLocalFile("/tmp/x"), QUrl::fromLocalFile("/tmp/y")}),
+        {"first item first", Urls({QUrl::fromLocalFile("/tmp/x"), QUrl::fromLocalFile("/tmp/y")}),
          Paths{"/tmp/x", "/tmp/y"}},
         {"UTF-8 name", Urls({QUrl::fromLocalFile(QString::fromUtf8("/tmp/caf\xc3\xa9"))}),
          Paths{"/tmp/caf\xc3\xa9"}},

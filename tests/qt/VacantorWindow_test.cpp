@@ -18,8 +18,8 @@ TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
         double dpi;
         int pixels;
     };
-    const Case cases[] = {{1440, 96, 96}, {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
-                          {9645, 120, 804}, {270, 144, 27}, {0, 96, 0},    {15, 96, 1}};
+    const Case cases[] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
+                          {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
     for (const Case& c : cases) {
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
     }

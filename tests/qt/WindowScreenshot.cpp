@@ -25,14 +25,14 @@ int main(int argc, char* argv[]) {
 
     ModalCloser closer;
     window.Window().cmdFind().click();
-    QCoreApplication::processEvents();
+    window.Rows().FlushPendingRows();
 
     // One row selected, as after a click on it.
     QTreeView& list = window.Window().ListView1();
     if (window.Rows().rowCount() > 1) {
-        list.selectionModel()->setCurrentIndex(
-            window.Rows().index(1, 0),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list.selectionModel()->setCurrentIndex(window.Rows().index(1, 0),
+                                               QItemSelectionModel::ClearAndSelect |
+                                                   QItemSelectionModel::Rows);
     }
     list.setFocus();
     QCoreApplication::processEvents();

@@ -19,17 +19,25 @@ void TextBoxAdapter::SetText(const std::string& text) {
     edit_.setText(QFile::decodeName(QByteArray::fromStdString(text)));
 }
 
-void TextBoxAdapter::SetEnabled(bool enabled) { edit_.setEnabled(enabled); }
+void TextBoxAdapter::SetEnabled(bool enabled) {
+    edit_.setEnabled(enabled);
+}
 
-void TextBoxAdapter::SetOLEDropMode(int mode) { edit_.setAcceptDrops(mode == OLEDropManual); }
+void TextBoxAdapter::SetOLEDropMode(int mode) {
+    edit_.setAcceptDrops(mode == OLEDropManual);
+}
 
 void ButtonAdapter::SetCaption(const std::string& caption) {
     button_.setText(QString::fromStdString(caption));
 }
 
-void ButtonAdapter::SetEnabled(bool enabled) { button_.setEnabled(enabled); }
+void ButtonAdapter::SetEnabled(bool enabled) {
+    button_.setEnabled(enabled);
+}
 
-int CheckBoxAdapter::Value() const { return checkBox_.isChecked() ? 1 : 0; }
+int CheckBoxAdapter::Value() const {
+    return checkBox_.isChecked() ? 1 : 0;
+}
 
 QtFormRuntime::QtFormRuntime(QWidget& window, std::optional<std::string> appPath)
     : window_(window), appPath_(std::move(appPath)) {}
@@ -42,20 +50,21 @@ void QtFormRuntime::SetMousePointer(int pointer) {
     }
 }
 
-std::string QtFormRuntime::AppPath() const { return appPath_ ? *appPath_ : ExecutableFolder(); }
+std::string QtFormRuntime::AppPath() const {
+    return appPath_ ? *appPath_ : ExecutableFolder();
+}
 
 void QtFormRuntime::DoEvents() {
     if (sinceLastPump_.isValid() && sinceLastPump_.elapsed() < PumpIntervalMilliseconds) {
         return;
     }
-    if (beforePump) {
-        beforePump();
-    }
     QCoreApplication::processEvents();
     sinceLastPump_.start();
 }
 
-void QtFormRuntime::Close() { window_.close(); }
+void QtFormRuntime::Close() {
+    window_.close();
+}
 
 // /proc/self/exe gives the exact bytes, whatever the name's encoding; Qt's answer is the
 // fallback where /proc is missing.

@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -56,9 +55,6 @@ class QtFormRuntime final : public FormRuntime {
     // folder, far more often than a person can click.
     void DoEvents() override;
     void Close() override;
-
-    // Runs before each pass of the pump (the list shows its new rows).
-    std::function<void()> beforePump;
 
     static constexpr int PumpIntervalMilliseconds = 10;
 

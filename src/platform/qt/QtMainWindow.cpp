@@ -9,11 +9,10 @@ QtMainWindow::QtMainWindow(MainWindowServices services, std::optional<std::strin
     : runtime_(window_, std::move(appPath)), txtFolder_(window_.txtFolder()),
       cmdFind_(window_.cmdFind()), cmdRemove_(window_.cmdRemove()),
       chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1(), model_),
-      form_(MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_,
-                               listView1_},
-            std::move(services)) {
+      form_(
+          MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_, listView1_},
+          std::move(services)) {
     window_.ListView1().setModel(&model_);
-    runtime_.beforePump = [this] { model_.FlushPendingRows(); };
     Connect();
     form_.Form_Load();
 }
@@ -25,10 +24,9 @@ void QtMainWindow::Connect() {
                      [this] { form_.cmdRemove_Click(); });
     QObject::connect(&window_.txtFolder(), &RootFolderEdit::clicked, &window_,
                      [this] { form_.txtFolder_Click(); });
-    QObject::connect(&window_.txtFolder(), &RootFolderEdit::filesDropped, &window_,
-                     [this](const std::vector<std::string>& files) {
-                         form_.txtFolder_OLEDragDrop(files);
-                     });
+    QObject::connect(
+        &window_.txtFolder(), &RootFolderEdit::filesDropped, &window_,
+        [this](const std::vector<std::string>& files) { form_.txtFolder_OLEDragDrop(files); });
     // Any click on the list counts, on a row or not, after the view has updated its
     // selection.
     listClicks_.onClick = [this] { form_.ListView1_Click(); };

@@ -24,17 +24,29 @@ void ResultListAdapter::SetMultiSelect(bool multiSelect) {
 }
 
 // The Qt list is always a table; only the report view shows its column headers.
-void ResultListAdapter::SetView(int view) { view_.header()->setVisible(view == ReportView); }
+void ResultListAdapter::SetView(int view) {
+    view_.header()->setVisible(view == ReportView);
+}
 
-void ResultListAdapter::ClearColumns() { model_.ClearColumns(); }
+void ResultListAdapter::ClearColumns() {
+    model_.ClearColumns();
+}
 
-void ResultListAdapter::AddColumn(const std::string& text) { model_.AddColumn(text); }
+void ResultListAdapter::AddColumn(const std::string& text) {
+    model_.AddColumn(text);
+}
 
-std::size_t ResultListAdapter::RowCount() const { return model_.RowCount(); }
+std::size_t ResultListAdapter::RowCount() const {
+    return model_.RowCount();
+}
 
-void ResultListAdapter::ClearRows() { model_.ClearRows(); }
+void ResultListAdapter::ClearRows() {
+    model_.ClearRows();
+}
 
-void ResultListAdapter::AddRow(const std::string& text) { model_.AppendRow(text); }
+void ResultListAdapter::AddRow(const std::string& text) {
+    model_.AppendRow(text);
+}
 
 void ResultListAdapter::SetSubItem1Text(std::size_t row, const std::string& text) {
     model_.SetSubItem1Text(row, text);
@@ -52,9 +64,13 @@ bool ResultListAdapter::IsSelected(std::size_t row) const {
     return view_.selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
 }
 
-bool ResultListAdapter::IsRemoved(std::size_t row) const { return model_.RowAt(row).removed; }
+bool ResultListAdapter::IsRemoved(std::size_t row) const {
+    return model_.RowAt(row).removed;
+}
 
-void ResultListAdapter::SetRemoved(std::size_t row) { model_.SetRemoved(row); }
+void ResultListAdapter::SetRemoved(std::size_t row) {
+    model_.SetRemoved(row);
+}
 
 void ResultListAdapter::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
     model_.SetSubItem1ForeColor(row, color);

@@ -3,9 +3,12 @@
 #include "platform/qt/SystemColors.h"
 
 #include <QFile>
-#include <QMetaObject>
 
-ResultRowsModel::ResultRowsModel(QObject* parent) : QAbstractTableModel(parent) {}
+ResultRowsModel::ResultRowsModel(QObject* parent) : QAbstractTableModel(parent) {
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(FlushDelayMilliseconds);
+    connect(&flushTimer_, &QTimer::timeout, this, &ResultRowsModel::FlushPendingRows);
+}
 
 void ResultRowsModel::ClearColumns() {
     if (columns_.isEmpty()) {
@@ -25,14 +28,13 @@ void ResultRowsModel::AddColumn(const std::string& text) {
 
 void ResultRowsModel::AppendRow(const std::string& text) {
     rows_.push_back(Row{text, {}, false, 0, false});
-    if (!flushPosted_) {
-        flushPosted_ = true;
-        QMetaObject::invokeMethod(this, &ResultRowsModel::FlushPendingRows, Qt::QueuedConnection);
+    if (!flushTimer_.isActive()) {
+        flushTimer_.start();
     }
 }
 
 void ResultRowsModel::FlushPendingRows() {
-    flushPosted_ = false;
+    flushTimer_.stop();
     if (shownRows_ == rows_.size()) {
         return;
     }
@@ -44,6 +46,7 @@ void ResultRowsModel::FlushPendingRows() {
 
 void ResultRowsModel::ClearRows() {
     beginResetModel();
+    flushTimer_.stop();
     rows_.clear();
     shownRows_ = 0;
     endResetModel();
@@ -54,7 +57,9 @@ void ResultRowsModel::SetSubItem1Text(std::size_t row, const std::string& text) 
     CellChanged(row, 1);
 }
 
-void ResultRowsModel::SetRemoved(std::size_t row) { rows_.at(row).removed = true; }
+void ResultRowsModel::SetRemoved(std::size_t row) {
+    rows_.at(row).removed = true;
+}
 
 void ResultRowsModel::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
     Row& target = rows_.at(row);

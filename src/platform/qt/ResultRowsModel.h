@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +13,10 @@
 // need not be valid UTF-8) and shows them decoded as file names.
 //
 // Rows appended with AppendRow are held back from the views until FlushPendingRows, so that
-// a scan adding tens of thousands of rows inserts them in a few large batches; the flush is
-// posted to the event loop on the first pending row, so the views never lag behind for
-// longer than one turn of the loop.
+// a scan adding tens of thousands of rows inserts them in a few large batches: every
+// insertion makes a view lay out all its rows again. A timer started by the first pending
+// row flushes them, so the views lag behind by FlushDelayMilliseconds at most, whenever
+// the event loop runs.
 class ResultRowsModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -26,6 +28,8 @@ class ResultRowsModel : public QAbstractTableModel {
         std::uint32_t subItem1Color = 0;
         bool hasSubItem1Color = false;
     };
+
+    static constexpr int FlushDelayMilliseconds = 100;
 
     explicit ResultRowsModel(QObject* parent = nullptr);
 
@@ -57,5 +61,5 @@ class ResultRowsModel : public QAbstractTableModel {
     QStringList columns_;
     std::vector<Row> rows_;
     std::size_t shownRows_ = 0;
-    bool flushPosted_ = false;
+    QTimer flushTimer_;
 };

@@ -8,6 +8,8 @@
 #include "platform/ShellPlatform.h"
 #include "platform/qt/QtMessageBoxPlatform.h"
 
+#include <QWidget>
+
 SystemServices::SystemServices()
     : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
       folderRemoval_(CreateSystemFolderRemoval()),
@@ -16,18 +18,21 @@ SystemServices::SystemServices()
     MessageBox::SetPlatform(messageBoxPlatform_.get());
 }
 
-SystemServices::~SystemServices() { MessageBox::SetPlatform(nullptr); }
+SystemServices::~SystemServices() {
+    MessageBox::SetPlatform(nullptr);
+}
 
 MainWindowServices SystemServices::Services() {
     return MainWindowServices{
         *fileSystem_, *profileFile_, *folderRemoval_, &MessageBox::ShowMessageBox,
         [this](const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
                std::uint32_t flags, const std::string& startFolder) {
-            return FileDialog::BrowseForFolder(*shell_, title,
-                                               static_cast<ShellWindow>(ownerWindow),
-                                               static_cast<ItemIdList>(namespaceRoot), flags,
-                                               startFolder);
+            return FileDialog::BrowseForFolder(
+                *shell_, title, static_cast<ShellWindow>(ownerWindow),
+                static_cast<ItemIdList>(namespaceRoot), flags, startFolder);
         }};
 }
 
-void SystemServices::SetMainWindow(QWidget* window) { messageBoxPlatform_->SetActiveForm(window); }
+void SystemServices::SetMainWindow(QWidget* window) {
+    messageBoxPlatform_->SetActiveForm(window);
+}
