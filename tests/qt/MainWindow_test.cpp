@@ -1,81 +1,14 @@
-#include "QtTestApp.h"
-#include "ModalCloser.h"
-
-#include "platform/qt/QtMainWindow.h"
-#include "platform/qt/RootFolderEdit.h"
-#include "platform/qt/SystemServices.h"
-#include "support/TempFolder.h"
+#include "MainWindowFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
-
-#include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class QtMainWindowTest : public QtFixture {
-  protected:
-    // A root holding a file, with `count` empty folders beside a folder that holds a file.
-    void MakeTree(int count) {
-        WriteFile(tree.Path() / "keep.txt", "x");
-        for (int i = 0; i < count; ++i) {
-            fs::create_directories(tree.Path() / ("empty" + std::to_string(i)) / "inner");
-        }
-        WriteFile(tree.Path() / "full" / "inner" / "keep.txt", "x");
-    }
-
-    std::unique_ptr<QtMainWindow> Open() {
-        auto window = std::make_unique<QtMainWindow>(services.Services(), appFolder.Text());
-        services.SetMainWindow(&window->Window());
-        window->Window().show();
-        return window;
-    }
-
-    // A click as the user makes it; returns when the handler (and its message) is done.
-    static void Click(QWidget& widget) { QTest::mouseClick(&widget, Qt::LeftButton); }
-
-    static void DropOn(QtMainWindow& window, const QMimeData& data) {
-        RootFolderEdit& edit = window.Window().txtFolder();
-        const QPoint where(5, 5);
-        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&edit, &enter);
-        QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&edit, &drop);
-    }
-
-    // The list shows its rows in batches, a moment after they were added.
-    static void WaitForRows(QtMainWindow& window) {
-        ResultRowsModel& rows = window.Rows();
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return static_cast<std::size_t>(rows.rowCount()) == rows.RowCount(); }, 5000));
-    }
-
-    static QStringList PathCells(QtMainWindow& window) {
-        WaitForRows(window);
-        QStringList paths;
-        ResultRowsModel& rows = window.Rows();
-        for (int row = 0; row < rows.rowCount(); ++row) {
-            paths.append(rows.index(row, 1).data().toString());
-        }
-        paths.sort();
-        return paths;
-    }
-
-    TempFolder appFolder;
-    TempFolder tree;
-    SystemServices services;
-    ModalCloser closer; // presses OK on every message box and records it
-};
 
 TEST_F(QtMainWindowTest, FirstStartShowsAnEmptyRootAndTheListHeaders) {
     auto window = Open();
@@ -184,32 +117,6 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
                       view.visualRect(rows.index(1, 1)).center());
     EXPECT_TRUE(QTest::qWaitFor([&] { return view.toolTip() == "False"; }, 2000));
-}
-
-TEST_F(QtMainWindowTest, DropOfAFolderOrAFileSetsTheRoot) {
-    MakeTree(0);
-    auto window = Open();
-    const std::string folder = tree.Text("full");
-    QMimeData folderDrop;
-    folderDrop.setUrls({QUrl::fromLocalFile(QFile::decodeName(folder.c_str()))});
-    DropOn(*window, folderDrop);
-    EXPECT_EQ(window->Form().State().RootFolder, folder);
-    EXPECT_EQ(window->Window().txtFolder().text(), QFile::decodeName(folder.c_str()));
-
-    QMimeData fileDrop;
-    fileDrop.setUrls({QUrl::fromLocalFile(QFile::decodeName(tree.Text("keep.txt").c_str()))});
-    DropOn(*window, fileDrop);
-    EXPECT_EQ(window->Form().State().RootFolder, tree.Text());
-}
-
-TEST_F(QtMainWindowTest, DroppedTextLeavesTheRootAsItWas) {
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    QMimeData text;
-    text.setText(QFile::decodeName(tree.Text("full").c_str()));
-    DropOn(*window, text);
-    EXPECT_EQ(window->Form().State().RootFolder, tree.Text());
-    EXPECT_EQ(window->Window().txtFolder().text(), QFile::decodeName(tree.Text().c_str()));
 }
 
 TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {
