@@ -28,7 +28,7 @@ MainWindowServices SystemServices::Services() {
         [this](const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
                std::uint32_t flags, const std::string& startFolder) {
             return FileDialog::BrowseForFolder(
-                *shell_, title, static_cast<ShellWindow>(ownerWindow),
+                *shell_, title, static_cast<WindowHandle>(ownerWindow),
                 static_cast<ItemIdList>(namespaceRoot), flags, startFolder);
         }};
 }
