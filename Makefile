@@ -35,7 +35,7 @@ test-win32: win32
 	@$(WINE_SESSION) ctest --preset win32
 
 run: linux
-	@build/linux/src/vacantor
+	@build/linux/src/platform/qt/vacantor
 
 run-win32: win32
 	@scripts/wine-run build/win32/src/platform/win32/Vacantor.exe

@@ -1,0 +1,98 @@
+// The real window, offscreen: a Find from the click on Find to the result message, and
+// the time a Stop click waits before the running Find ends.
+//   vacantor-qt-bench TREE [RUNS]
+#include "qt/ModalCloser.h"
+
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/SystemServices.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// A left click on the button, posted from another thread as the window system would
+// deliver it: it waits in the queue until the event pump runs.
+void PostClick(QPushButton* button) {
+    const QPointF centre = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(centre);
+    QCoreApplication::postEvent(button,
+                                new QMouseEvent(QEvent::MouseButtonPress, centre, global,
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button,
+                                new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
+                                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vacantor-qt-bench TREE [RUNS]\n");
+        return 2;
+    }
+    const std::string tree = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+
+    QTemporaryDir settingsFolder;
+    SystemServices services;
+    QtMainWindow window(services.Services(), settingsFolder.path().toStdString());
+    services.SetMainWindow(&window.Window());
+    window.Window().show();
+    window.Form().SetRootFolder(tree);
+
+    ModalCloser closer;
+    Clock::time_point messageShown;
+    closer.onShown = [&] { messageShown = Clock::now(); };
+    QPushButton& find = window.Window().cmdFind();
+
+    std::vector<double> findTimes;
+    for (int run = 0; run < runs; ++run) {
+        const Clock::time_point start = Clock::now();
+        find.click();
+        findTimes.push_back(Milliseconds(messageShown - start));
+        std::printf("qt-window find: %.0f ms, %zu rows (%s)\n", findTimes.back(),
+                    window.Rows().RowCount(), closer.texts.back().toUtf8().constData());
+    }
+    std::sort(findTimes.begin(), findTimes.end());
+    const double median = findTimes[findTimes.size() / 2];
+    std::printf("qt-window find median: %.0f ms\n", median);
+
+    // Stop: clicked from outside a third of the way into a Find.
+    std::vector<double> stopTimes;
+    for (int run = 0; run < runs; ++run) {
+        Clock::time_point clicked;
+        std::thread user([&] {
+            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(median / 3));
+            clicked = Clock::now();
+            PostClick(&find);
+        });
+        find.click();
+        user.join();
+        stopTimes.push_back(Milliseconds(messageShown - clicked));
+        std::printf("qt-window stop answered in %.1f ms (%zu rows so far)\n", stopTimes.back(),
+                    window.Rows().RowCount());
+    }
+    std::printf("qt-window stop worst: %.1f ms\n",
+                *std::max_element(stopTimes.begin(), stopTimes.end()));
+    return 0;
+}

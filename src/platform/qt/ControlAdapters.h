@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/MainWindowControls.h"
+
+#include <QElapsedTimer>
+
+#include <optional>
+
+class QCheckBox;
+class QPushButton;
+class QWidget;
+class RootFolderEdit;
+
+// The window's controls as its logic sees them. They only translate.
+
+class TextBoxAdapter final : public TextBoxControl {
+  public:
+    explicit TextBoxAdapter(RootFolderEdit& edit) : edit_(edit) {}
+    void SetText(const std::string& text) override;
+    void SetEnabled(bool enabled) override;
+    void SetOLEDropMode(int mode) override;
+
+  private:
+    RootFolderEdit& edit_;
+};
+
+class ButtonAdapter final : public ButtonControl {
+  public:
+    explicit ButtonAdapter(QPushButton& button) : button_(button) {}
+    void SetCaption(const std::string& caption) override;
+    void SetEnabled(bool enabled) override;
+
+  private:
+    QPushButton& button_;
+};
+
+class CheckBoxAdapter final : public CheckBoxControl {
+  public:
+    explicit CheckBoxAdapter(QCheckBox& checkBox) : checkBox_(checkBox) {}
+    int Value() const override;
+
+  private:
+    QCheckBox& checkBox_;
+};
+
+// The window runtime: the pointer, the program's folder, the event pump and closing.
+class QtFormRuntime final : public FormRuntime {
+  public:
+    // `appPath` replaces the executable's folder (tests keep their settings file apart).
+    QtFormRuntime(QWidget& window, std::optional<std::string> appPath = std::nullopt);
+
+    void SetMousePointer(int pointer) override;
+    std::string AppPath() const override;
+    // Runs the pending events at most once per PumpInterval: the scan calls this once per
+    // folder, far more often than a person can click.
+    void DoEvents() override;
+    void Close() override;
+
+    static constexpr int PumpIntervalMilliseconds = 10;
+
+  private:
+    QWidget& window_;
+    std::optional<std::string> appPath_;
+    QElapsedTimer sinceLastPump_;
+};
+
+// The folder that holds the running executable, as the file system's bytes.
+std::string ExecutableFolder();

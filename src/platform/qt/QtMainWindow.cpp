@@ -1,0 +1,35 @@
+#include "platform/qt/QtMainWindow.h"
+
+#include "platform/qt/RootFolderEdit.h"
+
+#include <QPushButton>
+#include <QTreeView>
+
+QtMainWindow::QtMainWindow(MainWindowServices services, std::optional<std::string> appPath)
+    : runtime_(window_, std::move(appPath)), txtFolder_(window_.txtFolder()),
+      cmdFind_(window_.cmdFind()), cmdRemove_(window_.cmdRemove()),
+      chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1(), model_),
+      form_(
+          MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_, listView1_},
+          std::move(services)) {
+    window_.ListView1().setModel(&model_);
+    Connect();
+    form_.Form_Load();
+}
+
+void QtMainWindow::Connect() {
+    QObject::connect(&window_.cmdFind(), &QPushButton::clicked, &window_,
+                     [this] { form_.cmdFind_Click(); });
+    QObject::connect(&window_.cmdRemove(), &QPushButton::clicked, &window_,
+                     [this] { form_.cmdRemove_Click(); });
+    QObject::connect(&window_.txtFolder(), &RootFolderEdit::clicked, &window_,
+                     [this] { form_.txtFolder_Click(); });
+    QObject::connect(
+        &window_.txtFolder(), &RootFolderEdit::filesDropped, &window_,
+        [this](const std::vector<std::string>& files) { form_.txtFolder_OLEDragDrop(files); });
+    // Any click on the list counts, on a row or not, after the view has updated its
+    // selection.
+    listClicks_.onClick = [this] { form_.ListView1_Click(); };
+    window_.ListView1().viewport()->installEventFilter(&listClicks_);
+    window_.onQueryUnload = [this] { return form_.Form_QueryUnload(); };
+}

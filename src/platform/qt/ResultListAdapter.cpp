@@ -1,0 +1,93 @@
+#include "platform/qt/ResultListAdapter.h"
+
+#include "platform/qt/ResultRowsModel.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+namespace {
+constexpr int ReportView = 3;
+}
+
+ResultListAdapter::ResultListAdapter(QTreeView& view, ResultRowsModel& model)
+    : view_(view), model_(model) {}
+
+void ResultListAdapter::SetFullRowSelect(bool fullRowSelect) {
+    view_.setSelectionBehavior(fullRowSelect ? QAbstractItemView::SelectRows
+                                             : QAbstractItemView::SelectItems);
+}
+
+void ResultListAdapter::SetMultiSelect(bool multiSelect) {
+    view_.setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
+                                       : QAbstractItemView::SingleSelection);
+}
+
+// The Qt list is always a table; only the report view shows its column headers.
+void ResultListAdapter::SetView(int view) {
+    view_.header()->setVisible(view == ReportView);
+}
+
+void ResultListAdapter::ClearColumns() {
+    model_.ClearColumns();
+}
+
+void ResultListAdapter::AddColumn(const std::string& text) {
+    model_.AddColumn(text);
+}
+
+std::size_t ResultListAdapter::RowCount() const {
+    return model_.RowCount();
+}
+
+void ResultListAdapter::ClearRows() {
+    model_.ClearRows();
+}
+
+void ResultListAdapter::AddRow(const std::string& text) {
+    model_.AppendRow(text);
+}
+
+void ResultListAdapter::SetSubItem1Text(std::size_t row, const std::string& text) {
+    model_.SetSubItem1Text(row, text);
+}
+
+std::string ResultListAdapter::SubItem1Text(std::size_t row) const {
+    return model_.RowAt(row).subItem1;
+}
+
+// A row not yet shown cannot have been selected.
+bool ResultListAdapter::IsSelected(std::size_t row) const {
+    if (row >= static_cast<std::size_t>(model_.rowCount())) {
+        return false;
+    }
+    return view_.selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
+}
+
+bool ResultListAdapter::IsRemoved(std::size_t row) const {
+    return model_.RowAt(row).removed;
+}
+
+void ResultListAdapter::SetRemoved(std::size_t row) {
+    model_.SetRemoved(row);
+}
+
+void ResultListAdapter::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
+    model_.SetSubItem1ForeColor(row, color);
+}
+
+// The row with the focus when it is selected, as the list view's SelectedItem.
+std::optional<std::size_t> ResultListAdapter::SelectedItem() const {
+    const QModelIndex current = view_.selectionModel()->currentIndex();
+    if (!current.isValid() || !IsSelected(static_cast<std::size_t>(current.row()))) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(current.row());
+}
+
+// The view's item tooltips are not used, so the viewport shows this text everywhere.
+void ResultListAdapter::SetToolTipText(const std::string& text) {
+    const QString tip = QString::fromStdString(text);
+    view_.setToolTip(tip);
+    view_.viewport()->setToolTip(tip);
+}

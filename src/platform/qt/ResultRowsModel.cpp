@@ -1,0 +1,124 @@
+#include "platform/qt/ResultRowsModel.h"
+
+#include "platform/qt/SystemColors.h"
+
+#include <QFile>
+
+ResultRowsModel::ResultRowsModel(QObject* parent) : QAbstractTableModel(parent) {
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(FlushDelayMilliseconds);
+    connect(&flushTimer_, &QTimer::timeout, this, &ResultRowsModel::FlushPendingRows);
+}
+
+void ResultRowsModel::ClearColumns() {
+    if (columns_.isEmpty()) {
+        return;
+    }
+    beginRemoveColumns(QModelIndex(), 0, static_cast<int>(columns_.size()) - 1);
+    columns_.clear();
+    endRemoveColumns();
+}
+
+void ResultRowsModel::AddColumn(const std::string& text) {
+    const int column = static_cast<int>(columns_.size());
+    beginInsertColumns(QModelIndex(), column, column);
+    columns_.append(QString::fromStdString(text));
+    endInsertColumns();
+}
+
+void ResultRowsModel::AppendRow(const std::string& text) {
+    rows_.push_back(Row{text, {}, false, 0, false});
+    if (!flushTimer_.isActive()) {
+        flushTimer_.start();
+    }
+}
+
+void ResultRowsModel::FlushPendingRows() {
+    flushTimer_.stop();
+    if (shownRows_ == rows_.size()) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), static_cast<int>(shownRows_),
+                    static_cast<int>(rows_.size()) - 1);
+    shownRows_ = rows_.size();
+    endInsertRows();
+}
+
+void ResultRowsModel::ClearRows() {
+    beginResetModel();
+    flushTimer_.stop();
+    rows_.clear();
+    shownRows_ = 0;
+    endResetModel();
+}
+
+void ResultRowsModel::SetSubItem1Text(std::size_t row, const std::string& text) {
+    rows_.at(row).subItem1 = text;
+    CellChanged(row, 1);
+}
+
+void ResultRowsModel::SetRemoved(std::size_t row) {
+    rows_.at(row).removed = true;
+}
+
+void ResultRowsModel::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
+    Row& target = rows_.at(row);
+    target.subItem1Color = color;
+    target.hasSubItem1Color = true;
+    CellChanged(row, 1);
+}
+
+void ResultRowsModel::CellChanged(std::size_t row, int column) {
+    if (row < shownRows_ && column < columns_.size()) {
+        const QModelIndex cell = index(static_cast<int>(row), column);
+        emit dataChanged(cell, cell);
+    }
+}
+
+int ResultRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(shownRows_);
+}
+
+int ResultRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return {};
+    }
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        if (index.column() == 0) {
+            return QFile::decodeName(QByteArray::fromStdString(row.text));
+        }
+        if (index.column() == 1) {
+            return QFile::decodeName(QByteArray::fromStdString(row.subItem1));
+        }
+        return QString();
+    case Qt::ForegroundRole:
+        if (index.column() == 1 && row.hasSubItem1Color) {
+            return ColorFromControlEncoding(row.subItem1Color);
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ResultRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columns_.size()) {
+        return columns_.at(section);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ResultRowsModel::flags(const QModelIndex& index) const {
+    // Selectable, never editable or checkable: the user cannot change a row's mark.
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

@@ -1,0 +1,38 @@
+#include "platform/qt/SystemServices.h"
+
+#include "folder_picker/FileDialog.h"
+#include "message_box/MessageBox.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
+#include "platform/ProfileFile.h"
+#include "platform/ShellPlatform.h"
+#include "platform/qt/QtMessageBoxPlatform.h"
+
+#include <QWidget>
+
+SystemServices::SystemServices()
+    : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
+      folderRemoval_(CreateSystemFolderRemoval()),
+      messageBoxPlatform_(std::make_unique<QtMessageBoxPlatform>()),
+      shell_(CreateSystemShellPlatform()) {
+    MessageBox::SetPlatform(messageBoxPlatform_.get());
+}
+
+SystemServices::~SystemServices() {
+    MessageBox::SetPlatform(nullptr);
+}
+
+MainWindowServices SystemServices::Services() {
+    return MainWindowServices{
+        *fileSystem_, *profileFile_, *folderRemoval_, &MessageBox::ShowMessageBox,
+        [this](const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
+               std::uint32_t flags, const std::string& startFolder) {
+            return FileDialog::BrowseForFolder(
+                *shell_, title, static_cast<WindowHandle>(ownerWindow),
+                static_cast<ItemIdList>(namespaceRoot), flags, startFolder);
+        }};
+}
+
+void SystemServices::SetMainWindow(QWidget* window) {
+    messageBoxPlatform_->SetActiveForm(window);
+}

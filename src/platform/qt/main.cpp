@@ -1,0 +1,14 @@
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/SystemServices.h"
+
+#include <QApplication>
+
+// The program reads no command line of its own; Qt's options (-platform...) still work.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    SystemServices services;
+    QtMainWindow window(services.Services());
+    services.SetMainWindow(&window.Window());
+    window.Window().show();
+    return QApplication::exec();
+}
