@@ -7,6 +7,8 @@
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
+#include "scan/RealTreeScan.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,32 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class PlainHost : public ScanHost {
-  public:
-    void DoEvents() override {}
-    bool StopRequested() const override { return false; }
-    int ReadOnlyOptionValue() const override { return 0; }
-};
-
-std::vector<std::string> ScanPaths(FileSystem& fileSystem, const std::string& root) {
-    MemoryResultList list;
-    PlainHost host;
-    EmptyFolderScan(fileSystem, list, host, root).ScanFolder(root);
-    std::vector<std::string> paths;
-    for (const MemoryResultList::Row& row : list.Rows()) {
-        paths.push_back(row.text + " " + row.subItem1);
-    }
-    return paths;
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> rows) {
-    for (std::string& row : rows) {
-        row = row.substr(row.find(' ') + 1);
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 // A folder holding only links: to a folder, to its own parent, to nothing, to a file.
 // Were any followed, a folder would be taken for empty or the scan would loop.
@@ -60,7 +36,7 @@ TEST(ScanPosix, LinksAreContentAndNeverFollowed) {
     TempFolder temp;
     MakeLinkTree(temp.Path());
     auto fileSystem = CreatePosixFileSystem({});
-    EXPECT_EQ(Sorted(ScanPaths(*fileSystem, temp.Text())), (std::vector<std::string>{"E", "T"}));
+    EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text())), (std::vector<std::string>{"E", "T"}));
 }
 
 TEST(ScanPosix, RootMayBeReachedThroughALink) {
@@ -70,7 +46,7 @@ TEST(ScanPosix, RootMayBeReachedThroughALink) {
     auto fileSystem = CreatePosixFileSystem({});
     std::string root = temp.Text("link");
     EXPECT_TRUE(fileSystem->FolderExists(root));
-    EXPECT_EQ(ScanPaths(*fileSystem, root), std::vector<std::string>{"0 A"});
+    EXPECT_EQ(ScanRows(*fileSystem, root), std::vector<std::string>{"0 A"});
 }
 
 TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
@@ -81,9 +57,9 @@ TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
     auto typed = CreatePosixFileSystem({});
     auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true});
     for (const char* root : {"links", "tree"}) {
-        std::vector<std::string> rows = ScanPaths(*typed, temp.Text(root));
+        std::vector<std::string> rows = ScanRows(*typed, temp.Text(root));
         EXPECT_FALSE(rows.empty());
-        EXPECT_EQ(ScanPaths(*untyped, temp.Text(root)), rows) << root;
+        EXPECT_EQ(ScanRows(*untyped, temp.Text(root)), rows) << root;
     }
 }
 
@@ -116,7 +92,7 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
         }
         auto fileSystem = CreatePosixFileSystem({});
         std::vector<std::string> expected{"A", "B", "X/E"};
-        ::_exit(Sorted(ScanPaths(*fileSystem, temp.Text())) == expected ? 0 : 1);
+        ::_exit(PathsOnly(ScanRows(*fileSystem, temp.Text())) == expected ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -179,7 +155,7 @@ TEST(ScanPosix, TreeTwentyThousandFoldersDeep) {
     ::setrlimit(RLIMIT_NOFILE, &lowered);
 
     auto fileSystem = CreatePosixFileSystem({});
-    std::vector<std::string> rows = ScanPaths(*fileSystem, temp.Text());
+    std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
 
     ::setrlimit(RLIMIT_NOFILE, &saved);
     RemoveDeepChain(temp.Path());

@@ -5,7 +5,7 @@
 
 #include "main_window/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
-#include "platform/MemoryResultList.h"
+#include "scan/RealTreeScan.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
@@ -19,41 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class OptionHost : public ScanHost {
-  public:
-    explicit OptionHost(int option) : option_(option) {}
-    void DoEvents() override {}
-    bool StopRequested() const override { return false; }
-    int ReadOnlyOptionValue() const override { return option_; }
-
-  private:
-    int option_;
-};
-
-// The rows as "number path", with '/' between names.
-std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root, int option) {
-    MemoryResultList list;
-    OptionHost host(option);
-    EmptyFolderScan(fileSystem, list, host, root).ScanFolder(root);
-    std::vector<std::string> rows;
-    for (const MemoryResultList::Row& row : list.Rows()) {
-        std::string path = row.subItem1;
-        std::replace(path.begin(), path.end(), fileSystem.PathSeparator(), '/');
-        rows.push_back(row.text + " " + path);
-    }
-    return rows;
-}
-
-std::vector<std::string> PathsOnly(std::vector<std::string> rows) {
-    for (std::size_t index = 0; index < rows.size(); ++index) {
-        std::string number = std::to_string(index) + " ";
-        EXPECT_EQ(rows[index].compare(0, number.size(), number), 0) << rows[index];
-        rows[index] = rows[index].substr(std::min(number.size(), rows[index].size()));
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 struct RealCase {
     const char* name;

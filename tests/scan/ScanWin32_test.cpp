@@ -8,30 +8,17 @@
 
 #include <windows.h>
 
+#include "scan/RealTreeScan.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace {
 
-class PlainHost : public ScanHost {
-  public:
-    void DoEvents() override {}
-    bool StopRequested() const override { return false; }
-    int ReadOnlyOptionValue() const override { return 0; }
-};
-
 std::vector<std::string> ScanPaths(const std::string& root) {
     auto fileSystem = CreateSystemFileSystem();
-    MemoryResultList list;
-    PlainHost host;
-    EmptyFolderScan(*fileSystem, list, host, root).ScanFolder(root);
-    std::vector<std::string> paths;
-    for (const MemoryResultList::Row& row : list.Rows()) {
-        paths.push_back(row.subItem1);
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    return PathsOnly(ScanRows(*fileSystem, root));
 }
 
 std::wstring Long(const std::string& path) {
@@ -45,7 +32,7 @@ TEST(ScanWin32, FoldersBeyondMaxPath) {
     std::string full = temp.Text();
     std::vector<std::string> levels;
     for (int level = 0; level < 8; ++level) { // about 490 characters below the root
-        relative += (level ? "\\" : "") + name;
+        relative += (level ? "/" : "") + name;
         full += "\\" + name;
         ASSERT_TRUE(::CreateDirectoryW(Long(full).c_str(), nullptr)) << level;
         levels.push_back(full);
@@ -57,7 +44,7 @@ TEST(ScanWin32, FoldersBeyondMaxPath) {
     ::CloseHandle(file);
     EXPECT_GT(full.size(), 300u);
 
-    EXPECT_EQ(ScanPaths(temp.Text()), std::vector<std::string>{relative + "\\empty"});
+    EXPECT_EQ(ScanPaths(temp.Text()), std::vector<std::string>{relative + "/empty"});
     EXPECT_TRUE(CreateSystemFileSystem()->FolderExists(full));
     EXPECT_TRUE(CreateSystemFileSystem()->FileExists(full + "\\f"));
 
