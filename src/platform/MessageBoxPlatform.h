@@ -1,11 +1,10 @@
 #pragma once
 
+#include "platform/WindowHandle.h"
+
 #include <cstdint>
 #include <string>
 
-// Window handles of the platform: HWND values on Windows, names of Qt widgets on Qt.
-// 0 is no window.
-using WindowHandle = std::uintptr_t;
 using HookId = std::uintptr_t;
 using IconHandle = std::uintptr_t;
 

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "platform/WindowHandle.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class ShellPlatform;
 
-// Handles are opaque numbers to the logic: a window (the same as the message box's: an HWND
-// on Windows, a QtWindowHandles name on Qt), and the shell's item identifier list of a
-// chosen item (0 for none).
-using WindowHandle = std::uintptr_t;
+// The shell's item identifier list of a chosen item, an opaque number to the logic (0 for
+// none).
 using ItemIdList = std::uintptr_t;
 
 // Notification callback of the browse dialog. `startFolder` is the record's lParam.

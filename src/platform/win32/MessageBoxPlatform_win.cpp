@@ -10,6 +10,7 @@
 #include "platform/win32/MessageBoxPlatform_win.h"
 
 #include "platform/win32/Utf.h"
+#include "platform/win32/WindowHandle_win.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,14 +18,6 @@
 #include <utility>
 
 namespace {
-
-HWND Hwnd(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
-
-WindowHandle Handle(HWND window) {
-    return reinterpret_cast<WindowHandle>(window);
-}
 
 // user32 calls plain CALLBACK functions with no context: the procedures handed over wait
 // here. The service installs one hook at a time.
@@ -38,15 +31,15 @@ LRESULT CALLBACK HookTrampoline(int code, WPARAM wParam, LPARAM lParam) {
 void CALLBACK TimerTrampoline(HWND window, UINT message, UINT_PTR timerId, DWORD time) {
     auto found = TimerProcs.find({window, timerId});
     if (found != TimerProcs.end()) {
-        found->second(Handle(window), message, timerId, time);
+        found->second(ToWindowHandle(window), message, timerId, time);
     }
 }
 
 } // namespace
 
 FormId Win32MessageBoxPlatform::ActiveForm() {
-    return activeForm_ != 0 && ::IsWindow(Hwnd(activeForm_)) ? static_cast<FormId>(activeForm_)
-                                                             : FormId::None;
+    return activeForm_ != 0 && ::IsWindow(ToHwnd(activeForm_)) ? static_cast<FormId>(activeForm_)
+                                                               : FormId::None;
 }
 
 WindowHandle Win32MessageBoxPlatform::FormHandle(FormId form) {
@@ -54,7 +47,7 @@ WindowHandle Win32MessageBoxPlatform::FormHandle(FormId form) {
 }
 
 std::int32_t Win32MessageBoxPlatform::FormWindowState(FormId form) {
-    HWND window = Hwnd(FormHandle(form));
+    HWND window = ToHwnd(FormHandle(form));
     if (::IsIconic(window)) {
         return 1;
     }
@@ -62,13 +55,13 @@ std::int32_t Win32MessageBoxPlatform::FormWindowState(FormId form) {
 }
 
 bool Win32MessageBoxPlatform::FormVisible(FormId form) {
-    return ::IsWindowVisible(Hwnd(FormHandle(form))) != FALSE;
+    return ::IsWindowVisible(ToHwnd(FormHandle(form))) != FALSE;
 }
 
 // Normal means normal: SW_RESTORE brings a form that was maximized before it was
 // minimized back maximized, and a second one restores it from there.
 void Win32MessageBoxPlatform::SetFormWindowState(FormId form, std::int32_t state) {
-    HWND window = Hwnd(FormHandle(form));
+    HWND window = ToHwnd(FormHandle(form));
     if (state == 1) {
         ::ShowWindow(window, SW_MINIMIZE);
     } else if (state == 2) {
@@ -90,37 +83,36 @@ std::uint32_t Win32MessageBoxPlatform::CurrentThreadId() {
 bool Win32MessageBoxPlatform::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
                                            std::int32_t x, std::int32_t y, std::int32_t cx,
                                            std::int32_t cy, std::uint32_t flags) {
-    return ::SetWindowPos(Hwnd(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy, flags) !=
-           FALSE;
+    return ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), x, y, cx, cy, flags) != FALSE;
 }
 
 bool Win32MessageBoxPlatform::ShowWindow(WindowHandle window, std::int32_t command) {
-    return ::ShowWindow(Hwnd(window), command) != FALSE;
+    return ::ShowWindow(ToHwnd(window), command) != FALSE;
 }
 
 std::int32_t Win32MessageBoxPlatform::MessageBox(WindowHandle owner, const std::string& text,
                                                  const std::string& caption, std::uint32_t type) {
-    return ::MessageBoxW(Hwnd(owner), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(),
+    return ::MessageBoxW(ToHwnd(owner), WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(),
                          type);
 }
 
 std::uintptr_t Win32MessageBoxPlatform::SetTimer(WindowHandle window, std::uintptr_t timerId,
                                                  std::uint32_t interval, TimerProc procedure) {
-    UINT_PTR result = ::SetTimer(Hwnd(window), timerId, interval, &TimerTrampoline);
+    UINT_PTR result = ::SetTimer(ToHwnd(window), timerId, interval, &TimerTrampoline);
     // A window's timer keeps the id asked for; a timer of no window is given a new one.
     if (result != 0) {
-        TimerProcs[{Hwnd(window), window != 0 ? timerId : result}] = procedure;
+        TimerProcs[{ToHwnd(window), window != 0 ? timerId : result}] = procedure;
     }
     return result;
 }
 
 bool Win32MessageBoxPlatform::KillTimer(WindowHandle window, std::uintptr_t timerId) {
-    TimerProcs.erase({Hwnd(window), timerId});
-    return ::KillTimer(Hwnd(window), timerId) != FALSE;
+    TimerProcs.erase({ToHwnd(window), timerId});
+    return ::KillTimer(ToHwnd(window), timerId) != FALSE;
 }
 
 std::intptr_t Win32MessageBoxPlatform::GetWindowLong(WindowHandle window, std::int32_t index) {
-    return ::GetWindowLongPtrW(Hwnd(window), index);
+    return ::GetWindowLongPtrW(ToHwnd(window), index);
 }
 
 HookId Win32MessageBoxPlatform::SetWindowsHookEx(std::int32_t hookId, HookProc procedure,
@@ -136,7 +128,7 @@ bool Win32MessageBoxPlatform::UnhookWindowsHookEx(HookId hook) {
 }
 
 bool Win32MessageBoxPlatform::SetForegroundWindow(WindowHandle window) {
-    return ::SetForegroundWindow(Hwnd(window)) != FALSE;
+    return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
 }
 
 void Win32MessageBoxPlatform::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode,
@@ -145,7 +137,7 @@ void Win32MessageBoxPlatform::keybd_event(std::uint8_t virtualKey, std::uint8_t 
 }
 
 WindowHandle Win32MessageBoxPlatform::GetWindow(WindowHandle window, std::uint32_t command) {
-    return Handle(::GetWindow(Hwnd(window), command));
+    return ToWindowHandle(::GetWindow(ToHwnd(window), command));
 }
 
 std::int32_t Win32MessageBoxPlatform::GetClassName(WindowHandle window, char* buffer,
@@ -154,7 +146,7 @@ std::int32_t Win32MessageBoxPlatform::GetClassName(WindowHandle window, char* bu
         return 0;
     }
     wchar_t wide[256] = {};
-    int length = ::GetClassNameW(Hwnd(window), wide, 256);
+    int length = ::GetClassNameW(ToHwnd(window), wide, 256);
     std::string name = Utf8FromWide(std::wstring_view(wide, static_cast<std::size_t>(length)));
     std::size_t count = std::min(name.size(), static_cast<std::size_t>(maxCount - 1));
     std::memcpy(buffer, name.data(), count);
@@ -163,21 +155,21 @@ std::int32_t Win32MessageBoxPlatform::GetClassName(WindowHandle window, char* bu
 }
 
 std::int32_t Win32MessageBoxPlatform::GetDlgCtrlID(WindowHandle window) {
-    return ::GetDlgCtrlID(Hwnd(window));
+    return ::GetDlgCtrlID(ToHwnd(window));
 }
 
 bool Win32MessageBoxPlatform::SetWindowText(WindowHandle window, const std::string& text) {
-    return ::SetWindowTextW(Hwnd(window), WideFromUtf8(text).c_str()) != FALSE;
+    return ::SetWindowTextW(ToHwnd(window), WideFromUtf8(text).c_str()) != FALSE;
 }
 
 std::intptr_t Win32MessageBoxPlatform::SendMessage(WindowHandle window, std::uint32_t message,
                                                    std::uintptr_t wParam, std::intptr_t lParam) {
-    return ::SendMessageW(Hwnd(window), message, wParam, lParam);
+    return ::SendMessageW(ToHwnd(window), message, wParam, lParam);
 }
 
 WindowRect Win32MessageBoxPlatform::GetWindowRect(WindowHandle window) {
     RECT rect{};
-    if (!::GetWindowRect(Hwnd(window), &rect)) {
+    if (!::GetWindowRect(ToHwnd(window), &rect)) {
         return {};
     }
     return {rect.left, rect.top, rect.right, rect.bottom};

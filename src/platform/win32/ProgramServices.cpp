@@ -10,6 +10,8 @@
 #include <windows.h>
 #undef MessageBox
 
+#include "platform/win32/WindowHandle_win.h"
+
 ProgramServices::ProgramServices()
     : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
       folderRemoval_(CreateSystemFolderRemoval()), shell_(CreateSystemShellPlatform()),
@@ -33,5 +35,5 @@ MainWindowServices ProgramServices::Services() {
 }
 
 void ProgramServices::SetActiveForm(HWND window) {
-    messageBoxPlatform_->SetActiveForm(reinterpret_cast<WindowHandle>(window));
+    messageBoxPlatform_->SetActiveForm(ToWindowHandle(window));
 }

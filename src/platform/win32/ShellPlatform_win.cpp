@@ -8,19 +8,13 @@
 #undef SHGetPathFromIDList
 
 #include "platform/win32/Utf.h"
+#include "platform/win32/WindowHandle_win.h"
 
 #include <exception>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-HWND WindowFrom(WindowHandle window) {
-    return reinterpret_cast<HWND>(window);
-}
-WindowHandle HandleOf(HWND window) {
-    return reinterpret_cast<WindowHandle>(window);
-}
 
 // The whole buffer, NULs included: where the text ends is the logic's business.
 std::string Utf8FromBuffer(const std::vector<wchar_t>& buffer) {
@@ -42,7 +36,7 @@ int CALLBACK ForwardBrowseCallback(HWND window, UINT message, LPARAM argument, L
         return 0;
     }
     try {
-        return context.callback(context.shell, HandleOf(window), message, argument,
+        return context.callback(context.shell, ToWindowHandle(window), message, argument,
                                 context.startFolder);
     } catch (...) {
         context.failure = std::current_exception();
@@ -69,7 +63,7 @@ class OleSession {
 
 class Win32ShellPlatform final : public ShellPlatform {
   public:
-    WindowHandle GetDesktopWindow() override { return HandleOf(::GetDesktopWindow()); }
+    WindowHandle GetDesktopWindow() override { return ToWindowHandle(::GetDesktopWindow()); }
 
     ItemIdList SHBrowseForFolder(const BrowseInfo& info) override {
         OleSession ole;
@@ -78,7 +72,7 @@ class Win32ShellPlatform final : public ShellPlatform {
         CallbackContext context{*this, info.lpfn, info.lParam, nullptr};
 
         BROWSEINFOW record{};
-        record.hwndOwner = WindowFrom(info.hwndOwner);
+        record.hwndOwner = ToHwnd(info.hwndOwner);
         record.pidlRoot = reinterpret_cast<PCIDLIST_ABSOLUTE>(info.pidlRoot);
         record.pszDisplayName = displayName.data();
         record.lpszTitle = title.c_str();
@@ -119,7 +113,7 @@ class Win32ShellPlatform final : public ShellPlatform {
                               const std::string& lParam) override {
         std::wstring text = WideFromUtf8(lParam);
         UINT wideMessage = message == BffmSetSelection ? BFFM_SETSELECTIONW : message;
-        return ::SendMessageW(WindowFrom(window), wideMessage, wParam,
+        return ::SendMessageW(ToHwnd(window), wideMessage, wParam,
                               reinterpret_cast<LPARAM>(text.c_str()));
     }
 };
