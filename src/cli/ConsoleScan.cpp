@@ -1,6 +1,6 @@
 #include "cli/ConsoleScan.h"
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 #include "main_window/frmVacantor.h"
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "message_box/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"

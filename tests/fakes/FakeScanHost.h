@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeScanHost.h"
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/MemoryResultList.h"
 
 #include <gtest/gtest.h>

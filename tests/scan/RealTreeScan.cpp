@@ -1,7 +1,7 @@
 #include "scan/RealTreeScan.h"
 
 #include "fakes/FakeScanHost.h"
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryResultList.h"
 

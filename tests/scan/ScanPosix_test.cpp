@@ -1,7 +1,7 @@
 // What only the Linux file system shows: links, entries of unknown type, permissions that
 // deny reading, and trees far deeper than the open-file limit.
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/MemoryResultList.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/TreeMaking.h"

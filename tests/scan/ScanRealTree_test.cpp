@@ -3,7 +3,7 @@
 // read-only folders, its own enumeration order), checked against a plain recursive scan
 // written with std::filesystem on random trees.
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
 #include "scan/RealTreeScan.h"
 #include "scan/TreeMaking.h"

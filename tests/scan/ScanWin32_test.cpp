@@ -1,6 +1,6 @@
 // What only Windows shows: paths beyond MAX_PATH, reparse points, drive roots.
 
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryResultList.h"
 #include "scan/TreeMaking.h"

@@ -1,4 +1,4 @@
-#include "main_window/EmptyFolderScan.h"
+#include "scan/EmptyFolderScan.h"
 
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
