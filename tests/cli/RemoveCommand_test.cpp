@@ -10,6 +10,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace std::string_literals;
+
 namespace {
 
 // Two topmost empty folders, in an order no file system can change, and files to keep.
@@ -75,6 +77,38 @@ TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
     EXPECT_EQ(run.out, "mine\n1 folders are removed.\n");
     EXPECT_EQ(run.err, "not removed: theirs: access denied\n");
     EXPECT_TRUE(fs::exists(temp.Path() / "theirs" / "inner"));
+}
+
+TEST(RemoveCommand, Print0EndsEveryRecordWithNul) {
+    TempFolder temp;
+    MakeTree(temp.Path(), Tree);
+
+    CliRun run = RunCli("remove --print0 " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Q/Q1/X\0Q/Q2\0002 folders are removed.\0"s);
+}
+
+// On a terminal the removed folders and the ones not removed are quoted alike.
+TEST(RemoveCommand, PathsAreQuotedOnATerminal) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a folder of another user";
+    }
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "mine\x1b[1m/", "their\ns/inner/"});
+    for (const char* folder : {"", "mine\x1b[1m", "their\ns/inner"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+
+    CliRun run = RunOnTerminal({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                VACANTOR_CLI, "remove", temp.Text()});
+
+    EXPECT_EQ(run.status, 1);
+    std::string removed = "'mine'$'\\033''[1m'\n";
+    std::string notRemoved = "not removed: 'their'$'\\n''s': access denied\n";
+    EXPECT_TRUE(run.out == removed + notRemoved + "1 folders are removed.\n" ||
+                run.out == notRemoved + removed + "1 folders are removed.\n")
+        << run.out;
 }
 
 struct UsageCase {
