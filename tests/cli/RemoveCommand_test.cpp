@@ -59,16 +59,22 @@ TEST(RemoveCommand, ReadOnlyFoldersOnlyWithTheOption) {
     EXPECT_FALSE(fs::exists(temp.Path() / "F"));
 }
 
-// A folder that the user may list but not remove: it holds a folder of another user.
+// For `nobody`: a folder `mine` it may remove, and a folder `theirs` it may list but not
+// remove, as it holds a folder of another user.
+void MakeTreeOfTwoUsers(const TempFolder& temp, const std::string& mine,
+                        const std::string& theirs) {
+    MakeTree(temp.Path(), {"f", mine + "/", theirs + "/inner/"});
+    for (const std::string& folder : {std::string(), mine, theirs + "/inner"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+}
+
 TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to make a folder of another user";
     }
     TempFolder temp;
-    MakeTree(temp.Path(), {"f", "mine/", "theirs/inner/"});
-    for (const char* folder : {"", "mine", "theirs/inner"}) {
-        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
-    }
+    MakeTreeOfTwoUsers(temp, "mine", "theirs");
 
     CliRun run = RunCli("remove " + Quoted(temp.Text()),
                         "setpriv --reuid=65534 --regid=65534 --clear-groups");
@@ -95,10 +101,7 @@ TEST(RemoveCommand, PathsAreQuotedOnATerminal) {
         GTEST_SKIP() << "needs root to make a folder of another user";
     }
     TempFolder temp;
-    MakeTree(temp.Path(), {"f", "mine\x1b[1m/", "their\ns/inner/"});
-    for (const char* folder : {"", "mine\x1b[1m", "their\ns/inner"}) {
-        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
-    }
+    MakeTreeOfTwoUsers(temp, "mine\x1b[1m", "their\ns");
 
     CliRun run = RunOnTerminal({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
                                 VACANTOR_CLI, "remove", temp.Text()});
