@@ -47,9 +47,4 @@ TEST(ShellEscaped, QuotesWhatATerminalCannotShowAsItIs) {
     }
 }
 
-TEST(ConsoleStream, OnlyATerminalGetsQuotedPaths) {
-    EXPECT_EQ((ConsoleStream{stdout, true}.Shown("a\nb")), "'a'$'\\n''b'");
-    EXPECT_EQ((ConsoleStream{stdout, false}.Shown("a\nb")), "a\nb");
-}
-
 } // namespace

@@ -14,8 +14,9 @@ namespace {
 
 enum class Found { Usable, Missing, Refused };
 
-// Only a regular file within the size cap goes to kernel32, which would read a huge file
-// whole and hang on a device. The handle asks for attributes only, so no data is read.
+// Only a regular file within the size cap goes to kernel32, which reads the file whole: a
+// huge one would cost its size in memory, and a device or a pipe is no settings file. The
+// handle asks for attributes only, so nothing is read here.
 Found LookAtProfileFile(const std::wstring& file) {
     HANDLE handle = ::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
