@@ -49,9 +49,9 @@ const CliCase CliCases[] = {
     {"UnknownOption", "find --bogus ROOT", 2, "", true},
 };
 
-class CliTest : public testing::TestWithParam<CliCase> {};
+class CliCommands : public testing::TestWithParam<CliCase> {};
 
-TEST_P(CliTest, PrintsRowsAndExitStatus) {
+TEST_P(CliCommands, PrintsRowsAndExitStatus) {
     const CliCase& test = GetParam();
     TempFolder temp;
     MakeTree(temp.Path(), OrderedTree);
@@ -74,12 +74,12 @@ TEST_P(CliTest, PrintsRowsAndExitStatus) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, CliTest, testing::ValuesIn(CliCases),
+INSTANTIATE_TEST_SUITE_P(Commands, CliCommands, testing::ValuesIn(CliCases),
                          [](const testing::TestParamInfo<CliCase>& testInfo) {
                              return std::string(testInfo.param.name);
                          });
 
-TEST(Cli, ReadOnlyOption) {
+TEST(CliFind, ReadOnlyOption) {
     TempFolder temp;
     MakeTree(temp.Path(), {"x", "F/E/", "F/R/"});
     MakeReadOnly(temp.Path() / "F" / "R");
@@ -90,7 +90,7 @@ TEST(Cli, ReadOnlyOption) {
     EXPECT_EQ(with.out, "0\tF\n");
 }
 
-TEST(Cli, HelpDocumentsTheCommand) {
+TEST(CliFind, HelpDocumentsTheCommand) {
     CliRun run = RunCli("--help");
     EXPECT_EQ(run.status, 0);
     for (const char* word : {"find", "--read-only", "--print0", "ROOT", "Exit status"}) {
@@ -102,7 +102,7 @@ TEST(Cli, HelpDocumentsTheCommand) {
 // reads byte for byte from a pipe and a person sees quoted, on one line, at a terminal.
 const std::vector<std::string> AwkwardTree{"f", "E\x1b[31m/g", "E\x1b[31m/a\nb/"};
 
-TEST(Cli, RowsGoOutExactlyToAPipe) {
+TEST(CliFind, RowsGoOutExactlyToAPipe) {
     TempFolder temp;
     MakeTree(temp.Path(), AwkwardTree);
     CliRun run = RunCli("find " + Quoted(temp.Text()));
@@ -110,7 +110,7 @@ TEST(Cli, RowsGoOutExactlyToAPipe) {
 }
 
 // Regression: names reached the terminal raw, a newline split a row in two.
-TEST(Cli, RowsAndMessagesAreQuotedOnATerminal) {
+TEST(CliFind, RowsAndMessagesAreQuotedOnATerminal) {
     TempFolder temp;
     MakeTree(temp.Path(), AwkwardTree);
     CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
@@ -124,7 +124,7 @@ TEST(Cli, RowsAndMessagesAreQuotedOnATerminal) {
 }
 
 // Many rows cross the output's block size; none may be lost, doubled or misnumbered.
-TEST(Cli, ManyRowsAreNumberedInOrder) {
+TEST(CliFind, ManyRowsAreNumberedInOrder) {
     TempFolder temp;
     std::vector<std::string> entries{"f"};
     std::set<std::string> expected;

@@ -17,7 +17,7 @@ namespace {
 // Two topmost empty folders, in an order no file system can change, and files to keep.
 const std::vector<std::string> Tree{"Q/Q2/a/b/", "Q/Q1/f", "Q/Q1/X/", "keep/g"};
 
-TEST(RemoveCommand, RemovesEveryListedFolderAndNothingElse) {
+TEST(CliRemove, RemovesEveryListedFolderAndNothingElse) {
     TempFolder temp;
     MakeTree(temp.Path(), Tree);
 
@@ -32,7 +32,7 @@ TEST(RemoveCommand, RemovesEveryListedFolderAndNothingElse) {
     EXPECT_TRUE(fs::exists(temp.Path() / "keep" / "g"));
 }
 
-TEST(RemoveCommand, DryRunPrintsTheSameAndRemovesNothing) {
+TEST(CliRemove, DryRunPrintsTheSameAndRemovesNothing) {
     TempFolder temp;
     MakeTree(temp.Path(), Tree);
 
@@ -44,7 +44,7 @@ TEST(RemoveCommand, DryRunPrintsTheSameAndRemovesNothing) {
     EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q2" / "a" / "b"));
 }
 
-TEST(RemoveCommand, ReadOnlyFoldersOnlyWithTheOption) {
+TEST(CliRemove, ReadOnlyFoldersOnlyWithTheOption) {
     TempFolder temp;
     MakeTree(temp.Path(), {"f", "F/E/", "F/R/inner/"});
     MakeReadOnly(temp.Path() / "F" / "R");
@@ -69,7 +69,7 @@ void MakeTreeOfTwoUsers(const TempFolder& temp, const std::string& mine,
     }
 }
 
-TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
+TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to make a folder of another user";
     }
@@ -85,7 +85,7 @@ TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
     EXPECT_TRUE(fs::exists(temp.Path() / "theirs" / "inner"));
 }
 
-TEST(RemoveCommand, Print0EndsEveryRecordWithNul) {
+TEST(CliRemove, Print0EndsEveryRecordWithNul) {
     TempFolder temp;
     MakeTree(temp.Path(), Tree);
 
@@ -96,7 +96,7 @@ TEST(RemoveCommand, Print0EndsEveryRecordWithNul) {
 }
 
 // On a terminal the removed folders and the ones not removed are quoted alike.
-TEST(RemoveCommand, PathsAreQuotedOnATerminal) {
+TEST(CliRemove, PathsAreQuotedOnATerminal) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to make a folder of another user";
     }
@@ -125,9 +125,9 @@ void PrintTo(const UsageCase& row, std::ostream* os) {
     *os << row.name;
 }
 
-class RemoveUsageTest : public testing::TestWithParam<UsageCase> {};
+class CliRemoveUsage : public testing::TestWithParam<UsageCase> {};
 
-TEST_P(RemoveUsageTest, RemovesNothingAndSaysWhy) {
+TEST_P(CliRemoveUsage, RemovesNothingAndSaysWhy) {
     const UsageCase& usage = GetParam();
     TempFolder temp;
     MakeTree(temp.Path(), Tree);
@@ -144,7 +144,7 @@ TEST_P(RemoveUsageTest, RemovesNothingAndSaysWhy) {
     EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q1" / "X"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, RemoveUsageTest,
+INSTANTIATE_TEST_SUITE_P(Errors, CliRemoveUsage,
                          testing::Values(UsageCase{"NoRoot", "remove", 2},
                                          UsageCase{"UnknownOption", "remove --force ROOT", 2},
                                          UsageCase{"TwoRoots", "remove ROOT /tmp", 2},

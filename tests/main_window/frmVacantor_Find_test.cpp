@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FindCommand : public MainWindowTest {
+class FormFind : public MainWindowTest {
   protected:
     // A root holding a file, so that each empty subfolder is listed on its own.
     void MakeTree(int emptyFolders) {
@@ -37,7 +37,7 @@ class FindCommand : public MainWindowTest {
     }
 };
 
-TEST_F(FindCommand, FirstStartWithoutSettingsFile) {
+TEST_F(FormFind, FirstStartWithoutSettingsFile) {
     form.Form_Load();
     EXPECT_EQ(form.State().IniFilePath, appFolder.Text() + separator + "Scryve.ini");
     EXPECT_EQ(window.txtFolder.text, "");
@@ -60,7 +60,7 @@ TEST_F(FindCommand, FirstStartWithoutSettingsFile) {
     EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini"));
 }
 
-TEST_F(FindCommand, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
+TEST_F(FormFind, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
     MakeTree(1);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -75,7 +75,7 @@ TEST_F(FindCommand, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
     EXPECT_EQ(next.State().RootFolder, treeFolder.Text());
 }
 
-TEST_F(FindCommand, TrailingSeparatorIsStoredButNotScanned) {
+TEST_F(FormFind, TrailingSeparatorIsStoredButNotScanned) {
     fs::create_directories(treeFolder.Path() / "a" / "b");
     WriteFile(treeFolder.Path() / "a" / "file.txt", "x");
     std::string withSeparator = treeFolder.Text() + separator;
@@ -90,7 +90,7 @@ TEST_F(FindCommand, TrailingSeparatorIsStoredButNotScanned) {
     EXPECT_EQ(window.list.Rows()[0].text, "0");
 }
 
-TEST_F(FindCommand, VanishedRootKeepsTheEarlierRows) {
+TEST_F(FormFind, VanishedRootKeepsTheEarlierRows) {
     MakeTree(3);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -105,7 +105,7 @@ TEST_F(FindCommand, VanishedRootKeepsTheEarlierRows) {
     EXPECT_EQ(StoredFolder(), treeFolder.Text());
 }
 
-TEST_F(FindCommand, TypedTextIsIgnored) {
+TEST_F(FormFind, TypedTextIsIgnored) {
     MakeTree(2);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -115,7 +115,7 @@ TEST_F(FindCommand, TypedTextIsIgnored) {
     EXPECT_EQ(StoredFolder(), treeFolder.Text());
 }
 
-TEST_F(FindCommand, BusyProtocolFromClickToMessage) {
+TEST_F(FormFind, BusyProtocolFromClickToMessage) {
     MakeTree(1);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -149,7 +149,7 @@ TEST_F(FindCommand, BusyProtocolFromClickToMessage) {
     EXPECT_EQ(window.events, expected);
 }
 
-TEST_F(FindCommand, StopKeepsTheRowsFoundSoFarAndDoesNotCarryOver) {
+TEST_F(FormFind, StopKeepsTheRowsFoundSoFarAndDoesNotCarryOver) {
     MakeTree(40);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -169,7 +169,7 @@ TEST_F(FindCommand, StopKeepsTheRowsFoundSoFarAndDoesNotCarryOver) {
     EXPECT_EQ(window.messages.back().text, "Found 40 Folders.");
 }
 
-TEST_F(FindCommand, ClosingDuringFindStopsThenClosesWithoutMessage) {
+TEST_F(FormFind, ClosingDuringFindStopsThenClosesWithoutMessage) {
     MakeTree(40);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
@@ -188,7 +188,7 @@ TEST_F(FindCommand, ClosingDuringFindStopsThenClosesWithoutMessage) {
     EXPECT_TRUE(form.Form_QueryUnload()); // idle: closes at once
 }
 
-TEST_F(FindCommand, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
+TEST_F(FormFind, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
     MakeTree(2);
     form.Form_Load();
     form.ListView1_Click(); // nothing selected: nothing changes
@@ -205,7 +205,7 @@ TEST_F(FindCommand, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
     EXPECT_EQ(window.list.ToolTipText(), "False");
 }
 
-TEST_F(FindCommand, SettingsPathIsJoinedAsItIs) {
+TEST_F(FormFind, SettingsPathIsJoinedAsItIs) {
     window.form.appPath = appFolder.Text() + separator; // a drive's root ends with one
     form.Form_Load();
     EXPECT_EQ(form.State().IniFilePath, appFolder.Text() + separator + separator + "Scryve.ini");

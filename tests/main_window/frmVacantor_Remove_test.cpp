@@ -6,7 +6,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RemoveCommand : public MainWindowTest {
+class FormRemove : public MainWindowTest {
   protected:
     // Lists `count` empty folders through a real Find, then forgets what that showed.
     void FindRows(int count) {
@@ -30,7 +30,7 @@ class RemoveCommand : public MainWindowTest {
     std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
 };
 
-TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
+TEST_F(FormRemove, NothingSelectedVisitsEveryRowAndRemovesNothing) {
     form.Form_Load();
     form.cmdRemove_Click();
     EXPECT_EQ(LastMessage(), "0 folders are removed.");
@@ -44,7 +44,7 @@ TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
     EXPECT_EQ(window.messages.back().style, 64);
 }
 
-TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
+TEST_F(FormRemove, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
     FindRows(3);
     window.list.SetSelected(0, true);
     window.list.SetSelected(2, true);
@@ -63,7 +63,7 @@ TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
     EXPECT_TRUE(window.list.Rows()[0].removed);
 }
 
-TEST_F(RemoveCommand, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClosed) {
+TEST_F(FormRemove, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClosed) {
     FindRows(1);
     window.list.SetSelected(0, true);
     window.onMessage = [&](const FakeMainWindow::Message&) {
@@ -82,7 +82,7 @@ TEST_F(RemoveCommand, BusyProtocolKeepsTheControlsDisabledUntilTheMessageIsClose
     EXPECT_FALSE(form.State().IsBusy);
 }
 
-TEST_F(RemoveCommand, StopAnsweredNoGoesOnAndAsksAgain) {
+TEST_F(FormRemove, StopAnsweredNoGoesOnAndAsksAgain) {
     FindRows(4);
     for (std::size_t row = 0; row < 4; ++row) {
         window.list.SetSelected(row, true);
@@ -102,7 +102,7 @@ TEST_F(RemoveCommand, StopAnsweredNoGoesOnAndAsksAgain) {
     EXPECT_FALSE(form.State().StopRequested);
 }
 
-TEST_F(RemoveCommand, StopAnsweredYesLeavesTheLaterRows) {
+TEST_F(FormRemove, StopAnsweredYesLeavesTheLaterRows) {
     FindRows(4);
     for (std::size_t row = 0; row < 4; ++row) {
         window.list.SetSelected(row, true);
@@ -119,7 +119,7 @@ TEST_F(RemoveCommand, StopAnsweredYesLeavesTheLaterRows) {
     EXPECT_FALSE(window.list.Rows()[3].removed);
 }
 
-TEST_F(RemoveCommand, StopAfterTheLastRowStillAsks) {
+TEST_F(FormRemove, StopAfterTheLastRowStillAsks) {
     FindRows(2);
     window.list.SetSelected(1, true);
     window.answers = {6};
@@ -134,7 +134,7 @@ TEST_F(RemoveCommand, StopAfterTheLastRowStillAsks) {
     EXPECT_EQ(LastMessage(), "1 folders are removed.");
 }
 
-TEST_F(RemoveCommand, SelectionIsReadWhenTheWalkReachesTheRow) {
+TEST_F(FormRemove, SelectionIsReadWhenTheWalkReachesTheRow) {
     FindRows(3);
     window.list.SetSelected(2, true);
     window.form.onDoEvents = [&] {
@@ -147,7 +147,7 @@ TEST_F(RemoveCommand, SelectionIsReadWhenTheWalkReachesTheRow) {
     EXPECT_EQ(removal.RemovedPaths(), (std::vector<std::string>{Path(1)}));
 }
 
-TEST_F(RemoveCommand, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
+TEST_F(FormRemove, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     FindRows(3);
     for (std::size_t row = 0; row < 3; ++row) {
         window.list.SetSelected(row, true);
@@ -167,7 +167,7 @@ TEST_F(RemoveCommand, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     EXPECT_TRUE(window.list.Rows()[2].removed);
 }
 
-TEST_F(RemoveCommand, LongFailureReportsAreCut) {
+TEST_F(FormRemove, LongFailureReportsAreCut) {
     FindRows(23);
     for (std::size_t row = 0; row < 23; ++row) {
         window.list.SetSelected(row, true);
@@ -180,7 +180,7 @@ TEST_F(RemoveCommand, LongFailureReportsAreCut) {
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 21);
 }
 
-TEST_F(RemoveCommand, RowsAreJoinedWithTheRootOfTheirScan) {
+TEST_F(FormRemove, RowsAreJoinedWithTheRootOfTheirScan) {
     FindRows(1);
     window.list.SetSelected(0, true);
     form.SetRootFolder(appFolder.Text()); // chosen after the scan
@@ -189,7 +189,7 @@ TEST_F(RemoveCommand, RowsAreJoinedWithTheRootOfTheirScan) {
     EXPECT_EQ(removal.calls[0].rootFolder, treeFolder.Text());
 }
 
-TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
+TEST_F(FormRemove, ClosingStopsAfterTheCurrentRowWithoutAsking) {
     FindRows(3);
     for (std::size_t row = 0; row < 3; ++row) {
         window.list.SetSelected(row, true);

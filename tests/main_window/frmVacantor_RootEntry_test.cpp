@@ -8,15 +8,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RootEntry : public MainWindowTest {
+class FormRootEntry : public MainWindowTest {
   protected:
-    RootEntry() {
+    FormRootEntry() {
         form.Form_Load();
         form.SetRootFolder("start");
     }
 };
 
-TEST_F(RootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
+TEST_F(FormRootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
     form.txtFolder_Click();
     ASSERT_EQ(window.browseCalls.size(), 1u);
     const auto& call = window.browseCalls[0];
@@ -36,7 +36,7 @@ TEST_F(RootEntry, PickerOpensOnTheRootAndCancelKeepsIt) {
     EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini")); // only Find stores it
 }
 
-TEST_F(RootEntry, AFailureIsReportedOnTwoLines) {
+TEST_F(FormRootEntry, AFailureIsReportedOnTwoLines) {
     window.onBrowse = [] { throw PlatformError("Out of memory", "ShellPicker"); };
     form.txtFolder_Click();
     ASSERT_EQ(window.messages.size(), 1u);
@@ -46,7 +46,7 @@ TEST_F(RootEntry, AFailureIsReportedOnTwoLines) {
     EXPECT_EQ(form.State().RootFolder, "start");
 }
 
-TEST_F(RootEntry, DropTakesTheFirstItemOnly) {
+TEST_F(FormRootEntry, DropTakesTheFirstItemOnly) {
     fs::create_directories(treeFolder.Path() / "folder");
     WriteFile(treeFolder.Path() / "folder" / "file.txt", "x");
     const std::string folder = treeFolder.Text("folder");
@@ -73,7 +73,7 @@ TEST_F(RootEntry, DropTakesTheFirstItemOnly) {
     EXPECT_TRUE(window.messages.empty());
 }
 
-TEST_F(RootEntry, NewRootKeepsTheRowsOfTheLastScan) {
+TEST_F(FormRootEntry, NewRootKeepsTheRowsOfTheLastScan) {
     WriteFile(treeFolder.Path() / "file.txt", "x");
     fs::create_directories(treeFolder.Path() / "empty");
     form.SetRootFolder(treeFolder.Text());
