@@ -1,9 +1,14 @@
-# GoogleTest is compiled from the sources Debian's libgtest-dev ships, in both builds,
-# so that the Linux and the Win32 tests use the same framework.
-set(VACANTOR_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-add_subdirectory(${VACANTOR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# One GoogleTest for both platforms, Debian's: the Win32 build compiles it from the sources
+# the googletest package ships; the Linux builds link Debian's own build of the same
+# version (libgtest-dev, libgmock-dev) instead of compiling it once per build.
+if(CMAKE_CROSSCOMPILING)
+    set(VACANTOR_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(${VACANTOR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+    find_package(GTest CONFIG REQUIRED)
+endif()
 
 include(GoogleTest)
 
