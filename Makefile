@@ -7,7 +7,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WINE_SESSION := scripts/wine-session
 
-.PHONY: all setup linux win32 test test-linux test-win32 run run-win32 screenshots bench format clean
+.PHONY: all setup linux win32 asan test test-linux test-win32 run run-win32 screenshots bench format clean
 
 all: linux win32
 
@@ -22,14 +22,23 @@ win32: setup
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32 -j $(JOBS)
 
-test: linux win32
+# Every Linux test, the Qt ones among them, built with AddressSanitizer, UBSan and the
+# libstdc++ assertions.
+asan: setup
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+test: linux asan win32
 	@echo "== Linux build: tests =="
 	@ctest --preset linux
+	@echo "== Linux tests under AddressSanitizer and UBSan =="
+	@ctest --preset asan
 	@echo "== Win32 build: tests (PE32 programs under Wine) =="
 	@$(WINE_SESSION) ctest --preset win32
 
-test-linux: linux
+test-linux: linux asan
 	@ctest --preset linux
+	@ctest --preset asan
 
 test-win32: win32
 	@$(WINE_SESSION) ctest --preset win32
