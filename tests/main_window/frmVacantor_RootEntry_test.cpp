@@ -73,6 +73,23 @@ TEST_F(FormRootEntry, DropTakesTheFirstItemOnly) {
     EXPECT_TRUE(window.messages.empty());
 }
 
+// Regression: a drop during Find or Remove changed the root folder under the run.
+TEST_F(FormRootEntry, ADropWhileACommandRunsChangesNothing) {
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    fs::create_directories(treeFolder.Path() / "empty");
+    form.SetRootFolder(treeFolder.Text());
+    window.form.onDoEvents = [&] { form.txtFolder_OLEDragDrop({appFolder.Text()}); };
+
+    form.cmdFind_Click();
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+    window.list.SetSelected(0, true);
+    form.cmdRemove_Click();
+
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+    EXPECT_EQ(window.txtFolder.text, treeFolder.Text());
+    EXPECT_EQ(removal.calls.size(), 1u);
+}
+
 TEST_F(FormRootEntry, NewRootKeepsTheRowsOfTheLastScan) {
     WriteFile(treeFolder.Path() / "file.txt", "x");
     fs::create_directories(treeFolder.Path() / "empty");
