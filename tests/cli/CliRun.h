@@ -27,14 +27,17 @@ inline std::string Quoted(const std::string& text) {
 }
 
 // `runner`: a command that runs the program for another user, say; empty for none.
-inline CliRun RunCli(const std::string& arguments, const std::string& runner = "") {
+// `output`: where standard output goes instead of into `out` (a full device, say).
+inline CliRun RunCli(const std::string& arguments, const std::string& runner = "",
+                     const std::string& output = "") {
     TempFolder capture;
     std::string command = runner + " " + Quoted(VACANTOR_CLI) + " " + arguments + " >" +
-                          Quoted(capture.Text("out")) + " 2>" + Quoted(capture.Text("err"));
+                          Quoted(output.empty() ? capture.Text("out") : output) + " 2>" +
+                          Quoted(capture.Text("err"));
     int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(capture.Path() / "out");
+    run.out = output.empty() ? ReadFile(capture.Path() / "out") : "";
     run.err = ReadFile(capture.Path() / "err");
     return run;
 }

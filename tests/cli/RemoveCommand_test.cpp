@@ -114,6 +114,19 @@ TEST(CliRemove, PathsAreQuotedOnATerminal) {
         << run.out;
 }
 
+// Regression: remove said nothing and exited 0 when its output was lost.
+TEST(CliRemove, OutputThatCannotBeWrittenFailsTheRun) {
+    for (const char* command : {"find ", "remove "}) {
+        TempFolder temp;
+        MakeTree(temp.Path(), Tree);
+
+        CliRun run = RunCli(command + Quoted(temp.Text()), "", "/dev/full");
+
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_EQ(run.err, "vacantor-cli: cannot write the output\n") << command;
+    }
+}
+
 struct UsageCase {
     const char* name;
     std::string arguments; // ROOT stands for the tree's root
