@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <csignal>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -90,6 +92,22 @@ TEST_F(PosixProfileFile, FailedWriteLeavesTheOldFileAsItWas) {
     WriteFile(folder.Path() / "Scryve.ini" / "inside", "keep");
     EXPECT_FALSE(profile->WritePrivateProfileString("Vacantor", "Folder", "x", file));
     EXPECT_EQ(ReadFile(folder.Path() / "Scryve.ini" / "inside"), "keep");
+}
+
+// A write cut short (here by a file-size limit) fails, keeps the old file and leaves no
+// temporary file behind.
+TEST_F(PosixProfileFile, FailedWriteLeavesNoTemporaryFile) {
+    const std::string before = "[Vacantor]\nFolder=old\n";
+    WriteFile(folder.Path() / "Scryve.ini", before);
+    int status = InChild(false, [&] {
+        const rlimit limit{16, 16};
+        ::signal(SIGXFSZ, SIG_IGN);
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+               !IniFileCommon::SetIniValue(*profile, "Vacantor", "Folder", "a-longer-value", file);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(folder.Path() / "Scryve.ini"), before);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"Scryve.ini"});
 }
 
 // Linux folder names may end in blanks; the reader drops blanks and quotes around a value,
