@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest,
                                          MountCase{"TheFolderItself", "x", {"x/a/m", "x/b"}}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(FolderRemoval, ASpecialFileCountsAsAFile) {
+TEST(FolderRemovalPosix, ASpecialFileCountsAsAFile) {
     TempFolder temp;
     fs::create_directories(temp.Path() / "x" / "a");
     ASSERT_EQ(::mkfifo((temp.Path() / "x" / "a" / "pipe").c_str(), 0644), 0);
