@@ -114,7 +114,7 @@ TEST(CliRemove, PathsAreQuotedOnATerminal) {
         << run.out;
 }
 
-// Regression: remove said nothing and exited 0 when its output was lost.
+// Lost output is a failure: a script must not take a run whose rows it never got for success.
 TEST(CliRemove, OutputThatCannotBeWrittenFailsTheRun) {
     for (const char* command : {"find ", "remove "}) {
         TempFolder temp;

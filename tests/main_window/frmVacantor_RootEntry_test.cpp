@@ -73,7 +73,7 @@ TEST_F(FormRootEntry, DropTakesTheFirstItemOnly) {
     EXPECT_TRUE(window.messages.empty());
 }
 
-// Regression: a drop during Find or Remove changed the root folder under the run.
+// The root box is disabled during a run; a drop must not change the root under it either.
 TEST_F(FormRootEntry, ADropWhileACommandRunsChangesNothing) {
     WriteFile(treeFolder.Path() / "file.txt", "x");
     fs::create_directories(treeFolder.Path() / "empty");
