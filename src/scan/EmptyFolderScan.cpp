@@ -31,6 +31,7 @@ enum class Opening { Empty, NotEmpty, Unreadable, Descend };
 
 struct EmptyFolderScan::Walk {
     EmptyFolderScan& scan;
+    ReadAhead* readAhead; // nullptr: the walk reads every folder itself
     char separator;
     std::string path; // of the innermost folder under way
     std::vector<Frame> frames;
@@ -85,7 +86,7 @@ struct EmptyFolderScan::Walk {
         const std::string& name = frame.names[frame.next];
         // A folder without files does not count as empty because of a read-only subfolder,
         // unless the option lets read-only folders count. The option is read anew each time.
-        if (!frame.holdsFiles && scan.host_.ReadOnlyOptionValue() != 1) {
+        if (!frame.holdsFiles && ReadOnlyOptionValue() != 1) {
             std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
             if (!attributes) {
                 return false;
@@ -99,6 +100,9 @@ struct EmptyFolderScan::Walk {
         // What a recursive call for the subfolder does before it opens it.
         scan.host_.DoEvents();
         if (scan.host_.StopRequested()) {
+            if (readAhead) {
+                readAhead->Cancel();
+            }
             Deliver(frame, false);
             return std::nullopt;
         }
@@ -115,6 +119,14 @@ struct EmptyFolderScan::Walk {
             Deliver(frame, opening == Opening::Empty);
         }
         return std::nullopt;
+    }
+
+    int ReadOnlyOptionValue() {
+        int value = scan.host_.ReadOnlyOptionValue();
+        if (readAhead) {
+            readAhead->NoteReadOnlyOption(value);
+        }
+        return value;
     }
 
     // Takes the result of the frame's current subfolder.
@@ -155,8 +167,9 @@ struct EmptyFolderScan::Walk {
 };
 
 EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                                 std::string rootFolder)
-    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)) {}
+                                 std::string rootFolder, ReadAheadSettings readAhead)
+    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)),
+      readAhead_(readAhead) {}
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
@@ -169,7 +182,16 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         rootUnreadable_ = true;
         return false;
     }
-    Walk walk{*this, fileSystem_.PathSeparator(), folderPath, {}};
+    // Declared before the walk, so that the walk lets go of its folders before the threads
+    // are joined.
+    std::optional<ReadAhead> readAhead;
+    if (readAhead_.threads > 1) {
+        readAhead.emplace(readAhead_, fileSystem_.PathSeparator());
+        readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
+        root = readAhead->Start(std::move(root));
+    }
+    Walk walk{
+        *this, readAhead ? &*readAhead : nullptr, fileSystem_.PathSeparator(), folderPath, {}};
     return walk.Run(std::move(root));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/ReadAhead.h"
+
 #include <string>
 
 class FileSystem;
@@ -21,8 +23,10 @@ class ScanHost {
 class EmptyFolderScan {
   public:
     // `rootFolder` is the root's path without a trailing separator; rows are relative to it.
+    // `readAhead` says how many threads read folders ahead of the walk; the rows are the
+    // same whatever it says.
     EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                    std::string rootFolder);
+                    std::string rootFolder, ReadAheadSettings readAhead = {});
 
     // Scans the folder at `folderPath` (the root) and returns SubtreeEmpty.
     bool ScanFolder(const std::string& folderPath);
@@ -41,5 +45,6 @@ class EmptyFolderScan {
     ResultList& list_;
     ScanHost& host_;
     std::string rootFolder_;
+    ReadAheadSettings readAhead_;
     bool rootUnreadable_ = false;
 };
