@@ -7,7 +7,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WINE_SESSION := scripts/wine-session
 
-.PHONY: all setup linux win32 test test-linux test-win32 run run-win32 screenshots bench format clean
+.PHONY: all setup linux win32 tsan test test-linux test-win32 run run-win32 screenshots bench format clean
 
 all: linux win32
 
@@ -22,14 +22,22 @@ win32: setup
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32 -j $(JOBS)
 
-test: linux win32
+# The scan and its tests only, built with clang's ThreadSanitizer.
+tsan: setup
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+
+test: linux win32 tsan
 	@echo "== Linux build: tests =="
 	@ctest --preset linux
+	@echo "== Scan tests under ThreadSanitizer =="
+	@ctest --preset tsan
 	@echo "== Win32 build: tests (PE32 programs under Wine) =="
 	@$(WINE_SESSION) ctest --preset win32
 
-test-linux: linux
+test-linux: linux tsan
 	@ctest --preset linux
+	@ctest --preset tsan
 
 test-win32: win32
 	@$(WINE_SESSION) ctest --preset win32
