@@ -7,20 +7,23 @@
 
 #include <optional>
 
-const char* const RemoveUsage = "usage: vacantor-cli remove [--read-only] [--dry-run] ROOT\n";
+const char* const RemoveUsage =
+    "usage: vacantor-cli remove [--read-only] [--dry-run] [--threads N] ROOT\n";
 
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                      FolderRemoval& folderRemoval, std::FILE* out, std::FILE* err) {
-    std::optional<CommandLine> options = ParseCommandLine(arguments, {"--read-only", "--dry-run"});
-    if (!options) {
+    std::optional<CommandLine> options =
+        ParseCommandLine(arguments, {"--read-only", "--dry-run"}, {ThreadsOption});
+    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
+    if (!threads) {
         std::fputs(RemoveUsage, err);
         return 2;
     }
     // The whole scan first: removing while it walks would change the tree under it.
     MemoryResultList rows;
     std::string scannedRoot;
-    if (!ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), rows, scannedRoot,
-                        err)) {
+    if (!ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, rows,
+                        scannedRoot, err)) {
         return 1;
     }
     std::size_t removed = 0;

@@ -15,8 +15,8 @@
 namespace {
 
 const char* const Help =
-    "usage: vacantor-cli find [--read-only] [--print0] ROOT\n"
-    "       vacantor-cli remove [--read-only] [--dry-run] ROOT\n"
+    "usage: vacantor-cli find [--read-only] [--print0] [--threads N] ROOT\n"
+    "       vacantor-cli remove [--read-only] [--dry-run] [--threads N] ROOT\n"
     "       vacantor-cli --help\n"
     "\n"
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -32,6 +32,8 @@ const char* const Help =
     "                   that folder from counting as empty. (On Linux a folder is\n"
     "                   read-only when its owner may not write in it.)\n"
     "      --print0     end each record with a NUL character instead of a newline\n"
+    "      --threads N  read folders ahead of the scan on N threads (default 16); 1 reads\n"
+    "                   one folder at a time. The rows are the same either way.\n"
     "\n"
     "remove  Finds the folders as find does, then removes each of them with the empty\n"
     "      folders below it, and prints its path relative to ROOT, one line each, and at\n"
@@ -40,7 +42,7 @@ const char* const Help =
     "      on another file system is left whole and reported on standard error as\n"
     "      \"not removed: PATH: REASON\". Read-only folders are removed too.\n"
     "\n"
-    "      --read-only  as for find\n"
+    "      --read-only, --threads N  as for find\n"
     "      --dry-run    print what would be removed and remove nothing\n"
     "\n"
     "Exit status: 0 when the command ran (remove: and removed every folder it found);\n"
