@@ -210,9 +210,9 @@ void ReadAhead::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (!cancelled_ && !CanHandOut()) {
-            CountIdle(true);
+            CountWaiting(true);
             workToDo_.wait(lock, [this] { return cancelled_ || CanHandOut(); });
-            CountIdle(false);
+            CountWaiting(false);
         }
         if (cancelled_) {
             return;
@@ -453,15 +453,19 @@ std::size_t ReadAhead::NextToRead(const Node& node, std::size_t from) const {
     return from;
 }
 
-void ReadAhead::CountIdle(bool waiting) {
-    idleThreads_ = waiting ? idleThreads_ + 1 : idleThreads_ - 1;
-    if (settings_.onIdleThreads) {
-        settings_.onIdleThreads(idleThreads_);
+void ReadAhead::CountWaiting(bool waiting) {
+    waitingThreads_ = waiting ? waitingThreads_ + 1 : waitingThreads_ - 1;
+    if (settings_.onIdle) {
+        settings_.onIdle(waitingThreads_ == settings_.threads && !CanHandOut());
     }
 }
 
 void ReadAhead::WakeThread() {
-    if (CanHandOut()) {
+    bool work = CanHandOut();
+    if (work) {
         workToDo_.notify_one();
+    }
+    if (settings_.onIdle) {
+        settings_.onIdle(waitingThreads_ == settings_.threads && !work);
     }
 }

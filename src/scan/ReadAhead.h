@@ -34,9 +34,9 @@ struct ReadAheadSettings {
     // 1: the walk reads every folder itself and no thread is started.
     unsigned threads;
     std::size_t budget;
-    // For tests: told, under the read-ahead's lock, how many threads wait for work each
-    // time that number changes.
-    std::function<void(unsigned idleThreads)> onIdleThreads;
+    // For tests: told, under the read-ahead's lock, whether every thread waits with nothing
+    // it may read, each time that may have changed.
+    std::function<void(bool idle)> onIdle;
 };
 
 // A pool of threads that opens and lists folders ahead of the scan's walk and hands each
@@ -103,7 +103,7 @@ class ReadAhead {
     void Unhold(Node& node);
     std::size_t NextToRead(const Node& node, std::size_t from) const;
     void WakeThread();
-    void CountIdle(bool waiting);
+    void CountWaiting(bool waiting);
 
     const ReadAheadSettings settings_;
     const std::size_t budget_;
@@ -119,6 +119,6 @@ class ReadAhead {
     // Folders handed out and not yet taken by the walk, by their place.
     std::set<Node*, ByPlace> held_;
     const Node* walkWaitsFor_ = nullptr;
-    unsigned idleThreads_ = 0;
+    unsigned waitingThreads_ = 0;
     std::vector<std::thread> threads_;
 };

@@ -7,6 +7,7 @@
 #include "fakes/FakeScanHost.h"
 #include "scan/EmptyFolderScan.h"
 #include "platform/MemoryResultList.h"
+#include "scan/RealTreeScan.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,6 @@ struct Scanned {
     std::vector<std::string> rows; // "number path", path with '/'
     bool subtreeEmpty = false;
 };
-
-const ReadAheadSettings WalkAlone{1};
 
 Scanned Scan(FakeFileSystem& fileSystem, FakeScanHost& host,
              ReadAheadSettings settings = WalkAlone) {

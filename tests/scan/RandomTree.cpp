@@ -14,14 +14,17 @@ RandomTree MakeRandomTree(unsigned seed, int folders, int files) {
         if (parent >= 0 && depths[parent] >= MaxDepth) {
             parent = anyFolder();
         }
-        std::string name = "d" + std::to_string(index);
+        std::string name = "d";
+        name += std::to_string(index);
         tree.folders.push_back(parent < 0 ? name : tree.folders[parent] + "/" + name);
         depths.push_back(parent < 0 ? 1 : depths[parent] + 1);
         tree.entries.push_back(tree.folders.back() + "/");
     }
     for (int index = 0; index < files; ++index) {
         int folder = anyFolder();
-        std::string name = "f" + std::to_string(index) + ".txt";
+        std::string name = "f";
+        name += std::to_string(index);
+        name += ".txt";
         tree.entries.push_back(folder < 0 ? name : tree.folders[folder] + "/" + name);
     }
     return tree;

@@ -7,12 +7,17 @@
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
+#include "scan/HookedFileSystem.h"
+#include "scan/RandomTree.h"
 #include "scan/RealTreeScan.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <fcntl.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,7 +41,9 @@ TEST(ScanPosix, LinksAreContentAndNeverFollowed) {
     TempFolder temp;
     MakeLinkTree(temp.Path());
     auto fileSystem = CreatePosixFileSystem({});
-    EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text())), (std::vector<std::string>{"E", "T"}));
+    std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
+    EXPECT_EQ(PathsOnly(rows), (std::vector<std::string>{"E", "T"}));
+    EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, WalkAlone), rows);
 }
 
 TEST(ScanPosix, RootMayBeReachedThroughALink) {
@@ -92,7 +99,110 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
         }
         auto fileSystem = CreatePosixFileSystem({});
         std::vector<std::string> expected{"A", "B", "X/E"};
-        ::_exit(PathsOnly(ScanRows(*fileSystem, temp.Text())) == expected ? 0 : 1);
+        std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
+        bool same = rows == ScanRows(*fileSystem, temp.Text(), 0, WalkAlone);
+        ::_exit(same && PathsOnly(rows) == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) {
+        GTEST_SKIP() << "cannot drop privileges here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// What happens to a real folder while a scan runs, applied when the folder is opened (the
+// fixed point of the in-memory tests in ReadAhead_test.cpp): whoever opens it, a thread
+// ahead of time or the walk, sees it changed, and nothing read before depends on it.
+enum class Change { Vanishes, BecomesALink, LosesPermissions, GainsAFile, Count };
+
+void Apply(const fs::path& folder, Change change, const fs::path& graveyard) {
+    static std::atomic<int> buried{0};
+    struct stat status;
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return;
+    }
+    std::error_code error;
+    fs::path away = graveyard / std::to_string(buried++);
+    switch (change) {
+    case Change::Vanishes:
+        fs::rename(folder, away, error);
+        break;
+    case Change::BecomesALink:
+        fs::rename(folder, away, error);
+        fs::create_directory_symlink(away, folder, error);
+        break;
+    case Change::LosesPermissions:
+        ::chmod(folder.c_str(), 0);
+        break;
+    case Change::GainsAFile:
+        ::close(::open((folder / "new.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+        break;
+    case Change::Count:
+        break;
+    }
+}
+
+void GiveTo(const fs::path& root, uid_t user) {
+    ::lchown(root.c_str(), user, user);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        ::lchown(entry.path().c_str(), user, user);
+    }
+}
+
+// Two copies of a tree of the benchmark's shape, one scanned by the walk alone and one with
+// threads, each changing the same way as its folders are opened. Runs as an ordinary user,
+// for whom a folder without permissions cannot be read.
+TEST(ScanPosix, FoldersChangingWhileScannedGiveTheWalksRows) {
+    TempFolder temp;
+    fs::permissions(temp.Path(), fs::perms::all);
+    const unsigned seeds = 3;
+    std::vector<std::vector<std::pair<std::string, Change>>> changes(seeds);
+    for (unsigned seed = 0; seed < seeds; ++seed) {
+        RandomTree tree = MakeRandomTree(seed + 11, 300, 100);
+        for (const char* copy : {"alone", "threads"}) {
+            MakeTree(temp.Path() / std::to_string(seed) / copy, tree.entries);
+        }
+        std::mt19937 random(seed);
+        for (int count = 0; count < 15; ++count) {
+            changes[seed].emplace_back(
+                tree.folders[random() % tree.folders.size()],
+                static_cast<Change>(random() % static_cast<unsigned>(Change::Count)));
+        }
+    }
+    fs::create_directory(temp.Path() / "graveyard");
+    GiveTo(temp.Path(), 65534);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(2);
+        }
+        auto system = CreatePosixFileSystem({});
+        bool same = true;
+        for (unsigned seed = 0; seed < seeds; ++seed) {
+            std::vector<std::string> rows[2];
+            for (int copy = 0; copy < 2; ++copy) {
+                fs::path root = temp.Path() / std::to_string(seed) / (copy ? "threads" : "alone");
+                std::string prefix = PathText(root) + "/";
+                HookedFileSystem hooked(*system, [&](const std::string& path) {
+                    for (const auto& [folder, change] : changes[seed]) {
+                        if (path == prefix + folder) {
+                            Apply(root / folder, change, temp.Path() / "graveyard");
+                        }
+                    }
+                });
+                rows[copy] = ScanRows(hooked, PathText(root), 0,
+                                      copy ? ReadAheadSettings(8, 16) : WalkAlone);
+            }
+            if (rows[0] != rows[1] || rows[0].empty()) {
+                std::fprintf(stderr, "seed %u: %zu rows alone, %zu with threads\n", seed,
+                             rows[0].size(), rows[1].size());
+                same = false;
+            }
+        }
+        ::_exit(same ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
