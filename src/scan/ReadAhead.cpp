@@ -1,7 +1,6 @@
 #include "scan/ReadAhead.h"
 
 #include <algorithm>
-#include <deque>
 #include <optional>
 #include <string>
 
@@ -16,6 +15,59 @@ enum class NodeState {
 
 } // namespace
 
+// The subfolders of a folder that were handed out or taken, by index: a vector taken from
+// the front. (std::deque allocates a block even while empty, for every folder.)
+class ReadAhead::ChildList {
+  public:
+    using Item = std::shared_ptr<Node>;
+
+    bool empty() const { return head_ == items_.size(); }
+    const Item& front() const { return items_[head_]; }
+    const Item& back() const { return items_.back(); }
+    auto begin() const { return items_.begin() + static_cast<std::ptrdiff_t>(head_); }
+    auto end() const { return items_.end(); }
+
+    void push_back(Item item) { items_.push_back(std::move(item)); }
+    void push_front(Item item) {
+        if (head_ > 0) {
+            items_[--head_] = std::move(item);
+        } else {
+            items_.insert(items_.begin(), std::move(item));
+        }
+    }
+    Item pop_front() {
+        Item item = std::move(items_[head_++]);
+        if (head_ * 2 >= items_.size()) {
+            items_.erase(items_.begin(), begin());
+            head_ = 0;
+        }
+        return item;
+    }
+    Item pop_back() {
+        Item item = std::move(items_.back());
+        items_.pop_back();
+        return item;
+    }
+    void erase(const Node* node) {
+        for (auto at = begin(); at != end(); ++at) {
+            if (at->get() == node) {
+                items_.erase(at);
+                return;
+            }
+        }
+    }
+    std::vector<Item> TakeAll() {
+        std::vector<Item> all(std::make_move_iterator(begin()), std::make_move_iterator(end()));
+        items_.clear();
+        head_ = 0;
+        return all;
+    }
+
+  private:
+    std::vector<Item> items_;
+    std::size_t head_ = 0;
+};
+
 // One folder the read-ahead knows of. Its parent owns it until the walk passes it.
 struct ReadAhead::Node {
     Node(Node* parentNode, std::size_t indexInParent)
@@ -23,16 +75,14 @@ struct ReadAhead::Node {
 
     // Releases a deep subtree one level after the other instead of by nested destructors.
     ~Node() {
-        std::vector<std::shared_ptr<Node>> rest(std::make_move_iterator(children.begin()),
-                                                std::make_move_iterator(children.end()));
-        children.clear();
+        std::vector<std::shared_ptr<Node>> rest = children.TakeAll();
         while (!rest.empty()) {
             std::shared_ptr<Node> node = std::move(rest.back());
             rest.pop_back();
             if (node.use_count() == 1) {
-                rest.insert(rest.end(), std::make_move_iterator(node->children.begin()),
-                            std::make_move_iterator(node->children.end()));
-                node->children.clear();
+                for (std::shared_ptr<Node>& child : node->children.TakeAll()) {
+                    rest.push_back(std::move(child));
+                }
             }
         }
     }
@@ -49,12 +99,15 @@ struct ReadAhead::Node {
     // if it were read again, so it is never evicted.
     bool openedBelow = false;
     std::optional<std::set<Node*, ByNextRead>::iterator> queued;
-    std::optional<std::set<Node*, ByPlace>::iterator> held;
+    // Its neighbours in the list of folders held (handed out, not yet taken), in place order.
+    bool held = false;
+    Node* heldBefore = nullptr;
+    Node* heldAfter = nullptr;
     // Kept while the walk may still open subfolders of it.
     std::shared_ptr<Folder> folder;
     FolderListing listing;
     // Subfolders handed out or taken, by index, that the walk has not passed yet.
-    std::deque<std::shared_ptr<Node>> children;
+    ChildList children;
     std::size_t nextRead = 0;   // the next subfolder to hand out
     std::size_t nextWalked = 0; // where the walk's next subfolder is looked up
 };
@@ -90,10 +143,6 @@ struct ReadAhead::Place {
         return x.index < y.index;
     }
 };
-
-bool ReadAhead::ByPlace::operator()(const Node* a, const Node* b) const {
-    return Place::Precedes(Place::Of(*a), Place::Of(*b));
-}
 
 bool ReadAhead::ByNextRead::operator()(const Node* a, const Node* b) const {
     return Place::Precedes(Place::NextRead(*a), Place::NextRead(*b));
@@ -207,9 +256,16 @@ void ReadAhead::Cancel() {
 }
 
 void ReadAhead::Work() {
+    Leftovers leftovers;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (!cancelled_ && !CanHandOut()) {
+            if (!leftovers.Empty()) {
+                lock.unlock();
+                leftovers = {};
+                lock.lock();
+                continue;
+            }
             CountWaiting(true);
             workToDo_.wait(lock, [this] { return cancelled_ || CanHandOut(); });
             CountWaiting(false);
@@ -217,60 +273,68 @@ void ReadAhead::Work() {
         if (cancelled_) {
             return;
         }
-        std::shared_ptr<Node> node = HandOut();
-        std::shared_ptr<Folder> parent = node->parent->folder;
-        std::string name = node->parent->Name(node->index);
-        bool withAttributes = readOnlyOption_ != 1;
-        WakeThread();
-        lock.unlock();
-
-        std::unique_ptr<Folder> folder = parent->OpenSubFolder(name);
-        FolderListing listing;
-        if (folder) {
-            listing = ReadListing(*folder, withAttributes, cancelled_);
-        }
-        parent.reset();
-
-        lock.lock();
-        Settle(node, folder, std::move(listing));
-        if (walkWaitsFor_ == node.get()) {
-            listingReady_.notify_one();
-        }
-        WakeThread();
-        // What is not kept (a folder without subfolders, a listing dropped meanwhile) is
-        // released without the lock.
-        lock.unlock();
-        folder.reset();
-        node.reset();
-        lock.lock();
+        ReadNext(lock, leftovers);
     }
+}
+
+// Hands out the next folder to read and reads it without the lock. What the reading before
+// left is released meanwhile; what this one leaves (a folder without subfolders, a listing
+// dropped meanwhile) is kept for the next turn, so that nothing is released under the lock.
+void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers) {
+    std::shared_ptr<Node> node = HandOut();
+    std::shared_ptr<Folder> parent = node->parent->folder;
+    std::string name = node->parent->Name(node->index);
+    bool withAttributes = readOnlyOption_ != 1;
+    WakeThread();
+    lock.unlock();
+
+    leftovers = {};
+    std::unique_ptr<Folder> folder = parent->OpenSubFolder(name);
+    FolderListing listing;
+    if (folder) {
+        listing = ReadListing(*folder, withAttributes, cancelled_);
+    }
+    parent.reset();
+
+    lock.lock();
+    Settle(node, folder, std::move(listing));
+    if (walkWaitsFor_ == node.get()) {
+        listingReady_.notify_one();
+    }
+    WakeThread();
+    leftovers.node = std::move(node);
+    leftovers.folder = std::move(folder);
 }
 
 bool ReadAhead::CanHandOut() const {
     if (queue_.empty()) {
         return false;
     }
-    if (held_.size() < budget_) {
+    if (heldCount_ < budget_) {
         return true;
     }
     // Full: a folder the walk reaches earlier may take the place of the last one listed.
-    const Node* last = *held_.rbegin();
+    const Node* last = heldLast_;
     return last->state == NodeState::Listed && !last->openedBelow &&
            Place::Precedes(Place::NextRead(**queue_.begin()), Place::Of(*last));
 }
 
 std::shared_ptr<ReadAhead::Node> ReadAhead::HandOut() {
-    if (held_.size() >= budget_) {
-        Evict(**held_.rbegin());
+    if (heldCount_ >= budget_) {
+        Evict(*heldLast_);
     }
     Node& parent = **queue_.begin();
-    Unqueue(parent);
+    // The parent's entry moves to its next subfolder's place, in the same allocation.
+    auto entry = queue_.extract(queue_.begin());
+    parent.queued.reset();
     auto child = std::make_shared<Node>(&parent, parent.nextRead);
     parent.children.push_back(child);
     parent.openedBelow = true;
     parent.nextRead = NextToRead(parent, parent.nextRead + 1);
-    Queue(parent);
-    child->held = held_.insert(child.get()).first;
+    if (parent.nextRead < parent.SubFolders()) {
+        parent.queued = queue_.insert(std::move(entry)).position;
+    }
+    Hold(*child);
     return child;
 }
 
@@ -280,8 +344,7 @@ void ReadAhead::Evict(Node& last) {
     Node& parent = *last.parent;
     std::size_t index = last.index;
     while (!parent.children.empty() && parent.children.back()->index >= index) {
-        Drop(*parent.children.back());
-        parent.children.pop_back();
+        Drop(*parent.children.pop_back());
     }
     Unqueue(parent);
     parent.nextRead = NextToRead(parent, index);
@@ -300,13 +363,7 @@ void ReadAhead::Settle(const std::shared_ptr<Node>& node, std::unique_ptr<Folder
     }
     Unhold(*node);
     node->state = NodeState::Failed;
-    auto& siblings = node->parent->children;
-    for (auto sibling = siblings.begin(); sibling != siblings.end(); ++sibling) {
-        if (*sibling == node) {
-            siblings.erase(sibling);
-            break;
-        }
-    }
+    node->parent->children.erase(node.get());
 }
 
 // Takes the listing, and the folder when the walk may still open subfolders of it.
@@ -324,17 +381,21 @@ std::unique_ptr<Folder> ReadAhead::Take(const std::shared_ptr<Node>& parentNode,
                                         std::string_view name) {
     Node& parent = *parentNode;
     std::vector<std::shared_ptr<Node>> passed; // released after the lock
+    Leftovers leftovers;                       // likewise
     std::unique_lock<std::mutex> lock(mutex_);
     // The walk has passed the subfolders before this one for good.
     while (!parent.children.empty() && parent.children.front()->index < index) {
-        Drop(*parent.children.front());
-        passed.push_back(std::move(parent.children.front()));
-        parent.children.pop_front();
+        passed.push_back(parent.children.pop_front());
+        Drop(*passed.back());
     }
     parent.nextWalked = index + 1;
     std::shared_ptr<Node> child;
     if (!parent.children.empty() && parent.children.front()->index == index) {
         child = parent.children.front();
+    }
+    // While a thread reads it, the walk reads what waits for a thread rather than sleep.
+    while (child && child->state == NodeState::Reading && !cancelled_ && CanHandOut()) {
+        ReadNext(lock, leftovers);
     }
     if (child && child->state == NodeState::Reading) {
         walkWaitsFor_ = child.get();
@@ -376,20 +437,23 @@ std::unique_ptr<Folder> ReadAhead::ReadForWalk(Node& parent, std::size_t index,
     }
     Keep(*child, folder, std::move(listing));
     child->state = NodeState::Walked;
-    WakeThread();
+    WakeThread(true);
     return std::make_unique<WalkFolder>(*this, std::move(child));
 }
 
 // The walk is done with the folder: nothing below it will be asked for again.
 void ReadAhead::Leave(Node& node) {
-    std::deque<std::shared_ptr<Node>> passed;
+    if (node.SubFolders() == 0) {
+        return; // nothing below it was ever handed out
+    }
+    std::vector<std::shared_ptr<Node>> passed;
     std::shared_ptr<Folder> folder;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (const std::shared_ptr<Node>& child : node.children) {
+        passed = node.children.TakeAll();
+        for (const std::shared_ptr<Node>& child : passed) {
             Drop(*child);
         }
-        passed.swap(node.children);
         Unqueue(node);
         folder = std::move(node.folder);
         WakeThread();
@@ -425,11 +489,32 @@ void ReadAhead::Unqueue(Node& node) {
     }
 }
 
-void ReadAhead::Unhold(Node& node) {
-    if (node.held) {
-        held_.erase(*node.held);
-        node.held.reset();
+// Puts a folder handed out into the list of folders held, at its place. Mostly that is the
+// last place, so the search starts there.
+void ReadAhead::Hold(Node& node) {
+    Node* before = heldLast_;
+    while (before && Place::Precedes(Place::Of(node), Place::Of(*before))) {
+        before = before->heldBefore;
     }
+    Node* after = before ? before->heldAfter : heldFirst_;
+    node.heldBefore = before;
+    node.heldAfter = after;
+    (before ? before->heldAfter : heldFirst_) = &node;
+    (after ? after->heldBefore : heldLast_) = &node;
+    node.held = true;
+    ++heldCount_;
+}
+
+void ReadAhead::Unhold(Node& node) {
+    if (!node.held) {
+        return;
+    }
+    (node.heldBefore ? node.heldBefore->heldAfter : heldFirst_) = node.heldAfter;
+    (node.heldAfter ? node.heldAfter->heldBefore : heldLast_) = node.heldBefore;
+    node.heldBefore = nullptr;
+    node.heldAfter = nullptr;
+    node.held = false;
+    --heldCount_;
 }
 
 // The first subfolder from `from` on worth reading ahead. While the option is not 1, the
@@ -455,17 +540,27 @@ std::size_t ReadAhead::NextToRead(const Node& node, std::size_t from) const {
 
 void ReadAhead::CountWaiting(bool waiting) {
     waitingThreads_ = waiting ? waitingThreads_ + 1 : waitingThreads_ - 1;
-    if (settings_.onIdle) {
-        settings_.onIdle(waitingThreads_ == settings_.threads && !CanHandOut());
-    }
+    ReportIdle(false);
 }
 
-void ReadAhead::WakeThread() {
-    bool work = CanHandOut();
-    if (work) {
+// Whether a waiting thread should be woken. While the budget is nearly full a thread is
+// woken only for a folder the walk reaches before the last one held, or when the walk had
+// to read a folder itself (`urgent`); otherwise the threads sleep until the walk has taken
+// a good part of what they read, and then read on in one go rather than one folder for
+// each folder the walk takes.
+bool ReadAhead::ThreadWanted(bool urgent) const {
+    return CanHandOut() && (urgent || heldCount_ + budget_ / 4 <= budget_ || heldCount_ >= budget_);
+}
+
+void ReadAhead::WakeThread(bool urgent) {
+    if (waitingThreads_ > 0 && ThreadWanted(urgent)) {
         workToDo_.notify_one();
     }
+    ReportIdle(urgent);
+}
+
+void ReadAhead::ReportIdle(bool urgent) {
     if (settings_.onIdle) {
-        settings_.onIdle(waitingThreads_ == settings_.threads && !work);
+        settings_.onIdle(waitingThreads_ == settings_.threads && !ThreadWanted(urgent));
     }
 }

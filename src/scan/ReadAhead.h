@@ -75,17 +75,23 @@ class ReadAhead {
   private:
     struct Node;
     struct Place;
+    class ChildList;
     class WalkFolder;
-    // Orders folders by where the walk reaches them: a folder by its own place, a folder
-    // with subfolders left to read by the place of the next one.
-    struct ByPlace {
-        bool operator()(const Node* a, const Node* b) const;
-    };
+    // Orders folders with subfolders left to read by the place, in the walk's order, of the
+    // next one.
     struct ByNextRead {
         bool operator()(const Node* a, const Node* b) const;
     };
 
+    // What a reading leaves to release.
+    struct Leftovers {
+        std::shared_ptr<Node> node;
+        std::unique_ptr<Folder> folder;
+        bool Empty() const { return !node && !folder; }
+    };
+
     void Work();
+    void ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers);
     bool CanHandOut() const;
     std::shared_ptr<Node> HandOut();
     void Evict(Node& last);
@@ -100,10 +106,13 @@ class ReadAhead {
     void Drop(Node& node);
     void Queue(Node& node);
     void Unqueue(Node& node);
+    void Hold(Node& node);
     void Unhold(Node& node);
     std::size_t NextToRead(const Node& node, std::size_t from) const;
-    void WakeThread();
+    bool ThreadWanted(bool urgent) const;
+    void WakeThread(bool urgent = false);
     void CountWaiting(bool waiting);
+    void ReportIdle(bool urgent);
 
     const ReadAheadSettings settings_;
     const std::size_t budget_;
@@ -116,8 +125,10 @@ class ReadAhead {
     std::shared_ptr<Node> root_;
     // Folders with subfolders not yet handed out, by the place of the next one.
     std::set<Node*, ByNextRead> queue_;
-    // Folders handed out and not yet taken by the walk, by their place.
-    std::set<Node*, ByPlace> held_;
+    // Folders handed out and not yet taken by the walk, a list in the order of their places.
+    Node* heldFirst_ = nullptr;
+    Node* heldLast_ = nullptr;
+    std::size_t heldCount_ = 0;
     const Node* walkWaitsFor_ = nullptr;
     unsigned waitingThreads_ = 0;
     std::vector<std::thread> threads_;

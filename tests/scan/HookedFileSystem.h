@@ -29,15 +29,12 @@ class HookedFileSystem : public FileSystem {
   private:
     class HookedFolder : public Folder {
       public:
-        HookedFolder(HookedFileSystem& fileSystem, std::unique_ptr<Folder> inner,
-                     std::string path)
+        HookedFolder(HookedFileSystem& fileSystem, std::unique_ptr<Folder> inner, std::string path)
             : fileSystem_(fileSystem), inner_(std::move(inner)), path_(std::move(path)) {}
 
         const std::string& Path() const override { return path_; }
         std::optional<std::size_t> FilesCount() override { return inner_->FilesCount(); }
-        std::optional<std::size_t> SubFoldersCount() override {
-            return inner_->SubFoldersCount();
-        }
+        std::optional<std::size_t> SubFoldersCount() override { return inner_->SubFoldersCount(); }
         std::optional<std::vector<std::string>> SubFolderNames() override {
             return inner_->SubFolderNames();
         }
