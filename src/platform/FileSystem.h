@@ -66,6 +66,10 @@ class FileSystem {
     // Opens the folder at a full path; nullptr when it cannot be opened. A drive or file-system
     // root whose trailing separator was removed ("C:", or "" for "/") opens that root.
     virtual std::unique_ptr<Folder> GetFolder(const std::string& path) = 0;
+
+    // How many open folders may be alive at once besides those of a walk down one path;
+    // nullopt when nothing limits them. (On Linux each holds a descriptor.)
+    virtual std::optional<std::size_t> SpareOpenFolders() const { return std::nullopt; }
 };
 
 // The platform's real file system.

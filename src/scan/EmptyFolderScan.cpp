@@ -186,7 +186,14 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     // are joined.
     std::optional<ReadAhead> readAhead;
     if (readAhead_.threads > 1) {
-        readAhead.emplace(readAhead_, fileSystem_.PathSeparator());
+        ReadAheadSettings settings = readAhead_;
+        // Each listing held, and each reading under way (a folder and perhaps its parent
+        // reopened), keeps a folder open.
+        if (std::optional<std::size_t> spare = fileSystem_.SpareOpenFolders()) {
+            std::size_t reading = 2 * std::size_t{settings.threads};
+            settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
+        }
+        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator());
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
         root = readAhead->Start(std::move(root));
     }

@@ -119,6 +119,8 @@ class FakeFileSystem : public FileSystem {
     // Folder objects alive now, and the most alive at once.
     std::atomic<int> liveFolders{0};
     std::atomic<int> peakLiveFolders{0};
+    // What SpareOpenFolders answers: a limit like Linux's on descriptors.
+    std::optional<std::size_t> spareOpenFolders;
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
 
@@ -145,6 +147,8 @@ class FakeFileSystem : public FileSystem {
     }
 
     std::unique_ptr<Folder> GetFolder(const std::string& path) override;
+
+    std::optional<std::size_t> SpareOpenFolders() const override { return spareOpenFolders; }
 
   private:
     std::string rootPath_;

@@ -315,4 +315,39 @@ TEST(ReadAhead, ReadsAheadUpToTheBudget) {
     EXPECT_EQ(fileSystem.liveFolders, 0);
 }
 
+// The read-ahead keeps within the file system's limit on open folders (on Linux, the
+// descriptors): beyond it a folder that could not be opened would pass for one that
+// vanished. The walk waits at every folder until the threads run out of work.
+TEST(ReadAhead, KeepsWithinTheLimitOnOpenFolders) {
+    FakeFileSystem fileSystem;
+    for (int w = 0; w < 20; ++w) {
+        std::string folder = std::string("w").append(std::to_string(w));
+        fileSystem.Add(folder + "/f");
+        for (int x = 0; x < 5; ++x) {
+            fileSystem.Add(std::string(folder).append("/x").append(std::to_string(x)) + "/inner/");
+        }
+    }
+    const unsigned threads = 4;
+    // Room for two folders per thread (one it reads, one it has just read) and three more.
+    fileSystem.spareOpenFolders = 2 * threads + 3;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool idle = false;
+    ReadAheadSettings settings{threads, 64};
+    settings.onIdle = [&](bool allIdle) {
+        std::lock_guard<std::mutex> lock(mutex);
+        idle = allIdle;
+        changed.notify_all();
+    };
+    FakeScanHost host;
+    host.onDoEvents = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(30),
+                         [&] { return idle || host.doEventsCalls < 2; });
+    };
+    EXPECT_EQ(Scan(fileSystem, host, settings).rows.size(), 20u * 5u);
+    // Besides: the walk's path (the root, w, x) and the folder it opens.
+    EXPECT_LE(fileSystem.peakLiveFolders, 4 + static_cast<int>(*fileSystem.spareOpenFolders));
+}
+
 } // namespace

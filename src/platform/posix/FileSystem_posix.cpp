@@ -8,6 +8,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <algorithm>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -183,6 +185,17 @@ class PosixFileSystem : public FileSystem {
         return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, error), options_);
     }
 
+    // The descriptors left under the soft limit once a walk down one path has its own (the
+    // levels DirectoryHandle keeps open) and the program its others.
+    std::optional<std::size_t> SpareOpenFolders() const override {
+        constexpr rlim_t Reserved = DirectoryHandle::AlwaysOpenDepth + 128;
+        struct rlimit limit;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+            return std::nullopt;
+        }
+        return limit.rlim_cur > Reserved ? limit.rlim_cur - Reserved : 0;
+    }
+
   private:
     PosixFileSystemOptions options_;
 };
@@ -193,6 +206,24 @@ std::unique_ptr<FileSystem> CreatePosixFileSystem(PosixFileSystemOptions options
     return std::make_unique<PosixFileSystem>(options);
 }
 
+// A listing read ahead of the scan keeps its folder's descriptor until the walk takes it,
+// so a scan may hold about as many as the read-ahead's budget besides the walk's own, above
+// the soft limit many systems start programs with (1024). The hard limit is usually far
+// higher; raising the soft one is all it takes.
+static void RaiseOpenFileLimit() {
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    rlim_t wanted = std::min<rlim_t>(limit.rlim_max, 65536);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 std::unique_ptr<FileSystem> CreateSystemFileSystem() {
+    static const bool raised = (RaiseOpenFileLimit(), true);
+    (void)raised;
     return CreatePosixFileSystem(PosixFileSystemOptions{});
 }
