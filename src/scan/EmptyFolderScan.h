@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
+
+#include <optional>
 #include <string>
 
 class FileSystem;
@@ -34,6 +37,10 @@ class EmptyFolderScan {
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
 
+    // Which folder the last ScanFolder opened as the root, read from the open folder: a
+    // removal of its rows must find that very folder there. nullopt when none was opened.
+    const std::optional<FolderIdentity>& RootIdentity() const { return rootIdentity_; }
+
   private:
     struct Walk;
 
@@ -42,4 +49,5 @@ class EmptyFolderScan {
     ScanHost& host_;
     std::string rootFolder_;
     bool rootUnreadable_ = false;
+    std::optional<FolderIdentity> rootIdentity_;
 };
