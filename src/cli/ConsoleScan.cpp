@@ -29,7 +29,8 @@ bool EndsWithSeparator(const std::string& path, char separator) {
 
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     ResultList& list, std::string& scannedRoot, ConsoleStream err,
-                    std::function<bool()> stopRequested) {
+                    std::function<bool()> stopRequested,
+                    std::optional<FolderIdentity>* rootIdentity) {
     if (!fileSystem.FolderExists(root)) {
         std::fprintf(err.file, "vacantor-cli: not a folder: %s\n", err.Shown(root).c_str());
         return false;
@@ -41,6 +42,9 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     ConsoleScanHost host(readOnly, std::move(stopRequested));
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot);
     scan.ScanFolder(scannedRoot);
+    if (rootIdentity) {
+        *rootIdentity = scan.RootIdentity();
+    }
     if (scan.RootUnreadable()) {
         std::fprintf(err.file, "vacantor-cli: cannot read folder: %s\n", err.Shown(root).c_str());
         return false;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "cli/ConsoleText.h"
+#include "platform/FolderIdentity.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class FileSystem;
@@ -12,6 +14,8 @@ class ResultList;
 // `find` and `remove` do. One trailing separator on ROOT is ignored; `scannedRoot` is
 // the root the rows are relative to. `stopRequested` is asked at every folder. Returns
 // false, with the reason on `err`, when ROOT is not a folder that can be read.
+// `rootIdentity`, when given, receives which folder the scan read at ROOT.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     ResultList& list, std::string& scannedRoot, ConsoleStream err,
-                    std::function<bool()> stopRequested = {});
+                    std::function<bool()> stopRequested = {},
+                    std::optional<FolderIdentity>* rootIdentity = nullptr);
