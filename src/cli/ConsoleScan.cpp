@@ -44,10 +44,11 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
 }
 
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    unsigned threads, ResultList& list, std::string& scannedRoot, std::FILE* err,
-                    std::function<bool()> stopRequested) {
+                    unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
+                    std::function<bool()> stopRequested,
+                    std::optional<FolderIdentity>* rootIdentity) {
     if (!fileSystem.FolderExists(root)) {
-        std::fprintf(err, "vacantor-cli: not a folder: %s\n", root.c_str());
+        std::fprintf(err.file, "vacantor-cli: not a folder: %s\n", err.Shown(root).c_str());
         return false;
     }
     scannedRoot = root;
@@ -57,8 +58,11 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     ConsoleScanHost host(readOnly, std::move(stopRequested));
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads));
     scan.ScanFolder(scannedRoot);
+    if (rootIdentity) {
+        *rootIdentity = scan.RootIdentity();
+    }
     if (scan.RootUnreadable()) {
-        std::fprintf(err, "vacantor-cli: cannot read folder: %s\n", root.c_str());
+        std::fprintf(err.file, "vacantor-cli: cannot read folder: %s\n", err.Shown(root).c_str());
         return false;
     }
     return true;

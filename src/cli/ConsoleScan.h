@@ -1,6 +1,8 @@
 #pragma once
 
-#include <cstdio>
+#include "cli/ConsoleText.h"
+#include "platform/FolderIdentity.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,7 +22,8 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
 // `find` and `remove` do, with `threads` reading ahead. One trailing separator on ROOT is
 // ignored; `scannedRoot` is the root the rows are relative to. `stopRequested` is asked
 // at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
-// can be read.
+// can be read. `rootIdentity`, when given, receives which folder the scan read at ROOT.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    unsigned threads, ResultList& list, std::string& scannedRoot, std::FILE* err,
-                    std::function<bool()> stopRequested = {});
+                    unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
+                    std::function<bool()> stopRequested = {},
+                    std::optional<FolderIdentity>* rootIdentity = nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
 #include "platform/MainWindowControls.h"
 
 #include <cstdint>
@@ -77,6 +78,7 @@ class frmVacantor {
     };
 
     void ReportRemovalFailures();
+    std::string ListedPath(const std::string& relativePath) const;
     void CloseAfterRun();
 
     MainWindowControls controls_;
@@ -86,5 +88,11 @@ class frmVacantor {
     // The root of the scan that listed the rows now in the list; Remove joins rows with it,
     // never with a root folder chosen after that scan.
     std::string listedRoot_;
+    // Which folder that scan read at listedRoot_: Remove removes nothing from another.
+    std::optional<FolderIdentity> listedRootIdentity_;
     std::vector<RemovalFailure> removalFailures_;
+    // Why the last Remove could not use the root folder at all, and how many of its rows
+    // that left in place.
+    std::string rootFailure_;
+    std::size_t rowsNotRemovedWithTheRoot_ = 0;
 };

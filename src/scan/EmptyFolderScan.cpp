@@ -106,14 +106,19 @@ struct EmptyFolderScan::Walk {
             Deliver(frame, false);
             return std::nullopt;
         }
-        std::unique_ptr<Folder> child = frame.folder->OpenSubFolder(name);
-        if (!child) {
+        OpenedSubFolder child = frame.folder->OpenSubFolder(name);
+        if (child.mountPoint) {
+            // Content, as a link is: never entered or listed, and its folder is not empty.
+            Deliver(frame, false);
+            return std::nullopt;
+        }
+        if (!child.folder) {
             // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
             return false;
         }
         path += separator;
         path += name;
-        Opening opening = Open(std::move(child));
+        Opening opening = Open(std::move(child.folder));
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
             Deliver(frame, opening == Opening::Empty);
@@ -173,6 +178,7 @@ EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanH
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
+    rootIdentity_.reset();
     host_.DoEvents();
     if (host_.StopRequested()) {
         return false;
@@ -182,6 +188,7 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         rootUnreadable_ = true;
         return false;
     }
+    rootIdentity_ = root->Identity();
     // Declared before the walk, so that the walk lets go of its folders before the threads
     // are joined.
     std::optional<ReadAhead> readAhead;

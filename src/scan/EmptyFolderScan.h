@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
 #include "scan/ReadAhead.h"
 
+#include <optional>
 #include <string>
 
 class FileSystem;
@@ -38,6 +40,10 @@ class EmptyFolderScan {
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
 
+    // Which folder the last ScanFolder opened as the root, read from the open folder: a
+    // removal of its rows must find that very folder there. nullopt when none was opened.
+    const std::optional<FolderIdentity>& RootIdentity() const { return rootIdentity_; }
+
   private:
     struct Walk;
 
@@ -47,4 +53,5 @@ class EmptyFolderScan {
     std::string rootFolder_;
     ReadAheadSettings readAhead_;
     bool rootUnreadable_ = false;
+    std::optional<FolderIdentity> rootIdentity_;
 };

@@ -2,8 +2,6 @@
 
 #include "platform/FileSystem.h"
 
-#include <atomic>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,15 +12,10 @@ struct FolderListing {
     std::optional<std::size_t> files;
     std::optional<std::size_t> subFolders;
     std::optional<std::vector<std::string>> names;
-    // The subfolders' attributes by position in `names`, read only for a folder without
-    // files (the only place the walk tests them); empty when not read.
-    std::vector<std::optional<std::uint32_t>> attributes;
 
     // True when nothing failed, so that the walk would take every answer as it is.
     bool Readable() const { return subFolders && (*subFolders == 0 || names); }
-    bool HasSubFolders() const { return names && !names->empty(); }
+    std::size_t NameCount() const { return names ? names->size() : 0; }
 };
 
-// Reads `folder` as the walk would. With `withAttributes`, a folder without files also
-// gets its subfolders' attributes; `cancelled` ends that loop early.
-FolderListing ReadListing(Folder& folder, bool withAttributes, const std::atomic<bool>& cancelled);
+FolderListing ReadListing(Folder& folder);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "scan/FolderListing.h"
+#include "scan/ReadAheadTree.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -41,14 +41,16 @@ struct ReadAheadSettings {
 
 // A pool of threads that opens and lists folders ahead of the scan's walk and hands each
 // listing over when the walk opens that folder. The walk sees ordinary Folder objects and
-// takes every decision itself, on its own thread, in its own order; the threads only read.
+// takes every decision itself, on its own thread, in its own order; the threads only read:
+// a folder's entries, and before it is opened, where the walk tests it, its attributes.
 //
 // Order: the threads read the folders the walk will reach first (depth-first order) first.
-// Budget: at most `budget` listings wait for the walk; when it is full, a folder the walk
-// reaches earlier takes the place of the one it would reach last. The folder the walk
-// opens is always read, by the walk itself when no thread has it, so a full budget never
-// blocks it. Whatever the walk passes without opening (a subfolder it skips, the rest of a
-// folder whose scan ended early) is dropped at once.
+// Budget: at most `budget` folders are read ahead and wait for the walk; when that is full,
+// a folder the walk reaches earlier takes the place of the one it would reach last (which
+// the walk then reads again itself). The
+// folder the walk opens is always read, by the walk itself when no thread has it, so a
+// full budget never blocks it. Whatever the walk passes without opening (a subfolder it
+// skips, the rest of a folder whose scan ended early) is dropped at once.
 // Failures: a thread keeps only listings read without any failure; the walk reads a folder
 // that failed again itself, so that every failure is judged as the walk judges it.
 class ReadAhead {
@@ -65,54 +67,54 @@ class ReadAhead {
     std::unique_ptr<Folder> Start(std::unique_ptr<Folder> root);
 
     // The value of the read-only option as the walk last read it. While it is not 1, the
-    // read-only subfolders of a folder without files, which the walk will skip, are not
-    // read ahead.
+    // threads do not open a read-only subfolder of a folder without files: the walk will
+    // not either.
     void NoteReadOnlyOption(int value);
 
     // Ends all reading at once: the walk opens nothing more (it was asked to stop).
     void Cancel();
 
   private:
-    struct Node;
-    struct Place;
-    class ChildList;
+    using Node = read_ahead::Node;
     class WalkFolder;
-    // Orders folders with subfolders left to read by the place, in the walk's order, of the
-    // next one.
-    struct ByNextRead {
-        bool operator()(const Node* a, const Node* b) const;
-    };
 
-    // What a reading leaves to release.
+    // What a thread read of one subfolder.
+    struct Reading;
+    // What a reading leaves to release after the lock.
     struct Leftovers {
         std::shared_ptr<Node> node;
         std::unique_ptr<Folder> folder;
         bool Empty() const { return !node && !folder; }
     };
 
+    // The threads' side (ReadAhead.cpp).
     void Work();
     void ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers);
     bool CanHandOut() const;
     std::shared_ptr<Node> HandOut();
     void Evict(Node& last);
-    void Settle(const std::shared_ptr<Node>& node, std::unique_ptr<Folder>& folder,
-                FolderListing&& listing);
+    void Settle(Node& node, Reading& reading);
     void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing);
-    std::unique_ptr<Folder> Take(const std::shared_ptr<Node>& parent, std::size_t index,
-                                 std::string_view name);
-    std::unique_ptr<Folder> ReadForWalk(Node& parent, std::size_t index, std::string_view name,
-                                        std::unique_lock<std::mutex>& lock);
-    void Leave(Node& node);
     void Drop(Node& node);
     void Queue(Node& node);
     void Unqueue(Node& node);
     void Hold(Node& node);
     void Unhold(Node& node);
-    std::size_t NextToRead(const Node& node, std::size_t from) const;
     bool ThreadWanted(bool urgent) const;
     void WakeThread(bool urgent = false);
     void CountWaiting(bool waiting);
     void ReportIdle(bool urgent);
+
+    // The walk's side (ReadAheadWalk.cpp).
+    std::shared_ptr<Node> Reach(Node& parent, std::size_t index, std::unique_lock<std::mutex>& lock,
+                                std::vector<std::shared_ptr<Node>>& passed, Leftovers& leftovers);
+    std::optional<std::uint32_t> Attributes(Node& parent, std::size_t index, std::string_view name);
+    OpenedSubFolder Take(const std::shared_ptr<Node>& parent, std::size_t index,
+                         std::string_view name);
+    OpenedSubFolder ReadForWalk(Node& parent, std::shared_ptr<Node> child, std::size_t index,
+                                std::string_view name, std::unique_lock<std::mutex>& lock);
+    std::shared_ptr<Node> Claim(Node& parent, std::size_t index);
+    void Leave(Node& node);
 
     const ReadAheadSettings settings_;
     const std::size_t budget_;
@@ -124,7 +126,7 @@ class ReadAhead {
     std::atomic<int> readOnlyOption_{0};
     std::shared_ptr<Node> root_;
     // Folders with subfolders not yet handed out, by the place of the next one.
-    std::set<Node*, ByNextRead> queue_;
+    std::set<Node*, read_ahead::ByNextRead> queue_;
     // Folders handed out and not yet taken by the walk, a list in the order of their places.
     Node* heldFirst_ = nullptr;
     Node* heldLast_ = nullptr;

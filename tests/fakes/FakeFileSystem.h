@@ -26,6 +26,7 @@ class FakeFileSystem : public FileSystem {
         bool failOpen = false;       // GetFolder/OpenSubFolder answer nullptr
         bool failContents = false;   // counts and names cannot be read
         bool failAttributes = false; // its Attributes cannot be read
+        bool mountPoint = false;     // OpenSubFolder finds a mount point there
 
         Node* Child(std::string_view childName) const {
             for (const auto& child : children) {
@@ -116,6 +117,8 @@ class FakeFileSystem : public FileSystem {
     std::function<void(const std::string& path)> onOpen;
     // The full paths of the folders opened, in order.
     std::vector<std::string> opened;
+    // What the root folder answers to Identity.
+    FolderIdentity rootIdentity{1, 2, 3};
     // Folder objects alive now, and the most alive at once.
     std::atomic<int> liveFolders{0};
     std::atomic<int> peakLiveFolders{0};
@@ -197,8 +200,23 @@ class FakeFolder : public Folder {
         return child->attributes;
     }
 
-    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
-        return fileSystem_.GetFolder(path_ + '\\' + std::string(name));
+    OpenedSubFolder OpenSubFolder(std::string_view name) override {
+        {
+            auto lock = fileSystem_.Lock();
+            FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+            FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
+            if (child && child->mountPoint) {
+                return {nullptr, true};
+            }
+        }
+        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name))};
+    }
+
+    std::optional<FolderIdentity> Identity() const override {
+        if (path_ != fileSystem_.RootPath()) {
+            return std::nullopt;
+        }
+        return fileSystem_.rootIdentity;
     }
 
   private:

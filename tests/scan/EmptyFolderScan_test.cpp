@@ -61,6 +61,7 @@ struct TreeCase {
     std::vector<std::string> unreadable = {};     // contents cannot be read
     std::vector<std::string> unopenable = {};     // cannot be opened at all
     std::vector<std::string> attributesFail = {}; // attributes cannot be read
+    std::vector<std::string> mountPoints = {};    // another file system is mounted there
 };
 
 // CTest shows the case's name, not its bytes.
@@ -113,6 +114,16 @@ const TreeCase TreeCases[] = {
      {},
      {"P/B"}},
     {"AttributesNotNeededBesideFiles", {"f", "A/", "B/"}, {"A", "B"}, 0, {}, {}, {}, {"A"}},
+    {"MountPointIsContentNeverEntered",
+     {"x", "F/E/", "F/M/inner/", "F/G/"},
+     {"F/E", "F/G"},
+     0,
+     {},
+     {},
+     {},
+     {},
+     {"F/M"}},
+    {"MountPointBesideFilesIsNotListed", {"f", "M/", "A/"}, {"A"}, 0, {}, {}, {}, {}, {"M"}},
 };
 
 class TreeTest : public testing::TestWithParam<std::tuple<TreeCase, unsigned>> {};
@@ -134,6 +145,7 @@ TEST_P(TreeTest, ListsTheTopmostEmptyFolders) {
     mark(tree.unreadable, &FakeFileSystem::Node::failContents);
     mark(tree.unopenable, &FakeFileSystem::Node::failOpen);
     mark(tree.attributesFail, &FakeFileSystem::Node::failAttributes);
+    mark(tree.mountPoints, &FakeFileSystem::Node::mountPoint);
     FakeScanHost host;
     host.readOnlyOptionValue = tree.option;
 

@@ -41,11 +41,13 @@ class HookedFileSystem : public FileSystem {
         std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
             return inner_->SubFolderAttributes(name);
         }
-        std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+        OpenedSubFolder OpenSubFolder(std::string_view name) override {
             std::string path = fileSystem_.BuildPath(path_, std::string(name));
             fileSystem_.onOpen_(path);
-            return fileSystem_.Wrap(inner_->OpenSubFolder(name), path);
+            OpenedSubFolder opened = inner_->OpenSubFolder(name);
+            return {fileSystem_.Wrap(std::move(opened.folder), path), opened.mountPoint};
         }
+        std::optional<FolderIdentity> Identity() const override { return inner_->Identity(); }
 
       private:
         HookedFileSystem& fileSystem_;

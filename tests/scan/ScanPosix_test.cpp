@@ -10,8 +10,11 @@
 #include "scan/HookedFileSystem.h"
 #include "scan/RandomTree.h"
 #include "scan/RealTreeScan.h"
+#include "support/ChildProcess_posix.h"
 
 #include <gtest/gtest.h>
+
+#include <iostream>
 
 #include <algorithm>
 #include <atomic>
@@ -62,7 +65,7 @@ TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
     MakeTree(temp.Path() / "tree",
              {"a/b/c/", "a/d/f", "a/e/", "g/h/", "i/j/k/", "i/j/.hidden", "m/n/", "m/o/p/"});
     auto typed = CreatePosixFileSystem({});
-    auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true});
+    auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true, .chain = {}});
     for (const char* root : {"links", "tree"}) {
         std::vector<std::string> rows = ScanRows(*typed, temp.Text(root));
         EXPECT_FALSE(rows.empty());
@@ -82,6 +85,100 @@ TEST(ScanPosix, FolderWithoutOwnerWriteIsReadOnly) {
     EXPECT_EQ(root->SubFolderAttributes("W"), FolderAttributeDirectory);
     ClearReadOnly(temp.Path() / "R");
 }
+
+PosixFileSystemOptions WithMountCheck(MountCheck check) {
+    PosixFileSystemOptions options;
+    options.chain.mountCheck = check;
+    return options;
+}
+
+// Each way of finding mount points: the one this kernel gives, and the fallbacks of older
+// kernels.
+const MountCheck MountChecks[] = {MountCheck::Automatic, MountCheck::MountId,
+                                  MountCheck::DeviceAndMountTable};
+
+std::string CheckName(const testing::TestParamInfo<MountCheck>& info) {
+    switch (info.param) {
+    case MountCheck::Automatic:
+        return "Automatic";
+    case MountCheck::MountId:
+        return "MountId";
+    default:
+        return "DeviceAndMountTable";
+    }
+}
+
+class ScanMountTest : public testing::TestWithParam<MountCheck> {};
+
+// A mount point is content, as a link is: never entered or listed, and the folder holding
+// it is not empty. Were any of these mounts entered, the whole tree would count as empty
+// and nothing would be listed.
+TEST_P(ScanMountTest, AMountPointIsContent) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    MakeTree(root, {"a/", "e/", "bind/", "readonly/", "tmpfs/", "p/q/", "p/r/"});
+    MakeTree(temp.Path() / "elsewhere", {"build/inner/", "empty/"});
+    int status = InChild([&] {
+        const fs::path elsewhere = temp.Path() / "elsewhere";
+        if (!EnterPrivateMountNamespace() ||
+            !Mount(MountKind::Bind, elsewhere / "build", root / "bind") ||
+            !Mount(MountKind::ReadOnlyBind, elsewhere / "empty", root / "readonly") ||
+            !Mount(MountKind::Tmpfs, {}, root / "tmpfs") ||
+            !Mount(MountKind::Tmpfs, {}, root / "p" / "q")) {
+            return ChildUnavailable;
+        }
+        auto fileSystem = CreatePosixFileSystem(WithMountCheck(GetParam()));
+        std::vector<std::string> rows = PathsOnly(ScanRows(*fileSystem, PathText(root)));
+        for (const std::string& row : rows) {
+            std::cerr << "row: " << row << "\n";
+        }
+        return rows == std::vector<std::string>{"a", "e", "p/r"} ? 0 : 1;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot mount in a private mount namespace here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ScanMountTest, testing::ValuesIn(MountChecks), CheckName);
+
+class ScanReopenTest : public testing::TestWithParam<MountCheck> {};
+
+// Below AlwaysOpenDepth a level gives its descriptor up once it is read and is reopened,
+// from the nearest level that kept one, to open its subfolders. One that was replaced
+// meanwhile is not entered: its scan ends, so the chain counts as not empty. Were the
+// replacement entered, its empty folder would make the chain count as empty and "d" be
+// listed.
+TEST_P(ScanReopenTest, ALevelReplacedBeforeItIsReopenedIsNotEntered) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    fs::path deepest = root;
+    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 8; ++level) {
+        deepest /= "d";
+    }
+    MakeTree(root, {"f0"});
+    MakeTree(deepest, {"f", "x/"});
+    PosixFileSystemOptions options = WithMountCheck(GetParam());
+    std::size_t replacedDepth = 0;
+    options.chain.beforeReopen = [&](std::size_t depth) {
+        if (replacedDepth != 0) {
+            return;
+        }
+        replacedDepth = depth;
+        fs::path level = root;
+        for (std::size_t i = 0; i < depth; ++i) {
+            level /= "d";
+        }
+        fs::rename(level, temp.Path() / "moved");
+        fs::create_directories(level / "d");
+    };
+    auto fileSystem = CreatePosixFileSystem(options);
+
+    EXPECT_EQ(ScanRows(*fileSystem, PathText(root)), std::vector<std::string>{});
+    EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ScanReopenTest, testing::ValuesIn(MountChecks), CheckName);
 
 // Root reads everything, so the scan runs in a child process as an ordinary user.
 TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {

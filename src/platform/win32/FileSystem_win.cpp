@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/PathText.h"
+#include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
@@ -102,7 +103,7 @@ class Win32Folder : public Folder {
     Win32Folder(std::shared_ptr<PathLevel> level, Entries entries)
         : level_(std::move(level)), entries_(std::move(entries)) {}
 
-    static std::unique_ptr<Folder> Open(std::shared_ptr<PathLevel> level) {
+    static std::unique_ptr<Win32Folder> Open(std::shared_ptr<PathLevel> level) {
         Entries entries =
             ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'));
         if (entries.reading == Reading::Missing) {
@@ -135,15 +136,25 @@ class Win32Folder : public Folder {
         return index ? std::optional(entries_.subFolderAttributes[*index]) : std::nullopt;
     }
 
-    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+    // A volume mount point is a reparse point, counted among the files when listed.
+    OpenedSubFolder OpenSubFolder(std::string_view name) override {
         if (!Readable()) {
-            return nullptr;
+            return {};
         }
         auto level = std::make_shared<PathLevel>();
         level->parent = level_;
         level->wideName = WideFromUtf8(name);
         level->name = std::string(name);
-        return Open(std::move(level));
+        return {Open(std::move(level))};
+    }
+
+    std::optional<FolderIdentity> Identity() const override { return identity_; }
+
+    // The root is held for as long as its folder object lives: its identity is read from
+    // the held folder, which cannot be renamed or deleted while the scan reads below it.
+    void HoldAsRoot(HeldFolder root, FolderIdentity identity) {
+        root_ = std::move(root);
+        identity_ = identity;
     }
 
   private:
@@ -165,6 +176,8 @@ class Win32Folder : public Folder {
 
     std::shared_ptr<PathLevel> level_;
     Entries entries_;
+    HeldFolder root_;
+    std::optional<FolderIdentity> identity_;
     std::size_t lastFound_ = 0;
     mutable std::string path_;
 };
@@ -200,7 +213,18 @@ class Win32FileSystem : public FileSystem {
         if (root->wideName.empty()) {
             return nullptr;
         }
-        return Win32Folder::Open(std::move(root));
+        HeldFolder held;
+        DWORD attributes = 0;
+        FolderIdentity identity;
+        if (held.OpenRoot(path) != ERROR_SUCCESS ||
+            held.Read(attributes, identity) != ERROR_SUCCESS) {
+            return nullptr;
+        }
+        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root));
+        if (folder) {
+            folder->HoldAsRoot(std::move(held), identity);
+        }
+        return folder;
     }
 };
 
