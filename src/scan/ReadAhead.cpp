@@ -122,7 +122,8 @@ bool ReadAhead::CanHandOut() const {
     if (heldCount_ < budget_) {
         return true;
     }
-    // Full: a folder the walk reaches earlier may take the place of the last one listed.
+    // Full: a folder the walk reaches earlier may take the place of the last one handed out
+    // (which mostly is the one the walk reaches last), once that one is listed.
     const Node* last = heldLast_;
     return last->state == NodeState::Listed && !last->openedBelow &&
            Precedes(Place::NextRead(**queue_.begin()), Place::Of(*last));
@@ -146,8 +147,8 @@ std::shared_ptr<ReadAhead::Node> ReadAhead::HandOut() {
     return child;
 }
 
-// Gives up what was read of the last folder listed, keeping the attributes read before it
-// was opened: the walk reads it again itself when it opens it.
+// Gives up what was read of a folder, keeping the attributes read before it was opened: the
+// walk reads it again itself when it opens it.
 void ReadAhead::Evict(Node& last) {
     Unqueue(last);
     Unhold(last);
@@ -212,18 +213,11 @@ void ReadAhead::Unqueue(Node& node) {
     }
 }
 
-// Puts a folder handed out into the list of folders held, at its place. Mostly that is the
-// last place, so the search starts there.
 void ReadAhead::Hold(Node& node) {
-    Node* before = heldLast_;
-    while (before && Precedes(Place::Of(node), Place::Of(*before))) {
-        before = before->heldBefore;
-    }
-    Node* after = before ? before->heldAfter : heldFirst_;
-    node.heldBefore = before;
-    node.heldAfter = after;
-    (before ? before->heldAfter : heldFirst_) = &node;
-    (after ? after->heldBefore : heldLast_) = &node;
+    node.heldBefore = heldLast_;
+    node.heldAfter = nullptr;
+    (heldLast_ ? heldLast_->heldAfter : heldFirst_) = &node;
+    heldLast_ = &node;
     node.held = true;
     ++heldCount_;
 }

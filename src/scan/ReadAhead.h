@@ -46,8 +46,8 @@ struct ReadAheadSettings {
 //
 // Order: the threads read the folders the walk will reach first (depth-first order) first.
 // Budget: at most `budget` folders are read ahead and wait for the walk; when that is full,
-// a folder the walk reaches earlier takes the place of the one it would reach last (which
-// the walk then reads again itself). The
+// a folder the walk reaches earlier takes the place of the one handed out last (which the
+// walk then reads again itself). The
 // folder the walk opens is always read, by the walk itself when no thread has it, so a
 // full budget never blocks it. Whatever the walk passes without opening (a subfolder it
 // skips, the rest of a folder whose scan ended early) is dropped at once.
@@ -127,7 +127,7 @@ class ReadAhead {
     std::shared_ptr<Node> root_;
     // Folders with subfolders not yet handed out, by the place of the next one.
     std::set<Node*, read_ahead::ByNextRead> queue_;
-    // Folders handed out and not yet taken by the walk, a list in the order of their places.
+    // Folders handed out and not yet taken by the walk, a list in the order handed out.
     Node* heldFirst_ = nullptr;
     Node* heldLast_ = nullptr;
     std::size_t heldCount_ = 0;

@@ -81,7 +81,7 @@ struct Node {
     std::size_t nextWalked = 0; // where the walk's next subfolder is looked up
     // In the queue of folders with subfolders left to read.
     std::optional<std::set<Node*, ByNextRead>::iterator> queued;
-    // In the list of folders held (handed out, not yet taken), in place order.
+    // In the list of folders held (handed out, not yet taken), in the order handed out.
     bool held = false;
     Node* heldBefore = nullptr;
     Node* heldAfter = nullptr;
