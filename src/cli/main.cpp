@@ -6,6 +6,7 @@
 #include "cli/RemoveCommand.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "scan/ReadAhead.h"
 
 #include <cstdio>
 #include <memory>
@@ -56,6 +57,8 @@ const char* const Help =
     "Exit status: 0 when the command ran (remove: and removed every folder it found);\n"
     "1 when ROOT is not a folder that can be read, a folder was not removed, or the\n"
     "output cannot be written; 2 on a usage error.\n";
+
+static_assert(DefaultScanThreads == 16, "the help above names the default number of threads");
 
 } // namespace
 

@@ -270,11 +270,9 @@ TEST(ScanPosix, FoldersChangingWhileScannedGiveTheWalksRows) {
     }
     fs::create_directory(temp.Path() / "graveyard");
     GiveTo(temp.Path(), 65534);
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    int status = InChild([&] {
         if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            ::_exit(2);
+            return ChildUnavailable;
         }
         auto system = CreatePosixFileSystem({});
         bool same = true;
@@ -299,15 +297,12 @@ TEST(ScanPosix, FoldersChangingWhileScannedGiveTheWalksRows) {
                 same = false;
             }
         }
-        ::_exit(same ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 2) {
+        return same ? 0 : 1;
+    });
+    if (status == ChildUnavailable) {
         GTEST_SKIP() << "cannot drop privileges here";
     }
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(status, 0);
 }
 
 constexpr int DeepLevels = 20000;
