@@ -2,8 +2,8 @@
 
 ScannedRootRemoval::ScannedRootRemoval(FolderRemoval& folderRemoval, std::string rootFolder,
                                        std::optional<FolderIdentity> scannedRoot)
-    : folderRemoval_(folderRemoval), rootFolder_(std::move(rootFolder)),
-      scannedRoot_(scannedRoot) {}
+    : folderRemoval_(folderRemoval), rootFolder_(std::move(rootFolder)), scannedRoot_(scannedRoot) {
+}
 
 bool ScannedRootRemoval::HoldsScannedRoot() {
     if (!opened_) {

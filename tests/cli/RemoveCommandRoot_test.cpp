@@ -55,8 +55,8 @@ TEST(RemoveCommandRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
 
-    int status = RunRemoveCommand({PathText(root)}, *fileSystem, removal, {out, false},
-                                  {err, false});
+    int status =
+        RunRemoveCommand({PathText(root)}, *fileSystem, removal, {out, false}, {err, false});
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(Written(out), "0 folders are removed.\n");

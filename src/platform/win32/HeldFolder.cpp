@@ -47,8 +47,7 @@ DWORD HeldFolder::OpenRoot(const std::string& path) {
     return ERROR_SUCCESS;
 }
 
-DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name,
-                            DWORD extraAccess) {
+DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess) {
     Close();
     UNICODE_STRING text;
     text.Buffer = const_cast<PWSTR>(name.c_str());
@@ -58,11 +57,11 @@ DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name,
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent.Get(), nullptr);
     IO_STATUS_BLOCK status{};
     HANDLE handle = nullptr;
-    NTSTATUS result = ::NtCreateFile(
-        &handle, ListAccess | extraAccess, &attributes, &status, nullptr, 0, HeldSharing, FILE_OPEN,
-        FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
-            FILE_OPEN_FOR_BACKUP_INTENT,
-        nullptr, 0);
+    NTSTATUS result = ::NtCreateFile(&handle, ListAccess | extraAccess, &attributes, &status,
+                                     nullptr, 0, HeldSharing, FILE_OPEN,
+                                     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT |
+                                         FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
+                                     nullptr, 0);
     if (!NT_SUCCESS(result)) {
         return ::RtlNtStatusToDosError(result);
     }
@@ -77,8 +76,8 @@ DWORD HeldFolder::Read(DWORD& attributes, FolderIdentity& identity) const {
     }
     attributes = information.dwFileAttributes;
     identity.volume = information.dwVolumeSerialNumber;
-    identity.file = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                    information.nFileIndexLow;
+    identity.file =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     identity.mount = 0;
     return ERROR_SUCCESS;
 }
