@@ -47,6 +47,26 @@ TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
     EXPECT_EQ(window.messages.back().style, 64);
 }
 
+// The scan may pump at most once per interval; Remove pumps after every row all the same,
+// so that a Stop is noticed within one row.
+TEST_F(RemoveCommand, PumpsAfterEveryRowWhereFindIsThrottled) {
+    MainWindowServices services = window.Services(*fileSystem, *profile, removal);
+    services.scanPumpInterval = std::chrono::hours(1);
+    frmVacantor throttled(window.Controls(), services);
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    for (int i = 0; i < 5; ++i) {
+        fs::create_directories(treeFolder.Path() / ("empty" + std::to_string(i)));
+    }
+    throttled.Form_Load();
+    throttled.SetRootFolder(treeFolder.Text());
+    throttled.cmdFind_Click();
+    EXPECT_EQ(window.form.doEventsCalls, 1);
+
+    window.form.doEventsCalls = 0;
+    throttled.cmdRemove_Click();
+    EXPECT_EQ(window.form.doEventsCalls, 5);
+}
+
 TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
     FindRows(3);
     window.list.SetSelected(0, true);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -117,6 +118,28 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
                       view.visualRect(rows.index(1, 1)).center());
     EXPECT_TRUE(QTest::qWaitFor([&] { return view.toolTip() == "False"; }, 2000));
+}
+
+// Remove runs the pending events after every row: a Stop clicked while a row is removed
+// is answered right after that row.
+TEST_F(QtMainWindowTest, StopDuringRemoveIsAnsweredAfterTheCurrentRow) {
+    MakeTree(20);
+    auto window = Open();
+    window->Form().SetRootFolder(tree.Text());
+    Click(window->Window().cmdFind());
+    WaitForRows(*window);
+    window->Window().ListView1().selectAll();
+    // Queued by the pump after the first row, the click arrives at the pump after the second.
+    QTimer::singleShot(
+        0, [&] { QTimer::singleShot(0, [&] { Click(window->Window().cmdRemove()); }); });
+    closer.choose = [](QMessageBox& box) {
+        return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
+    };
+    Click(window->Window().cmdRemove());
+
+    ASSERT_EQ(closer.texts.size(), 3u);
+    EXPECT_EQ(closer.texts[1].toStdString(), "Do you stop removing folders?");
+    EXPECT_EQ(closer.texts[2].toStdString(), "2 folders are removed.");
 }
 
 TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {

@@ -55,11 +55,7 @@ std::string QtFormRuntime::AppPath() const {
 }
 
 void QtFormRuntime::DoEvents() {
-    if (sinceLastPump_.isValid() && sinceLastPump_.elapsed() < PumpIntervalMilliseconds) {
-        return;
-    }
     QCoreApplication::processEvents();
-    sinceLastPump_.start();
 }
 
 void QtFormRuntime::Close() {

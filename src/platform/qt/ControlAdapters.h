@@ -2,8 +2,6 @@
 
 #include "platform/MainWindowControls.h"
 
-#include <QElapsedTimer>
-
 #include <optional>
 
 class QCheckBox;
@@ -51,17 +49,12 @@ class QtFormRuntime final : public FormRuntime {
 
     void SetMousePointer(int pointer) override;
     std::string AppPath() const override;
-    // Runs the pending events at most once per PumpInterval: the scan calls this once per
-    // folder, far more often than a person can click.
     void DoEvents() override;
     void Close() override;
-
-    static constexpr int PumpIntervalMilliseconds = 10;
 
   private:
     QWidget& window_;
     std::optional<std::string> appPath_;
-    QElapsedTimer sinceLastPump_;
 };
 
 // The folder that holds the running executable, as the file system's bytes.

@@ -151,7 +151,7 @@ std::string MainWindow::AppPath() const {
 
 void MainWindow::DoEvents() {
     if (pump_) {
-        pump_->DoEvents();
+        pump_->RunPending();
     }
 }
 
