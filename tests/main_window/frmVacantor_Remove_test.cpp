@@ -234,8 +234,10 @@ TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
 class RemoveFromTheScannedRoot : public MainWindowTest {
   protected:
     // Rows x0 and x1, each holding an empty folder, so that the removal checks each one
-    // (and runs its hook) before it deletes anything.
+    // (and runs its hook) before it deletes anything. Starts from a fresh tree.
     void FindRows() {
+        fs::remove_all(treeFolder.Path());
+        fs::create_directories(treeFolder.Path());
         for (const fs::path& top : {Root(), LookAlike()}) {
             WriteFile(top / "keep.txt", "x");
             fs::create_directories(top / "x0" / "a");
@@ -284,8 +286,6 @@ class RemoveFromTheScannedRoot : public MainWindowTest {
 TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
-        fs::remove_all(treeFolder.Path());
-        fs::create_directories(treeFolder.Path());
         FindRows();
         if (!ReplaceRoot(withLink)) {
             continue; // no links here (Wine)
@@ -309,8 +309,6 @@ TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
 TEST_F(RemoveFromTheScannedRoot, ARunStaysInTheRootItHolds) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
-        fs::remove_all(treeFolder.Path());
-        fs::create_directories(treeFolder.Path());
         FindRows();
         bool replaced = false;
         hook = [&](const std::string&) {

@@ -86,11 +86,7 @@ TEST_F(QtMainWindowTest, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
 }
 
 TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
-    MakeTree(3);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    Click(window->Window().cmdFind());
-    WaitForRows(*window);
+    auto window = OpenAfterFind(3);
 
     QTreeView& view = window->Window().ListView1();
     ResultRowsModel& rows = window->Rows();
@@ -123,11 +119,7 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
 // Remove runs the pending events after every row: a Stop clicked while a row is removed
 // is answered right after that row.
 TEST_F(QtMainWindowTest, StopDuringRemoveIsAnsweredAfterTheCurrentRow) {
-    MakeTree(20);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    Click(window->Window().cmdFind());
-    WaitForRows(*window);
+    auto window = OpenAfterFind(20);
     window->Window().ListView1().selectAll();
     // Queued by the pump after the first row, the click arrives at the pump after the second.
     QTimer::singleShot(
