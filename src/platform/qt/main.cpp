@@ -8,7 +8,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VACANTOR_APP_ID));
     SystemServices services;
-    QtMainWindow window(services.Services());
+    QtMainWindow window(services.Services(), services.SettingsFolder());
     services.SetMainWindow(&window.Window());
     window.Window().show();
     return QApplication::exec();
