@@ -11,7 +11,7 @@ _vacantor_cli() {
     local options
     case ${COMP_WORDS[1]} in
     find) options='--read-only --print0 --' ;;
-    remove) options='--read-only --dry-run --' ;;
+    remove) options='--read-only --dry-run --print0 --' ;;
     *) return ;;
     esac
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ConsoleText.h"
+
 #include <string>
 #include <vector>
 
@@ -8,8 +10,10 @@
 // The command-line arguments after the program's name, as the core's UTF-8 text.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
-// Makes standard output take bytes as they are: UTF-8 paths, '\n' and NUL unchanged.
-void PrepareStandardOutput();
+// Makes standard output and standard error take bytes as they are: UTF-8 paths, '\n' and
+// NUL unchanged.
+void PrepareStandardStreams();
 
-// True when standard output is a terminal, where rows should show up one by one.
-bool StandardOutputIsInteractive();
+// Standard output and standard error, each with whether a person reads it at a terminal.
+ConsoleStream StandardOutput();
+ConsoleStream StandardError();

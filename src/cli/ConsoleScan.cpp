@@ -28,10 +28,10 @@ bool EndsWithSeparator(const std::string& path, char separator) {
 } // namespace
 
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    ResultList& list, std::string& scannedRoot, std::FILE* err,
+                    ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested) {
     if (!fileSystem.FolderExists(root)) {
-        std::fprintf(err, "vacantor-cli: not a folder: %s\n", root.c_str());
+        std::fprintf(err.file, "vacantor-cli: not a folder: %s\n", err.Shown(root).c_str());
         return false;
     }
     scannedRoot = root;
@@ -42,7 +42,7 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot);
     scan.ScanFolder(scannedRoot);
     if (scan.RootUnreadable()) {
-        std::fprintf(err, "vacantor-cli: cannot read folder: %s\n", root.c_str());
+        std::fprintf(err.file, "vacantor-cli: cannot read folder: %s\n", err.Shown(root).c_str());
         return false;
     }
     return true;

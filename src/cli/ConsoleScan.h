@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdio>
+#include "cli/ConsoleText.h"
+
 #include <functional>
 #include <string>
 
@@ -12,5 +13,5 @@ class ResultList;
 // the root the rows are relative to. `stopRequested` is asked at every folder. Returns
 // false, with the reason on `err`, when ROOT is not a folder that can be read.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    ResultList& list, std::string& scannedRoot, std::FILE* err,
+                    ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {});

@@ -7,8 +7,12 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-void PrepareStandardOutput() {}
+void PrepareStandardStreams() {}
 
-bool StandardOutputIsInteractive() {
-    return ::isatty(STDOUT_FILENO) == 1;
+ConsoleStream StandardOutput() {
+    return {stdout, ::isatty(STDOUT_FILENO) == 1};
+}
+
+ConsoleStream StandardError() {
+    return {stderr, ::isatty(STDERR_FILENO) == 1};
 }

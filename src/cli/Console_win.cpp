@@ -25,13 +25,28 @@ std::vector<std::string> CommandLineArguments(int, char**) {
     return arguments;
 }
 
-void PrepareStandardOutput() {
+namespace {
+
+bool IsConsole(DWORD standardHandle) {
+    return ::GetFileType(::GetStdHandle(standardHandle)) == FILE_TYPE_CHAR;
+}
+
+} // namespace
+
+// The console shows the UTF-8 text it receives; the shell escaping has taken out the
+// control characters by then.
+void PrepareStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
-    if (StandardOutputIsInteractive()) {
+    _setmode(_fileno(stderr), _O_BINARY);
+    if (IsConsole(STD_OUTPUT_HANDLE) || IsConsole(STD_ERROR_HANDLE)) {
         ::SetConsoleOutputCP(CP_UTF8);
     }
 }
 
-bool StandardOutputIsInteractive() {
-    return ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
+ConsoleStream StandardOutput() {
+    return {stdout, IsConsole(STD_OUTPUT_HANDLE)};
+}
+
+ConsoleStream StandardError() {
+    return {stderr, IsConsole(STD_ERROR_HANDLE)};
 }

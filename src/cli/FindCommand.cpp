@@ -9,19 +9,19 @@
 const char* const FindUsage = "usage: vacantor-cli find [--read-only] [--print0] ROOT\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                   std::FILE* out, std::FILE* err, bool interactiveOutput) {
+                   ConsoleStream out, ConsoleStream err) {
     std::optional<CommandLine> options = ParseCommandLine(arguments, {"--read-only", "--print0"});
     if (!options) {
-        std::fputs(FindUsage, err);
+        std::fputs(FindUsage, err.file);
         return 2;
     }
-    RowPrinter printer(out, options->Has("--print0") ? '\0' : '\n', interactiveOutput);
+    RowPrinter printer(out, options->Has("--print0") ? '\0' : '\n');
     std::string scannedRoot;
     bool scanned = ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), printer,
                                   scannedRoot, err, [&printer] { return printer.Failed(); });
     // The scan stops early only when the output can no longer be written.
     if (!printer.Flush()) {
-        std::fputs("vacantor-cli: cannot write the output\n", err);
+        std::fputs("vacantor-cli: cannot write the output\n", err.file);
         return 1;
     }
     if (!scanned) {

@@ -2,18 +2,21 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsoleScan.h"
+#include "cli/RecordWriter.h"
 #include "platform/FolderRemoval.h"
 #include "platform/MemoryResultList.h"
 
 #include <optional>
 
-const char* const RemoveUsage = "usage: vacantor-cli remove [--read-only] [--dry-run] ROOT\n";
+const char* const RemoveUsage =
+    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] ROOT\n";
 
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, std::FILE* out, std::FILE* err) {
-    std::optional<CommandLine> options = ParseCommandLine(arguments, {"--read-only", "--dry-run"});
+                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err) {
+    std::optional<CommandLine> options =
+        ParseCommandLine(arguments, {"--read-only", "--dry-run", "--print0"});
     if (!options) {
-        std::fputs(RemoveUsage, err);
+        std::fputs(RemoveUsage, err.file);
         return 2;
     }
     // The whole scan first: removing while it walks would change the tree under it.
@@ -23,6 +26,7 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                         err)) {
         return 1;
     }
+    RecordWriter printer(out, options->Has("--print0") ? '\0' : '\n');
     std::size_t removed = 0;
     bool allRemoved = true;
     for (const MemoryResultList::Row& row : rows.Rows()) {
@@ -30,20 +34,21 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
         if (!options->Has("--dry-run")) {
             RemovalResult result = folderRemoval.DeleteFolder(scannedRoot, path);
             if (result.outcome != RemovalOutcome::Removed) {
-                std::fprintf(err, "not removed: %s: %s\n", path.c_str(), result.reason.c_str());
+                std::fprintf(err.file, "not removed: %s: %s\n", err.Shown(path).c_str(),
+                             result.reason.c_str());
                 allRemoved = false;
                 continue;
             }
         }
-        std::fprintf(out, "%s\n", path.c_str());
+        printer.AddPath(path);
+        printer.EndRecord();
         ++removed;
     }
-    std::fprintf(out,
-                 options->Has("--dry-run") ? "%zu folders would be removed.\n"
-                                           : "%zu folders are removed.\n",
-                 removed);
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("vacantor-cli: cannot write the output\n", err);
+    printer.Add(std::to_string(removed));
+    printer.Add(options->Has("--dry-run") ? " folders would be removed." : " folders are removed.");
+    printer.EndRecord();
+    if (!printer.Flush()) {
+        std::fputs("vacantor-cli: cannot write the output\n", err.file);
         return 1;
     }
     return allRemoved ? 0 : 1;

@@ -1,19 +1,21 @@
 #pragma once
 
-#include <cstdio>
+#include "cli/ConsoleText.h"
+
 #include <string>
 #include <vector>
 
 class FileSystem;
 class FolderRemoval;
 
-// `remove [--read-only] [--dry-run] ROOT`: finds the topmost empty folders below ROOT as
-// `find` does, then removes each with the safe removal, printing its path relative to
-// ROOT, and ends with "N folders are removed.". A folder that is not removed goes to
+// `remove [--read-only] [--dry-run] [--print0] ROOT`: finds the topmost empty folders below
+// ROOT as `find` does, then removes each with the safe removal, printing its path relative
+// to ROOT, and ends with "N folders are removed.". A folder that is not removed goes to
 // `err` as "not removed: PATH: REASON". --dry-run prints what would be removed and removes
-// nothing. Returns the exit status: 0 all removed, 1 a folder not removed, ROOT cannot be
-// scanned or the output cannot be written, 2 usage error.
+// nothing; --print0 ends each record with NUL. Paths are shown for a terminal where a
+// stream is one. Returns the exit status: 0 all removed, 1 a folder not removed, ROOT
+// cannot be scanned or the output cannot be written, 2 usage error.
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, std::FILE* out, std::FILE* err);
+                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err);
 
 extern const char* const RemoveUsage;

@@ -1,24 +1,18 @@
 #pragma once
 
+#include "cli/RecordWriter.h"
 #include "platform/ResultList.h"
 
-#include <cstdio>
 #include <string>
 
 // A result list that keeps no rows: each row is written out as soon as its path is set,
-// as its number, a tab, the path and the terminator. Output is buffered in large blocks,
-// or flushed row by row for a reader watching a terminal.
+// as its number, a tab and the path, one record each.
 class RowPrinter : public ResultList {
   public:
-    RowPrinter(std::FILE* out, char terminator, bool flushEachRow)
-        : out_(out), terminator_(terminator), flushEachRow_(flushEachRow) {}
-    ~RowPrinter() override { Flush(); }
-    RowPrinter(const RowPrinter&) = delete;
-    RowPrinter& operator=(const RowPrinter&) = delete;
+    RowPrinter(ConsoleStream out, char terminator) : records_(out, terminator) {}
 
-    // Writes what is buffered; false once any write has failed.
-    bool Flush();
-    bool Failed() const { return failed_; }
+    bool Flush() { return records_.Flush(); }
+    bool Failed() const { return records_.Failed(); }
 
     std::size_t RowCount() const override { return rows_; }
     void AddRow(const std::string& text) override;
@@ -40,13 +34,7 @@ class RowPrinter : public ResultList {
     void SetToolTipText(const std::string&) override {}
 
   private:
-    static constexpr std::size_t BlockSize = 64 * 1024;
-
-    std::FILE* out_;
-    char terminator_;
-    bool flushEachRow_;
+    RecordWriter records_;
     std::size_t rows_ = 0;
     std::string lastRowText_;
-    std::string buffer_;
-    bool failed_ = false;
 };

@@ -18,7 +18,7 @@ namespace {
 
 const char* const Help =
     "usage: vacantor-cli find [--read-only] [--print0] ROOT\n"
-    "       vacantor-cli remove [--read-only] [--dry-run] ROOT\n"
+    "       vacantor-cli remove [--read-only] [--dry-run] [--print0] ROOT\n"
     "       vacantor-cli --help | --version\n"
     "\n"
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -44,6 +44,14 @@ const char* const Help =
     "\n"
     "      --read-only  as for find\n"
     "      --dry-run    print what would be removed and remove nothing\n"
+    "      --print0     end each record, the closing line too, with a NUL character\n"
+    "\n"
+    "Paths are written as their exact bytes to a pipe or a file. On a terminal (standard\n"
+    "output for rows, standard error for messages) a path that holds a space, a character\n"
+    "special to the shell, a control character or bytes that are not UTF-8 is shown as one\n"
+    "shell word, as GNU ls --quoting-style=shell-escape shows names: 'New folder',\n"
+    "\"it's\", 'a'$'\\n''b', 'a'$'\\033''[31m', 'a'$'\\377'. Every row then takes one\n"
+    "line, and no control sequence reaches the terminal.\n"
     "\n"
     "Exit status: 0 when the command ran (remove: and removed every folder it found);\n"
     "1 when ROOT is not a folder that can be read, a folder was not removed, or the\n"
@@ -62,18 +70,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!arguments.empty() && arguments[0] == "find") {
-        PrepareStandardOutput();
+        PrepareStandardStreams();
         std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         arguments.erase(arguments.begin());
-        return RunFindCommand(arguments, *fileSystem, stdout, stderr,
-                              StandardOutputIsInteractive());
+        return RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError());
     }
     if (!arguments.empty() && arguments[0] == "remove") {
-        PrepareStandardOutput();
+        PrepareStandardStreams();
         std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
         arguments.erase(arguments.begin());
-        return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, stdout, stderr);
+        return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
+                                StandardError());
     }
     std::fputs(Help, stderr);
     return 2;

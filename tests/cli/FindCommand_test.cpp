@@ -98,6 +98,31 @@ TEST(Cli, HelpDocumentsTheCommand) {
     }
 }
 
+// A folder name with an escape sequence and one with a newline: one row, that a program
+// reads byte for byte from a pipe and a person sees quoted, on one line, at a terminal.
+const std::vector<std::string> AwkwardTree{"f", "E\x1b[31m/g", "E\x1b[31m/a\nb/"};
+
+TEST(Cli, RowsGoOutExactlyToAPipe) {
+    TempFolder temp;
+    MakeTree(temp.Path(), AwkwardTree);
+    CliRun run = RunCli("find " + Quoted(temp.Text()));
+    EXPECT_EQ(run.out, "0\tE\x1b[31m/a\nb\n");
+}
+
+// Regression: names reached the terminal raw, a newline split a row in two.
+TEST(Cli, RowsAndMessagesAreQuotedOnATerminal) {
+    TempFolder temp;
+    MakeTree(temp.Path(), AwkwardTree);
+    CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "0\t'E'$'\\033''[31m/a'$'\\n''b'\n");
+
+    run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text() + "/missing\x1b]0;title\a"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "vacantor-cli: not a folder: '" + temp.Text() +
+                           "/missing'$'\\033'']0;title'$'\\a'\n");
+}
+
 // Many rows cross the output's block size; none may be lost, doubled or misnumbered.
 TEST(Cli, ManyRowsAreNumberedInOrder) {
     TempFolder temp;

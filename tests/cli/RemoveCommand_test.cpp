@@ -10,6 +10,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace std::string_literals;
+
 namespace {
 
 // Two topmost empty folders, in an order no file system can change, and files to keep.
@@ -57,16 +59,22 @@ TEST(RemoveCommand, ReadOnlyFoldersOnlyWithTheOption) {
     EXPECT_FALSE(fs::exists(temp.Path() / "F"));
 }
 
-// A folder that the user may list but not remove: it holds a folder of another user.
+// For `nobody`: a folder `mine` it may remove, and a folder `theirs` it may list but not
+// remove, as it holds a folder of another user.
+void MakeTreeOfTwoUsers(const TempFolder& temp, const std::string& mine,
+                        const std::string& theirs) {
+    MakeTree(temp.Path(), {"f", mine + "/", theirs + "/inner/"});
+    for (const std::string& folder : {std::string(), mine, theirs + "/inner"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+}
+
 TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to make a folder of another user";
     }
     TempFolder temp;
-    MakeTree(temp.Path(), {"f", "mine/", "theirs/inner/"});
-    for (const char* folder : {"", "mine", "theirs/inner"}) {
-        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
-    }
+    MakeTreeOfTwoUsers(temp, "mine", "theirs");
 
     CliRun run = RunCli("remove " + Quoted(temp.Text()),
                         "setpriv --reuid=65534 --regid=65534 --clear-groups");
@@ -75,6 +83,35 @@ TEST(RemoveCommand, AFolderNotRemovedIsReportedAndFailsTheRun) {
     EXPECT_EQ(run.out, "mine\n1 folders are removed.\n");
     EXPECT_EQ(run.err, "not removed: theirs: access denied\n");
     EXPECT_TRUE(fs::exists(temp.Path() / "theirs" / "inner"));
+}
+
+TEST(RemoveCommand, Print0EndsEveryRecordWithNul) {
+    TempFolder temp;
+    MakeTree(temp.Path(), Tree);
+
+    CliRun run = RunCli("remove --print0 " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Q/Q1/X\0Q/Q2\0002 folders are removed.\0"s);
+}
+
+// On a terminal the removed folders and the ones not removed are quoted alike.
+TEST(RemoveCommand, PathsAreQuotedOnATerminal) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a folder of another user";
+    }
+    TempFolder temp;
+    MakeTreeOfTwoUsers(temp, "mine\x1b[1m", "their\ns");
+
+    CliRun run = RunOnTerminal({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                VACANTOR_CLI, "remove", temp.Text()});
+
+    EXPECT_EQ(run.status, 1);
+    std::string removed = "'mine'$'\\033''[1m'\n";
+    std::string notRemoved = "not removed: 'their'$'\\n''s': access denied\n";
+    EXPECT_TRUE(run.out == removed + notRemoved + "1 folders are removed.\n" ||
+                run.out == notRemoved + removed + "1 folders are removed.\n")
+        << run.out;
 }
 
 struct UsageCase {

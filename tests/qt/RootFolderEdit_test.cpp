@@ -29,7 +29,7 @@ std::unique_ptr<QMimeData> Text(const QString& text) {
     return data;
 }
 
-TEST(LocalPathsOf, TakesOnlyNonEmptyListsOfLocalFiles) {
+TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
     struct Case {
         const char* name;
         std::unique_ptr<QMimeData> data;
@@ -50,8 +50,12 @@ TEST(LocalPathsOf, TakesOnlyNonEmptyListsOfLocalFiles) {
         {"web address", Urls({QUrl(QStringLiteral("https://example.org/a"))}), std::nullopt},
         {"file on another host", Urls({QUrl(QStringLiteral("file://server/share/a"))}),
          std::nullopt},
-        {"one remote among local",
+        // Only the first item counts: regression, a later remote item refused the drop.
+        {"remote after local",
          Urls({QUrl::fromLocalFile("/tmp/a"), QUrl(QStringLiteral("https://example.org/"))}),
+         Paths{"/tmp/a"}},
+        {"local after remote",
+         Urls({QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile("/tmp/a")}),
          std::nullopt},
     };
     for (const Case& testCase : cases) {

@@ -143,18 +143,33 @@ TEST_F(SettingsFile, OddLineEndsAndEncodingsAreRead) {
     EXPECT_EQ(Folder(), "C:\\D\xC3\xA9j\xC3\xA0");
 }
 
-TEST_F(SettingsFile, TenMegabyteLineIsReadWhole) {
-    std::string big(10 * 1024 * 1024, 'x');
-    HandWrite("[Vacantor]\r\nFolder=" + big + "\r\nAfter=1\r\n");
-    EXPECT_EQ(Folder().size(), big.size());
+// A file at the size cap is read whole; one byte more and it is not a settings file: it
+// reads as missing (regression: a huge file was read whole) and is never replaced.
+TEST_F(SettingsFile, FileOverTheSizeCapReadsAsMissingAndIsKept) {
+    const std::string head = "[Vacantor]\r\nFolder=";
+    const std::string tail = "\r\nAfter=1\r\n";
+    std::string value(MaximumProfileFileSize - head.size() - tail.size(), 'x');
+    HandWrite(head + value + tail);
+    EXPECT_EQ(Folder(), value);
     EXPECT_EQ(Read("Vacantor", "After"), "1");
+
+    const std::string tooLarge = head + value + "y" + tail;
+    HandWrite(tooLarge);
+    EXPECT_EQ(Read("Vacantor", "Folder", "none  "), "none");
+    EXPECT_FALSE(WriteFolder("C:\\new"));
+    EXPECT_TRUE(ReadFile(folder.Path() / "Scryve.ini") == tooLarge);
 }
 
 TEST_F(SettingsFile, FailedWriteReturnsFalse) {
     std::string inMissingFolder = folder.Text("missing/Scryve.ini");
     EXPECT_FALSE(SetIniValue(*profile, "Vacantor", "Folder", "x", inMissingFolder));
 
+    // A folder in the file's place reads as missing and stays as it was.
     std::filesystem::create_directory(folder.Path() / "AFolder.ini");
+    std::string value = "left over";
+    EXPECT_EQ(
+        GetIniValue(*profile, "Vacantor", "Folder", "dflt", value, folder.Text("AFolder.ini")), 4);
+    EXPECT_EQ(value, "dflt");
     EXPECT_FALSE(SetIniValue(*profile, "Vacantor", "Folder", "x", folder.Text("AFolder.ini")));
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "AFolder.ini"));
 }

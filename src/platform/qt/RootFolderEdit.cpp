@@ -43,23 +43,30 @@ void RootFolderEdit::dropEvent(QDropEvent* event) {
     emit filesDropped(*paths);
 }
 
-// The path is taken from the URL's percent-encoded form, so that a name that is not valid
+namespace {
+
+bool IsLocalFile(const QUrl& url) {
+    const QString host = url.host();
+    return url.isLocalFile() && (host.isEmpty() || host == QLatin1String("localhost"));
+}
+
+} // namespace
+
+// Only the first item counts, so only it decides whether the drop is taken; later items
+// that have no local path are left out of the list, as a file list holds only paths. The
+// path is taken from the URL's percent-encoded form, so that a name that is not valid
 // UTF-8 arrives byte for byte.
 std::optional<std::vector<std::string>> LocalPathsOf(const QMimeData& data) {
-    if (!data.hasUrls()) {
+    const QList<QUrl> urls = data.hasUrls() ? data.urls() : QList<QUrl>();
+    if (urls.isEmpty() || !IsLocalFile(urls.front())) {
         return std::nullopt;
     }
     std::vector<std::string> paths;
-    for (const QUrl& url : data.urls()) {
-        const QString host = url.host();
-        if (!url.isLocalFile() || !(host.isEmpty() || host == QLatin1String("localhost"))) {
-            return std::nullopt;
+    for (const QUrl& url : urls) {
+        if (IsLocalFile(url)) {
+            const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
+            paths.push_back(QByteArray::fromPercentEncoding(encoded).toStdString());
         }
-        const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
-        paths.push_back(QByteArray::fromPercentEncoding(encoded).toStdString());
-    }
-    if (paths.empty()) {
-        return std::nullopt;
     }
     return paths;
 }

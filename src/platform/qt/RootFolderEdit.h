@@ -9,7 +9,7 @@
 class QMimeData;
 
 // The root-folder text box: a line edit that reports mouse clicks, and, once drops are
-// switched on, takes drops of local files and folders only (never dragged text).
+// switched on, takes drops whose first item is a local file or folder (never dragged text).
 class RootFolderEdit : public QLineEdit {
     Q_OBJECT
 
@@ -28,6 +28,7 @@ class RootFolderEdit : public QLineEdit {
     void dropEvent(QDropEvent* event) override;
 };
 
-// The paths of a drop, as the file system's bytes, when it is a non-empty list of local
-// files and folders; nothing for anything else (text, remote URLs, an empty list).
+// The paths of a drop's local files and folders, as the file system's bytes, first item
+// first, when its first item is one; nothing otherwise (text, a remote URL first, an empty
+// list), whatever the later items are.
 std::optional<std::vector<std::string>> LocalPathsOf(const QMimeData& data);

@@ -157,14 +157,14 @@ void ResultListView::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) 
 
 std::optional<std::size_t> ResultListView::SelectedItem() const {
     SyncItemCount();
-    // The focused row when it is selected, else the first selected row.
-    for (UINT flags : {UINT(LVNI_FOCUSED | LVNI_SELECTED), UINT(LVNI_SELECTED)}) {
-        LRESULT row = ::SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flags);
-        if (row >= 0 && static_cast<std::size_t>(row) < rows_.size()) {
-            return static_cast<std::size_t>(row);
-        }
+    // The focused row, and only when it is selected: a selection without the focus on one
+    // of its rows has no selected item.
+    LRESULT row = ::SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                 LVNI_FOCUSED | LVNI_SELECTED);
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return static_cast<std::size_t>(row);
 }
 
 void ResultListView::SetToolTipText(const std::string& text) {

@@ -1,0 +1,138 @@
+#include "cli/ConsoleText.h"
+
+#include <cstring>
+
+namespace {
+
+// One character of a name: its bytes, and whether it may only go out as an escape.
+struct Character {
+    std::string_view bytes;
+    bool escaped;
+};
+
+unsigned char ByteAt(std::string_view text, std::size_t index) {
+    return static_cast<unsigned char>(text[index]);
+}
+
+// The character at the start of `text`: a whole UTF-8 sequence, or one byte that starts
+// none (a stray continuation byte, a cut sequence, an overlong form, a surrogate, a value
+// past U+10FFFF), which is escaped on its own.
+Character NextCharacter(std::string_view text) {
+    const unsigned char lead = ByteAt(text, 0);
+    if (lead < 0x80) {
+        return {text.substr(0, 1), lead < 0x20 || lead == 0x7F};
+    }
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    // The second byte's range is what rules out overlong forms, surrogates and values past
+    // U+10FFFF.
+    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    bool valid =
+        length != 0 && text.size() >= length && ByteAt(text, 1) >= low && ByteAt(text, 1) <= high;
+    for (std::size_t index = 2; valid && index < length; ++index) {
+        valid = ByteAt(text, index) >= 0x80 && ByteAt(text, index) <= 0xBF;
+    }
+    if (!valid) {
+        return {text.substr(0, 1), true};
+    }
+    // C1 controls (terminals may take U+009B as the start of an escape sequence), and the
+    // line and paragraph separators, which may break the row.
+    const bool c1 = lead == 0xC2 && ByteAt(text, 1) <= 0x9F;
+    const bool separator = lead == 0xE2 && ByteAt(text, 1) == 0x80 &&
+                           (ByteAt(text, 2) == 0xA8 || ByteAt(text, 2) == 0xA9);
+    return {text.substr(0, length), c1 || separator};
+}
+
+template <typename Visit>
+void ForEachCharacter(std::string_view name, Visit visit) {
+    for (std::size_t at = 0; at < name.size();) {
+        Character character = NextCharacter(name.substr(at));
+        visit(character, at == 0);
+        at += character.bytes.size();
+    }
+}
+
+// Characters that the shell would take as more than themselves; '#' and '~' only start a
+// comment or a home folder at the start of a word, '{' and '}' only alone.
+bool IsShellSpecial(char c, bool first, bool alone) {
+    if (c == '#' || c == '~') {
+        return first;
+    }
+    if (c == '{' || c == '}') {
+        return alone;
+    }
+    return std::strchr(" !\"$&'()*;<=>?[\\^`|", c) != nullptr;
+}
+
+// Characters that mean themselves inside double quotes too; a name made only of these
+// (and other printable characters) is shown in double quotes when it holds a single quote.
+bool FitsInDoubleQuotes(char c, bool first) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           std::strchr("%+,-./:@]_ '", c) != nullptr || (first && (c == '#' || c == '~'));
+}
+
+void AppendEscape(std::string& out, unsigned char byte) {
+    static const char* const named[] = {"\\a", "\\b", "\\t", "\\n", "\\v", "\\f", "\\r"};
+    if (byte >= '\a' && byte <= '\r') {
+        out += named[byte - '\a'];
+        return;
+    }
+    out += '\\';
+    out += static_cast<char>('0' + (byte >> 6));
+    out += static_cast<char>('0' + ((byte >> 3) & 7));
+    out += static_cast<char>('0' + (byte & 7));
+}
+
+} // namespace
+
+std::string ShellEscaped(std::string_view name) {
+    bool needsQuotes = name.empty();
+    bool singleQuote = false;
+    bool fitsInDoubleQuotes = true;
+    ForEachCharacter(name, [&](const Character& character, bool first) {
+        if (character.escaped) {
+            needsQuotes = true;
+            fitsInDoubleQuotes = false;
+        } else if (character.bytes.size() == 1) {
+            const char c = character.bytes[0];
+            needsQuotes = needsQuotes || IsShellSpecial(c, first, name.size() == 1);
+            singleQuote = singleQuote || c == '\'';
+            fitsInDoubleQuotes = fitsInDoubleQuotes && FitsInDoubleQuotes(c, first);
+        }
+    });
+    if (!needsQuotes) {
+        return std::string(name);
+    }
+    if (singleQuote && fitsInDoubleQuotes) {
+        std::string out = "\""; // "it's" reads better than 'it'\''s'
+        out += name;
+        out += '"';
+        return out;
+    }
+    // Single quotes, left for a moment for each run of escapes ('a'$'\n''b') and for each
+    // single quote ('it'\''s').
+    std::string out = "'";
+    bool inEscapes = false;
+    ForEachCharacter(name, [&](const Character& character, bool) {
+        if (character.escaped) {
+            out += inEscapes ? "" : "'$'";
+            inEscapes = true;
+            for (char byte : character.bytes) {
+                AppendEscape(out, static_cast<unsigned char>(byte));
+            }
+            return;
+        }
+        if (character.bytes == "'") {
+            out += "'\\''"; // closes either kind of quotes alike
+        } else {
+            out += inEscapes ? "''" : "";
+            out += character.bytes;
+        }
+        inEscapes = false;
+    });
+    out += '\'';
+    return out;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The bytes of a settings file on Linux, read and stored safely. Only a regular file of at
+// most MaximumProfileFileSize bytes is ever read or replaced: a FIFO, a device, a socket,
+// a folder or a huge file reads as missing and is left as it is.
+
+// The file's bytes; nullopt when it is missing or may not be read.
+std::optional<std::string> ReadProfileFile(const std::string& path);
+
+// Reads the file (empty text when it is missing), and stores what `edit` makes of its
+// bytes. False, with the file as it was, when it cannot be read or written.
+bool UpdateProfileFile(const std::string& path,
+                       const std::function<std::string(const std::string&)>& edit);
