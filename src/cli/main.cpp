@@ -7,6 +7,8 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 
+#include "VacantorVersion.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,7 +19,7 @@ namespace {
 const char* const Help =
     "usage: vacantor-cli find [--read-only] [--print0] ROOT\n"
     "       vacantor-cli remove [--read-only] [--dry-run] [--print0] ROOT\n"
-    "       vacantor-cli --help\n"
+    "       vacantor-cli --help | --version\n"
     "\n"
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
     "      subtree holds no file; a listed folder stands for everything below it, and\n"
@@ -65,6 +67,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments = CommandLineArguments(argc, argv);
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::fputs(Help, stdout);
+        return 0;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        std::fputs("vacantor-cli " VACANTOR_VERSION "\n", stdout);
         return 0;
     }
     if (!arguments.empty() && arguments[0] == "find") {

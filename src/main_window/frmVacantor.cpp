@@ -8,7 +8,6 @@
 
 namespace {
 
-const std::string SettingsFileName = "Scryve.ini";
 const std::string SettingsSection = "Vacantor";
 const std::string SettingsKey = "Folder";
 const std::string ResultTitle = "Scryve";

@@ -15,6 +15,9 @@ class FileSystem;
 class FolderRemoval;
 class ProfileFile;
 
+// The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
+inline const std::string SettingsFileName = "Scryve.ini";
+
 // Shows a modal message box and returns the id of the button that closed it: in the
 // program MessageBox::ShowMessageBox, in tests a recorder.
 using ShowMessageBoxFunction = std::function<std::int32_t(

@@ -85,6 +85,31 @@ TEST_F(QtMainWindowTest, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
     EXPECT_EQ(next->Form().State().RootFolder, tree.Text());
 }
 
+// The program as the package installs it: its folder is the installed one, so the settings
+// go to $XDG_CONFIG_HOME/vacantor, made by the first Find, read at the next start.
+TEST(QtInstalledProgram, KeepsTheRootInTheUsersConfigurationFolder) {
+    EnsureQtApplication();
+    TempFolder config;
+    TempFolder tree;
+    ::setenv("XDG_CONFIG_HOME", config.Text().c_str(), 1);
+    ModalCloser closer;
+    const fs::path folder = config.Path() / "vacantor";
+    {
+        SystemServices services(ExecutableFolder());
+        ASSERT_EQ(services.SettingsFolder(), PathText(folder));
+        QtMainWindow window(services.Services(), services.SettingsFolder());
+        window.Form().SetRootFolder(tree.Text());
+        QTest::mouseClick(&window.Window().cmdFind(), Qt::LeftButton);
+    }
+    EXPECT_TRUE(fs::exists(folder / "Scryve.ini"));
+    EXPECT_FALSE(fs::exists(fs::path(ExecutableFolder()) / "Scryve.ini"));
+
+    SystemServices services(ExecutableFolder());
+    QtMainWindow next(services.Services(), services.SettingsFolder());
+    EXPECT_EQ(next.Form().State().RootFolder, tree.Text());
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
     auto window = OpenAfterFind(3);
 

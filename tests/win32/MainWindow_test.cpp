@@ -169,6 +169,12 @@ TEST_F(Win32MainWindow, AppPathIsTheChosenFolderOrTheExecutables) {
     EXPECT_NE(::GetFileAttributesW(WideFromUtf8(folder).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Without a class icon the title bar, the taskbar and Alt+Tab show the system's default.
+TEST_F(Win32MainWindow, TheTitleBarAndTheTaskbarShowTheProgramsIcon) {
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
+}
+
 // Every call runs what is pending, however soon after the last: Remove pumps after each
 // row so that a Stop is noticed within one row.
 TEST_F(Win32MainWindow, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {

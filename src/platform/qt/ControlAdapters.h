@@ -2,7 +2,7 @@
 
 #include "platform/MainWindowControls.h"
 
-#include <optional>
+#include <string>
 
 class QCheckBox;
 class QPushButton;
@@ -41,11 +41,11 @@ class CheckBoxAdapter final : public CheckBoxControl {
     QCheckBox& checkBox_;
 };
 
-// The window runtime: the pointer, the program's folder, the event pump and closing.
+// The window runtime: the pointer, the settings folder, the event pump and closing.
 class QtFormRuntime final : public FormRuntime {
   public:
-    // `appPath` replaces the executable's folder (tests keep their settings file apart).
-    QtFormRuntime(QWidget& window, std::optional<std::string> appPath = std::nullopt);
+    // `appPath`: the folder AppPath reports (SystemServices::SettingsFolder in the program).
+    QtFormRuntime(QWidget& window, std::string appPath);
 
     void SetMousePointer(int pointer) override;
     std::string AppPath() const override;
@@ -54,8 +54,5 @@ class QtFormRuntime final : public FormRuntime {
 
   private:
     QWidget& window_;
-    std::optional<std::string> appPath_;
+    std::string appPath_;
 };
-
-// The folder that holds the running executable, as the file system's bytes.
-std::string ExecutableFolder();
