@@ -7,7 +7,8 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WINE_SESSION := scripts/wine-session
 
-.PHONY: all setup linux win32 tsan test test-linux test-win32 run run-win32 screenshots bench format clean
+.PHONY: all setup linux win32 tsan test test-linux test-win32 run run-win32 package \
+        package-win32 screenshots bench format clean
 
 all: linux win32
 
@@ -47,6 +48,13 @@ run: linux
 
 run-win32: win32
 	@scripts/wine-run build/win32/src/platform/win32/Vacantor.exe
+
+# The Debian package and the Windows zip, in build/linux and build/win32.
+package: linux
+	@cmake --build --preset linux --target package
+
+package-win32: win32
+	@cmake --build --preset win32 --target package
 
 screenshots: linux win32
 	@scripts/screenshots

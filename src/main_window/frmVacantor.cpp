@@ -8,7 +8,6 @@
 
 namespace {
 
-const std::string SettingsFileName = "Scryve.ini";
 const std::string SettingsSection = "Vacantor";
 const std::string SettingsKey = "Folder";
 const std::string ResultTitle = "Scryve";
@@ -22,12 +21,22 @@ constexpr int OLEDropManual = 1;
 class frmVacantor::FindScanHost final : public ScanHost {
   public:
     explicit FindScanHost(frmVacantor& form) : form_(form) {}
-    void DoEvents() override { form_.controls_.form.DoEvents(); }
+    void DoEvents() override {
+        auto now = std::chrono::steady_clock::now();
+        if (pumped_ && now - lastPump_ < form_.services_.scanPumpInterval) {
+            return;
+        }
+        form_.controls_.form.DoEvents();
+        pumped_ = true;
+        lastPump_ = std::chrono::steady_clock::now();
+    }
     bool StopRequested() const override { return form_.state_.StopRequested; }
     int ReadOnlyOptionValue() const override { return form_.controls_.chkReadOnly.Value(); }
 
   private:
     frmVacantor& form_;
+    bool pumped_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
 };
 
 frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices services)

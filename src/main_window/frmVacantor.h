@@ -3,6 +3,7 @@
 #include "platform/FolderIdentity.h"
 #include "platform/MainWindowControls.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +14,9 @@
 class FileSystem;
 class FolderRemoval;
 class ProfileFile;
+
+// The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
+inline const std::string SettingsFileName = "Scryve.ini";
 
 // Shows a modal message box and returns the id of the button that closed it: in the
 // program MessageBox::ShowMessageBox, in tests a recorder.
@@ -32,6 +36,10 @@ struct MainWindowServices {
     FolderRemoval& folderRemoval;
     ShowMessageBoxFunction showMessageBox;
     BrowseForFolderFunction browseForFolder;
+    // The scan, which pumps once per folder, pumps at most once per this interval: a Stop
+    // click still waits no more than a few milliseconds, and hundreds of thousands of
+    // folders do not pay for a pump each. Remove pumps after every row, whatever this says.
+    std::chrono::milliseconds scanPumpInterval{10};
 };
 
 // The main window's logic: its state, start-up and commands, written once for the Win32

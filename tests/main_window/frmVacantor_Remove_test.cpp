@@ -47,6 +47,26 @@ TEST_F(RemoveCommand, NothingSelectedVisitsEveryRowAndRemovesNothing) {
     EXPECT_EQ(window.messages.back().style, 64);
 }
 
+// The scan may pump at most once per interval; Remove pumps after every row all the same,
+// so that a Stop is noticed within one row.
+TEST_F(RemoveCommand, PumpsAfterEveryRowWhereFindIsThrottled) {
+    MainWindowServices services = window.Services(*fileSystem, *profile, removal);
+    services.scanPumpInterval = std::chrono::hours(1);
+    frmVacantor throttled(window.Controls(), services);
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    for (int i = 0; i < 5; ++i) {
+        fs::create_directories(treeFolder.Path() / ("empty" + std::to_string(i)));
+    }
+    throttled.Form_Load();
+    throttled.SetRootFolder(treeFolder.Text());
+    throttled.cmdFind_Click();
+    EXPECT_EQ(window.form.doEventsCalls, 1);
+
+    window.form.doEventsCalls = 0;
+    throttled.cmdRemove_Click();
+    EXPECT_EQ(window.form.doEventsCalls, 5);
+}
+
 TEST_F(RemoveCommand, SelectedRowsAreRemovedMarkedAndDimmedOnce) {
     FindRows(3);
     window.list.SetSelected(0, true);
@@ -214,8 +234,10 @@ TEST_F(RemoveCommand, ClosingStopsAfterTheCurrentRowWithoutAsking) {
 class RemoveFromTheScannedRoot : public MainWindowTest {
   protected:
     // Rows x0 and x1, each holding an empty folder, so that the removal checks each one
-    // (and runs its hook) before it deletes anything.
+    // (and runs its hook) before it deletes anything. Starts from a fresh tree.
     void FindRows() {
+        fs::remove_all(treeFolder.Path());
+        fs::create_directories(treeFolder.Path());
         for (const fs::path& top : {Root(), LookAlike()}) {
             WriteFile(top / "keep.txt", "x");
             fs::create_directories(top / "x0" / "a");
@@ -264,8 +286,6 @@ class RemoveFromTheScannedRoot : public MainWindowTest {
 TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
-        fs::remove_all(treeFolder.Path());
-        fs::create_directories(treeFolder.Path());
         FindRows();
         if (!ReplaceRoot(withLink)) {
             continue; // no links here (Wine)
@@ -289,8 +309,6 @@ TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
 TEST_F(RemoveFromTheScannedRoot, ARunStaysInTheRootItHolds) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
-        fs::remove_all(treeFolder.Path());
-        fs::create_directories(treeFolder.Path());
         FindRows();
         bool replaced = false;
         hook = [&](const std::string&) {

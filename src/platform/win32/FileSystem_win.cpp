@@ -7,6 +7,8 @@
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
+#include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -113,9 +115,9 @@ class Win32Folder : public Folder {
     }
 
     const std::string& Path() const override {
-        if (path_.empty()) {
+        std::call_once(pathBuilt_, [this] {
             path_ = JoinLevels<std::string>(*level_, &PathLevel::name, '\\');
-        }
+        });
         return path_;
     }
 
@@ -161,13 +163,14 @@ class Win32Folder : public Folder {
     bool Readable() const { return entries_.reading == Reading::Read; }
 
     // Subfolders are asked for in enumeration order, so the search starts where the last
-    // one was found.
+    // one was found: a hint only, which threads asking at once may overwrite.
     std::optional<std::size_t> Find(std::string_view name) {
         const std::vector<std::string>& names = entries_.subFolders;
+        const std::size_t start = lastFound_.load(std::memory_order_relaxed);
         for (std::size_t step = 0; step < names.size(); ++step) {
-            std::size_t index = (lastFound_ + step) % names.size();
+            std::size_t index = (start + step) % names.size();
             if (names[index] == name) {
-                lastFound_ = index;
+                lastFound_.store(index, std::memory_order_relaxed);
                 return index;
             }
         }
@@ -178,7 +181,8 @@ class Win32Folder : public Folder {
     Entries entries_;
     HeldFolder root_;
     std::optional<FolderIdentity> identity_;
-    std::size_t lastFound_ = 0;
+    std::atomic<std::size_t> lastFound_{0};
+    mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
 

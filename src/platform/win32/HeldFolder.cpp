@@ -11,6 +11,28 @@ namespace {
 constexpr DWORD ListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr DWORD HeldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
+// The two native calls, taken from ntdll (always loaded) rather than linked: ntdll's import
+// library also exports C runtime functions, which must keep coming from the C runtime.
+struct NativeCalls {
+    decltype(&::NtCreateFile) createFile = nullptr;
+    decltype(&::RtlNtStatusToDosError) statusToError = nullptr;
+};
+
+const NativeCalls& Native() {
+    static const NativeCalls calls = [] {
+        NativeCalls found;
+        HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        if (ntdll != nullptr) {
+            found.createFile = reinterpret_cast<decltype(&::NtCreateFile)>(
+                reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtCreateFile")));
+            found.statusToError = reinterpret_cast<decltype(&::RtlNtStatusToDosError)>(
+                reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+        }
+        return found;
+    }();
+    return calls;
+}
+
 } // namespace
 
 HeldFolder::HeldFolder(HeldFolder&& other) noexcept
@@ -49,6 +71,10 @@ DWORD HeldFolder::OpenRoot(const std::string& path) {
 
 DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess) {
     Close();
+    const NativeCalls& native = Native();
+    if (native.createFile == nullptr || native.statusToError == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
     UNICODE_STRING text;
     text.Buffer = const_cast<PWSTR>(name.c_str());
     text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -57,13 +83,13 @@ DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, 
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent.Get(), nullptr);
     IO_STATUS_BLOCK status{};
     HANDLE handle = nullptr;
-    NTSTATUS result = ::NtCreateFile(&handle, ListAccess | extraAccess, &attributes, &status,
-                                     nullptr, 0, HeldSharing, FILE_OPEN,
-                                     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT |
-                                         FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
-                                     nullptr, 0);
+    NTSTATUS result = native.createFile(
+        &handle, ListAccess | extraAccess, &attributes, &status, nullptr, 0, HeldSharing, FILE_OPEN,
+        FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+            FILE_OPEN_FOR_BACKUP_INTENT,
+        nullptr, 0);
     if (!NT_SUCCESS(result)) {
-        return ::RtlNtStatusToDosError(result);
+        return native.statusToError(result);
     }
     handle_ = handle;
     return ERROR_SUCCESS;
