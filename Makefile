@@ -7,7 +7,8 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WINE_SESSION := scripts/wine-session
 
-.PHONY: all setup linux win32 asan test test-linux test-win32 run run-win32 screenshots bench format clean
+.PHONY: all setup linux win32 asan tsan test test-linux test-win32 run run-win32 package \
+        package-win32 screenshots bench format clean
 
 all: linux win32
 
@@ -28,17 +29,25 @@ asan: setup
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 
-test: linux asan win32
+# The scan and its tests only, built with clang's ThreadSanitizer.
+tsan: setup
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+
+test: linux asan tsan win32
 	@echo "== Linux build: tests =="
 	@ctest --preset linux
 	@echo "== Linux tests under AddressSanitizer and UBSan =="
 	@ctest --preset asan
+	@echo "== Scan tests under ThreadSanitizer =="
+	@ctest --preset tsan
 	@echo "== Win32 build: tests (PE32 programs under Wine) =="
 	@$(WINE_SESSION) ctest --preset win32
 
-test-linux: linux asan
+test-linux: linux asan tsan
 	@ctest --preset linux
 	@ctest --preset asan
+	@ctest --preset tsan
 
 test-win32: win32
 	@$(WINE_SESSION) ctest --preset win32
@@ -48,6 +57,13 @@ run: linux
 
 run-win32: win32
 	@scripts/wine-run build/win32/src/platform/win32/Vacantor.exe
+
+# The Debian package and the Windows zip, in build/linux and build/win32.
+package: linux
+	@cmake --build --preset linux --target package
+
+package-win32: win32
+	@cmake --build --preset win32 --target package
 
 screenshots: linux win32
 	@scripts/screenshots

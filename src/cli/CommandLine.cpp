@@ -2,18 +2,34 @@
 
 #include <algorithm>
 
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
-                                            std::initializer_list<std::string_view> knownFlags) {
+namespace {
+
+bool IsIn(std::initializer_list<std::string_view> known, const std::string& argument) {
+    return std::find(known.begin(), known.end(), argument) != known.end();
+}
+
+} // namespace
+
+std::optional<CommandLine>
+ParseCommandLine(const std::vector<std::string>& arguments,
+                 std::initializer_list<std::string_view> knownFlags,
+                 std::initializer_list<std::string_view> knownValueOptions) {
     CommandLine commandLine;
     bool haveRoot = false;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    for (auto at = arguments.begin(); at != arguments.end(); ++at) {
+        const std::string& argument = *at;
         bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
-        } else if (isOption &&
-                   std::find(knownFlags.begin(), knownFlags.end(), argument) != knownFlags.end()) {
+        } else if (isOption && IsIn(knownFlags, argument)) {
             commandLine.flags.insert(argument);
+        } else if (isOption && IsIn(knownValueOptions, argument)) {
+            if (std::next(at) == arguments.end()) {
+                return std::nullopt;
+            }
+            ++at;
+            commandLine.values[argument] = *at;
         } else if (isOption || haveRoot) {
             return std::nullopt;
         } else {

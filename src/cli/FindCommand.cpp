@@ -6,19 +6,23 @@
 
 #include <optional>
 
-const char* const FindUsage = "usage: vacantor-cli find [--read-only] [--print0] ROOT\n";
+const char* const FindUsage =
+    "usage: vacantor-cli find [--read-only] [--print0] [--threads N] ROOT\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {
-    std::optional<CommandLine> options = ParseCommandLine(arguments, {"--read-only", "--print0"});
-    if (!options) {
+    std::optional<CommandLine> options =
+        ParseCommandLine(arguments, {"--read-only", "--print0"}, {ThreadsOption});
+    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
+    if (!threads) {
         std::fputs(FindUsage, err.file);
         return 2;
     }
     RowPrinter printer(out, options->Has("--print0") ? '\0' : '\n');
     std::string scannedRoot;
-    bool scanned = ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), printer,
-                                  scannedRoot, err, [&printer] { return printer.Failed(); });
+    bool scanned =
+        ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, printer,
+                       scannedRoot, err, [&printer] { return printer.Failed(); });
     // The scan stops early only when the output can no longer be written.
     if (!printer.Flush()) {
         std::fputs("vacantor-cli: cannot write the output\n", err.file);

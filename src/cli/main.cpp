@@ -6,6 +6,9 @@
 #include "cli/RemoveCommand.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "scan/ReadAhead.h"
+
+#include "VacantorVersion.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,14 +18,15 @@
 namespace {
 
 const char* const Help =
-    "usage: vacantor-cli find [--read-only] [--print0] ROOT\n"
-    "       vacantor-cli remove [--read-only] [--dry-run] [--print0] ROOT\n"
-    "       vacantor-cli --help\n"
+    "usage: vacantor-cli find [--read-only] [--print0] [--threads N] ROOT\n"
+    "       vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N] ROOT\n"
+    "       vacantor-cli --help | --version\n"
     "\n"
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
     "      subtree holds no file; a listed folder stands for everything below it, and\n"
-    "      ROOT itself is never listed. Links (on Windows also junctions, other reparse\n"
-    "      points and cloud placeholders) count as files and are never followed.\n"
+    "      ROOT itself is never listed. Links and mount points (bind mounts too; on\n"
+    "      Windows also junctions, other reparse points and cloud placeholders) count\n"
+    "      as files and are never followed.\n"
     "      Each folder is printed as soon as it is found: its number (counted from 0),\n"
     "      a tab and its path relative to ROOT, one line each. One trailing separator\n"
     "      on ROOT is ignored.\n"
@@ -32,15 +36,20 @@ const char* const Help =
     "                   that folder from counting as empty. (On Linux a folder is\n"
     "                   read-only when its owner may not write in it.)\n"
     "      --print0     end each record with a NUL character instead of a newline\n"
+    "      --threads N  read folders ahead of the scan on N threads (default 16); 1 reads\n"
+    "                   one folder at a time. The rows are the same either way.\n"
     "\n"
     "remove  Finds the folders as find does, then removes each of them with the empty\n"
     "      folders below it, and prints its path relative to ROOT, one line each, and at\n"
     "      the end \"N folders are removed.\". Only folders are ever removed, bottom-up:\n"
-    "      a folder that has gained a file since the scan, has become a link or lies\n"
-    "      on another file system is left whole and reported on standard error as\n"
-    "      \"not removed: PATH: REASON\". Read-only folders are removed too.\n"
+    "      a folder that has gained a file since the scan, has become a link or is or\n"
+    "      holds a mount point is left whole and reported on standard error as\n"
+    "      \"not removed: PATH: REASON\". Read-only folders are removed too. ROOT is\n"
+    "      opened once and every folder is reached from it: when ROOT is no longer the\n"
+    "      folder that was scanned (renamed away, replaced by a link), nothing is\n"
+    "      removed and one line on standard error says so.\n"
     "\n"
-    "      --read-only  as for find\n"
+    "      --read-only, --threads N  as for find\n"
     "      --dry-run    print what would be removed and remove nothing\n"
     "      --print0     end each record, the closing line too, with a NUL character\n"
     "\n"
@@ -55,12 +64,18 @@ const char* const Help =
     "1 when ROOT is not a folder that can be read, a folder was not removed, or the\n"
     "output cannot be written; 2 on a usage error.\n";
 
+static_assert(DefaultScanThreads == 16, "the help above names the default number of threads");
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments = CommandLineArguments(argc, argv);
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::fputs(Help, stdout);
+        return 0;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        std::fputs("vacantor-cli " VACANTOR_VERSION "\n", stdout);
         return 0;
     }
     if (!arguments.empty() && arguments[0] == "find") {

@@ -8,7 +8,6 @@
 
 namespace {
 
-const std::string SettingsFileName = "Scryve.ini";
 const std::string SettingsSection = "Vacantor";
 const std::string SettingsKey = "Folder";
 const std::string ResultTitle = "Scryve";
@@ -22,12 +21,22 @@ constexpr int OLEDropManual = 1;
 class frmVacantor::FindScanHost final : public ScanHost {
   public:
     explicit FindScanHost(frmVacantor& form) : form_(form) {}
-    void DoEvents() override { form_.controls_.form.DoEvents(); }
+    void DoEvents() override {
+        auto now = std::chrono::steady_clock::now();
+        if (pumped_ && now - lastPump_ < form_.services_.scanPumpInterval) {
+            return;
+        }
+        form_.controls_.form.DoEvents();
+        pumped_ = true;
+        lastPump_ = std::chrono::steady_clock::now();
+    }
     bool StopRequested() const override { return form_.state_.StopRequested; }
     int ReadOnlyOptionValue() const override { return form_.controls_.chkReadOnly.Value(); }
 
   private:
     frmVacantor& form_;
+    bool pumped_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
 };
 
 frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices services)
@@ -101,6 +110,7 @@ void frmVacantor::FindEmptyFolders() {
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
     listedRoot_.clear();
+    listedRootIdentity_.reset();
     if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {
         state_.RootFolder.pop_back();
     }
@@ -109,6 +119,7 @@ void frmVacantor::FindEmptyFolders() {
     FindScanHost host(*this);
     EmptyFolderScan scan(fileSystem, controls_.ListView1, host, state_.RootFolder);
     scan.ScanFolder(state_.RootFolder);
+    listedRootIdentity_ = scan.RootIdentity();
     // A root that exists but cannot be read would otherwise pass for one without empty
     // folders.
     if (scan.RootUnreadable()) {

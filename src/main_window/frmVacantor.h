@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
 #include "platform/MainWindowControls.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +14,9 @@
 class FileSystem;
 class FolderRemoval;
 class ProfileFile;
+
+// The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
+inline const std::string SettingsFileName = "Scryve.ini";
 
 // Shows a modal message box and returns the id of the button that closed it: in the
 // program MessageBox::ShowMessageBox, in tests a recorder.
@@ -31,6 +36,10 @@ struct MainWindowServices {
     FolderRemoval& folderRemoval;
     ShowMessageBoxFunction showMessageBox;
     BrowseForFolderFunction browseForFolder;
+    // The scan, which pumps once per folder, pumps at most once per this interval: a Stop
+    // click still waits no more than a few milliseconds, and hundreds of thousands of
+    // folders do not pay for a pump each. Remove pumps after every row, whatever this says.
+    std::chrono::milliseconds scanPumpInterval{10};
 };
 
 // The main window's logic: its state, start-up and commands, written once for the Win32
@@ -77,6 +86,7 @@ class frmVacantor {
     };
 
     void ReportRemovalFailures();
+    std::string ListedPath(const std::string& relativePath) const;
     void CloseAfterRun();
 
     MainWindowControls controls_;
@@ -86,5 +96,11 @@ class frmVacantor {
     // The root of the scan that listed the rows now in the list; Remove joins rows with it,
     // never with a root folder chosen after that scan.
     std::string listedRoot_;
+    // Which folder that scan read at listedRoot_: Remove removes nothing from another.
+    std::optional<FolderIdentity> listedRootIdentity_;
     std::vector<RemovalFailure> removalFailures_;
+    // Why the last Remove could not use the root folder at all, and how many of its rows
+    // that left in place.
+    std::string rootFailure_;
+    std::size_t rowsNotRemovedWithTheRoot_ = 0;
 };

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/ResultList.h"
+#include "removal/ScannedRootRemoval.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ void frmVacantor::cmdRemove_Click() {
     controls_.form.SetMousePointer(PointerArrowHourglass);
     controls_.cmdRemove.SetCaption("Stop");
 
-    removalFailures_.clear();
     std::int32_t count = RemoveFolders();
 
     controls_.cmdRemove.SetCaption("Remove");
@@ -45,21 +45,26 @@ void frmVacantor::cmdRemove_Click() {
 }
 
 // A row whose folder cannot be removed safely is left unmarked and reported after the run;
-// the run goes on with the next row, so the rows already removed stay marked.
+// the run goes on with the next row, so the rows already removed stay marked. All rows are
+// reached from the root folder of the scan that listed them, held for the whole run.
 std::int32_t frmVacantor::RemoveFolders() {
     std::int32_t count = 0;
+    removalFailures_.clear();
+    rowsNotRemovedWithTheRoot_ = 0;
     ResultList& list = controls_.ListView1;
+    ScannedRootRemoval removal(services_.folderRemoval, listedRoot_, listedRootIdentity_);
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         if (list.IsSelected(row) && !list.IsRemoved(row)) {
             std::string relativePath = list.SubItem1Text(row);
-            RemovalResult result = services_.folderRemoval.DeleteFolder(listedRoot_, relativePath);
-            if (result.outcome == RemovalOutcome::Removed) {
+            if (!removal.HoldsScannedRoot()) {
+                ++rowsNotRemovedWithTheRoot_;
+            } else if (RemovalResult result = removal.DeleteFolder(relativePath);
+                       result.outcome == RemovalOutcome::Removed) {
                 ++count;
                 list.SetRemoved(row);
                 list.SetSubItem1ForeColor(row, RemovedRowColor);
             } else {
-                removalFailures_.push_back(
-                    {services_.fileSystem.BuildPath(listedRoot_, relativePath), result.reason});
+                removalFailures_.push_back({ListedPath(relativePath), result.reason});
             }
         }
         controls_.form.DoEvents();
@@ -75,21 +80,36 @@ std::int32_t frmVacantor::RemoveFolders() {
             }
         }
     }
+    rootFailure_ = removal.RootFailure();
     return count;
 }
 
+// A row's full path as the scan built it: the root, one separator, the row's path. The
+// root "/" is held as "", so BuildPath, which adds no separator to "", would lose it.
+std::string frmVacantor::ListedPath(const std::string& relativePath) const {
+    return listedRoot_ + services_.fileSystem.PathSeparator() + relativePath;
+}
+
+// One line per row that failed, after one line for the root folder when the run could not
+// use it at all; at most MostFailuresListed lines.
 void frmVacantor::ReportRemovalFailures() {
-    if (removalFailures_.empty()) {
+    std::vector<RemovalFailure> lines;
+    if (!rootFailure_.empty()) {
+        lines.push_back({listedRoot_.empty() ? std::string(1, services_.fileSystem.PathSeparator())
+                                             : listedRoot_,
+                         rootFailure_});
+    }
+    lines.insert(lines.end(), removalFailures_.begin(), removalFailures_.end());
+    const std::size_t notRemoved = removalFailures_.size() + rowsNotRemovedWithTheRoot_;
+    if (notRemoved == 0) {
         return;
     }
-    std::string text = std::to_string(removalFailures_.size()) + " folders are not removed:";
-    for (std::size_t i = 0; i < removalFailures_.size() && i < MostFailuresListed; ++i) {
-        text += LineBreak + removalFailures_[i].path + ": " + removalFailures_[i].reason;
+    std::string text = std::to_string(notRemoved) + " folders are not removed:";
+    for (std::size_t i = 0; i < lines.size() && i < MostFailuresListed; ++i) {
+        text += LineBreak + lines[i].path + ": " + lines[i].reason;
     }
-    if (removalFailures_.size() > MostFailuresListed) {
-        text += LineBreak + "and " + std::to_string(removalFailures_.size() - MostFailuresListed) +
-                " more";
+    if (lines.size() > MostFailuresListed) {
+        text += LineBreak + "and " + std::to_string(lines.size() - MostFailuresListed) + " more";
     }
     services_.showMessageBox(text, "Scryve Alarm", MessageBox::StyleStopIcon, 0);
-    removalFailures_.clear();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,12 +14,24 @@
 inline constexpr std::uint32_t FolderAttributeReadOnly = 1;
 inline constexpr std::uint32_t FolderAttributeDirectory = 16;
 
+class Folder;
+
+// What Folder::OpenSubFolder found.
+struct OpenedSubFolder {
+    std::unique_ptr<Folder> folder; // nullptr when it was not opened
+    // Not opened because another file system (or a bind mount) is mounted there: the
+    // subfolder is content, like a file, and is never entered.
+    bool mountPoint = false;
+};
+
 // A folder opened by FileSystem::GetFolder or Folder::OpenSubFolder. Every failure is
-// answered with nullopt or nullptr; nothing throws.
+// answered with nullopt or nullptr; nothing throws. Different folders may be used from
+// different threads at once, and one folder may open subfolders from several threads.
 //
 // Safety: a symbolic link, junction or other reparse point is never a subfolder. It
 // counts among the files, so its folder is never taken for an empty one, and it is never
-// entered. On Windows a cloud placeholder counts among the files too.
+// entered. On Windows a cloud placeholder counts among the files too, and so does a volume
+// mount point (a reparse point); on Linux a mount point is found when it is opened.
 class Folder {
   public:
     virtual ~Folder() = default;
@@ -37,9 +51,13 @@ class Folder {
     // The attribute bits of the named direct subfolder.
     virtual std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) = 0;
 
-    // Opens the named direct subfolder relative to this one, never through a link;
-    // nullptr when it cannot be opened.
-    virtual std::unique_ptr<Folder> OpenSubFolder(std::string_view name) = 0;
+    // Opens the named direct subfolder relative to this one, never through a link and
+    // never onto another mount.
+    virtual OpenedSubFolder OpenSubFolder(std::string_view name) = 0;
+
+    // Which folder this is, read from the open folder itself. Always known for a folder
+    // opened by GetFolder (the root of a walk); nullopt where it was not read.
+    virtual std::optional<FolderIdentity> Identity() const = 0;
 };
 
 // The file-system operations the window and the scan need.
@@ -66,6 +84,10 @@ class FileSystem {
     // Opens the folder at a full path; nullptr when it cannot be opened. A drive or file-system
     // root whose trailing separator was removed ("C:", or "" for "/") opens that root.
     virtual std::unique_ptr<Folder> GetFolder(const std::string& path) = 0;
+
+    // How many open folders may be alive at once besides those of a walk down one path;
+    // nullopt when nothing limits them. (On Linux each holds a descriptor.)
+    virtual std::optional<std::size_t> SpareOpenFolders() const { return std::nullopt; }
 };
 
 // The platform's real file system.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
+
 #include <memory>
 #include <string>
 
@@ -9,7 +11,7 @@ enum class RemovalOutcome {
     Vanished,     // nothing was there any more
     GainedFile,   // a file (or a link, or anything not a folder) is below it now
     BecameLink,   // the folder or one of its ancestors is a link now
-    MountPoint,   // it or a folder below it is on another file system
+    MountPoint,   // it or a folder on the way to it or below it is a mount point
     AccessDenied, // the platform refused
     InUse,        // another program holds it open
     Failed,       // any other failure of the platform
@@ -20,18 +22,35 @@ struct RemovalResult {
     std::string reason; // for the user, when the outcome is not Removed
 };
 
-// Deletes a listed folder safely. Only folders are ever deleted, bottom-up, and never a
-// file: a folder that has gained a file anywhere below it is left whole. No link,
-// junction or other reparse point is followed at any level, from the root down. Read-only
+// A run of removals below one root folder, which it holds open from its start to its end:
+// every folder is reached from the held root, never by looking the root's path up again,
+// so a root renamed or replaced meanwhile cannot lead the run elsewhere.
+//
+// A listed folder is deleted safely. Only folders are ever deleted, bottom-up, and never a
+// file: a folder that has gained a file anywhere below it is left whole. No link, junction,
+// other reparse point or mount point is passed at any level below the root. Read-only
 // folders are deleted too. The root folder itself is never deleted.
+class RemovalRun {
+  public:
+    virtual ~RemovalRun() = default;
+
+    // Which folder the run holds, read from the held folder when it was opened.
+    virtual FolderIdentity RootIdentity() const = 0;
+
+    // Deletes the folder at `relativePath` below the held root, with the empty folders
+    // below it.
+    virtual RemovalResult DeleteFolder(const std::string& relativePath) = 0;
+};
+
 class FolderRemoval {
   public:
     virtual ~FolderRemoval() = default;
 
-    // Deletes the folder at `relativePath` below `rootFolder` (the root of the scan that
-    // listed it, without a trailing separator), with the empty folders below it.
-    virtual RemovalResult DeleteFolder(const std::string& rootFolder,
-                                       const std::string& relativePath) = 0;
+    // Opens the root folder (the root of the scan that listed the rows, without a trailing
+    // separator) as the scan did, following a link there, and holds it for a run. nullptr,
+    // with the reason in `failure`, when it cannot be opened.
+    virtual std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
+                                                RemovalResult& failure) = 0;
 };
 
 // The platform's real implementation.

@@ -32,7 +32,9 @@ class FormRuntime {
   public:
     virtual ~FormRuntime() = default;
     virtual void SetMousePointer(int pointer) = 0; // 13: arrow with hourglass, 0: default
-    // The executable's folder (the application object's Path), as the platform gives it.
+    // The folder of the settings file: the executable's (the application object's Path);
+    // on Linux the one the platform chose, which is the user's configuration folder for an
+    // installed program.
     virtual std::string AppPath() const = 0;
     // Runs the pending window events and returns.
     virtual void DoEvents() = 0;

@@ -13,7 +13,7 @@ std::string_view Phrase(RemovalOutcome outcome) {
     case RemovalOutcome::BecameLink:
         return "it is a link now";
     case RemovalOutcome::MountPoint:
-        return "it is on another file system";
+        return "it is or holds a mount point";
     case RemovalOutcome::AccessDenied:
         return "access denied";
     case RemovalOutcome::InUse:

@@ -31,6 +31,7 @@ enum class Opening { Empty, NotEmpty, Unreadable, Descend };
 
 struct EmptyFolderScan::Walk {
     EmptyFolderScan& scan;
+    ReadAhead* readAhead; // nullptr: the walk reads every folder itself
     char separator;
     std::string path; // of the innermost folder under way
     std::vector<Frame> frames;
@@ -85,7 +86,7 @@ struct EmptyFolderScan::Walk {
         const std::string& name = frame.names[frame.next];
         // A folder without files does not count as empty because of a read-only subfolder,
         // unless the option lets read-only folders count. The option is read anew each time.
-        if (!frame.holdsFiles && scan.host_.ReadOnlyOptionValue() != 1) {
+        if (!frame.holdsFiles && ReadOnlyOptionValue() != 1) {
             std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
             if (!attributes) {
                 return false;
@@ -99,22 +100,38 @@ struct EmptyFolderScan::Walk {
         // What a recursive call for the subfolder does before it opens it.
         scan.host_.DoEvents();
         if (scan.host_.StopRequested()) {
+            if (readAhead) {
+                readAhead->Cancel();
+            }
             Deliver(frame, false);
             return std::nullopt;
         }
-        std::unique_ptr<Folder> child = frame.folder->OpenSubFolder(name);
-        if (!child) {
+        OpenedSubFolder child = frame.folder->OpenSubFolder(name);
+        if (child.mountPoint) {
+            // Content, as a link is: never entered or listed, and its folder is not empty.
+            Deliver(frame, false);
+            return std::nullopt;
+        }
+        if (!child.folder) {
             // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
             return false;
         }
         path += separator;
         path += name;
-        Opening opening = Open(std::move(child));
+        Opening opening = Open(std::move(child.folder));
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
             Deliver(frame, opening == Opening::Empty);
         }
         return std::nullopt;
+    }
+
+    int ReadOnlyOptionValue() {
+        int value = scan.host_.ReadOnlyOptionValue();
+        if (readAhead) {
+            readAhead->NoteReadOnlyOption(value);
+        }
+        return value;
     }
 
     // Takes the result of the frame's current subfolder.
@@ -155,11 +172,13 @@ struct EmptyFolderScan::Walk {
 };
 
 EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                                 std::string rootFolder)
-    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)) {}
+                                 std::string rootFolder, ReadAheadSettings readAhead)
+    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)),
+      readAhead_(readAhead) {}
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
+    rootIdentity_.reset();
     host_.DoEvents();
     if (host_.StopRequested()) {
         return false;
@@ -169,7 +188,24 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         rootUnreadable_ = true;
         return false;
     }
-    Walk walk{*this, fileSystem_.PathSeparator(), folderPath, {}};
+    rootIdentity_ = root->Identity();
+    // Declared before the walk, so that the walk lets go of its folders before the threads
+    // are joined.
+    std::optional<ReadAhead> readAhead;
+    if (readAhead_.threads > 1) {
+        ReadAheadSettings settings = readAhead_;
+        // Each listing held, and each reading under way (a folder and perhaps its parent
+        // reopened), keeps a folder open.
+        if (std::optional<std::size_t> spare = fileSystem_.SpareOpenFolders()) {
+            std::size_t reading = 2 * std::size_t{settings.threads};
+            settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
+        }
+        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator());
+        readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
+        root = readAhead->Start(std::move(root));
+    }
+    Walk walk{
+        *this, readAhead ? &*readAhead : nullptr, fileSystem_.PathSeparator(), folderPath, {}};
     return walk.Run(std::move(root));
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/FolderIdentity.h"
+#include "scan/ReadAhead.h"
+
+#include <optional>
 #include <string>
 
 class FileSystem;
@@ -21,8 +25,10 @@ class ScanHost {
 class EmptyFolderScan {
   public:
     // `rootFolder` is the root's path without a trailing separator; rows are relative to it.
+    // `readAhead` says how many threads read folders ahead of the walk; the rows are the
+    // same whatever it says.
     EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                    std::string rootFolder);
+                    std::string rootFolder, ReadAheadSettings readAhead = {});
 
     // Scans the folder at `folderPath` (the root) and returns SubtreeEmpty.
     bool ScanFolder(const std::string& folderPath);
@@ -34,6 +40,10 @@ class EmptyFolderScan {
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
 
+    // Which folder the last ScanFolder opened as the root, read from the open folder: a
+    // removal of its rows must find that very folder there. nullopt when none was opened.
+    const std::optional<FolderIdentity>& RootIdentity() const { return rootIdentity_; }
+
   private:
     struct Walk;
 
@@ -41,5 +51,7 @@ class EmptyFolderScan {
     ResultList& list_;
     ScanHost& host_;
     std::string rootFolder_;
+    ReadAheadSettings readAhead_;
     bool rootUnreadable_ = false;
+    std::optional<FolderIdentity> rootIdentity_;
 };

@@ -47,6 +47,11 @@ const CliCase CliCases[] = {
     {"NoRoot", "find", 2, "", true},
     {"TwoRoots", "find ROOT ROOT", 2, "", true},
     {"UnknownOption", "find --bogus ROOT", 2, "", true},
+    {"OneThread", "find --threads 1 ROOT", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
+    {"ManyThreads", "find ROOT --threads 64", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
+    {"NoThreads", "find --threads 0 ROOT", 2, "", true},
+    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", true},
+    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", true},
 };
 
 class CliCommands : public testing::TestWithParam<CliCase> {};

@@ -161,6 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliRemoveUsage,
                          testing::Values(UsageCase{"NoRoot", "remove", 2},
                                          UsageCase{"UnknownOption", "remove --force ROOT", 2},
                                          UsageCase{"TwoRoots", "remove ROOT /tmp", 2},
+                                         UsageCase{"NoThreads", "remove --threads 0 ROOT", 2},
                                          UsageCase{"MissingRoot", "remove ROOT/missing", 1}),
                          [](const testing::TestParamInfo<UsageCase>& testInfo) {
                              return std::string(testInfo.param.name);

@@ -3,14 +3,18 @@
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // An in-memory folder tree with Windows paths, in the order entries were added, that fails
 // on demand. Every operation looks the tree up afresh, so a test may change it at any time
-// (from onOpen, or from the scan's event pump) and the scan sees the change.
+// and the scan sees the change: from onOpen, which runs under the tree's lock, or, when no
+// thread reads ahead, from the scan's event pump. The folders may be used from several
+// threads at once.
 class FakeFileSystem : public FileSystem {
   public:
     struct Node {
@@ -22,6 +26,7 @@ class FakeFileSystem : public FileSystem {
         bool failOpen = false;       // GetFolder/OpenSubFolder answer nullptr
         bool failContents = false;   // counts and names cannot be read
         bool failAttributes = false; // its Attributes cannot be read
+        bool mountPoint = false;     // OpenSubFolder finds a mount point there
 
         Node* Child(std::string_view childName) const {
             for (const auto& child : children) {
@@ -108,19 +113,30 @@ class FakeFileSystem : public FileSystem {
         return Find(relative);
     }
 
-    // Runs before a folder is opened, with its full path.
+    // Runs before a folder is opened, with its full path, under the tree's lock.
     std::function<void(const std::string& path)> onOpen;
     // The full paths of the folders opened, in order.
     std::vector<std::string> opened;
+    // What the root folder answers to Identity.
+    FolderIdentity rootIdentity{1, 2, 3};
+    // Folder objects alive now, and the most alive at once.
+    std::atomic<int> liveFolders{0};
+    std::atomic<int> peakLiveFolders{0};
+    // What SpareOpenFolders answers: a limit like Linux's on descriptors.
+    std::optional<std::size_t> spareOpenFolders;
+
+    std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
 
     char PathSeparator() const override { return '\\'; }
 
     bool FolderExists(const std::string& path) override {
+        auto lock = Lock();
         Node* node = AtPath(path);
         return node && node->isFolder;
     }
 
     bool FileExists(const std::string& path) override {
+        auto lock = Lock();
         Node* node = AtPath(path);
         return node && !node->isFolder;
     }
@@ -135,15 +151,24 @@ class FakeFileSystem : public FileSystem {
 
     std::unique_ptr<Folder> GetFolder(const std::string& path) override;
 
+    std::optional<std::size_t> SpareOpenFolders() const override { return spareOpenFolders; }
+
   private:
     std::string rootPath_;
     Node root_;
+    std::mutex mutex_;
 };
 
 class FakeFolder : public Folder {
   public:
     FakeFolder(FakeFileSystem& fileSystem, std::string path)
-        : fileSystem_(fileSystem), path_(std::move(path)) {}
+        : fileSystem_(fileSystem), path_(std::move(path)) {
+        int live = ++fileSystem_.liveFolders;
+        int peak = fileSystem_.peakLiveFolders;
+        while (live > peak && !fileSystem_.peakLiveFolders.compare_exchange_weak(peak, live)) {
+        }
+    }
+    ~FakeFolder() override { --fileSystem_.liveFolders; }
 
     const std::string& Path() const override { return path_; }
 
@@ -151,6 +176,7 @@ class FakeFolder : public Folder {
     std::optional<std::size_t> SubFoldersCount() override { return Count(true); }
 
     std::optional<std::vector<std::string>> SubFolderNames() override {
+        auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = Readable();
         if (!node) {
             return std::nullopt;
@@ -165,6 +191,7 @@ class FakeFolder : public Folder {
     }
 
     std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
+        auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
         FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
         if (!child || !child->isFolder || child->failAttributes) {
@@ -173,8 +200,23 @@ class FakeFolder : public Folder {
         return child->attributes;
     }
 
-    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
-        return fileSystem_.GetFolder(path_ + '\\' + std::string(name));
+    OpenedSubFolder OpenSubFolder(std::string_view name) override {
+        {
+            auto lock = fileSystem_.Lock();
+            FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+            FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
+            if (child && child->mountPoint) {
+                return {nullptr, true};
+            }
+        }
+        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name))};
+    }
+
+    std::optional<FolderIdentity> Identity() const override {
+        if (path_ != fileSystem_.RootPath()) {
+            return std::nullopt;
+        }
+        return fileSystem_.rootIdentity;
     }
 
   private:
@@ -184,6 +226,7 @@ class FakeFolder : public Folder {
     }
 
     std::optional<std::size_t> Count(bool folders) const {
+        auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = Readable();
         if (!node) {
             return std::nullopt;
@@ -200,6 +243,7 @@ class FakeFolder : public Folder {
 };
 
 inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path) {
+    auto lock = Lock();
     if (onOpen) {
         onOpen(path);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 
 #include <functional>
@@ -7,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// Removes nothing; answers Removed unless the test scripted another outcome for a path.
+// Removes nothing; answers Removed unless the test scripted another outcome for a path. A
+// run finds which folder is at its root through `fileSystem`, as the scan does.
 class FakeFolderRemoval : public FolderRemoval {
   public:
     struct Call {
@@ -15,17 +17,17 @@ class FakeFolderRemoval : public FolderRemoval {
         std::string relativePath;
     };
 
-    RemovalResult DeleteFolder(const std::string& rootFolder,
-                               const std::string& relativePath) override {
-        calls.push_back({rootFolder, relativePath});
-        if (onDelete) {
-            onDelete(relativePath);
+    explicit FakeFolderRemoval(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
+
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
+                                        RemovalResult& failure) override {
+        ++runsOpened;
+        std::unique_ptr<Folder> root = fileSystem_.GetFolder(rootFolder);
+        if (!root || !root->Identity()) {
+            failure = {RemovalOutcome::Vanished, "it no longer exists"};
+            return nullptr;
         }
-        auto scripted = outcomes.find(relativePath);
-        if (scripted == outcomes.end()) {
-            return {RemovalOutcome::Removed, ""};
-        }
-        return scripted->second;
+        return std::make_unique<Run>(*this, rootFolder, *root->Identity());
     }
 
     std::vector<std::string> RemovedPaths() const {
@@ -42,4 +44,31 @@ class FakeFolderRemoval : public FolderRemoval {
     std::map<std::string, RemovalResult> outcomes;
     std::vector<Call> calls;
     std::function<void(const std::string&)> onDelete;
+    int runsOpened = 0;
+
+  private:
+    class Run : public RemovalRun {
+      public:
+        Run(FakeFolderRemoval& owner, std::string rootFolder, FolderIdentity identity)
+            : owner_(owner), rootFolder_(std::move(rootFolder)), identity_(identity) {}
+
+        FolderIdentity RootIdentity() const override { return identity_; }
+
+        RemovalResult DeleteFolder(const std::string& relativePath) override {
+            owner_.calls.push_back({rootFolder_, relativePath});
+            if (owner_.onDelete) {
+                owner_.onDelete(relativePath);
+            }
+            auto scripted = owner_.outcomes.find(relativePath);
+            return scripted == owner_.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
+                                                     : scripted->second;
+        }
+
+      private:
+        FakeFolderRemoval& owner_;
+        std::string rootFolder_;
+        FolderIdentity identity_;
+    };
+
+    FileSystem& fileSystem_;
 };

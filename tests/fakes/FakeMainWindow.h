@@ -125,11 +125,15 @@ class FakeMainWindow {
         };
     }
 
-    // The services with this window's message-box recorder and folder-picker fake.
+    // The services with this window's message-box recorder and folder-picker fake; the
+    // scan pumps at every folder.
     MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
                                 FolderRemoval& folderRemoval) {
         return MainWindowServices{
-            fileSystem, profileFile, folderRemoval, MessageBoxRecorder(),
+            fileSystem,
+            profileFile,
+            folderRemoval,
+            MessageBoxRecorder(),
             [this](const std::string& title, std::intptr_t owner, std::intptr_t root,
                    std::uint32_t flags, const std::string& startFolder) {
                 browseCalls.push_back(BrowseCall{title, owner, root, flags, startFolder});
@@ -137,7 +141,8 @@ class FakeMainWindow {
                     onBrowse();
                 }
                 return browseResult;
-            }};
+            },
+            std::chrono::milliseconds(0)};
     }
 
     void Log(const std::string& event) { events.push_back(event); }

@@ -21,7 +21,7 @@ class MainWindowTest : public ::testing::Test {
     TempFolder treeFolder;
     std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
     std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
-    FakeFolderRemoval removal;
+    FakeFolderRemoval removal{*fileSystem};
     FakeMainWindow window;
     frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
     char separator = fileSystem->PathSeparator();

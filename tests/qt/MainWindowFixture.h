@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 #include <filesystem>
@@ -34,6 +35,16 @@ class QtMainWindowTest : public QtFixture {
         auto window = std::make_unique<QtMainWindow>(services.Services(), appFolder.Text());
         services.SetMainWindow(&window->Window());
         window->Window().show();
+        return window;
+    }
+
+    // The window after a Find on MakeTree(count), with its rows shown.
+    std::unique_ptr<QtMainWindow> OpenAfterFind(int count) {
+        MakeTree(count);
+        auto window = Open();
+        window->Form().SetRootFolder(tree.Text());
+        Click(window->Window().cmdFind());
+        WaitForRows(*window);
         return window;
     }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -84,12 +85,33 @@ TEST_F(QtMainWindowTest, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
     EXPECT_EQ(next->Form().State().RootFolder, tree.Text());
 }
 
+// The program as the package installs it: its folder is the installed one, so the settings
+// go to $XDG_CONFIG_HOME/vacantor, made by the first Find, read at the next start.
+TEST(QtInstalledProgram, KeepsTheRootInTheUsersConfigurationFolder) {
+    EnsureQtApplication();
+    TempFolder config;
+    TempFolder tree;
+    ::setenv("XDG_CONFIG_HOME", config.Text().c_str(), 1);
+    ModalCloser closer;
+    const fs::path folder = config.Path() / "vacantor";
+    {
+        SystemServices services(ExecutableFolder());
+        ASSERT_EQ(services.SettingsFolder(), PathText(folder));
+        QtMainWindow window(services.Services(), services.SettingsFolder());
+        window.Form().SetRootFolder(tree.Text());
+        QTest::mouseClick(&window.Window().cmdFind(), Qt::LeftButton);
+    }
+    EXPECT_TRUE(fs::exists(folder / "Scryve.ini"));
+    EXPECT_FALSE(fs::exists(fs::path(ExecutableFolder()) / "Scryve.ini"));
+
+    SystemServices services(ExecutableFolder());
+    QtMainWindow next(services.Services(), services.SettingsFolder());
+    EXPECT_EQ(next.Form().State().RootFolder, tree.Text());
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
-    MakeTree(3);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    Click(window->Window().cmdFind());
-    WaitForRows(*window);
+    auto window = OpenAfterFind(3);
 
     QTreeView& view = window->Window().ListView1();
     ResultRowsModel& rows = window->Rows();
@@ -117,6 +139,24 @@ TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
                       view.visualRect(rows.index(1, 1)).center());
     EXPECT_TRUE(QTest::qWaitFor([&] { return view.toolTip() == "False"; }, 2000));
+}
+
+// Remove runs the pending events after every row: a Stop clicked while a row is removed
+// is answered right after that row.
+TEST_F(QtMainWindowTest, StopDuringRemoveIsAnsweredAfterTheCurrentRow) {
+    auto window = OpenAfterFind(20);
+    window->Window().ListView1().selectAll();
+    // Queued by the pump after the first row, the click arrives at the pump after the second.
+    QTimer::singleShot(
+        0, [&] { QTimer::singleShot(0, [&] { Click(window->Window().cmdRemove()); }); });
+    closer.choose = [](QMessageBox& box) {
+        return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
+    };
+    Click(window->Window().cmdRemove());
+
+    ASSERT_EQ(closer.texts.size(), 3u);
+    EXPECT_EQ(closer.texts[1].toStdString(), "Do you stop removing folders?");
+    EXPECT_EQ(closer.texts[2].toStdString(), "2 folders are removed.");
 }
 
 TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {

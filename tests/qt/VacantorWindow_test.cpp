@@ -47,6 +47,12 @@ TEST_F(MainWindowLayout, CaptionTextsAndStartState) {
     EXPECT_FALSE(window.txtFolder().acceptDrops());
 }
 
+TEST_F(MainWindowLayout, TheTitleBarShowsTheProgramsIconAtSmallAndLargeSizes) {
+    const QList<QSize> sizes = window.windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16))) << sizes.size();
+    EXPECT_TRUE(sizes.contains(QSize(256, 256))) << sizes.size();
+}
+
 TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
     EXPECT_EQ(window.lblFolder().geometry(), Expected(120, 240, 1095, 255));
     EXPECT_EQ(window.txtFolder().geometry(), Expected(1200, 240, 8175, 270));

@@ -1,37 +1,19 @@
 // What only Linux can show: the removal as an unprivileged user (everything else runs as
 // root, for whom permission bits deny nothing), mount points, special files.
-#include "platform/FolderRemovalHook.h"
+#include "platform/posix/PosixFolderRemoval.h"
 #include "removal/RemovalTestTree.h"
+#include "support/ChildProcess_posix.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr uid_t Nobody = 65534;
-constexpr int Unavailable = 77;
-
-// Runs `body` in a child process and returns its exit status, or -1 when it did not exit.
-int InChild(const std::function<int()>& body) {
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
 
 void GiveToNobody(const fs::path& top) {
     if (::geteuid() != 0) {
@@ -48,10 +30,10 @@ int RemoveAsNobody(const fs::path& root, const std::string& listed,
                    AfterFolderCheckedHook hook = nullptr) {
     return InChild([&] {
         if (::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)) {
-            return Unavailable;
+            return ChildUnavailable;
         }
         return static_cast<int>(
-            CreateSystemFolderRemoval(hook)->DeleteFolder(root.string(), listed).outcome);
+            RemoveRow(*CreateSystemFolderRemoval(hook), root.string(), listed).outcome);
     });
 }
 
@@ -114,8 +96,10 @@ TEST(FolderRemovalUnprivileged, AFolderOfAnotherUserIsAccessDenied) {
 
 struct MountCase {
     const char* name;
+    MountKind kind;
     const char* mountPoint; // below the root
-    std::vector<const char*> survivors;
+    const char* listed;
+    MountCheck check;
 };
 
 // CTest shows the case's name, not its bytes.
@@ -125,49 +109,105 @@ void PrintTo(const MountCase& row, std::ostream* os) {
 
 class MountPointTest : public testing::TestWithParam<MountCase> {};
 
-// A tmpfs mounted in a private mount namespace of a child process, so nothing outside
-// the test sees it.
+// Mounted in a private mount namespace of a child process, so nothing outside the test
+// sees it. A bind mount of a folder of the same file system has its parent's device: only
+// the mount id (or the mount table) tells it apart. Nothing in the mounted folder may go.
 TEST_P(MountPointTest, IsNeitherRemovedNorEntered) {
     const MountCase& mount = GetParam();
     TempFolder temp;
-    fs::create_directories(temp.Path() / "x" / "a" / "m");
-    fs::create_directories(temp.Path() / "x" / "b");
-    const fs::path mountPoint = temp.Path() / mount.mountPoint;
+    const fs::path root = temp.Path() / "root";
+    const fs::path source = temp.Path() / "elsewhere" / "build";
+    fs::create_directories(root / "x" / "a" / "m");
+    fs::create_directories(root / "x" / "b");
+    fs::create_directories(source / "inside");
+    const fs::path mountPoint = root / mount.mountPoint;
 
     int status = InChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("vacantor-test", mountPoint.c_str(), "tmpfs", 0, nullptr) != 0) {
-            return Unavailable;
+        if (!EnterPrivateMountNamespace() || !Mount(mount.kind, source, mountPoint)) {
+            return ChildUnavailable;
         }
-        fs::create_directories(mountPoint / "inside");
-        RemovalResult result = CreateSystemFolderRemoval()->DeleteFolder(temp.Text(), "x");
+        if (mount.kind == MountKind::Tmpfs) {
+            fs::create_directories(mountPoint / "inside");
+        }
+        PosixRemovalOptions options;
+        options.chain.mountCheck = mount.check;
+        RemovalResult result =
+            RemoveRow(*CreatePosixFolderRemoval(options), PathText(root), mount.listed);
         if (!fs::exists(mountPoint / "inside")) {
             return 100;
         }
         return static_cast<int>(result.outcome);
     });
-    if (status == Unavailable) {
+    if (status == ChildUnavailable) {
         GTEST_SKIP() << "cannot mount in a private mount namespace here";
     }
 
     EXPECT_EQ(status, static_cast<int>(RemovalOutcome::MountPoint));
-    for (const char* survivor : mount.survivors) {
-        EXPECT_TRUE(fs::exists(temp.Path() / survivor)) << survivor;
-    }
+    EXPECT_TRUE(fs::exists(source / "inside"));
+    EXPECT_TRUE(fs::exists(root / "x" / "a" / "m"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest,
-                         testing::Values(MountCase{"BelowTheFolder", "x/a/m", {"x/a/m", "x/b"}},
-                                         MountCase{"TheFolderItself", "x", {"x/a/m", "x/b"}}),
-                         [](const auto& row) { return std::string(row.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest, testing::Values(
+    MountCase{"TmpfsBelowTheFolder", MountKind::Tmpfs, "x/a/m", "x", MountCheck::Automatic},
+    MountCase{"TmpfsIsTheFolder", MountKind::Tmpfs, "x", "x", MountCheck::Automatic},
+    MountCase{"BindBelowTheFolder", MountKind::Bind, "x/a/m", "x", MountCheck::Automatic},
+    MountCase{"BindIsTheFolder", MountKind::Bind, "x/a/m", "x/a/m", MountCheck::Automatic},
+    MountCase{"BindOnTheWay", MountKind::Bind, "x/a/m", "x/a/m/inside", MountCheck::Automatic},
+    MountCase{"ReadOnlyBindBelowTheFolder", MountKind::ReadOnlyBind, "x/a/m", "x",
+              MountCheck::Automatic},
+    MountCase{"BindBelowByMountId", MountKind::Bind, "x/a/m", "x", MountCheck::MountId},
+    MountCase{"BindOnTheWayByMountId", MountKind::Bind, "x/a/m", "x/a/m/inside",
+              MountCheck::MountId},
+    MountCase{"BindBelowByMountTable", MountKind::Bind, "x/a/m", "x",
+              MountCheck::DeviceAndMountTable},
+    MountCase{"TmpfsBelowByMountTable", MountKind::Tmpfs, "x/a/m", "x",
+              MountCheck::DeviceAndMountTable}),
+    [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
+
+// Deeper than AlwaysOpenDepth, the removal's walk keeps the descriptors of its innermost
+// levels only; a level it gave up is reopened from the nearest level that kept one when
+// the walk comes back up. One replaced meanwhile is not the folder that was checked: the
+// removal stops there, and nothing in the replacement goes.
+TEST(FolderRemovalAtDepth, ALevelReplacedBeforeItIsReopenedIsLeftAlone) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    fs::path deepest = root / "deep";
+    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 96; ++level) {
+        deepest /= "d";
+    }
+    fs::create_directories(deepest);
+    PosixRemovalOptions options;
+    std::size_t replacedDepth = 0;
+    fs::path replaced;
+    options.chain.beforeReopen = [&](std::size_t depth) {
+        if (replacedDepth != 0) {
+            return;
+        }
+        replacedDepth = depth;
+        replaced = root / "deep";
+        for (std::size_t i = 1; i < depth; ++i) {
+            replaced /= "d";
+        }
+        fs::rename(replaced, temp.Path() / "moved");
+        fs::create_directories(replaced / "d");
+    };
+
+    RemovalResult result = RemoveRow(*CreatePosixFolderRemoval(options), PathText(root), "deep");
+
+    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
+    EXPECT_EQ(result.reason, "it could not be removed: it changed while it was being removed");
+    EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
+    EXPECT_TRUE(fs::exists(replaced / "d"));
+}
 
 TEST(FolderRemovalPosix, ASpecialFileCountsAsAFile) {
     TempFolder temp;
     fs::create_directories(temp.Path() / "x" / "a");
     ASSERT_EQ(::mkfifo((temp.Path() / "x" / "a" / "pipe").c_str(), 0644), 0);
 
-    RemovalResult result = CreateSystemFolderRemoval()->DeleteFolder(temp.Text(), "x");
+    RemovalResult result = RemoveRow(*CreateSystemFolderRemoval(), temp.Text(), "x");
 
     EXPECT_EQ(result.outcome, RemovalOutcome::GainedFile);
     EXPECT_TRUE(fs::exists(fs::symlink_status(temp.Path() / "x" / "a" / "pipe")));

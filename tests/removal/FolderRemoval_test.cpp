@@ -149,7 +149,7 @@ TEST_P(RaceTest, KeepsEveryFileAndReportsTheChange) {
         GTEST_SKIP() << "this platform cannot make the change";
     }
     RemovalResult result =
-        CreateSystemFolderRemoval(hook)->DeleteFolder(temp.Text(), RowPath(race.listed));
+        RemoveRow(*CreateSystemFolderRemoval(hook), temp.Text(), RowPath(race.listed));
     if (!changeMade) {
         GTEST_SKIP() << "this platform cannot make the change";
     }
@@ -179,7 +179,7 @@ TEST(FolderRemoval, RemovesReadOnlyFoldersWithTheirEmptySubfolders) {
     SetReadOnly(temp.Path() / "x" / "a");
     SetReadOnly(temp.Path() / "x");
 
-    RemovalResult result = CreateSystemFolderRemoval()->DeleteFolder(temp.Text(), "x");
+    RemovalResult result = RemoveRow(*CreateSystemFolderRemoval(), temp.Text(), "x");
 
     EXPECT_EQ(result.outcome, RemovalOutcome::Removed) << result.reason;
     EXPECT_FALSE(fs::exists(temp.Path() / "x"));
@@ -205,7 +205,7 @@ TEST(FolderRemoval, LeavesTheBitsOfSurvivingFoldersAsTheyWere) {
         WriteFile(x / "a" / "b" / "late.txt", "late");
         SetReadOnly(x / "a" / "b");
     });
-    RemovalResult result = removal->DeleteFolder(temp.Text(), "x");
+    RemovalResult result = RemoveRow(*removal, temp.Text(), "x");
 
     EXPECT_EQ(result.outcome, RemovalOutcome::GainedFile);
     EXPECT_EQ(result.reason, "a file appeared in it");
@@ -229,7 +229,7 @@ TEST(FolderRemoval, RefusesPathsThatDoNotNameAFolderBelowTheRoot) {
     for (const std::string& path : {std::string(), std::string("."), std::string(".."),
                                     ".." + s + "outside", "a" + s + ".." + s + ".." + s + "outside",
                                     s + "a", "a" + s, "a" + s + s + "b", "a" + s + "."}) {
-        RemovalResult result = CreateSystemFolderRemoval()->DeleteFolder(root, path);
+        RemovalResult result = RemoveRow(*CreateSystemFolderRemoval(), root, path);
         EXPECT_EQ(result.outcome, RemovalOutcome::Failed) << "'" << path << "'";
         EXPECT_EQ(result.reason,
                   "it could not be removed: it is not a folder below the root folder");
@@ -248,7 +248,7 @@ TEST(FolderRemoval, RemovesAChainDeeperThanAnyPathLimit) {
     fs::create_directories(temp.Path() / "deep");
     MakeDeepChain(temp.Path() / "deep", "level", depth);
 
-    RemovalResult result = CreateSystemFolderRemoval()->DeleteFolder(temp.Text(), "deep");
+    RemovalResult result = RemoveRow(*CreateSystemFolderRemoval(), temp.Text(), "deep");
 
     EXPECT_EQ(result.outcome, RemovalOutcome::Removed) << result.reason;
     EXPECT_FALSE(fs::exists(temp.Path() / "deep"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FolderRemoval.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,3 +26,11 @@ std::uint32_t PermissionBits(const std::filesystem::path& path);
 // A chain of `depth` nested folders named `name` below `top`, deeper than any path
 // length limit.
 void MakeDeepChain(const std::filesystem::path& top, const std::string& name, int depth);
+
+// One run on `root` that removes the one row `relativePath`.
+inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,
+                               const std::string& relativePath) {
+    RemovalResult failure;
+    std::unique_ptr<RemovalRun> run = removal.OpenRun(root, failure);
+    return run ? run->DeleteFolder(relativePath) : failure;
+}

@@ -1,10 +1,13 @@
 // The scan's rules on an in-memory tree: the order of rows, the read-only option, every
 // failure and the stop flag, where the file system's order and failures are under control.
+// The walk reads every folder itself here, so that what it opens can be checked too; the
+// tables run with threads reading ahead as well.
 
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeScanHost.h"
 #include "scan/EmptyFolderScan.h"
 #include "platform/MemoryResultList.h"
+#include "scan/RealTreeScan.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +22,10 @@ struct Scanned {
     bool subtreeEmpty = false;
 };
 
-Scanned Scan(FakeFileSystem& fileSystem, FakeScanHost& host) {
+Scanned Scan(FakeFileSystem& fileSystem, FakeScanHost& host,
+             ReadAheadSettings settings = WalkAlone) {
     MemoryResultList list;
-    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath());
+    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath(), settings);
     Scanned scanned;
     scanned.subtreeEmpty = scan.ScanFolder(fileSystem.RootPath());
     for (const MemoryResultList::Row& row : list.Rows()) {
@@ -57,6 +61,7 @@ struct TreeCase {
     std::vector<std::string> unreadable = {};     // contents cannot be read
     std::vector<std::string> unopenable = {};     // cannot be opened at all
     std::vector<std::string> attributesFail = {}; // attributes cannot be read
+    std::vector<std::string> mountPoints = {};    // another file system is mounted there
 };
 
 // CTest shows the case's name, not its bytes.
@@ -109,12 +114,22 @@ const TreeCase TreeCases[] = {
      {},
      {"P/B"}},
     {"AttributesNotNeededBesideFiles", {"f", "A/", "B/"}, {"A", "B"}, 0, {}, {}, {}, {"A"}},
+    {"MountPointIsContentNeverEntered",
+     {"x", "F/E/", "F/M/inner/", "F/G/"},
+     {"F/E", "F/G"},
+     0,
+     {},
+     {},
+     {},
+     {},
+     {"F/M"}},
+    {"MountPointBesideFilesIsNotListed", {"f", "M/", "A/"}, {"A"}, 0, {}, {}, {}, {}, {"M"}},
 };
 
-class TreeTest : public testing::TestWithParam<TreeCase> {};
+class TreeTest : public testing::TestWithParam<std::tuple<TreeCase, unsigned>> {};
 
 TEST_P(TreeTest, ListsTheTopmostEmptyFolders) {
-    const TreeCase& tree = GetParam();
+    const auto& [tree, threads] = GetParam();
     FakeFileSystem fileSystem;
     for (const std::string& entry : tree.entries) {
         fileSystem.Add(entry);
@@ -130,15 +145,18 @@ TEST_P(TreeTest, ListsTheTopmostEmptyFolders) {
     mark(tree.unreadable, &FakeFileSystem::Node::failContents);
     mark(tree.unopenable, &FakeFileSystem::Node::failOpen);
     mark(tree.attributesFail, &FakeFileSystem::Node::failAttributes);
+    mark(tree.mountPoints, &FakeFileSystem::Node::mountPoint);
     FakeScanHost host;
     host.readOnlyOptionValue = tree.option;
 
-    EXPECT_EQ(Scan(fileSystem, host).rows, Numbered(tree.rows));
+    EXPECT_EQ(Scan(fileSystem, host, {threads, 1}).rows, Numbered(tree.rows));
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, TreeTest, testing::ValuesIn(TreeCases),
-                         [](const testing::TestParamInfo<TreeCase>& testInfo) {
-                             return std::string(testInfo.param.name);
+INSTANTIATE_TEST_SUITE_P(Trees, TreeTest,
+                         testing::Combine(testing::ValuesIn(TreeCases), testing::Values(1u, 4u)),
+                         [](const testing::TestParamInfo<TreeTest::ParamType>& testInfo) {
+                             return std::string(std::get<0>(testInfo.param).name) + "_" +
+                                    std::to_string(std::get<1>(testInfo.param)) + "threads";
                          });
 
 TEST(EmptyFolderScan, RootResultIsTheWholeSubtree) {
@@ -159,7 +177,7 @@ TEST(EmptyFolderScan, RowPathIsRelativeToRootWithoutLeadingSeparator) {
     fileSystem.Add("a/b/");
     MemoryResultList list;
     FakeScanHost host;
-    EmptyFolderScan scan(fileSystem, list, host, "D:\\Work");
+    EmptyFolderScan scan(fileSystem, list, host, "D:\\Work", WalkAlone);
     scan.ScanFolder("D:\\Work");
     ASSERT_EQ(list.RowCount(), 1u);
     EXPECT_EQ(list.Rows()[0].text, "0");
@@ -174,7 +192,7 @@ TEST(EmptyFolderScan, NumbersContinueFromRowsAlreadyInTheList) {
     MemoryResultList list;
     list.AddRow("earlier");
     FakeScanHost host;
-    EmptyFolderScan(fileSystem, list, host, fileSystem.RootPath())
+    EmptyFolderScan(fileSystem, list, host, fileSystem.RootPath(), WalkAlone)
         .ScanFolder(fileSystem.RootPath());
     ASSERT_EQ(list.RowCount(), 2u);
     EXPECT_EQ(list.Rows()[1].text, "1");
@@ -213,7 +231,7 @@ TEST(EmptyFolderScan, RootThatCannotBeReadIsReported) {
     for (FakeFileSystem* fileSystem : {&unopenable, &unreadable}) {
         MemoryResultList list;
         FakeScanHost host;
-        EmptyFolderScan scan(*fileSystem, list, host, fileSystem->RootPath());
+        EmptyFolderScan scan(*fileSystem, list, host, fileSystem->RootPath(), WalkAlone);
         EXPECT_FALSE(scan.ScanFolder(fileSystem->RootPath()));
         EXPECT_TRUE(scan.RootUnreadable());
         EXPECT_EQ(list.RowCount(), 0u);
@@ -226,7 +244,7 @@ TEST(EmptyFolderScan, StopBeforeStartOpensNothing) {
     FakeScanHost host;
     host.stopRequested = true;
     MemoryResultList list;
-    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath());
+    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath(), WalkAlone);
     EXPECT_FALSE(scan.ScanFolder(fileSystem.RootPath()));
     EXPECT_FALSE(scan.RootUnreadable());
     EXPECT_EQ(host.doEventsCalls, 1);

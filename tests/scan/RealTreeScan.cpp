@@ -10,11 +10,11 @@
 #include <algorithm>
 
 std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,
-                                  int readOnlyOption) {
+                                  int readOnlyOption, ReadAheadSettings settings) {
     MemoryResultList list;
     FakeScanHost host;
     host.readOnlyOptionValue = readOnlyOption;
-    EmptyFolderScan(fileSystem, list, host, root).ScanFolder(root);
+    EmptyFolderScan(fileSystem, list, host, root, std::move(settings)).ScanFolder(root);
     std::vector<std::string> rows;
     for (const MemoryResultList::Row& row : list.Rows()) {
         std::string path = row.subItem1;

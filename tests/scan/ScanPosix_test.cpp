@@ -7,12 +7,20 @@
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
+#include "scan/HookedFileSystem.h"
+#include "scan/RandomTree.h"
 #include "scan/RealTreeScan.h"
+#include "support/ChildProcess_posix.h"
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <fcntl.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,7 +44,9 @@ TEST(ScanPosix, LinksAreContentAndNeverFollowed) {
     TempFolder temp;
     MakeLinkTree(temp.Path());
     auto fileSystem = CreatePosixFileSystem({});
-    EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text())), (std::vector<std::string>{"E", "T"}));
+    std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
+    EXPECT_EQ(PathsOnly(rows), (std::vector<std::string>{"E", "T"}));
+    EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, WalkAlone), rows);
 }
 
 TEST(ScanPosix, RootMayBeReachedThroughALink) {
@@ -55,7 +65,7 @@ TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
     MakeTree(temp.Path() / "tree",
              {"a/b/c/", "a/d/f", "a/e/", "g/h/", "i/j/k/", "i/j/.hidden", "m/n/", "m/o/p/"});
     auto typed = CreatePosixFileSystem({});
-    auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true});
+    auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true, .chain = {}});
     for (const char* root : {"links", "tree"}) {
         std::vector<std::string> rows = ScanRows(*typed, temp.Text(root));
         EXPECT_FALSE(rows.empty());
@@ -76,6 +86,100 @@ TEST(ScanPosix, FolderWithoutOwnerWriteIsReadOnly) {
     ClearReadOnly(temp.Path() / "R");
 }
 
+PosixFileSystemOptions WithMountCheck(MountCheck check) {
+    PosixFileSystemOptions options;
+    options.chain.mountCheck = check;
+    return options;
+}
+
+// Each way of finding mount points: the one this kernel gives, and the fallbacks of older
+// kernels.
+const MountCheck MountChecks[] = {MountCheck::Automatic, MountCheck::MountId,
+                                  MountCheck::DeviceAndMountTable};
+
+std::string CheckName(const testing::TestParamInfo<MountCheck>& info) {
+    switch (info.param) {
+    case MountCheck::Automatic:
+        return "Automatic";
+    case MountCheck::MountId:
+        return "MountId";
+    default:
+        return "DeviceAndMountTable";
+    }
+}
+
+class ScanMountTest : public testing::TestWithParam<MountCheck> {};
+
+// A mount point is content, as a link is: never entered or listed, and the folder holding
+// it is not empty. Were any of these mounts entered, the whole tree would count as empty
+// and nothing would be listed.
+TEST_P(ScanMountTest, AMountPointIsContent) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    MakeTree(root, {"a/", "e/", "bind/", "readonly/", "tmpfs/", "p/q/", "p/r/"});
+    MakeTree(temp.Path() / "elsewhere", {"build/inner/", "empty/"});
+    int status = InChild([&] {
+        const fs::path elsewhere = temp.Path() / "elsewhere";
+        if (!EnterPrivateMountNamespace() ||
+            !Mount(MountKind::Bind, elsewhere / "build", root / "bind") ||
+            !Mount(MountKind::ReadOnlyBind, elsewhere / "empty", root / "readonly") ||
+            !Mount(MountKind::Tmpfs, {}, root / "tmpfs") ||
+            !Mount(MountKind::Tmpfs, {}, root / "p" / "q")) {
+            return ChildUnavailable;
+        }
+        auto fileSystem = CreatePosixFileSystem(WithMountCheck(GetParam()));
+        std::vector<std::string> rows = PathsOnly(ScanRows(*fileSystem, PathText(root)));
+        for (const std::string& row : rows) {
+            std::cerr << "row: " << row << "\n";
+        }
+        return rows == std::vector<std::string>{"a", "e", "p/r"} ? 0 : 1;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot mount in a private mount namespace here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ScanMountTest, testing::ValuesIn(MountChecks), CheckName);
+
+class ScanReopenTest : public testing::TestWithParam<MountCheck> {};
+
+// Below AlwaysOpenDepth a level gives its descriptor up once it is read and is reopened,
+// from the nearest level that kept one, to open its subfolders. One that was replaced
+// meanwhile is not entered: its scan ends, so the chain counts as not empty. Were the
+// replacement entered, its empty folder would make the chain count as empty and "d" be
+// listed.
+TEST_P(ScanReopenTest, ALevelReplacedBeforeItIsReopenedIsNotEntered) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    fs::path deepest = root;
+    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 8; ++level) {
+        deepest /= "d";
+    }
+    MakeTree(root, {"f0"});
+    MakeTree(deepest, {"f", "x/"});
+    PosixFileSystemOptions options = WithMountCheck(GetParam());
+    std::size_t replacedDepth = 0;
+    options.chain.beforeReopen = [&](std::size_t depth) {
+        if (replacedDepth != 0) {
+            return;
+        }
+        replacedDepth = depth;
+        fs::path level = root;
+        for (std::size_t i = 0; i < depth; ++i) {
+            level /= "d";
+        }
+        fs::rename(level, temp.Path() / "moved");
+        fs::create_directories(level / "d");
+    };
+    auto fileSystem = CreatePosixFileSystem(options);
+
+    EXPECT_EQ(ScanRows(*fileSystem, PathText(root)), std::vector<std::string>{});
+    EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ScanReopenTest, testing::ValuesIn(MountChecks), CheckName);
+
 // Root reads everything, so the scan runs in a child process as an ordinary user.
 TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
     TempFolder temp;
@@ -92,7 +196,9 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
         }
         auto fileSystem = CreatePosixFileSystem({});
         std::vector<std::string> expected{"A", "B", "X/E"};
-        ::_exit(PathsOnly(ScanRows(*fileSystem, temp.Text())) == expected ? 0 : 1);
+        std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
+        bool same = rows == ScanRows(*fileSystem, temp.Text(), 0, WalkAlone);
+        ::_exit(same && PathsOnly(rows) == expected ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -101,6 +207,102 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
         GTEST_SKIP() << "cannot drop privileges here";
     }
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// What happens to a real folder while a scan runs, applied when the folder is opened (the
+// fixed point of the in-memory tests in ReadAhead_test.cpp): whoever opens it, a thread
+// ahead of time or the walk, sees it changed, and nothing read before depends on it.
+enum class Change { Vanishes, BecomesALink, LosesPermissions, GainsAFile, Count };
+
+void Apply(const fs::path& folder, Change change, const fs::path& graveyard) {
+    static std::atomic<int> buried{0};
+    struct stat status;
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return;
+    }
+    std::error_code error;
+    fs::path away = graveyard / std::to_string(buried++);
+    switch (change) {
+    case Change::Vanishes:
+        fs::rename(folder, away, error);
+        break;
+    case Change::BecomesALink:
+        fs::rename(folder, away, error);
+        fs::create_directory_symlink(away, folder, error);
+        break;
+    case Change::LosesPermissions:
+        ::chmod(folder.c_str(), 0);
+        break;
+    case Change::GainsAFile:
+        ::close(::open((folder / "new.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+        break;
+    case Change::Count:
+        break;
+    }
+}
+
+void GiveTo(const fs::path& root, uid_t user) {
+    ::lchown(root.c_str(), user, user);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        ::lchown(entry.path().c_str(), user, user);
+    }
+}
+
+// Two copies of a tree of the benchmark's shape, one scanned by the walk alone and one with
+// threads, each changing the same way as its folders are opened. Runs as an ordinary user,
+// for whom a folder without permissions cannot be read.
+TEST(ScanPosix, FoldersChangingWhileScannedGiveTheWalksRows) {
+    TempFolder temp;
+    fs::permissions(temp.Path(), fs::perms::all);
+    const unsigned seeds = 3;
+    std::vector<std::vector<std::pair<std::string, Change>>> changes(seeds);
+    for (unsigned seed = 0; seed < seeds; ++seed) {
+        RandomTree tree = MakeRandomTree(seed + 11, 300, 100);
+        for (const char* copy : {"alone", "threads"}) {
+            MakeTree(temp.Path() / std::to_string(seed) / copy, tree.entries);
+        }
+        std::mt19937 random(seed);
+        for (int count = 0; count < 15; ++count) {
+            changes[seed].emplace_back(
+                tree.folders[random() % tree.folders.size()],
+                static_cast<Change>(random() % static_cast<unsigned>(Change::Count)));
+        }
+    }
+    fs::create_directory(temp.Path() / "graveyard");
+    GiveTo(temp.Path(), 65534);
+    int status = InChild([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            return ChildUnavailable;
+        }
+        auto system = CreatePosixFileSystem({});
+        bool same = true;
+        for (unsigned seed = 0; seed < seeds; ++seed) {
+            std::vector<std::string> rows[2];
+            for (int copy = 0; copy < 2; ++copy) {
+                fs::path root = temp.Path() / std::to_string(seed) / (copy ? "threads" : "alone");
+                std::string prefix = PathText(root) + "/";
+                HookedFileSystem hooked(*system, [&](const std::string& path) {
+                    for (const auto& [folder, change] : changes[seed]) {
+                        if (path == prefix + folder) {
+                            Apply(root / folder, change, temp.Path() / "graveyard");
+                        }
+                    }
+                });
+                rows[copy] = ScanRows(hooked, PathText(root), 0,
+                                      copy ? ReadAheadSettings(8, 16) : WalkAlone);
+            }
+            if (rows[0] != rows[1] || rows[0].empty()) {
+                std::fprintf(stderr, "seed %u: %zu rows alone, %zu with threads\n", seed,
+                             rows[0].size(), rows[1].size());
+                same = false;
+            }
+        }
+        return same ? 0 : 1;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot drop privileges here";
+    }
+    EXPECT_EQ(status, 0);
 }
 
 constexpr int DeepLevels = 20000;

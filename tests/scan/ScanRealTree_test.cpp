@@ -5,6 +5,7 @@
 
 #include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
+#include "scan/RandomTree.h"
 #include "scan/RealTreeScan.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
@@ -63,10 +64,12 @@ TEST_P(RealTreeTest, ListsTheTopmostEmptyFolders) {
     }
     auto fileSystem = CreateSystemFileSystem();
     std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), tree.option);
+    std::vector<std::string> alone = ScanRows(*fileSystem, temp.Text(), tree.option, WalkAlone);
     for (const std::string& folder : tree.readOnly) {
         ClearReadOnly(temp.Path() / folder);
     }
     EXPECT_EQ(PathsOnly(rows), tree.paths);
+    EXPECT_EQ(rows, alone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Trees, RealTreeTest, testing::ValuesIn(RealCases),
@@ -129,7 +132,7 @@ bool ReferenceScan(const fs::path& folder, const fs::path& root, int option,
 
 // A tree of `folders` folders, each placed below a random earlier one, some holding a file,
 // some read-only: the shapes come from chance, not from the rules.
-std::vector<fs::path> MakeRandomTree(const fs::path& root, unsigned seed, int folders) {
+std::vector<fs::path> MakeRandomlyNamedTree(const fs::path& root, unsigned seed, int folders) {
     std::mt19937 random(seed);
     std::vector<fs::path> all{root};
     std::vector<fs::path> readOnly;
@@ -155,24 +158,50 @@ std::vector<fs::path> MakeRandomTree(const fs::path& root, unsigned seed, int fo
     return readOnly;
 }
 
+// A tree of the benchmark's shape with some read-only folders.
+std::vector<fs::path> MakeBenchmarkShapedTree(const fs::path& root, unsigned seed) {
+    RandomTree tree = MakeRandomTree(seed, 600, 200);
+    MakeTree(root, tree.entries);
+    std::vector<fs::path> readOnly;
+    for (std::size_t index = seed; index < tree.folders.size(); index += 37) {
+        readOnly.push_back(root / fs::u8path(tree.folders[index]));
+        MakeReadOnly(readOnly.back());
+    }
+    return readOnly;
+}
+
+// The rows of the plain recursive scan, in its order, and the same with threads reading
+// ahead, whatever their number and budget, and with the walk alone.
 TEST(ScanRealTree, AgreesWithPlainRecursiveScanOnRandomTrees) {
     auto fileSystem = CreateSystemFileSystem();
-    for (unsigned seed : {1u, 2u, 3u, 4u}) {
-        TempFolder temp;
-        std::vector<fs::path> readOnly = MakeRandomTree(temp.Path(), seed, 250);
-        for (int option : {0, 1}) {
-            std::vector<std::string> expected;
-            ReferenceScan(temp.Path(), temp.Path(), option, expected);
-            std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), option);
-            std::vector<std::string> numbered;
-            for (const std::string& path : expected) {
-                numbered.push_back(std::to_string(numbered.size()) + " " + path);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        for (bool benchmarkShaped : {false, true}) {
+            TempFolder temp;
+            std::vector<fs::path> readOnly = benchmarkShaped
+                                                 ? MakeBenchmarkShapedTree(temp.Path(), seed)
+                                                 : MakeRandomlyNamedTree(temp.Path(), seed, 250);
+            for (int option : {0, 1}) {
+                std::string context = "seed " + std::to_string(seed) + ", option " +
+                                      std::to_string(option) +
+                                      (benchmarkShaped ? ", benchmark's shape" : "");
+                std::vector<std::string> expected;
+                ReferenceScan(temp.Path(), temp.Path(), option, expected);
+                std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), option);
+                std::vector<std::string> numbered;
+                for (const std::string& path : expected) {
+                    numbered.push_back(std::to_string(numbered.size()) + " " + path);
+                }
+                EXPECT_EQ(rows, numbered) << context;
+                EXPECT_GE(rows.size(), 5u) << context << " made a dull tree";
+                for (const ReadAheadSettings& settings :
+                     {WalkAlone, ReadAheadSettings(2, 1), ReadAheadSettings(8, 16)}) {
+                    EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), option, settings), rows)
+                        << context << ", " << settings.threads << " threads";
+                }
             }
-            EXPECT_EQ(rows, numbered) << "seed " << seed << ", option " << option;
-            EXPECT_FALSE(rows.empty()) << "seed " << seed << " made a tree with no row";
-        }
-        for (const fs::path& folder : readOnly) {
-            ClearReadOnly(folder);
+            for (const fs::path& folder : readOnly) {
+                ClearReadOnly(folder);
+            }
         }
     }
 }

@@ -169,21 +169,30 @@ TEST_F(Win32MainWindow, AppPathIsTheChosenFolderOrTheExecutables) {
     EXPECT_NE(::GetFileAttributesW(WideFromUtf8(folder).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Without a class icon the title bar, the taskbar and Alt+Tab show the system's default.
+TEST_F(Win32MainWindow, TheTitleBarAndTheTaskbarShowTheProgramsIcon) {
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
+}
+
+// Every call runs what is pending, however soon after the last: Remove pumps after each
+// row so that a Stop is noticed within one row.
 TEST_F(Win32MainWindow, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
     int clicks = 0;
     window.cmdFind.onClick = [&] { ++clicks; };
-    ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
-    window.DoEvents();
-    EXPECT_EQ(clicks, 1);
+    for (int expected = 1; expected <= 2; ++expected) {
+        ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
+        window.DoEvents();
+        EXPECT_EQ(clicks, expected);
+    }
 
     ::PostQuitMessage(3);
     ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
-    win32::EventPump pump(window.Hwnd());
-    pump.RunPending();
+    window.DoEvents();
     MSG message;
     ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 3u);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks, 3);
 }
 
 } // namespace

@@ -1,122 +1,96 @@
 #include "platform/posix/DirectoryCursor.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
-FolderHandle::~FolderHandle() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int FolderHandle::Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-DirectoryCursor::DirectoryCursor(FolderHandle top) {
+DirectoryCursor::DirectoryCursor(DirectoryHandle::Opened top) {
     Level level;
-    level.fd = top.Release();
-    ::fstat(level.fd, &level.status);
-    levels_.push_back(level);
+    level.handle = std::move(top.handle);
+    level.descriptor = std::move(top.descriptor);
+    levels_.push_back(std::move(level));
 }
 
 DirectoryCursor::~DirectoryCursor() {
-    for (auto it = levels_.rbegin(); it != levels_.rend(); ++it) {
-        if (it->fd >= 0) {
-            RestoreMode(*it);
-            ::close(it->fd);
-        }
+    RestoreModes();
+}
+
+int DirectoryCursor::Fd() {
+    Level& level = levels_.back();
+    if (!level.descriptor.IsOpen()) {
+        level.descriptor = level.handle->Descriptor();
     }
+    return level.descriptor.Get();
+}
+
+const struct stat* DirectoryCursor::Status() {
+    Level& level = levels_.back();
+    if (!level.statusRead) {
+        int fd = Fd();
+        if (fd < 0 || ::fstat(fd, &level.status) != 0) {
+            return nullptr;
+        }
+        level.statusRead = true;
+    }
+    return &level.status;
 }
 
 int DirectoryCursor::Descend(const std::string& name) {
-    int fd = ::openat(Fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
+    int parentFd = Fd();
+    if (parentFd < 0) {
+        return ESTALE;
+    }
+    DirectoryHandle::Opened opened =
+        DirectoryHandle::OpenChild(levels_.back().handle, name, parentFd);
+    if (!opened.descriptor.IsOpen()) {
+        return opened.error != 0 ? opened.error : ESTALE;
     }
     Level level;
-    level.fd = fd;
-    if (::fstat(fd, &level.status) != 0) {
-        int error = errno;
-        ::close(fd);
-        return error;
-    }
-    levels_.push_back(level);
-    if (levels_.size() > OpenLevelsLimit) {
+    level.handle = std::move(opened.handle);
+    level.descriptor = std::move(opened.descriptor);
+    levels_.push_back(std::move(level));
+    if (levels_.size() > OpenLevelsLimit + 1) {
+        // A level far up gives up a descriptor the chain does not keep; one whose mode
+        // was changed holds it until the mode is put back.
         Level& far = levels_[levels_.size() - 1 - OpenLevelsLimit];
-        // Level 0 is the caller's folder: kept open so that it is never looked up again.
-        if (far.fd >= 0 && &far != &levels_.front() && !far.ownerWriteAdded) {
-            ::close(far.fd);
-            far.fd = -1;
+        if (far.descriptor.IsOwned() && !far.ownerWriteAdded) {
+            far.descriptor.Close();
         }
     }
     return 0;
 }
 
-int DirectoryCursor::Ascend() {
-    Level child = levels_.back();
+void DirectoryCursor::Ascend() {
+    RestoreMode(levels_.back());
     levels_.pop_back();
-    Level& parent = levels_.back();
-    int result = 0;
-    if (parent.fd < 0) {
-        int fd = ::openat(child.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            result = errno;
-        } else {
-            struct stat status {};
-            if (::fstat(fd, &status) != 0 || status.st_dev != parent.status.st_dev ||
-                status.st_ino != parent.status.st_ino) {
-                ::close(fd);
-                result = ESTALE;
-            } else {
-                parent.fd = fd;
-            }
-        }
+}
+
+void DirectoryCursor::AscendTo(std::size_t depth) {
+    while (Depth() > depth) {
+        Ascend();
     }
-    RestoreMode(child);
-    ::close(child.fd);
-    if (result != 0) {
-        // The walk cannot go on: back to level 0, which is always open.
-        while (levels_.size() > 1) {
-            Level& level = levels_.back();
-            if (level.fd >= 0) {
-                RestoreMode(level);
-                ::close(level.fd);
-            }
-            levels_.pop_back();
-        }
-    }
-    return result;
 }
 
 bool DirectoryCursor::AddOwnerWrite() {
     Level& level = levels_.back();
-    if ((level.status.st_mode & S_IWUSR) != 0 || level.ownerWriteAdded) {
+    const struct stat* status = Status();
+    if (status == nullptr || (status->st_mode & S_IWUSR) != 0 || level.ownerWriteAdded) {
         return false;
     }
-    if (::fchmod(level.fd, (level.status.st_mode | S_IWUSR) & 07777) != 0) {
+    if (::fchmod(level.descriptor.Get(), (status->st_mode | S_IWUSR) & 07777) != 0) {
         return false;
     }
     level.ownerWriteAdded = true;
     return true;
 }
 
+void DirectoryCursor::RestoreModes() {
+    for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
+        RestoreMode(*level);
+    }
+}
+
 void DirectoryCursor::RestoreMode(Level& level) {
     if (level.ownerWriteAdded) {
-        ::fchmod(level.fd, level.status.st_mode & 07777);
+        ::fchmod(level.descriptor.Get(), level.status.st_mode & 07777);
         level.ownerWriteAdded = false;
     }
 }

@@ -1,60 +1,57 @@
 #pragma once
 
+#include "platform/posix/DirectoryHandle.h"
+
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-// An open folder handle, closed when it goes.
-class FolderHandle {
-  public:
-    FolderHandle() = default;
-    explicit FolderHandle(int fd) : fd_(fd) {}
-    ~FolderHandle();
-    FolderHandle(FolderHandle&& other) noexcept : fd_(other.Release()) {}
-    FolderHandle& operator=(FolderHandle&& other) noexcept;
-
-    int Get() const { return fd_; }
-    bool IsOpen() const { return fd_ >= 0; }
-    int Release();
-
-  private:
-    int fd_ = -1;
-};
-
-// Walks down and up a folder tree by handles, never through a link: each step down opens
-// a subfolder of the current folder with O_NOFOLLOW, so a folder renamed or replaced
-// behind the walk cannot redirect it. Only the innermost levels stay open, so trees
-// thousands of levels deep need a bounded number of file descriptors; an upper level
-// whose handle was closed is reopened through ".." and must be the very folder it was.
+// The removal's walk down and up a folder tree on the descriptor chain: each step down
+// opens a subfolder of the current folder (DirectoryHandle::OpenChild: never through a
+// link, never onto another mount), so a folder renamed or replaced behind the walk cannot
+// redirect it. Besides the descriptors the chain keeps, the cursor holds those of its
+// innermost levels; a level left without one is reopened and checked by the chain when it
+// is needed again.
 class DirectoryCursor {
   public:
-    // Starts at an open folder, which becomes level 0.
-    explicit DirectoryCursor(FolderHandle top);
+    // Starts at an opened folder, which becomes level 0.
+    explicit DirectoryCursor(DirectoryHandle::Opened top);
+    // Puts back the modes it changed.
     ~DirectoryCursor();
     DirectoryCursor(const DirectoryCursor&) = delete;
     DirectoryCursor& operator=(const DirectoryCursor&) = delete;
 
-    int Fd() const { return levels_.back().fd; }
-    const struct stat& Status() const { return levels_.back().status; }
     std::size_t Depth() const { return levels_.size() - 1; }
 
+    // A descriptor of the current folder; -1 when it can no longer be reached as the
+    // folder it was.
+    int Fd();
+
+    // The status of the current folder, read once; nullptr when it cannot be read.
+    const struct stat* Status();
+
     // Opens the named subfolder of the current folder and makes it current. Returns 0 or
-    // the errno (ELOOP or ENOTDIR when it is not a folder, or is a link).
+    // the errno: EXDEV for a mount point, ELOOP or ENOTDIR for a link or a file, ESTALE
+    // when the current folder can no longer be reached.
     int Descend(const std::string& name);
 
-    // Makes the parent current again. Returns 0, the errno of reopening it, or ESTALE
-    // when the folder reached through ".." is not the one that was left.
-    int Ascend();
+    // Makes the parent current again, putting back the mode of the folder it leaves.
+    void Ascend();
+    void AscendTo(std::size_t depth);
 
-    // The owner-write bit of the current folder, set so that its subfolders can be
-    // removed, and put back as it was when the level is left.
+    // Adds the owner-write bit to the current folder, so that its subfolders can be
+    // removed; it is put back when the level is left, or by RestoreModes.
     bool AddOwnerWrite();
+    void RestoreModes();
 
   private:
     struct Level {
-        int fd = -1;
+        std::shared_ptr<const DirectoryHandle> handle;
+        DirectoryDescriptor descriptor;
         struct stat status {};
+        bool statusRead = false;
         bool ownerWriteAdded = false;
     };
     static constexpr std::size_t OpenLevelsLimit = 64;

@@ -1,67 +1,105 @@
 #pragma once
 
-#include <cstddef>
-#include <memory>
-#include <string>
-#include <sys/types.h>
+#include "platform/FolderIdentity.h"
+#include "platform/posix/MountBoundary.h"
 
-// An open folder on Linux. Near the root every folder keeps its descriptor; deeper down
-// only every CheckpointEvery-th level does, and the others reopen themselves on demand,
-// name by name and never through a link, from the nearest ancestor still open. A walk of
-// any depth therefore stays far below the open-file limit.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+// A descriptor of a folder, for openat, fstatat, getdents64 and unlinkat: borrowed from
+// the DirectoryHandle that keeps it, or owned and closed when this goes.
+class DirectoryDescriptor {
+  public:
+    DirectoryDescriptor() = default;
+    static DirectoryDescriptor Borrowed(int fd) { return DirectoryDescriptor(fd, false); }
+    static DirectoryDescriptor Owned(int fd) { return DirectoryDescriptor(fd, true); }
+    ~DirectoryDescriptor() { Close(); }
+    DirectoryDescriptor(DirectoryDescriptor&& other) noexcept;
+    DirectoryDescriptor& operator=(DirectoryDescriptor&& other) noexcept;
+
+    int Get() const { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOwned() const { return owned_; }
+    void Close();
+
+  private:
+    DirectoryDescriptor(int fd, bool owned) : fd_(fd), owned_(owned) {}
+
+    int fd_ = -1;
+    bool owned_ = false;
+};
+
+struct DirectoryChainOptions {
+    MountCheck mountCheck = MountCheck::Automatic;
+    // For tests: called before a folder whose descriptor is not kept is reopened, with its
+    // depth below the root, so that a test can change the tree at that point.
+    std::function<void(std::size_t depth)> beforeReopen;
+};
+
+// One folder of a walk down from a root, held by descriptor: the chain that the scan and
+// the removal both walk. Each level is opened relative to its parent, never through a link
+// and never onto another mount. Near the root every level keeps its descriptor; deeper
+// down only every CheckpointEvery-th level does, and the others are reopened on demand,
+// name by name from the nearest level that keeps one, and must be the very folder they
+// were. A walk of any depth thus stays far below the open-file limit.
+//
+// A handle never changes once opened: any thread may open subfolders of it or reopen it
+// while others do the same, and the last owner may release it on any thread.
 class DirectoryHandle {
   public:
     static constexpr std::size_t AlwaysOpenDepth = 256;
     static constexpr std::size_t CheckpointEvery = 64;
 
-    // Opens the root of a walk, following a link there: the user chose that path.
-    // nullptr with `error` set when it cannot be opened; a folder that exists but may not
-    // be read gives a handle without a descriptor.
-    static std::shared_ptr<DirectoryHandle> OpenRoot(const std::string& path, int& error);
+    struct Opened {
+        std::shared_ptr<const DirectoryHandle> handle; // nullptr when it was not opened
+        // For reading its entries once: the handle's own descriptor when it keeps one,
+        // otherwise the caller's. Not open when the folder may not be read.
+        DirectoryDescriptor descriptor;
+        int error = 0; // errno when not opened or not readable; EXDEV: a mount point
+    };
 
-    // Opens the named direct subfolder, never through a link.
-    static std::shared_ptr<DirectoryHandle>
-    OpenChild(const std::shared_ptr<DirectoryHandle>& parent, const std::string& name, int& error);
+    // Opens the root of a walk by its path, following a link there: the user chose it.
+    static Opened OpenRoot(const std::string& path, DirectoryChainOptions options = {});
+
+    // Opens the named direct subfolder of `parent`. `parentFd`: a descriptor of the parent
+    // that the caller holds, or -1 to take the parent's own (see Descriptor).
+    static Opened OpenChild(const std::shared_ptr<const DirectoryHandle>& parent,
+                            const std::string& name, int parentFd = -1);
 
     ~DirectoryHandle();
     DirectoryHandle(const DirectoryHandle&) = delete;
     DirectoryHandle& operator=(const DirectoryHandle&) = delete;
 
-    // The descriptor it was opened with, for reading its entries; -1 when it could not be
-    // read and after Settle().
-    int OpenedDescriptor() const { return fd_; }
+    // A descriptor of this folder: its own, borrowed, when it keeps one; otherwise one
+    // reopened and checked, owned by the caller. Not open when the folder can no longer
+    // be reached as the very folder it was.
+    DirectoryDescriptor Descriptor() const;
 
-    // Closes the descriptor unless this level keeps it.
-    void Settle();
+    // Which folder this is, when it was read at the opening (always for the root).
+    std::optional<FolderIdentity> Identity() const;
 
-    // A descriptor of this folder for openat/fstatat, closed when the Borrowed ends;
-    // fd < 0 when the folder can no longer be reached.
-    struct Borrowed {
-        int fd = -1;
-        bool owned = false;
-        Borrowed() = default;
-        Borrowed(int descriptor, bool isOwned) : fd(descriptor), owned(isOwned) {}
-        Borrowed(Borrowed&& other) noexcept : fd(other.fd), owned(other.owned) {
-            other.owned = false;
-        }
-        Borrowed& operator=(Borrowed&& other) noexcept;
-        ~Borrowed();
-    };
-    Borrowed Borrow() const;
-
-    const std::shared_ptr<DirectoryHandle>& Parent() const { return parent_; }
+    const std::shared_ptr<const DirectoryHandle>& Parent() const { return parent_; }
     // The name in its parent; for the root, the path it was opened with.
     const std::string& Name() const { return name_; }
+    std::size_t Depth() const { return depth_; }
 
   private:
-    DirectoryHandle(std::shared_ptr<DirectoryHandle> parent, std::string name, int fd,
-                    std::size_t depth);
+    struct Chain;
 
-    std::shared_ptr<DirectoryHandle> parent_;
+    DirectoryHandle(std::shared_ptr<const DirectoryHandle> parent, const Chain& chain,
+                    std::string name, int fd, std::size_t depth);
+
+    static bool KeepsDescriptorAt(std::size_t depth);
+
+    std::shared_ptr<const DirectoryHandle> parent_;
+    std::shared_ptr<const Chain> ownedChain_; // the root's; the others point into it
+    const Chain* chain_;
     std::string name_;
     int fd_;
     std::size_t depth_;
-    // Who it was, to refuse a reopen that reaches a different folder of the same name.
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    FolderPlace place_;
+    bool located_ = false;
 };

@@ -1,15 +1,16 @@
 #include "platform/FileSystem.h"
 
 #include "platform/PathText.h"
+#include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <cerrno>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <algorithm>
+#include <mutex>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,10 +22,6 @@ struct Entries {
     std::size_t files = 0;
     std::vector<std::string> subFolders;
 };
-
-bool IsDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 bool IsFolderEntry(int fd, const char* name, unsigned char type, bool ignoreEntryTypes) {
     if (ignoreEntryTypes) {
@@ -39,46 +36,33 @@ bool IsFolderEntry(int fd, const char* name, unsigned char type, bool ignoreEntr
     return ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Reads every entry at once with getdents64 into one reused buffer; no stat per entry.
 Entries ReadEntries(int fd, bool ignoreEntryTypes) {
-    thread_local std::vector<char> buffer(64 * 1024);
     Entries entries;
-    for (;;) {
-        ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
-        if (got == 0) {
-            entries.readable = true;
-            return entries;
+    int error = ForEachEntry(fd, [&](const char* name, unsigned char type) {
+        if (IsFolderEntry(fd, name, type, ignoreEntryTypes)) {
+            entries.subFolders.emplace_back(name);
+        } else {
+            ++entries.files;
         }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Entries{};
-        }
-        for (ssize_t at = 0; at < got;) {
-            auto* entry = reinterpret_cast<const struct dirent64*>(buffer.data() + at);
-            at += entry->d_reclen;
-            if (IsDotOrDotDot(entry->d_name)) {
-                continue;
-            }
-            if (IsFolderEntry(fd, entry->d_name, entry->d_type, ignoreEntryTypes)) {
-                entries.subFolders.emplace_back(entry->d_name);
-            } else {
-                ++entries.files;
-            }
-        }
+        return true;
+    });
+    if (error != 0) {
+        return Entries{};
     }
+    entries.readable = true;
+    return entries;
 }
 
 class PosixFolder : public Folder {
   public:
-    PosixFolder(std::shared_ptr<DirectoryHandle> handle, Entries entries,
-                PosixFileSystemOptions options)
-        : handle_(std::move(handle)), entries_(std::move(entries)), options_(options) {}
+    PosixFolder(std::shared_ptr<const DirectoryHandle> handle, Entries entries,
+                bool ignoreEntryTypes)
+        : handle_(std::move(handle)), entries_(std::move(entries)),
+          ignoreEntryTypes_(ignoreEntryTypes) {}
 
     const std::string& Path() const override {
         // Built on demand: a deep walk that never asks keeps no full path per level.
-        if (path_.empty()) {
+        std::call_once(pathBuilt_, [this] {
             std::vector<const DirectoryHandle*> chain;
             for (const DirectoryHandle* level = handle_.get(); level;
                  level = level->Parent().get()) {
@@ -89,7 +73,7 @@ class PosixFolder : public Folder {
                 path_ += '/';
                 path_ += (*level)->Name();
             }
-        }
+        });
         return path_;
     }
 
@@ -111,10 +95,10 @@ class PosixFolder : public Folder {
         if (!entries_.readable) {
             return std::nullopt;
         }
-        DirectoryHandle::Borrowed at = handle_->Borrow();
+        DirectoryDescriptor at = handle_->Descriptor();
         struct stat status;
-        if (at.fd < 0 ||
-            ::fstatat(at.fd, std::string(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        if (!at.IsOpen() ||
+            ::fstatat(at.Get(), std::string(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISDIR(status.st_mode)) {
             return std::nullopt;
         }
@@ -122,33 +106,38 @@ class PosixFolder : public Folder {
                ((status.st_mode & S_IWUSR) ? 0 : FolderAttributeReadOnly);
     }
 
-    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+    OpenedSubFolder OpenSubFolder(std::string_view name) override {
         if (!entries_.readable) {
-            return nullptr;
+            return {};
         }
-        int error = 0;
-        return Opened(DirectoryHandle::OpenChild(handle_, std::string(name), error), options_);
+        DirectoryHandle::Opened opened = DirectoryHandle::OpenChild(handle_, std::string(name));
+        if (opened.error == EXDEV) {
+            return {nullptr, true};
+        }
+        return {Opened(std::move(opened), ignoreEntryTypes_)};
     }
+
+    std::optional<FolderIdentity> Identity() const override { return handle_->Identity(); }
 
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).
-    static std::unique_ptr<Folder> Opened(std::shared_ptr<DirectoryHandle> handle,
-                                          PosixFileSystemOptions options) {
-        if (!handle) {
+    static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes) {
+        if (!opened.handle) {
             return nullptr;
         }
         Entries entries;
-        if (handle->OpenedDescriptor() >= 0) {
-            entries = ReadEntries(handle->OpenedDescriptor(), options.ignoreEntryTypes);
-            handle->Settle();
+        if (opened.descriptor.IsOpen()) {
+            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes);
         }
-        return std::make_unique<PosixFolder>(std::move(handle), std::move(entries), options);
+        return std::make_unique<PosixFolder>(std::move(opened.handle), std::move(entries),
+                                             ignoreEntryTypes);
     }
 
   private:
-    std::shared_ptr<DirectoryHandle> handle_;
+    std::shared_ptr<const DirectoryHandle> handle_;
     Entries entries_;
-    PosixFileSystemOptions options_;
+    bool ignoreEntryTypes_;
+    mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
 
@@ -179,8 +168,19 @@ class PosixFileSystem : public FileSystem {
     }
 
     std::unique_ptr<Folder> GetFolder(const std::string& path) override {
-        int error = 0;
-        return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, error), options_);
+        return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, options_.chain),
+                                   options_.ignoreEntryTypes);
+    }
+
+    // The descriptors left under the soft limit once a walk down one path has its own (the
+    // levels DirectoryHandle keeps open) and the program its others.
+    std::optional<std::size_t> SpareOpenFolders() const override {
+        constexpr rlim_t Reserved = DirectoryHandle::AlwaysOpenDepth + 128;
+        struct rlimit limit;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+            return std::nullopt;
+        }
+        return limit.rlim_cur > Reserved ? limit.rlim_cur - Reserved : 0;
     }
 
   private:
@@ -193,6 +193,24 @@ std::unique_ptr<FileSystem> CreatePosixFileSystem(PosixFileSystemOptions options
     return std::make_unique<PosixFileSystem>(options);
 }
 
+// A listing read ahead of the scan keeps its folder's descriptor until the walk takes it,
+// so a scan may hold about as many as the read-ahead's budget besides the walk's own, above
+// the soft limit many systems start programs with (1024). The hard limit is usually far
+// higher; raising the soft one is all it takes.
+static void RaiseOpenFileLimit() {
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    rlim_t wanted = std::min<rlim_t>(limit.rlim_max, 65536);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 std::unique_ptr<FileSystem> CreateSystemFileSystem() {
+    static const bool raised = (RaiseOpenFileLimit(), true);
+    (void)raised;
     return CreatePosixFileSystem(PosixFileSystemOptions{});
 }

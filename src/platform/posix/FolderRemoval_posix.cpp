@@ -2,11 +2,12 @@
 #include "platform/FolderRemovalHook.h"
 #include "platform/RemovalResults.h"
 #include "platform/posix/DirectoryCursor.h"
+#include "platform/posix/DirectoryEntries.h"
+#include "platform/posix/PosixFolderRemoval.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
@@ -30,6 +31,8 @@ RemovalResult FromErrno(int error) {
     case ENOTEMPTY:
     case EEXIST:
         return MakeRemovalResult(RemovalOutcome::GainedFile);
+    case EXDEV:
+        return MakeRemovalResult(RemovalOutcome::MountPoint);
     case ESTALE:
         return MakeRemovalResult(RemovalOutcome::Failed, "it changed while it was being removed");
     default:
@@ -65,6 +68,9 @@ struct Node {
 // bit to the parent where that is what stands in the way (read-only folders are removed
 // too). Returns 0 or the errno.
 int RemoveEmptySubFolder(DirectoryCursor& cursor, const std::string& name) {
+    if (cursor.Fd() < 0) {
+        return ESTALE;
+    }
     if (::unlinkat(cursor.Fd(), name.c_str(), AT_REMOVEDIR) == 0) {
         return 0;
     }
@@ -78,184 +84,199 @@ int RemoveEmptySubFolder(DirectoryCursor& cursor, const std::string& name) {
     return error;
 }
 
-class PosixFolderRemoval : public FolderRemoval {
+class PosixRemovalRun : public RemovalRun {
   public:
-    explicit PosixFolderRemoval(AfterFolderCheckedHook afterChecked)
-        : afterChecked_(std::move(afterChecked)) {}
+    PosixRemovalRun(DirectoryHandle::Opened root, std::string rootFolder,
+                    AfterFolderCheckedHook afterChecked)
+        : identity_(*root.handle->Identity()), cursor_(std::move(root)),
+          rootFolder_(std::move(rootFolder)), afterChecked_(std::move(afterChecked)) {}
 
-    RemovalResult DeleteFolder(const std::string& rootFolder,
-                               const std::string& relativePath) override;
+    FolderIdentity RootIdentity() const override { return identity_; }
+
+    RemovalResult DeleteFolder(const std::string& relativePath) override;
 
   private:
-    RemovalResult CheckSubtree(DirectoryCursor& cursor, std::vector<Node>& nodes);
-    RemovalResult ListSubFolders(DirectoryCursor& cursor, std::vector<Node>& nodes,
-                                 std::size_t index);
-    RemovalResult RemoveSubtree(DirectoryCursor& cursor, std::vector<Node>& nodes);
+    RemovalResult ReachParent(const std::vector<std::string>& names);
+    RemovalResult RemoveListed(const std::string& name, const std::string& relativePath);
+    RemovalResult CheckSubtree(std::vector<Node>& nodes);
+    RemovalResult ListSubFolders(std::vector<Node>& nodes, std::size_t index);
+    RemovalResult RemoveSubtree(std::vector<Node>& nodes);
 
+    FolderIdentity identity_;
+    // Level 0 is the root; the levels below it lead to the parent of the last row, which
+    // the next row, listed in the scan's order, most often shares.
+    DirectoryCursor cursor_;
+    std::vector<std::string> cursorNames_;
+    std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
 };
 
-// The root is opened by its path, links included: it is the folder the user chose, and
-// the scan reached it the same way. Below it, no link is ever followed.
-RemovalResult PosixFolderRemoval::DeleteFolder(const std::string& rootFolder,
-                                               const std::string& relativePath) {
+RemovalResult PosixRemovalRun::DeleteFolder(const std::string& relativePath) {
     std::optional<std::vector<std::string>> names = SplitRelativePath(relativePath, '/');
     if (!names) {
         return RefusedPathResult();
     }
-    const std::string rootPath = rootFolder.empty() ? "/" : rootFolder;
-    FolderHandle parent(::open(rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parent.IsOpen()) {
-        return FromErrno(errno);
+    RemovalResult result = ReachParent(*names);
+    if (result.outcome == RemovalOutcome::Removed) {
+        result = RemoveListed(names->back(), relativePath);
     }
-    for (std::size_t i = 0; i + 1 < names->size(); ++i) {
-        FolderHandle next(::openat(parent.Get(), (*names)[i].c_str(),
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!next.IsOpen()) {
-            return Explain(parent.Get(), (*names)[i], errno);
-        }
-        parent = std::move(next);
-    }
-    const std::string& name = names->back();
-    struct stat parentStatus {};
-    if (::fstat(parent.Get(), &parentStatus) != 0) {
-        return FromErrno(errno);
-    }
-    DirectoryCursor above(std::move(parent));
-    FolderHandle folder(
-        ::openat(above.Fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!folder.IsOpen()) {
-        return Explain(above.Fd(), name, errno);
-    }
-    DirectoryCursor cursor(std::move(folder));
-    if (cursor.Status().st_dev != parentStatus.st_dev) {
-        return MakeRemovalResult(RemovalOutcome::MountPoint);
-    }
+    cursor_.RestoreModes();
+    return result;
+}
 
+// Moves the cursor to the parent of the listed folder: up to the levels the row shares with
+// the last one, then down by name.
+RemovalResult PosixRemovalRun::ReachParent(const std::vector<std::string>& names) {
+    std::size_t shared = 0;
+    while (shared < cursorNames_.size() && shared + 1 < names.size() &&
+           cursorNames_[shared] == names[shared]) {
+        ++shared;
+    }
+    cursor_.AscendTo(shared);
+    cursorNames_.resize(shared);
+    for (std::size_t i = shared; i + 1 < names.size(); ++i) {
+        if (int error = cursor_.Descend(names[i]); error != 0) {
+            return Explain(cursor_.Fd(), names[i], error);
+        }
+        cursorNames_.push_back(names[i]);
+    }
+    return Removed();
+}
+
+// Removes the listed folder `name` from the folder at the cursor, and its subtree of
+// empty folders. The cursor is back at the parent afterwards.
+RemovalResult PosixRemovalRun::RemoveListed(const std::string& name,
+                                            const std::string& relativePath) {
+    const int parentFd = cursor_.Fd();
+    if (parentFd < 0) {
+        return FromErrno(ESTALE);
+    }
+    // An empty folder goes at once: rmdir removes nothing but an empty folder, and never a
+    // link, a file or a mount point.
+    if (::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0) {
+        return Removed();
+    }
+    if (errno == ENOENT) {
+        return MakeRemovalResult(RemovalOutcome::Vanished);
+    }
+    // Anything else (it holds folders, its parent is read-only, it is no longer a plain
+    // folder) goes the careful way, which also says why it cannot be removed.
+    const std::size_t parentDepth = cursor_.Depth();
+    if (int error = cursor_.Descend(name); error != 0) {
+        return Explain(parentFd, name, error);
+    }
     std::vector<Node> nodes(1);
     nodes[0].name = name;
-    nodes[0].inode = cursor.Status().st_ino;
-    if (RemovalResult checked = CheckSubtree(cursor, nodes);
-        checked.outcome != RemovalOutcome::Removed) {
-        return checked;
+    RemovalResult result = CheckSubtree(nodes);
+    if (result.outcome == RemovalOutcome::Removed) {
+        if (afterChecked_) {
+            afterChecked_(rootFolder_ + "/" + relativePath);
+        }
+        result = RemoveSubtree(nodes);
     }
-    if (afterChecked_) {
-        afterChecked_(rootFolder + "/" + relativePath);
+    cursor_.AscendTo(parentDepth);
+    if (result.outcome != RemovalOutcome::Removed) {
+        return result;
     }
-    if (RemovalResult removed = RemoveSubtree(cursor, nodes);
-        removed.outcome != RemovalOutcome::Removed) {
-        return removed;
-    }
-    if (int error = RemoveEmptySubFolder(above, name); error != 0) {
-        return Explain(above.Fd(), name, error);
+    if (int error = RemoveEmptySubFolder(cursor_, name); error != 0) {
+        return Explain(cursor_.Fd(), name, error);
     }
     return Removed();
 }
 
 // Reads the entries of the folder at the cursor: each subfolder becomes a node; anything
 // else (a file, a link, a device, a socket) means the folder is not empty.
-RemovalResult PosixFolderRemoval::ListSubFolders(DirectoryCursor& cursor, std::vector<Node>& nodes,
-                                                 std::size_t index) {
-    int fd = ::dup(cursor.Fd());
-    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
-    if (dir == nullptr) {
-        int error = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return FromErrno(error);
+RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::size_t index) {
+    const int fd = cursor_.Fd();
+    if (fd < 0) {
+        return FromErrno(ESTALE);
     }
     const auto first = static_cast<std::uint32_t>(nodes.size());
     RemovalResult result = Removed();
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        const char* entryName = entry->d_name;
-        if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0) {
-            continue;
-        }
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
+    int error = ForEachEntry(fd, [&](const char* entryName, unsigned char type) {
+        bool isFolder = type == DT_DIR;
+        if (type == DT_UNKNOWN) {
             struct stat status {};
-            if (::fstatat(cursor.Fd(), entryName, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::fstatat(fd, entryName, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno == ENOENT) {
-                    continue;
+                    return true;
                 }
                 result = FromErrno(errno);
-                break;
+                return false;
             }
             isFolder = S_ISDIR(status.st_mode);
         }
         if (!isFolder) {
             result = MakeRemovalResult(RemovalOutcome::GainedFile);
-            break;
+            return false;
         }
         nodes.emplace_back().name = entryName;
+        return true;
+    });
+    if (result.outcome == RemovalOutcome::Removed && error != 0) {
+        result = FromErrno(error);
     }
-    if (result.outcome == RemovalOutcome::Removed && errno != 0) {
-        result = FromErrno(errno);
-    }
-    ::closedir(dir);
     nodes[index].firstChild = first;
     nodes[index].childCount = static_cast<std::uint32_t>(nodes.size()) - first;
     return result;
 }
 
-// Walks the whole subtree before anything is deleted: every entry must be a folder on the
-// folder's own file system. The walk is a loop over an explicit stack, so depth costs
-// memory, not call stack.
-RemovalResult PosixFolderRemoval::CheckSubtree(DirectoryCursor& cursor, std::vector<Node>& nodes) {
-    const dev_t device = cursor.Status().st_dev;
+// Walks the whole subtree of the listed folder at the cursor before anything is deleted:
+// every entry must be a folder, and none a mount point. The walk is a loop over an explicit
+// stack, so depth costs memory, not call stack. The cursor ends where it started.
+RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes) {
+    const std::size_t top = cursor_.Depth();
+    const struct stat* status = cursor_.Status();
+    if (status == nullptr) {
+        return FromErrno(ESTALE);
+    }
+    nodes[0].inode = status->st_ino;
     struct Frame {
         std::size_t index;
         std::uint32_t next;
     };
     std::vector<Frame> stack{{0, 0}};
-    if (RemovalResult listed = ListSubFolders(cursor, nodes, 0);
-        listed.outcome != RemovalOutcome::Removed) {
-        return listed;
-    }
-    while (!stack.empty()) {
+    RemovalResult result = ListSubFolders(nodes, 0);
+    while (result.outcome == RemovalOutcome::Removed && !stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == nodes[frame.index].childCount) {
             stack.pop_back();
             if (!stack.empty()) {
-                if (int error = cursor.Ascend(); error != 0) {
-                    return FromErrno(error);
-                }
+                cursor_.Ascend();
             }
             continue;
         }
         const std::size_t child = nodes[frame.index].firstChild + frame.next++;
-        if (int error = cursor.Descend(nodes[child].name); error != 0) {
+        if (int error = cursor_.Descend(nodes[child].name); error != 0) {
             if (error == ENOENT) {
                 nodes[child].gone = true;
                 continue;
             }
-            RemovalResult explained = Explain(cursor.Fd(), nodes[child].name, error);
+            result = Explain(cursor_.Fd(), nodes[child].name, error);
             // Below the listed folder, a link is content like a file.
-            if (explained.outcome == RemovalOutcome::BecameLink) {
-                return MakeRemovalResult(RemovalOutcome::GainedFile);
+            if (result.outcome == RemovalOutcome::BecameLink) {
+                result = MakeRemovalResult(RemovalOutcome::GainedFile);
             }
-            return explained;
+            break;
         }
-        if (cursor.Status().st_dev != device) {
-            return MakeRemovalResult(RemovalOutcome::MountPoint);
+        status = cursor_.Status();
+        if (status == nullptr) {
+            result = FromErrno(ESTALE);
+            break;
         }
-        nodes[child].inode = cursor.Status().st_ino;
+        nodes[child].inode = status->st_ino;
         stack.push_back({child, 0});
-        if (RemovalResult listed = ListSubFolders(cursor, nodes, child);
-            listed.outcome != RemovalOutcome::Removed) {
-            return listed;
-        }
+        result = ListSubFolders(nodes, child);
     }
-    return Removed();
+    cursor_.AscendTo(top);
+    return result;
 }
 
 // Removes the checked subfolders bottom-up, each only once its own subfolders are gone.
 // Every step goes by handle from the listed folder and meets the very folders the check
 // saw; rmdir removes only empty folders, so a file that appears after the check stops
 // the removal of its folders and is never lost.
-RemovalResult PosixFolderRemoval::RemoveSubtree(DirectoryCursor& cursor, std::vector<Node>& nodes) {
+RemovalResult PosixRemovalRun::RemoveSubtree(std::vector<Node>& nodes) {
     struct Frame {
         std::size_t index;
         std::uint32_t next;
@@ -269,13 +290,14 @@ RemovalResult PosixFolderRemoval::RemoveSubtree(DirectoryCursor& cursor, std::ve
             if (nodes[child].gone) {
                 continue;
             }
-            if (int error = cursor.Descend(nodes[child].name); error != 0) {
+            if (int error = cursor_.Descend(nodes[child].name); error != 0) {
                 if (error == ENOENT) {
                     continue; // someone else removed it
                 }
-                return Explain(cursor.Fd(), nodes[child].name, error);
+                return Explain(cursor_.Fd(), nodes[child].name, error);
             }
-            if (cursor.Status().st_ino != nodes[child].inode) {
+            const struct stat* status = cursor_.Status();
+            if (status == nullptr || status->st_ino != nodes[child].inode) {
                 return FromErrno(ESTALE);
             }
             stack.push_back({child, 0});
@@ -285,22 +307,45 @@ RemovalResult PosixFolderRemoval::RemoveSubtree(DirectoryCursor& cursor, std::ve
         if (stack.empty()) {
             break;
         }
-        if (int error = cursor.Ascend(); error != 0) {
-            return FromErrno(error);
-        }
-        if (int error = RemoveEmptySubFolder(cursor, node.name); error != 0 && error != ENOENT) {
-            return Explain(cursor.Fd(), node.name, error);
+        cursor_.Ascend();
+        if (int error = RemoveEmptySubFolder(cursor_, node.name); error != 0 && error != ENOENT) {
+            return Explain(cursor_.Fd(), node.name, error);
         }
     }
     return Removed();
 }
 
+class PosixFolderRemoval : public FolderRemoval {
+  public:
+    explicit PosixFolderRemoval(PosixRemovalOptions options) : options_(std::move(options)) {}
+
+    // The root is opened by its path, links included: it is the folder the user chose,
+    // and the scan reached it the same way. Below it, no link is ever followed.
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
+                                        RemovalResult& failure) override {
+        DirectoryHandle::Opened root = DirectoryHandle::OpenRoot(rootFolder, options_.chain);
+        if (!root.descriptor.IsOpen()) {
+            failure = FromErrno(root.error);
+            return nullptr;
+        }
+        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder,
+                                                 options_.afterChecked);
+    }
+
+  private:
+    PosixRemovalOptions options_;
+};
+
 } // namespace
 
+std::unique_ptr<FolderRemoval> CreatePosixFolderRemoval(PosixRemovalOptions options) {
+    return std::make_unique<PosixFolderRemoval>(std::move(options));
+}
+
 std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval() {
-    return std::make_unique<PosixFolderRemoval>(nullptr);
+    return CreatePosixFolderRemoval({});
 }
 
 std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval(AfterFolderCheckedHook afterChecked) {
-    return std::make_unique<PosixFolderRemoval>(std::move(afterChecked));
+    return CreatePosixFolderRemoval({std::move(afterChecked), {}});
 }

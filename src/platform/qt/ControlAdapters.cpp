@@ -7,9 +7,6 @@
 #include <QFile>
 #include <QPushButton>
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 constexpr int OLEDropManual = 1;
 }
@@ -39,7 +36,7 @@ int CheckBoxAdapter::Value() const {
     return checkBox_.isChecked() ? 1 : 0;
 }
 
-QtFormRuntime::QtFormRuntime(QWidget& window, std::optional<std::string> appPath)
+QtFormRuntime::QtFormRuntime(QWidget& window, std::string appPath)
     : window_(window), appPath_(std::move(appPath)) {}
 
 void QtFormRuntime::SetMousePointer(int pointer) {
@@ -51,28 +48,13 @@ void QtFormRuntime::SetMousePointer(int pointer) {
 }
 
 std::string QtFormRuntime::AppPath() const {
-    return appPath_ ? *appPath_ : ExecutableFolder();
+    return appPath_;
 }
 
 void QtFormRuntime::DoEvents() {
-    if (sinceLastPump_.isValid() && sinceLastPump_.elapsed() < PumpIntervalMilliseconds) {
-        return;
-    }
     QCoreApplication::processEvents();
-    sinceLastPump_.start();
 }
 
 void QtFormRuntime::Close() {
     window_.close();
-}
-
-// /proc/self/exe gives the exact bytes, whatever the name's encoding; Qt's answer is the
-// fallback where /proc is missing.
-std::string ExecutableFolder() {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        return executable.parent_path().string();
-    }
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }

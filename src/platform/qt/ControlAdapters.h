@@ -2,9 +2,7 @@
 
 #include "platform/MainWindowControls.h"
 
-#include <QElapsedTimer>
-
-#include <optional>
+#include <string>
 
 class QCheckBox;
 class QPushButton;
@@ -43,26 +41,18 @@ class CheckBoxAdapter final : public CheckBoxControl {
     QCheckBox& checkBox_;
 };
 
-// The window runtime: the pointer, the program's folder, the event pump and closing.
+// The window runtime: the pointer, the settings folder, the event pump and closing.
 class QtFormRuntime final : public FormRuntime {
   public:
-    // `appPath` replaces the executable's folder (tests keep their settings file apart).
-    QtFormRuntime(QWidget& window, std::optional<std::string> appPath = std::nullopt);
+    // `appPath`: the folder AppPath reports (SystemServices::SettingsFolder in the program).
+    QtFormRuntime(QWidget& window, std::string appPath);
 
     void SetMousePointer(int pointer) override;
     std::string AppPath() const override;
-    // Runs the pending events at most once per PumpInterval: the scan calls this once per
-    // folder, far more often than a person can click.
     void DoEvents() override;
     void Close() override;
 
-    static constexpr int PumpIntervalMilliseconds = 10;
-
   private:
     QWidget& window_;
-    std::optional<std::string> appPath_;
-    QElapsedTimer sinceLastPump_;
+    std::string appPath_;
 };
-
-// The folder that holds the running executable, as the file system's bytes.
-std::string ExecutableFolder();

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTreeView>
 
-QtMainWindow::QtMainWindow(MainWindowServices services, std::optional<std::string> appPath)
-    : runtime_(window_, std::move(appPath)), txtFolder_(window_.txtFolder()),
+QtMainWindow::QtMainWindow(MainWindowServices services, std::string settingsFolder)
+    : runtime_(window_, std::move(settingsFolder)), txtFolder_(window_.txtFolder()),
       cmdFind_(window_.cmdFind()), cmdRemove_(window_.cmdRemove()),
       chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1(), model_),
       form_(

@@ -7,7 +7,6 @@
 #include "platform/qt/ResultRowsModel.h"
 #include "platform/qt/VacantorWindow.h"
 
-#include <optional>
 #include <string>
 
 // The Qt main window: the widgets, their adapters and the window's logic, with every
@@ -15,9 +14,9 @@
 // caller's.
 class QtMainWindow {
   public:
-    // `appPath` replaces the executable's folder (tests keep their settings file apart).
-    explicit QtMainWindow(MainWindowServices services,
-                          std::optional<std::string> appPath = std::nullopt);
+    // `settingsFolder`: where the settings file lives (SystemServices::SettingsFolder in the
+    // program; tests keep theirs apart).
+    QtMainWindow(MainWindowServices services, std::string settingsFolder);
     QtMainWindow(const QtMainWindow&) = delete;
     QtMainWindow& operator=(const QtMainWindow&) = delete;
 

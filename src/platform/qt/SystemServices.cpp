@@ -8,10 +8,18 @@
 #include "platform/ShellPlatform.h"
 #include "platform/qt/QtMessageBoxPlatform.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QWidget>
 
-SystemServices::SystemServices()
-    : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
+#include <filesystem>
+#include <system_error>
+
+SystemServices::SystemServices(const std::string& installedFolder)
+    : settingsFolder_(ChooseSettingsFolder(
+          GatherSettingsFolderFacts(ExecutableFolder(), SettingsFileName, installedFolder))),
+      fileSystem_(CreateSystemFileSystem()),
+      profileFile_(CreateFolderMakingProfileFile(CreateSystemProfileFile(), settingsFolder_)),
       folderRemoval_(CreateSystemFolderRemoval()),
       messageBoxPlatform_(std::make_unique<QtMessageBoxPlatform>()),
       shell_(CreateSystemShellPlatform()) {
@@ -35,4 +43,15 @@ MainWindowServices SystemServices::Services() {
 
 void SystemServices::SetMainWindow(QWidget* window) {
     messageBoxPlatform_->SetActiveForm(window);
+}
+
+// /proc/self/exe gives the exact bytes, whatever the name's encoding; Qt's answer is the
+// fallback where /proc is missing.
+std::string ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        return executable.parent_path().string();
+    }
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }

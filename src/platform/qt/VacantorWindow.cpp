@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDirIterator>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
@@ -30,6 +32,16 @@ constexpr TwipsRect ListView1Rect{120, 1080, 9495, 3735};
 constexpr TwipsRect CmdRemoveRect{8280, 600, 1095, 375};
 constexpr TwipsRect ChkReadOnlyRect{240, 720, 3375, 255};
 
+// The program's icon at every size the build rendered from packaging/icons/vacantor.svg.
+QIcon ProgramIcon() {
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/icons"));
+    while (sizes.hasNext()) {
+        icon.addFile(sizes.next());
+    }
+    return icon;
+}
+
 } // namespace
 
 int TwipsToPixels(int twips, double dotsPerInch) {
@@ -42,6 +54,7 @@ VacantorWindow::VacantorWindow(QWidget* parent)
       listView1_(new QTreeView(this)), cmdRemove_(new QPushButton(QStringLiteral("Remove"), this)),
       chkReadOnly_(new QCheckBox(QStringLiteral("Delete Read Only Folder"), this)) {
     setWindowTitle(QStringLiteral("Empty Folders in the Folder"));
+    setWindowIcon(ProgramIcon());
     txtFolder_->setText(QStringLiteral("Text1"));
     chkReadOnly_->setChecked(false);
 

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include "platform/PathText.h"
+#include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
+#include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -102,7 +105,7 @@ class Win32Folder : public Folder {
     Win32Folder(std::shared_ptr<PathLevel> level, Entries entries)
         : level_(std::move(level)), entries_(std::move(entries)) {}
 
-    static std::unique_ptr<Folder> Open(std::shared_ptr<PathLevel> level) {
+    static std::unique_ptr<Win32Folder> Open(std::shared_ptr<PathLevel> level) {
         Entries entries =
             ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'));
         if (entries.reading == Reading::Missing) {
@@ -112,9 +115,9 @@ class Win32Folder : public Folder {
     }
 
     const std::string& Path() const override {
-        if (path_.empty()) {
+        std::call_once(pathBuilt_, [this] {
             path_ = JoinLevels<std::string>(*level_, &PathLevel::name, '\\');
-        }
+        });
         return path_;
     }
 
@@ -135,28 +138,39 @@ class Win32Folder : public Folder {
         return index ? std::optional(entries_.subFolderAttributes[*index]) : std::nullopt;
     }
 
-    std::unique_ptr<Folder> OpenSubFolder(std::string_view name) override {
+    // A volume mount point is a reparse point, counted among the files when listed.
+    OpenedSubFolder OpenSubFolder(std::string_view name) override {
         if (!Readable()) {
-            return nullptr;
+            return {};
         }
         auto level = std::make_shared<PathLevel>();
         level->parent = level_;
         level->wideName = WideFromUtf8(name);
         level->name = std::string(name);
-        return Open(std::move(level));
+        return {Open(std::move(level))};
+    }
+
+    std::optional<FolderIdentity> Identity() const override { return identity_; }
+
+    // The root is held for as long as its folder object lives: its identity is read from
+    // the held folder, which cannot be renamed or deleted while the scan reads below it.
+    void HoldAsRoot(HeldFolder root, FolderIdentity identity) {
+        root_ = std::move(root);
+        identity_ = identity;
     }
 
   private:
     bool Readable() const { return entries_.reading == Reading::Read; }
 
     // Subfolders are asked for in enumeration order, so the search starts where the last
-    // one was found.
+    // one was found: a hint only, which threads asking at once may overwrite.
     std::optional<std::size_t> Find(std::string_view name) {
         const std::vector<std::string>& names = entries_.subFolders;
+        const std::size_t start = lastFound_.load(std::memory_order_relaxed);
         for (std::size_t step = 0; step < names.size(); ++step) {
-            std::size_t index = (lastFound_ + step) % names.size();
+            std::size_t index = (start + step) % names.size();
             if (names[index] == name) {
-                lastFound_ = index;
+                lastFound_.store(index, std::memory_order_relaxed);
                 return index;
             }
         }
@@ -165,7 +179,10 @@ class Win32Folder : public Folder {
 
     std::shared_ptr<PathLevel> level_;
     Entries entries_;
-    std::size_t lastFound_ = 0;
+    HeldFolder root_;
+    std::optional<FolderIdentity> identity_;
+    std::atomic<std::size_t> lastFound_{0};
+    mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
 
@@ -200,7 +217,18 @@ class Win32FileSystem : public FileSystem {
         if (root->wideName.empty()) {
             return nullptr;
         }
-        return Win32Folder::Open(std::move(root));
+        HeldFolder held;
+        DWORD attributes = 0;
+        FolderIdentity identity;
+        if (held.OpenRoot(path) != ERROR_SUCCESS ||
+            held.Read(attributes, identity) != ERROR_SUCCESS) {
+            return nullptr;
+        }
+        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root));
+        if (folder) {
+            folder->HoldAsRoot(std::move(held), identity);
+        }
+        return folder;
     }
 };
 

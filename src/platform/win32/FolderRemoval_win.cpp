@@ -4,6 +4,7 @@
 #include "platform/FolderRemoval.h"
 #include "platform/FolderRemovalHook.h"
 #include "platform/RemovalResults.h"
+#include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
@@ -68,77 +69,89 @@ std::optional<RemovalOutcome> ObstacleOf(DWORD attributes) {
     return std::nullopt;
 }
 
-// A folder held open without delete sharing: while it is held, nobody can rename it,
-// delete it or put a junction in its place, so the paths below it keep leading where the
-// check went. The handle never goes through a reparse point.
-class PinnedFolder {
-  public:
-    PinnedFolder() = default;
-    ~PinnedFolder() { Close(); }
-    PinnedFolder(PinnedFolder&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    PinnedFolder& operator=(PinnedFolder&&) = delete;
-
-    // Removed when it is a plain folder and now held; otherwise why not, and `error`.
-    RemovalResult Pin(const std::wstring& path, DWORD& error, bool followLink = false) {
-        Close();
-        DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-        HANDLE handle =
-            ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, OPEN_EXISTING, flags, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            error = ::GetLastError();
-            return FromError(error);
-        }
-        handle_ = handle;
-        BY_HANDLE_FILE_INFORMATION information{};
-        if (!::GetFileInformationByHandle(handle, &information)) {
-            error = ::GetLastError();
-            return FromError(error);
-        }
-        error = ERROR_SUCCESS;
-        if (std::optional<RemovalOutcome> obstacle = ObstacleOf(information.dwFileAttributes)) {
-            return MakeRemovalResult(*obstacle);
-        }
-        return Removed();
+// Opens `name` below `parent` and checks that it is a plain folder. `error` receives the
+// Win32 error behind a failure (ERROR_DIRECTORY when it is no plain folder).
+RemovalResult OpenFolderBelow(const HeldFolder& parent, const std::wstring& name,
+                              HeldFolder& folder, DWORD& error, DWORD extraAccess = 0,
+                              DWORD* attributesRead = nullptr) {
+    error = folder.OpenBelow(parent, name, extraAccess);
+    DWORD attributes = 0;
+    FolderIdentity identity;
+    if (error == ERROR_SUCCESS) {
+        error = folder.Read(attributes, identity);
     }
-
-    void Close() {
-        if (handle_ != nullptr) {
-            ::CloseHandle(handle_);
-            handle_ = nullptr;
-        }
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
-
-// Removes one folder that should be empty by now; read-only ones too, their attribute
-// put back when the folder stays after all.
-RemovalResult RemoveEmptyFolder(const std::wstring& path, DWORD& error) {
-    DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        error = ::GetLastError();
+    if (error != ERROR_SUCCESS) {
         return FromError(error);
     }
     if (std::optional<RemovalOutcome> obstacle = ObstacleOf(attributes)) {
         error = ERROR_DIRECTORY;
         return MakeRemovalResult(*obstacle);
     }
+    if (attributesRead != nullptr) {
+        *attributesRead = attributes;
+    }
+    return Removed();
+}
+
+// Reads the entries of a held folder: each subfolder's name goes to `names`; anything that
+// is not a plain local folder (a file, a link, a junction, a placeholder) means the folder
+// is not empty.
+RemovalResult ListSubFolders(const HeldFolder& folder, std::vector<std::wstring>& names) {
+    std::vector<LONGLONG> buffer(8 * 1024); // aligned as the entries must be
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+        if (!::GetFileInformationByHandleEx(folder.Get(), kind, buffer.data(),
+                                            static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+            DWORD error = ::GetLastError();
+            return error == ERROR_NO_MORE_FILES ? Removed() : FromError(error);
+        }
+        kind = FileIdBothDirectoryInfo;
+        auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data());
+        for (;;) {
+            std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                if (ObstacleOf(entry->FileAttributes)) {
+                    return MakeRemovalResult(RemovalOutcome::GainedFile);
+                }
+                names.emplace_back(name);
+            }
+            if (entry->NextEntryOffset == 0) {
+                break;
+            }
+            entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
+                reinterpret_cast<const char*>(entry) + entry->NextEntryOffset);
+        }
+    }
+}
+
+// Deletes a held folder that should be empty by now, read-only ones too, through its own
+// handle: it is gone when the handle closes. The read-only attribute is put back when the
+// folder stays after all.
+RemovalResult DeleteHeldFolder(HeldFolder& folder, DWORD attributes, DWORD& error) {
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly && !::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    auto setAttributes = [&](DWORD wanted) {
+        FILE_BASIC_INFO basic{};
+        wanted &= ~FILE_ATTRIBUTE_DIRECTORY;
+        basic.FileAttributes = wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL;
+        return ::SetFileInformationByHandle(folder.Get(), FileBasicInfo, &basic, sizeof(basic));
+    };
+    if (readOnly && !setAttributes(attributes & ~FILE_ATTRIBUTE_READONLY)) {
         error = ::GetLastError();
         return FromError(error);
     }
-    if (::RemoveDirectoryW(path.c_str())) {
-        error = ERROR_SUCCESS;
-        return Removed();
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!::SetFileInformationByHandle(folder.Get(), FileDispositionInfo, &disposition,
+                                      sizeof(disposition))) {
+        error = ::GetLastError();
+        if (readOnly) {
+            setAttributes(attributes);
+        }
+        return FromError(error);
     }
-    error = ::GetLastError();
-    if (readOnly) {
-        ::SetFileAttributesW(path.c_str(), attributes);
-    }
-    return FromError(error);
+    folder.Close();
+    error = ERROR_SUCCESS;
+    return Removed();
 }
 
 // One folder of the listed subtree; the subfolders of a folder are consecutive entries.
@@ -148,152 +161,170 @@ struct Node {
     std::uint32_t childCount = 0;
 };
 
-class Win32FolderRemoval : public FolderRemoval {
+class Win32RemovalRun : public RemovalRun {
   public:
-    explicit Win32FolderRemoval(AfterFolderCheckedHook afterChecked)
-        : afterChecked_(std::move(afterChecked)) {}
+    Win32RemovalRun(HeldFolder root, FolderIdentity identity, std::string rootFolder,
+                    AfterFolderCheckedHook afterChecked)
+        : identity_(identity), rootFolder_(std::move(rootFolder)),
+          afterChecked_(std::move(afterChecked)) {
+        levels_.push_back(std::move(root));
+    }
 
-    RemovalResult DeleteFolder(const std::string& rootFolder,
-                               const std::string& relativePath) override;
+    FolderIdentity RootIdentity() const override { return identity_; }
+
+    RemovalResult DeleteFolder(const std::string& relativePath) override;
 
   private:
-    RemovalResult CheckSubtree(const std::wstring& folder, std::vector<Node>& nodes);
-    RemovalResult RemoveSubtree(const std::wstring& folder, const std::vector<Node>& nodes);
+    RemovalResult ReachParent(const std::vector<std::wstring>& names);
+    RemovalResult CheckSubtree(const std::wstring& name, std::vector<Node>& nodes);
+    RemovalResult RemoveSubtree(const std::wstring& name, const std::vector<Node>& nodes);
 
+    FolderIdentity identity_;
+    std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
+    // Level 0 is the root; the levels below it lead to the parent of the last row, which
+    // the next row, listed in the scan's order, most often shares.
+    std::vector<HeldFolder> levels_;
+    std::vector<std::wstring> levelNames_;
 };
 
-// The root is reached by its path, links included: it is the folder the user chose.
-// Below it, no reparse point is ever passed.
-RemovalResult Win32FolderRemoval::DeleteFolder(const std::string& rootFolder,
-                                               const std::string& relativePath) {
-    std::optional<std::vector<std::string>> names = SplitRelativePath(relativePath, '\\');
-    if (!names) {
+RemovalResult Win32RemovalRun::DeleteFolder(const std::string& relativePath) {
+    std::optional<std::vector<std::string>> split = SplitRelativePath(relativePath, '\\');
+    if (!split) {
         return RefusedPathResult();
     }
-    FileSystemRedirectionOff redirectionOff;
-    std::wstring path = LongPath(rootFolder);
-    if (path.empty()) {
-        return MakeRemovalResult(RemovalOutcome::Vanished);
+    std::vector<std::wstring> names;
+    for (const std::string& name : *split) {
+        names.push_back(WideFromUtf8(name));
     }
-    // The root and every folder down to the listed one's parent stay held to the end.
-    std::vector<PinnedFolder> ancestors(names->size());
-    DWORD error = ERROR_SUCCESS;
-    if (RemovalResult pinned = ancestors[0].Pin(path, error, true);
-        pinned.outcome != RemovalOutcome::Removed) {
-        return pinned;
-    }
-    for (std::size_t i = 0; i < names->size(); ++i) {
-        path = JoinLongPath(path, WideFromUtf8((*names)[i]));
-        if (i + 1 < names->size()) {
-            if (RemovalResult pinned = ancestors[i + 1].Pin(path, error);
-                pinned.outcome != RemovalOutcome::Removed) {
-                return pinned;
-            }
-        }
-    }
-    DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return FromError(::GetLastError());
-    }
-    if (std::optional<RemovalOutcome> obstacle = ObstacleOf(attributes)) {
-        return MakeRemovalResult(*obstacle);
+    if (RemovalResult reached = ReachParent(names); reached.outcome != RemovalOutcome::Removed) {
+        return reached;
     }
     std::vector<Node> nodes(1);
-    if (RemovalResult checked = CheckSubtree(path, nodes);
+    if (RemovalResult checked = CheckSubtree(names.back(), nodes);
         checked.outcome != RemovalOutcome::Removed) {
         return checked;
     }
     if (afterChecked_) {
-        afterChecked_(rootFolder + "\\" + relativePath);
+        afterChecked_(rootFolder_ + "\\" + relativePath);
     }
-    return RemoveSubtree(path, nodes);
+    return RemoveSubtree(names.back(), nodes);
 }
 
-// Lists every folder below `folder` before anything is deleted; anything that is not a
-// plain local folder (a file, a link, a junction, a placeholder) means it is not empty.
-RemovalResult Win32FolderRemoval::CheckSubtree(const std::wstring& folder,
-                                               std::vector<Node>& nodes) {
-    // Folders still to list, with their paths: an explicit stack, not recursion.
-    std::vector<std::pair<std::size_t, std::wstring>> pending{{0, folder}};
-    while (!pending.empty()) {
-        auto [index, path] = std::move(pending.back());
-        pending.pop_back();
-        WIN32_FIND_DATAW entry{};
-        HANDLE find = ::FindFirstFileExW(JoinLongPath(path, L"*").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) {
-            DWORD error = ::GetLastError();
-            if (index != 0 && IsGone(error)) {
-                continue; // vanished since its parent was listed: nothing to remove
-            }
-            return FromError(error);
+// Holds every folder from the root down to the listed folder's parent: up to the levels
+// the row shares with the last one, then down by name.
+RemovalResult Win32RemovalRun::ReachParent(const std::vector<std::wstring>& names) {
+    std::size_t shared = 0;
+    while (shared < levelNames_.size() && shared + 1 < names.size() &&
+           levelNames_[shared] == names[shared]) {
+        ++shared;
+    }
+    levels_.resize(shared + 1);
+    levelNames_.resize(shared);
+    for (std::size_t i = shared; i + 1 < names.size(); ++i) {
+        HeldFolder next;
+        DWORD error = ERROR_SUCCESS;
+        if (RemovalResult opened = OpenFolderBelow(levels_.back(), names[i], next, error);
+            opened.outcome != RemovalOutcome::Removed) {
+            return opened;
         }
-        const auto first = static_cast<std::uint32_t>(nodes.size());
-        RemovalResult result = Removed();
-        do {
-            std::wstring_view name(entry.cFileName);
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            if (ObstacleOf(entry.dwFileAttributes)) {
-                result = MakeRemovalResult(RemovalOutcome::GainedFile);
-                break;
-            }
-            nodes.emplace_back().name = entry.cFileName;
-        } while (::FindNextFileW(find, &entry));
-        DWORD error = ::GetLastError();
-        ::FindClose(find);
-        if (result.outcome != RemovalOutcome::Removed) {
-            return result;
-        }
-        if (error != ERROR_NO_MORE_FILES) {
-            return FromError(error);
-        }
-        nodes[index].firstChild = first;
-        nodes[index].childCount = static_cast<std::uint32_t>(nodes.size()) - first;
-        for (std::uint32_t child = first; child < nodes.size(); ++child) {
-            pending.emplace_back(child, JoinLongPath(path, nodes[child].name));
-        }
+        levels_.push_back(std::move(next));
+        levelNames_.push_back(names[i]);
     }
     return Removed();
 }
 
-// Removes the checked folders bottom-up. Each folder is held while the folders below it
-// go, so none of them can be swapped for a junction; RemoveDirectoryW removes only empty
-// folders, so a file that appears after the check stops the removal and is never lost.
-RemovalResult Win32FolderRemoval::RemoveSubtree(const std::wstring& folder,
-                                                const std::vector<Node>& nodes) {
+// Lists every folder below the listed one before anything is deleted. Each folder is
+// opened relative to its parent, held while its own subfolders are listed; an explicit
+// stack, not recursion.
+RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name, std::vector<Node>& nodes) {
     struct Frame {
         std::size_t index;
         std::uint32_t next;
-        std::wstring path;
-        PinnedFolder pin;
+        HeldFolder folder;
     };
     std::vector<Frame> stack;
-    stack.push_back({0, 0, folder, PinnedFolder()});
+    stack.push_back({0, 0, HeldFolder()});
     DWORD error = ERROR_SUCCESS;
-    if (RemovalResult pinned = stack.back().pin.Pin(folder, error);
-        pinned.outcome != RemovalOutcome::Removed) {
-        return pinned;
+    if (RemovalResult opened = OpenFolderBelow(levels_.back(), name, stack.back().folder, error);
+        opened.outcome != RemovalOutcome::Removed) {
+        return opened;
+    }
+    for (bool list = true; !stack.empty();) {
+        Frame& frame = stack.back();
+        if (list) {
+            std::vector<std::wstring> names;
+            if (RemovalResult listed = ListSubFolders(frame.folder, names);
+                listed.outcome != RemovalOutcome::Removed) {
+                return listed;
+            }
+            nodes[frame.index].firstChild = static_cast<std::uint32_t>(nodes.size());
+            nodes[frame.index].childCount = static_cast<std::uint32_t>(names.size());
+            for (std::wstring& child : names) {
+                nodes.emplace_back().name = std::move(child);
+            }
+            list = false;
+        }
+        if (frame.next == nodes[frame.index].childCount) {
+            stack.pop_back();
+            continue;
+        }
+        const std::size_t child = nodes[frame.index].firstChild + frame.next++;
+        HeldFolder folder;
+        if (RemovalResult opened = OpenFolderBelow(frame.folder, nodes[child].name, folder, error);
+            opened.outcome != RemovalOutcome::Removed) {
+            if (IsGone(error)) {
+                continue; // vanished since its parent was listed: nothing to remove
+            }
+            // Below the listed folder, a link is content like a file.
+            return opened.outcome == RemovalOutcome::BecameLink
+                       ? MakeRemovalResult(RemovalOutcome::GainedFile)
+                       : opened;
+        }
+        stack.push_back({child, 0, std::move(folder)});
+        list = true;
+    }
+    return Removed();
+}
+
+// Removes the checked folders bottom-up. Each is held, with the right to delete it, while
+// the folders below it go, so none of them can be swapped for a junction meanwhile, and is
+// then deleted through its own handle; only an empty folder can be deleted, so a file that
+// appears after the check stops the removal and is never lost.
+RemovalResult Win32RemovalRun::RemoveSubtree(const std::wstring& name,
+                                             const std::vector<Node>& nodes) {
+    struct Frame {
+        std::size_t index;
+        std::uint32_t next;
+        HeldFolder folder;
+        DWORD attributes;
+    };
+    constexpr DWORD RemovalAccess = DELETE | FILE_WRITE_ATTRIBUTES;
+    std::vector<Frame> stack;
+    stack.push_back({0, 0, HeldFolder(), 0});
+    DWORD error = ERROR_SUCCESS;
+    if (RemovalResult opened = OpenFolderBelow(levels_.back(), name, stack.back().folder, error,
+                                               RemovalAccess, &stack.back().attributes);
+        opened.outcome != RemovalOutcome::Removed) {
+        return opened;
     }
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const Node& node = nodes[frame.index];
         if (frame.next < node.childCount) {
             const std::size_t child = node.firstChild + frame.next++;
-            Frame next{child, 0, JoinLongPath(frame.path, nodes[child].name), PinnedFolder()};
-            RemovalResult pinned = next.pin.Pin(next.path, error);
-            if (pinned.outcome == RemovalOutcome::Removed) {
+            Frame next{child, 0, HeldFolder(), 0};
+            RemovalResult opened = OpenFolderBelow(frame.folder, nodes[child].name, next.folder,
+                                                   error, RemovalAccess, &next.attributes);
+            if (opened.outcome == RemovalOutcome::Removed) {
                 stack.push_back(std::move(next));
             } else if (!IsGone(error)) {
-                return pinned;
+                return opened;
             }
             continue;
         }
-        frame.pin.Close();
         const bool listedFolder = stack.size() == 1;
-        RemovalResult removed = RemoveEmptyFolder(frame.path, error);
+        RemovalResult removed = DeleteHeldFolder(frame.folder, frame.attributes, error);
         if (removed.outcome != RemovalOutcome::Removed && (listedFolder || !IsGone(error))) {
             return removed;
         }
@@ -301,6 +332,34 @@ RemovalResult Win32FolderRemoval::RemoveSubtree(const std::wstring& folder,
     }
     return Removed();
 }
+
+class Win32FolderRemoval : public FolderRemoval {
+  public:
+    explicit Win32FolderRemoval(AfterFolderCheckedHook afterChecked)
+        : afterChecked_(std::move(afterChecked)) {}
+
+    // The root is opened by its path, links included: it is the folder the user chose,
+    // and the scan reached it the same way. Below it, no reparse point is ever passed.
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
+                                        RemovalResult& failure) override {
+        HeldFolder root;
+        DWORD attributes = 0;
+        FolderIdentity identity;
+        DWORD error = root.OpenRoot(rootFolder);
+        if (error == ERROR_SUCCESS) {
+            error = root.Read(attributes, identity);
+        }
+        if (error != ERROR_SUCCESS) {
+            failure = FromError(error);
+            return nullptr;
+        }
+        return std::make_unique<Win32RemovalRun>(std::move(root), identity, rootFolder,
+                                                 afterChecked_);
+    }
+
+  private:
+    AfterFolderCheckedHook afterChecked_;
+};
 
 } // namespace
 

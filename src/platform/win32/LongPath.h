@@ -25,7 +25,8 @@ inline constexpr DWORD ContentAttributes =
 // A 32-bit program on 64-bit Windows sees SysWOW64 in place of System32 unless it turns
 // the redirection off; the scan and the removal must see the real folders. Off only while
 // an object lives, so that the DLLs the window loads meanwhile still come from the right
-// place.
+// place. The redirection belongs to the calling thread: each read makes its own object, on
+// the thread that reads (the scan's read-ahead threads among them).
 class FileSystemRedirectionOff {
   public:
     FileSystemRedirectionOff();

@@ -2,15 +2,6 @@
 
 namespace win32 {
 
-void EventPump::DoEvents() {
-    ULONGLONG now = ::GetTickCount64();
-    if (lastPump_ != 0 && now - lastPump_ < IntervalMilliseconds) {
-        return;
-    }
-    RunPending();
-    lastPump_ = ::GetTickCount64();
-}
-
 void EventPump::RunPending() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

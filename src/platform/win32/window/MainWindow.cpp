@@ -1,5 +1,6 @@
 #include "platform/win32/window/MainWindow.h"
 
+#include "platform/win32/ProgramResources.h"
 #include "platform/win32/Utf.h"
 
 #include <commctrl.h>
@@ -19,6 +20,14 @@ constexpr DWORD WindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
 
+// The program's icon at the size the system asks for; null (the system's default icon) when
+// the executable has none.
+HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VACANTOR), IMAGE_ICON,
+                                           ::GetSystemMetrics(widthMetric),
+                                           ::GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
 bool RegisterWindowClass(WNDPROC windowProc) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -30,7 +39,9 @@ bool RegisterWindowClass(WNDPROC windowProc) {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    // The large icon for Alt+Tab, the small one for the title bar and the taskbar.
+    windowClass.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = ClassName;
     return ::RegisterClassExW(&windowClass) != 0;
@@ -151,7 +162,7 @@ std::string MainWindow::AppPath() const {
 
 void MainWindow::DoEvents() {
     if (pump_) {
-        pump_->DoEvents();
+        pump_->RunPending();
     }
 }
 

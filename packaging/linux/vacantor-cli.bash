@@ -1,0 +1,34 @@
+# bash completion for vacantor-cli: its commands, each command's options, then folders.
+
+_vacantor_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    COMPREPLY=()
+    if [ "$COMP_CWORD" -eq 1 ]; then
+        mapfile -t COMPREPLY < <(compgen -W 'find remove --help --version' -- "$cur")
+        return
+    fi
+
+    local options
+    case ${COMP_WORDS[1]} in
+    find) options='--read-only --print0 --threads --' ;;
+    remove) options='--read-only --dry-run --print0 --threads --' ;;
+    *) return ;;
+    esac
+
+    # --threads takes a number, which no list can offer.
+    [ "${COMP_WORDS[COMP_CWORD - 1]}" = --threads ] && return
+
+    # Options until "--"; after it every word is the root folder.
+    local i
+    for ((i = 2; i < COMP_CWORD; i++)); do
+        [ "${COMP_WORDS[i]}" = -- ] && options=
+    done
+    if [ -n "$options" ] && [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        return
+    fi
+    compopt -o filenames 2>/dev/null
+    mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+}
+
+complete -F _vacantor_cli vacantor-cli

@@ -1,0 +1,109 @@
+#include "platform/win32/HeldFolder.h"
+
+#include <winternl.h>
+
+#include "platform/win32/LongPath.h"
+
+#include <utility>
+
+namespace {
+
+constexpr DWORD ListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD HeldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// The two native calls, taken from ntdll (always loaded) rather than linked: ntdll's import
+// library also exports C runtime functions, which must keep coming from the C runtime.
+struct NativeCalls {
+    decltype(&::NtCreateFile) createFile = nullptr;
+    decltype(&::RtlNtStatusToDosError) statusToError = nullptr;
+};
+
+const NativeCalls& Native() {
+    static const NativeCalls calls = [] {
+        NativeCalls found;
+        HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        if (ntdll != nullptr) {
+            found.createFile = reinterpret_cast<decltype(&::NtCreateFile)>(
+                reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtCreateFile")));
+            found.statusToError = reinterpret_cast<decltype(&::RtlNtStatusToDosError)>(
+                reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+        }
+        return found;
+    }();
+    return calls;
+}
+
+} // namespace
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)) {}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+void HeldFolder::Close() {
+    if (handle_ != nullptr) {
+        ::CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+}
+
+DWORD HeldFolder::OpenRoot(const std::string& path) {
+    Close();
+    std::wstring longPath = LongPath(path);
+    if (longPath.empty()) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    FileSystemRedirectionOff redirectionOff;
+    HANDLE handle = ::CreateFileW(longPath.c_str(), ListAccess, HeldSharing, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return ::GetLastError();
+    }
+    handle_ = handle;
+    return ERROR_SUCCESS;
+}
+
+DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess) {
+    Close();
+    const NativeCalls& native = Native();
+    if (native.createFile == nullptr || native.statusToError == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent.Get(), nullptr);
+    IO_STATUS_BLOCK status{};
+    HANDLE handle = nullptr;
+    NTSTATUS result = native.createFile(
+        &handle, ListAccess | extraAccess, &attributes, &status, nullptr, 0, HeldSharing, FILE_OPEN,
+        FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+            FILE_OPEN_FOR_BACKUP_INTENT,
+        nullptr, 0);
+    if (!NT_SUCCESS(result)) {
+        return native.statusToError(result);
+    }
+    handle_ = handle;
+    return ERROR_SUCCESS;
+}
+
+DWORD HeldFolder::Read(DWORD& attributes, FolderIdentity& identity) const {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle_, &information)) {
+        return ::GetLastError();
+    }
+    attributes = information.dwFileAttributes;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.file =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    identity.mount = 0;
+    return ERROR_SUCCESS;
+}

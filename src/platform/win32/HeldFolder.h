@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/FolderIdentity.h"
+
+#include <string>
+
+// A folder held open by handle. Held folders may be read and listed by others but not
+// renamed or deleted while held, so what was checked stays where it was. Every opening
+// below a held folder is relative to its handle (NtCreateFile with a root directory): no
+// path is looked up again, and no reparse point (link, junction, volume mount point) is
+// passed.
+class HeldFolder {
+  public:
+    HeldFolder() = default;
+    ~HeldFolder() { Close(); }
+    HeldFolder(HeldFolder&& other) noexcept;
+    HeldFolder& operator=(HeldFolder&& other) noexcept;
+
+    // Opens the folder at a full path, following a link there: the user chose that path.
+    // Returns ERROR_SUCCESS or the Win32 error.
+    DWORD OpenRoot(const std::string& path);
+
+    // Opens the named direct subfolder of `parent` itself, a reparse point as what it is.
+    // `extraAccess`: DELETE, FILE_WRITE_ATTRIBUTES for a folder that is to be removed.
+    DWORD OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess = 0);
+
+    HANDLE Get() const { return handle_; }
+    bool IsOpen() const { return handle_ != nullptr; }
+    void Close();
+
+    // The attributes and identity (volume serial number and file id) of the held folder.
+    DWORD Read(DWORD& attributes, FolderIdentity& identity) const;
+
+  private:
+    HANDLE handle_ = nullptr;
+};

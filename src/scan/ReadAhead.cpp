@@ -1,0 +1,262 @@
+// The threads' side of the read-ahead: what they read, in which order, and within which
+// budget. The walk's side is in ReadAheadWalk.cpp.
+
+#include "scan/ReadAhead.h"
+
+#include <algorithm>
+
+using read_ahead::NodeState;
+using read_ahead::Place;
+using read_ahead::Precedes;
+
+struct ReadAhead::Reading {
+    bool attributesRead = false;
+    std::optional<std::uint32_t> attributes;
+    std::unique_ptr<Folder> folder;
+    FolderListing listing;
+};
+
+namespace {
+
+// Reads the subfolder `name` of `parent` as the walk would: where the walk may test its
+// attributes (`readAttributes`), those first, and a subfolder the walk will not open
+// (one whose attributes cannot be read, or, unless `openReadOnly`, a read-only one) is not
+// opened; then its entries.
+void Read(Folder& parent, const std::string& name, bool readAttributes, bool openReadOnly,
+          std::optional<std::uint32_t>& attributes, std::unique_ptr<Folder>& folder,
+          FolderListing& listing) {
+    if (readAttributes) {
+        attributes = parent.SubFolderAttributes(name);
+        if (!attributes || (!openReadOnly && (*attributes & FolderAttributeReadOnly))) {
+            return;
+        }
+    }
+    // A mount point, like any subfolder not opened, is left to the walk to find again.
+    folder = parent.OpenSubFolder(name).folder;
+    if (folder) {
+        listing = ReadListing(*folder);
+    }
+}
+
+} // namespace
+
+ReadAhead::ReadAhead(ReadAheadSettings settings, char separator)
+    : settings_(std::move(settings)), budget_(std::max<std::size_t>(settings_.budget, 1)),
+      separator_(separator) {}
+
+ReadAhead::~ReadAhead() {
+    Cancel();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void ReadAhead::NoteReadOnlyOption(int value) {
+    readOnlyOption_.store(value, std::memory_order_relaxed);
+}
+
+void ReadAhead::Cancel() {
+    cancelled_ = true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    workToDo_.notify_all();
+}
+
+void ReadAhead::Work() {
+    Leftovers leftovers;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        if (!cancelled_ && !CanHandOut()) {
+            if (!leftovers.Empty()) {
+                lock.unlock();
+                leftovers = {};
+                lock.lock();
+                continue;
+            }
+            CountWaiting(true);
+            workToDo_.wait(lock, [this] { return cancelled_ || CanHandOut(); });
+            CountWaiting(false);
+        }
+        if (cancelled_) {
+            return;
+        }
+        ReadNext(lock, leftovers);
+    }
+}
+
+// Hands out the next subfolder and reads it without the lock. What the reading before
+// left is released meanwhile; what this one leaves (a folder without subfolders, a listing
+// dropped meanwhile) waits for the next turn, so that nothing is released under the lock.
+void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers) {
+    std::shared_ptr<Node> node = HandOut();
+    const Node& parentNode = *node->parent;
+    std::shared_ptr<Folder> parent = parentNode.folder;
+    std::string name = parentNode.Name(node->index);
+    // The walk tests the attributes of the subfolders of a folder without files, before it
+    // opens them, while the option does not let read-only folders count. The option may
+    // change meanwhile: they are read whatever it says, always before the opening.
+    Reading reading;
+    reading.attributesRead = parentNode.listing.files == 0u;
+    bool openReadOnly = readOnlyOption_ == 1;
+    WakeThread();
+    lock.unlock();
+
+    leftovers = {};
+    Read(*parent, name, reading.attributesRead, openReadOnly, reading.attributes, reading.folder,
+         reading.listing);
+    parent.reset();
+
+    lock.lock();
+    Settle(*node, reading);
+    if (walkWaitsFor_ == node.get()) {
+        listingReady_.notify_one();
+    }
+    WakeThread();
+    leftovers.node = std::move(node);
+    leftovers.folder = std::move(reading.folder);
+}
+
+bool ReadAhead::CanHandOut() const {
+    if (queue_.empty()) {
+        return false;
+    }
+    if (heldCount_ < budget_) {
+        return true;
+    }
+    // Full: a folder the walk reaches earlier may take the place of the last one handed out
+    // (which mostly is the one the walk reaches last), once that one is listed.
+    const Node* last = heldLast_;
+    return last->state == NodeState::Listed && !last->openedBelow &&
+           Precedes(Place::NextRead(**queue_.begin()), Place::Of(*last));
+}
+
+std::shared_ptr<ReadAhead::Node> ReadAhead::HandOut() {
+    if (heldCount_ >= budget_) {
+        Evict(*heldLast_);
+    }
+    Node& parent = **queue_.begin();
+    // The parent's entry moves to its next subfolder's place, in the same allocation.
+    auto entry = queue_.extract(queue_.begin());
+    parent.queued.reset();
+    auto child = std::make_shared<Node>(&parent, parent.nextRead);
+    parent.children.push_back(child);
+    parent.openedBelow = true;
+    if (++parent.nextRead < parent.listing.NameCount()) {
+        parent.queued = queue_.insert(std::move(entry)).position;
+    }
+    Hold(*child);
+    return child;
+}
+
+// Gives up what was read of a folder, keeping the attributes read before it was opened: the
+// walk reads it again itself when it opens it.
+void ReadAhead::Evict(Node& last) {
+    Unqueue(last);
+    Unhold(last);
+    last.listing = {};
+    last.folder.reset();
+    last.state = NodeState::Failed;
+}
+
+// A folder not opened, or whose reading failed, stays among its parent's subfolders with
+// its attributes: the walk reads it again itself when it opens it.
+void ReadAhead::Settle(Node& node, Reading& reading) {
+    if (node.dropped) {
+        return;
+    }
+    node.attributesRead = reading.attributesRead;
+    node.attributes = reading.attributes;
+    if (reading.folder && reading.listing.Readable()) {
+        Keep(node, reading.folder, std::move(reading.listing));
+        node.state = NodeState::Listed;
+    } else {
+        Unhold(node);
+        node.state = NodeState::Failed;
+    }
+}
+
+// Takes the listing, and the folder when the walk may still open subfolders of it.
+void ReadAhead::Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing) {
+    node.listing = std::move(listing);
+    // A folder without subfolders needs its folder no more (on Linux: its descriptor).
+    if (node.listing.NameCount() > 0) {
+        node.folder = std::move(folder);
+    }
+    Queue(node);
+}
+
+// Marks a subtree as never to be taken: it leaves the queue and the budget, and a thread
+// still reading in it throws its listing away.
+void ReadAhead::Drop(Node& top) {
+    std::vector<Node*> pending{&top};
+    while (!pending.empty()) {
+        Node& node = *pending.back();
+        pending.pop_back();
+        node.dropped = true;
+        Unqueue(node);
+        Unhold(node);
+        for (const std::shared_ptr<Node>& child : node.children) {
+            pending.push_back(child.get());
+        }
+    }
+}
+
+void ReadAhead::Queue(Node& node) {
+    if (!node.dropped && !node.queued && node.nextRead < node.listing.NameCount()) {
+        node.queued = queue_.insert(&node).first;
+    }
+}
+
+void ReadAhead::Unqueue(Node& node) {
+    if (node.queued) {
+        queue_.erase(*node.queued);
+        node.queued.reset();
+    }
+}
+
+void ReadAhead::Hold(Node& node) {
+    node.heldBefore = heldLast_;
+    node.heldAfter = nullptr;
+    (heldLast_ ? heldLast_->heldAfter : heldFirst_) = &node;
+    heldLast_ = &node;
+    node.held = true;
+    ++heldCount_;
+}
+
+void ReadAhead::Unhold(Node& node) {
+    if (!node.held) {
+        return;
+    }
+    (node.heldBefore ? node.heldBefore->heldAfter : heldFirst_) = node.heldAfter;
+    (node.heldAfter ? node.heldAfter->heldBefore : heldLast_) = node.heldBefore;
+    node.heldBefore = nullptr;
+    node.heldAfter = nullptr;
+    node.held = false;
+    --heldCount_;
+}
+
+// Whether a waiting thread should be woken. While the budget is nearly full a thread is
+// woken only for a folder the walk reaches before the last one held, or when the walk had
+// to read a folder itself (`urgent`); otherwise the threads sleep until the walk has taken
+// a good part of what they read, and then read on in one go rather than one folder for
+// each folder the walk takes.
+bool ReadAhead::ThreadWanted(bool urgent) const {
+    return CanHandOut() && (urgent || heldCount_ + budget_ / 4 <= budget_ || heldCount_ >= budget_);
+}
+
+void ReadAhead::WakeThread(bool urgent) {
+    if (waitingThreads_ > 0 && ThreadWanted(urgent)) {
+        workToDo_.notify_one();
+    }
+    ReportIdle(urgent);
+}
+
+void ReadAhead::CountWaiting(bool waiting) {
+    waitingThreads_ = waiting ? waitingThreads_ + 1 : waitingThreads_ - 1;
+    ReportIdle(false);
+}
+
+void ReadAhead::ReportIdle(bool urgent) {
+    if (settings_.onIdle) {
+        settings_.onIdle(waitingThreads_ == settings_.threads && !ThreadWanted(urgent));
+    }
+}

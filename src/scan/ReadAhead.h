@@ -1,0 +1,138 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "scan/ReadAheadTree.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+// Threads reading ahead of the scan's walk, chosen by measurement on the 200,000-folder tree
+// of bench/run on a 2-core machine (bench/threads; figures from a busy machine). Cold cache:
+// 2 threads 16.8 s, 4 15.7 s, 8 11.4 s, 16 10.3 s, 32 10.4 s, 64 9.8 s: the disk wants
+// many requests at once, but beyond 16 it gains little. Warm cache: the two cores are the
+// limit, and each thread more costs CPU time (2 threads 3.1 s of it, 16 3.8 s, 64 4.9 s)
+// for the same wall time. 16 takes nearly all of the cold gain for little warm cost.
+inline constexpr unsigned DefaultScanThreads = 16;
+
+// Listings read ahead and not yet taken by the walk: enough to keep every thread busy,
+// while memory (and on Linux the descriptors held open) stays bounded whatever the size
+// of the tree.
+inline constexpr std::size_t DefaultReadAheadBudget = 1024;
+
+struct ReadAheadSettings {
+    ReadAheadSettings(unsigned threadCount = DefaultScanThreads,
+                      std::size_t listingBudget = DefaultReadAheadBudget)
+        : threads(threadCount), budget(listingBudget) {}
+
+    // 1: the walk reads every folder itself and no thread is started.
+    unsigned threads;
+    std::size_t budget;
+    // For tests: told, under the read-ahead's lock, whether every thread waits with nothing
+    // it may read, each time that may have changed.
+    std::function<void(bool idle)> onIdle;
+};
+
+// A pool of threads that opens and lists folders ahead of the scan's walk and hands each
+// listing over when the walk opens that folder. The walk sees ordinary Folder objects and
+// takes every decision itself, on its own thread, in its own order; the threads only read:
+// a folder's entries, and before it is opened, where the walk tests it, its attributes.
+//
+// Order: the threads read the folders the walk will reach first (depth-first order) first.
+// Budget: at most `budget` folders are read ahead and wait for the walk; when that is full,
+// a folder the walk reaches earlier takes the place of the one handed out last (which the
+// walk then reads again itself). The folder the walk opens is always read, by the walk
+// itself when no thread has it, so a full budget never blocks it; while a thread reads it,
+// the walk reads what waits for a thread. Whatever the walk passes without opening (a
+// subfolder it skips, the rest of a folder whose scan ended early) is dropped at once.
+// Failures: a thread keeps only listings read without any failure; the walk reads a folder
+// that failed again itself, so that every failure is judged as the walk judges it.
+class ReadAhead {
+  public:
+    // `separator`: the file system's path separator.
+    ReadAhead(ReadAheadSettings settings, char separator);
+    // Cancels and joins the threads.
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Takes the root, opened by the walk, lists it on the calling thread and starts the
+    // threads below it. Every Folder the result hands out must be gone before this object.
+    std::unique_ptr<Folder> Start(std::unique_ptr<Folder> root);
+
+    // The value of the read-only option as the walk last read it. While it is not 1, the
+    // threads do not open a read-only subfolder of a folder without files: the walk will
+    // not either.
+    void NoteReadOnlyOption(int value);
+
+    // Ends all reading at once: the walk opens nothing more (it was asked to stop).
+    void Cancel();
+
+  private:
+    using Node = read_ahead::Node;
+    class WalkFolder;
+
+    // What a thread read of one subfolder.
+    struct Reading;
+    // What a reading leaves to release after the lock.
+    struct Leftovers {
+        std::shared_ptr<Node> node;
+        std::unique_ptr<Folder> folder;
+        bool Empty() const { return !node && !folder; }
+    };
+
+    // The threads' side (ReadAhead.cpp).
+    void Work();
+    void ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers);
+    bool CanHandOut() const;
+    std::shared_ptr<Node> HandOut();
+    void Evict(Node& last);
+    void Settle(Node& node, Reading& reading);
+    void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing);
+    void Drop(Node& node);
+    void Queue(Node& node);
+    void Unqueue(Node& node);
+    void Hold(Node& node);
+    void Unhold(Node& node);
+    bool ThreadWanted(bool urgent) const;
+    void WakeThread(bool urgent = false);
+    void CountWaiting(bool waiting);
+    void ReportIdle(bool urgent);
+
+    // The walk's side (ReadAheadWalk.cpp).
+    std::shared_ptr<Node> Reach(Node& parent, std::size_t index, std::unique_lock<std::mutex>& lock,
+                                std::vector<std::shared_ptr<Node>>& passed, Leftovers& leftovers);
+    std::optional<std::uint32_t> Attributes(Node& parent, std::size_t index, std::string_view name);
+    OpenedSubFolder Take(const std::shared_ptr<Node>& parent, std::size_t index,
+                         std::string_view name);
+    OpenedSubFolder ReadForWalk(Node& parent, std::shared_ptr<Node> child, std::size_t index,
+                                std::string_view name, std::unique_lock<std::mutex>& lock);
+    std::shared_ptr<Node> Claim(Node& parent, std::size_t index);
+    void Leave(Node& node);
+
+    const ReadAheadSettings settings_;
+    const std::size_t budget_;
+    const char separator_;
+    std::mutex mutex_;
+    std::condition_variable workToDo_;     // threads wait here for a folder to read
+    std::condition_variable listingReady_; // the walk waits here for a folder being read
+    std::atomic<bool> cancelled_{false};
+    std::atomic<int> readOnlyOption_{0};
+    std::shared_ptr<Node> root_;
+    // Folders with subfolders not yet handed out, by the place of the next one.
+    std::set<Node*, read_ahead::ByNextRead> queue_;
+    // Folders handed out and not yet taken by the walk, a list in the order handed out.
+    Node* heldFirst_ = nullptr;
+    Node* heldLast_ = nullptr;
+    std::size_t heldCount_ = 0;
+    const Node* walkWaitsFor_ = nullptr;
+    unsigned waitingThreads_ = 0;
+    std::vector<std::thread> threads_;
+};

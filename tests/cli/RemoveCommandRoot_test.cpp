@@ -1,0 +1,71 @@
+// vacantor-cli remove in the test's own process, with a root folder that is replaced
+// between the scan and the removal.
+
+#include "cli/RemoveCommand.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The real removal, with the root replaced just before the run opens it.
+class ReplacingRootFirst : public FolderRemoval {
+  public:
+    ReplacingRootFirst(std::function<void()> replace) : replace_(std::move(replace)) {}
+
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
+                                        RemovalResult& failure) override {
+        replace_();
+        return real_->OpenRun(rootFolder, failure);
+    }
+
+  private:
+    std::function<void()> replace_;
+    std::unique_ptr<FolderRemoval> real_ = CreateSystemFolderRemoval();
+};
+
+std::string Written(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(file);
+    return text;
+}
+
+TEST(RemoveCommandRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    MakeTree(root, {"f", "a/", "b/", "c/"});
+    MakeTree(temp.Path() / "other", {"a/", "b/", "c/"});
+    ReplacingRootFirst removal([&] {
+        fs::rename(root, temp.Path() / "root.old");
+        fs::create_directory_symlink(temp.Path() / "other", root);
+    });
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+
+    int status =
+        RunRemoveCommand({PathText(root)}, *fileSystem, removal, {out, false}, {err, false});
+
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(Written(out), "0 folders are removed.\n");
+    EXPECT_EQ(Written(err), "vacantor-cli: nothing removed below " + PathText(root) +
+                                ": it is no longer the folder that was scanned\n");
+    for (const char* folder : {"a", "b", "c"}) {
+        EXPECT_TRUE(fs::exists(temp.Path() / "other" / folder)) << folder;
+        EXPECT_TRUE(fs::exists(temp.Path() / "root.old" / folder)) << folder;
+    }
+}
+
+} // namespace
