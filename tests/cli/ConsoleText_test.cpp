@@ -41,7 +41,7 @@ const QuotingCase QuotingCases[] = {
     {"newline then quote", "\n'", "''$'\\n'\\'''"},
 };
 
-TEST(ShellEscaped, QuotesWhatATerminalCannotShowAsItIs) {
+TEST(CliShellEscaped, QuotesWhatATerminalCannotShowAsItIs) {
     for (const QuotingCase& test : QuotingCases) {
         EXPECT_EQ(ShellEscaped(test.text), test.shown) << test.name;
     }

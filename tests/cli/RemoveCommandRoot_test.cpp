@@ -42,7 +42,7 @@ std::string Written(std::FILE* file) {
     return text;
 }
 
-TEST(RemoveCommandRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
+TEST(CliRemoveRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     TempFolder temp;
     const fs::path root = temp.Path() / "root";
     MakeTree(root, {"f", "a/", "b/", "c/"});

@@ -10,10 +10,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RemoveOnTheFileSystemRoot : public MainWindowTest {};
+class FormRemoveOnTheFileSystemRoot : public MainWindowTest {};
 
 // The root "/" is held without its separator, as "": a failed row must still read "/e".
-TEST_F(RemoveOnTheFileSystemRoot, FailedRowsKeepTheirLeadingSeparator) {
+TEST_F(FormRemoveOnTheFileSystemRoot, FailedRowsKeepTheirLeadingSeparator) {
     WriteFile(treeFolder.Path() / "keep.txt", "x");
     fs::create_directories(treeFolder.Path() / "e");
     removal.outcomes["e"] = {RemovalOutcome::GainedFile, "a file appeared in it"};

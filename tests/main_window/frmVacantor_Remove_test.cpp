@@ -231,7 +231,7 @@ TEST_F(FormRemove, ClosingStopsAfterTheCurrentRowWithoutAsking) {
 
 // Remove with the real removal, on a root folder whose path leads elsewhere after Find:
 // renamed away with a look-alike put in its place, or swapped for a link to a look-alike.
-class RemoveFromTheScannedRoot : public MainWindowTest {
+class FormRemoveFromTheScannedRoot : public MainWindowTest {
   protected:
     // Rows x0 and x1, each holding an empty folder, so that the removal checks each one
     // (and runs its hook) before it deletes anything. Starts from a fresh tree.
@@ -283,7 +283,7 @@ class RemoveFromTheScannedRoot : public MainWindowTest {
     frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *removal)};
 };
 
-TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
+TEST_F(FormRemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
         FindRows();
@@ -306,7 +306,7 @@ TEST_F(RemoveFromTheScannedRoot, NothingIsRemovedOnceTheRootIsReplaced) {
 
 // The run holds the root it checked: a root replaced during the run changes nothing, the
 // rows go from the scanned folder wherever it now is, and nothing else is touched.
-TEST_F(RemoveFromTheScannedRoot, ARunStaysInTheRootItHolds) {
+TEST_F(FormRemoveFromTheScannedRoot, ARunStaysInTheRootItHolds) {
     for (bool withLink : {false, true}) {
         SCOPED_TRACE(withLink ? "swapped for a link" : "renamed away");
         FindRows();
