@@ -1,5 +1,6 @@
 // What only Linux can show: the removal as an unprivileged user (everything else runs as
 // root, for whom permission bits deny nothing), mount points, special files.
+#include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixFolderRemoval.h"
 #include "removal/RemovalTestTree.h"
 #include "support/ChildProcess_posix.h"
@@ -211,6 +212,109 @@ TEST(FolderRemovalPosix, ASpecialFileCountsAsAFile) {
 
     EXPECT_EQ(result.outcome, RemovalOutcome::GainedFile);
     EXPECT_TRUE(fs::exists(fs::symlink_status(temp.Path() / "x" / "a" / "pipe")));
+}
+
+// A subfolder below the listed folder, replaced between the check and the removal: the
+// removal meets a folder it did not check and must leave it, and what it holds, alone.
+struct LateChange {
+    const char* name;
+    void (*change)(const fs::path& x, const fs::path& elsewhere);
+    RemovalOutcome expected;
+};
+
+const LateChange LateChanges[] = {
+    {"SubfolderBecameALink",
+     [](const fs::path& x, const fs::path& elsewhere) {
+         fs::rename(x / "a", elsewhere / "old");
+         fs::create_directory_symlink(elsewhere, x / "a");
+     },
+     RemovalOutcome::BecameLink},
+    {"SubfolderBecameANewEmptyFolder",
+     [](const fs::path& x, const fs::path& elsewhere) {
+         fs::rename(x / "a", elsewhere / "old");
+         fs::create_directory(x / "a");
+     },
+     RemovalOutcome::Failed},
+};
+
+class FolderRemovalLateChange : public testing::TestWithParam<LateChange> {};
+
+TEST_P(FolderRemovalLateChange, LeavesTheReplacementAlone) {
+    TempFolder temp;
+    const fs::path x = temp.Path() / "root" / "x";
+    const fs::path elsewhere = temp.Path() / "elsewhere";
+    fs::create_directories(x / "a" / "b");
+    fs::create_directories(elsewhere / "inner");
+    PosixRemovalOptions options;
+    options.afterChecked = [&](const std::string&) { GetParam().change(x, elsewhere); };
+
+    RemovalResult result =
+        RemoveRow(*CreatePosixFolderRemoval(options), PathText(temp.Path() / "root"), "x");
+
+    EXPECT_EQ(result.outcome, GetParam().expected) << result.reason;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(x / "a")));
+    EXPECT_TRUE(fs::exists(elsewhere / "inner"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AfterTheCheck, FolderRemovalLateChange, testing::ValuesIn(LateChanges),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// On a file system whose entries carry no type, each entry is looked at by lstat: the
+// subfolders still go, a link still counts as content.
+TEST(FolderRemovalPosix, EntriesWithoutATypeAreLookedAtOneByOne) {
+    TempFolder temp;
+    fs::create_directories(temp.Path() / "x" / "a" / "b");
+    fs::create_directories(temp.Path() / "y" / "a");
+    fs::create_directories(temp.Path() / "target");
+    fs::create_directory_symlink(temp.Path() / "target", temp.Path() / "y" / "a" / "link");
+    PosixRemovalOptions options;
+    options.ignoreEntryTypes = true;
+    auto removal = CreatePosixFolderRemoval(options);
+
+    EXPECT_EQ(RemoveRow(*removal, temp.Text(), "x").outcome, RemovalOutcome::Removed);
+    EXPECT_EQ(RemoveRow(*removal, temp.Text(), "y").outcome, RemovalOutcome::GainedFile);
+    EXPECT_FALSE(fs::exists(temp.Path() / "x"));
+    EXPECT_TRUE(fs::exists(fs::symlink_status(temp.Path() / "y" / "a" / "link")));
+}
+
+// The owner-write bit added to a read-only folder deeper than the kept levels is put back
+// when a later subfolder fails far below it, after the walk let go of the levels between.
+TEST(FolderRemovalAtDepth, TheOwnerWriteBitIsPutBackBelowTheKeptLevels) {
+    const std::size_t ChainLevels = 80; // more than the removal's walk keeps open
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    fs::path x = root;
+    std::string row;
+    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 4; ++level) {
+        x /= "d";
+        row += "d/";
+    }
+    x /= "x";
+    row += "x";
+    for (const char* chain : {"a", "b"}) {
+        fs::path bottom = x / chain;
+        for (std::size_t level = 0; level < ChainLevels; ++level) {
+            bottom /= "c";
+        }
+        fs::create_directories(bottom);
+    }
+    // The chain the removal meets second gains a file after the check.
+    fs::path second;
+    for (const fs::directory_entry& entry : fs::directory_iterator(x)) {
+        second = entry.path();
+    }
+    for (std::size_t level = 0; level < ChainLevels; ++level) {
+        second /= "c";
+    }
+    GiveToNobody(root);
+    ::chmod(x.c_str(), ReadOnly);
+
+    int outcome = RemoveAsNobody(
+        root, row, [&](const std::string&) { WriteFile(second / "late.txt", "late"); });
+
+    EXPECT_EQ(outcome, static_cast<int>(RemovalOutcome::GainedFile));
+    EXPECT_EQ(ReadFile(second / "late.txt"), "late");
+    EXPECT_EQ(PermissionBits(x), ReadOnly);
 }
 
 } // namespace

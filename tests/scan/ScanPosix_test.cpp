@@ -180,6 +180,34 @@ TEST_P(ScanReopenTest, ALevelReplacedBeforeItIsReopenedIsNotEntered) {
 
 INSTANTIATE_TEST_SUITE_P(Checks, ScanReopenTest, testing::ValuesIn(MountChecks), CheckName);
 
+class ScanLinkTest : public testing::TestWithParam<MountCheck> {};
+
+// A subfolder replaced by a link just before it is opened, past the entry classification:
+// only the opening guards it. Were the link followed, "a" would count as empty and be listed
+// beside the file.
+TEST_P(ScanLinkTest, ASubfolderThatBecameALinkIsNotEntered) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    MakeTree(root, {"f", "a/x/"});
+    auto system = CreatePosixFileSystem(WithMountCheck(GetParam()));
+    HookedFileSystem hooked(*system, [&](const std::string& path) {
+        if (path == PathText(root / "a") && !fs::is_symlink(root / "a")) {
+            fs::rename(root / "a", temp.Path() / "old");
+            fs::create_directory_symlink(temp.Path() / "old", root / "a");
+        }
+    });
+    EXPECT_EQ(ScanRows(hooked, PathText(root)), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ScanLinkTest, testing::ValuesIn(MountChecks), CheckName);
+
+// Only "." and ".." are skipped: "..x" is a folder like any other, here one holding a file.
+TEST(ScanPosix, ANameStartingWithTwoDotsIsAFolder) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"..x/f", "e/"});
+    EXPECT_EQ(ScanRows(*CreatePosixFileSystem({}), temp.Text()), std::vector<std::string>{"0 e"});
+}
+
 // Root reads everything, so the scan runs in a child process as an ordinary user.
 TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
     TempFolder temp;

@@ -87,9 +87,10 @@ int RemoveEmptySubFolder(DirectoryCursor& cursor, const std::string& name) {
 class PosixRemovalRun : public RemovalRun {
   public:
     PosixRemovalRun(DirectoryHandle::Opened root, std::string rootFolder,
-                    AfterFolderCheckedHook afterChecked)
+                    const PosixRemovalOptions& options)
         : identity_(*root.handle->Identity()), cursor_(std::move(root)),
-          rootFolder_(std::move(rootFolder)), afterChecked_(std::move(afterChecked)) {}
+          rootFolder_(std::move(rootFolder)), afterChecked_(options.afterChecked),
+          ignoreEntryTypes_(options.ignoreEntryTypes) {}
 
     FolderIdentity RootIdentity() const override { return identity_; }
 
@@ -109,6 +110,7 @@ class PosixRemovalRun : public RemovalRun {
     std::vector<std::string> cursorNames_;
     std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
+    bool ignoreEntryTypes_;
 };
 
 RemovalResult PosixRemovalRun::DeleteFolder(const std::string& relativePath) {
@@ -194,6 +196,9 @@ RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::siz
     const auto first = static_cast<std::uint32_t>(nodes.size());
     RemovalResult result = Removed();
     int error = ForEachEntry(fd, [&](const char* entryName, unsigned char type) {
+        if (ignoreEntryTypes_) {
+            type = DT_UNKNOWN;
+        }
         bool isFolder = type == DT_DIR;
         if (type == DT_UNKNOWN) {
             struct stat status {};
@@ -328,8 +333,7 @@ class PosixFolderRemoval : public FolderRemoval {
             failure = FromErrno(root.error);
             return nullptr;
         }
-        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder,
-                                                 options_.afterChecked);
+        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder, options_);
     }
 
   private:
@@ -347,5 +351,5 @@ std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval() {
 }
 
 std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval(AfterFolderCheckedHook afterChecked) {
-    return CreatePosixFolderRemoval({std::move(afterChecked), {}});
+    return CreatePosixFolderRemoval({std::move(afterChecked), false, {}});
 }

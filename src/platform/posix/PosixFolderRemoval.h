@@ -8,6 +8,8 @@
 
 struct PosixRemovalOptions {
     AfterFolderCheckedHook afterChecked;
+    // Treats every entry's type as unknown, as on file systems that report none. For tests.
+    bool ignoreEntryTypes = false;
     // How mount points are found and what runs before a level is reopened; tests choose
     // the fallbacks of older kernels there.
     DirectoryChainOptions chain;
