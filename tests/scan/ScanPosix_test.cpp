@@ -64,6 +64,12 @@ TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
     MakeLinkTree(temp.Path() / "links");
     MakeTree(temp.Path() / "tree",
              {"a/b/c/", "a/d/f", "a/e/", "g/h/", "i/j/k/", "i/j/.hidden", "m/n/", "m/o/p/"});
+    // A link to a folder beside a file and empty folders: were it taken for a subfolder,
+    // its failed opening would end its folder's scan before the folders read after it.
+    for (int i = 0; i < 20; ++i) {
+        fs::create_directories(temp.Path() / "tree" / "a" / ("x" + std::to_string(i)));
+    }
+    fs::create_directory_symlink(temp.Path() / "tree" / "g", temp.Path() / "tree" / "a" / "l");
     auto typed = CreatePosixFileSystem({});
     auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true, .chain = {}});
     for (const char* root : {"links", "tree"}) {
