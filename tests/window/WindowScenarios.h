@@ -1,0 +1,216 @@
+#pragma once
+
+// What a user does with the main window, written once and run against each front end
+// through a driver: the window's logic over fake controls, the Qt window and the Win32
+// window. Each test program instantiates the suite with its driver:
+//     INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowScenario, QtWindowDriver);
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One front end's main window with the real services, as a user sees and works it. Every
+// message box is answered at once: Yes to a question, OK to the others.
+class WindowDriver {
+  public:
+    virtual ~WindowDriver() = default;
+    // Starts the program with its settings file in `settingsFolder`; after Quit, a new start.
+    virtual void Start(const std::string& settingsFolder) = 0;
+    // Closes an idle window and ends the program.
+    virtual void Quit() = 0;
+    // Closes as the title bar's button does; true when the window closed at once.
+    virtual bool RequestClose() = 0;
+    virtual bool IsOpen() = 0;
+
+    virtual void Drop(const std::vector<std::string>& paths) = 0;
+    virtual std::string RootText() = 0;
+    // Each returns when the command and its message are done.
+    virtual void ClickFind() = 0;
+    virtual void ClickRemove() = 0;
+    // Runs `action` once, in the first turn of the event pump of the next command.
+    virtual void DuringTheNextRun(std::function<void()> action) = 0;
+
+    virtual void Select(std::size_t row) = 0;
+    // The path cells, in row order, once the list shows every row.
+    virtual std::vector<std::string> Rows() = 0;
+    virtual bool ShownAsRemoved(std::size_t row) = 0;
+    // The texts of the message boxes shown since the start, in order.
+    virtual std::vector<std::string> Messages() = 0;
+};
+
+template <typename Driver>
+class WindowScenario : public testing::Test {
+  protected:
+    void SetUp() override { driver.Start(settings.Text()); }
+    void TearDown() override {
+        if (driver.IsOpen()) {
+            driver.Quit();
+        }
+    }
+
+    // A root holding a file and `count` topmost empty folders "e<i>" (each holding an empty
+    // folder), beside a folder that holds a file; the root is dropped on the window.
+    void MakeTree(int count) {
+        WriteFile(tree.Path() / "keep.txt", "x");
+        WriteFile(tree.Path() / "full" / "inner" / "keep.txt", "x");
+        for (int i = 0; i < count; ++i) {
+            std::filesystem::create_directories(tree.Path() / Name(i) / "in");
+        }
+        driver.Drop({tree.Text()});
+    }
+
+    static std::string Name(int i) {
+        std::string name = std::to_string(i);
+        name.insert(0, 1, 'e');
+        return name;
+    }
+
+    std::vector<std::string> SortedRows() {
+        std::vector<std::string> rows = driver.Rows();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    std::string LastMessage() {
+        std::vector<std::string> messages = driver.Messages();
+        return messages.empty() ? "" : messages.back();
+    }
+
+    std::size_t FoldersLeft(int count) {
+        std::size_t left = 0;
+        for (int i = 0; i < count; ++i) {
+            left += std::filesystem::exists(tree.Path() / Name(i));
+        }
+        return left;
+    }
+
+    TempFolder settings;
+    TempFolder tree;
+    Driver driver;
+};
+
+TYPED_TEST_SUITE_P(WindowScenario);
+
+TYPED_TEST_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCountsThem) {
+    this->MakeTree(3);
+    this->driver.ClickFind();
+    EXPECT_EQ(this->driver.Messages(), std::vector<std::string>{"Found 3 Folders."});
+    EXPECT_EQ(this->SortedRows(), (std::vector<std::string>{"e0", "e1", "e2"}));
+}
+
+// A Stop keeps the rows found so far, and is not carried over to the next Find.
+TYPED_TEST_P(WindowScenario, StopEndsTheFindWithTheRowsFoundSoFar) {
+    this->MakeTree(300);
+    this->driver.DuringTheNextRun([this] { this->driver.ClickFind(); });
+    this->driver.ClickFind();
+    const std::size_t rows = this->driver.Rows().size();
+    EXPECT_LT(rows, 300u);
+    EXPECT_EQ(this->driver.Messages(),
+              std::vector<std::string>{"Found " + std::to_string(rows) + " Folders."});
+
+    this->driver.ClickFind();
+    EXPECT_EQ(this->LastMessage(), "Found 300 Folders.");
+}
+
+// The selected rows' folders go and their rows are marked; a row already removed is not
+// removed again, and one still selected goes at the next Remove.
+TYPED_TEST_P(WindowScenario, RemoveDeletesTheSelectedFoldersAndMarksTheirRows) {
+    this->MakeTree(3);
+    this->driver.ClickFind();
+    std::vector<std::string> rows = this->driver.Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    this->driver.Select(0);
+    this->driver.Select(2);
+    this->driver.ClickRemove();
+
+    EXPECT_EQ(this->LastMessage(), "2 folders are removed.");
+    EXPECT_FALSE(std::filesystem::exists(this->tree.Path() / rows[0]));
+    EXPECT_FALSE(std::filesystem::exists(this->tree.Path() / rows[2]));
+    EXPECT_TRUE(std::filesystem::exists(this->tree.Path() / rows[1] / "in"));
+    EXPECT_TRUE(this->driver.ShownAsRemoved(0));
+    EXPECT_FALSE(this->driver.ShownAsRemoved(1));
+    EXPECT_TRUE(this->driver.ShownAsRemoved(2));
+    EXPECT_TRUE(std::filesystem::exists(this->tree.Path() / "full" / "inner" / "keep.txt"));
+
+    this->driver.Select(1);
+    this->driver.ClickRemove();
+    EXPECT_EQ(this->LastMessage(), "1 folders are removed.");
+    EXPECT_EQ(this->FoldersLeft(3), 0u);
+}
+
+// A click on Remove during Remove asks; Yes stops after the current row.
+TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
+    this->MakeTree(20);
+    this->driver.ClickFind();
+    for (std::size_t row = 0; row < 20; ++row) {
+        this->driver.Select(row);
+    }
+    this->driver.DuringTheNextRun([this] { this->driver.ClickRemove(); });
+    this->driver.ClickRemove();
+
+    std::vector<std::string> messages = this->driver.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1], "Do you stop removing folders?");
+    const std::size_t left = this->FoldersLeft(20);
+    EXPECT_GT(left, 0u);
+    EXPECT_EQ(messages[2], std::to_string(20 - left) + " folders are removed.");
+}
+
+TYPED_TEST_P(WindowScenario, ClosingDuringFindStopsItThenCloses) {
+    this->MakeTree(300);
+    bool closedAtOnce = true;
+    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
+    this->driver.ClickFind();
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_FALSE(this->driver.IsOpen());
+    EXPECT_TRUE(this->driver.Messages().empty());
+}
+
+TYPED_TEST_P(WindowScenario, ClosingDuringRemoveStopsWithoutAskingThenCloses) {
+    this->MakeTree(20);
+    this->driver.ClickFind();
+    for (std::size_t row = 0; row < 20; ++row) {
+        this->driver.Select(row);
+    }
+    bool closedAtOnce = true;
+    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
+    this->driver.ClickRemove();
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_FALSE(this->driver.IsOpen());
+    EXPECT_EQ(this->driver.Messages().size(), 1u);
+    EXPECT_GT(this->FoldersLeft(20), 0u);
+}
+
+TYPED_TEST_P(WindowScenario, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
+    this->MakeTree(1);
+    this->driver.ClickFind();
+    this->driver.Quit();
+    this->driver.Start(this->settings.Text());
+    EXPECT_EQ(this->driver.RootText(), this->tree.Text());
+}
+
+// A dropped file stands for its folder, and only the first item counts; a drop while a
+// command runs changes nothing.
+TYPED_TEST_P(WindowScenario, ADropSetsTheRootExceptDuringARun) {
+    WriteFile(this->tree.Path() / "sub" / "file.txt", "x");
+    this->driver.Drop({this->tree.Text("sub/file.txt"), this->tree.Text()});
+    EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
+
+    this->driver.DuringTheNextRun([this] { this->driver.Drop({this->tree.Text()}); });
+    this->driver.ClickFind();
+    EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCountsThem,
+                            StopEndsTheFindWithTheRowsFoundSoFar,
+                            RemoveDeletesTheSelectedFoldersAndMarksTheirRows,
+                            StopDuringRemoveKeepsTheLaterRows, ClosingDuringFindStopsItThenCloses,
+                            ClosingDuringRemoveStopsWithoutAskingThenCloses,
+                            TheRootOfTheLastFindIsRestoredAtTheNextStart,
+                            ADropSetsTheRootExceptDuringARun);
