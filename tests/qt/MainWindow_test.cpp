@@ -1,88 +1,83 @@
-#include "MainWindowFixture.h"
+// Where the Qt window differs from the others: its busy pointer, its file chooser, and the
+// settings folder of the installed program. The scenarios they share are in
+// WindowScenarios_qt_test.cpp.
+#include "ModalCloser.h"
+#include "QtTestApp.h"
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/RootFolderEdit.h"
+#include "platform/qt/SystemServices.h"
+#include "support/TempFolder.h"
 
-#include <QApplication>
+#include <QAbstractItemView>
 #include <QCheckBox>
-#include <QMessageBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
-#include <QTreeView>
+
+#include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-TEST_F(QtMainWindowTest, FirstStartShowsAnEmptyRootAndTheListHeaders) {
-    auto window = Open();
-    EXPECT_EQ(window->Window().txtFolder().text(), "");
-    EXPECT_TRUE(window->Window().txtFolder().acceptDrops());
-    ResultRowsModel& rows = window->Rows();
-    EXPECT_EQ(rows.headerData(0, Qt::Horizontal).toString(), "No.");
-    EXPECT_EQ(rows.headerData(1, Qt::Horizontal).toString(), "Folder Path");
-    EXPECT_EQ(window->Window().ListView1().selectionMode(), QAbstractItemView::ExtendedSelection);
-}
+class QtMainWindowTest : public QtFixture {
+  protected:
+    QtMainWindowTest() {
+        services.SetMainWindow(&window.Window());
+        window.Window().show();
+        window.Form().SetRootFolder(tree.Text());
+    }
 
-TEST_F(QtMainWindowTest, FindListsTheEmptyFoldersAndReportsTheirNumber) {
-    MakeTree(3);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    Click(window->Window().cmdFind());
+    static void Click(QWidget& widget) { QTest::mouseClick(&widget, Qt::LeftButton); }
 
-    EXPECT_EQ(closer.texts, (std::vector<QString>{"Found 3 Folders."}));
-    EXPECT_EQ(closer.titles, (std::vector<QString>{"Scryve"}));
-    EXPECT_EQ(PathCells(*window), (QStringList{"empty0", "empty1", "empty2"}));
-    EXPECT_EQ(window->Rows().index(0, 0).data().toString(), "0");
-    EXPECT_EQ(window->Window().cmdFind().text(), "Find");
-    EXPECT_TRUE(window->Window().cmdRemove().isEnabled());
-    EXPECT_EQ(window->Window().cursor().shape(), Qt::ArrowCursor);
-}
+    TempFolder appFolder;
+    TempFolder tree;
+    SystemServices services;
+    ModalCloser closer; // presses OK on every message box and records it
+    QtMainWindow window{services.Services(), appFolder.Text()};
+};
 
 TEST_F(QtMainWindowTest, DuringFindTheButtonIsStopAndThePointerBusy) {
-    MakeTree(50);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    VacantorWindow& widgets = window->Window();
+    for (int i = 0; i < 50; ++i) {
+        fs::create_directories(tree.Path() / std::to_string(i));
+    }
+    VacantorWindow& widgets = window.Window();
     bool seen = false;
     QTimer::singleShot(0, [&] {
         seen = true;
         EXPECT_EQ(widgets.cmdFind().text(), "Stop");
-        EXPECT_TRUE(widgets.cmdFind().isEnabled());
         EXPECT_FALSE(widgets.cmdRemove().isEnabled());
         EXPECT_FALSE(widgets.txtFolder().isEnabled());
-        EXPECT_TRUE(widgets.chkReadOnly().isEnabled());
         EXPECT_EQ(widgets.cursor().shape(), Qt::BusyCursor);
     });
     Click(widgets.cmdFind());
     EXPECT_TRUE(seen);
+    EXPECT_EQ(widgets.cmdFind().text(), "Find");
+    EXPECT_TRUE(widgets.cmdRemove().isEnabled());
+    EXPECT_EQ(widgets.cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(QtMainWindowTest, StopEndsTheFindWithTheRowsFoundSoFar) {
-    constexpr int total = 500;
-    MakeTree(total);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    // Fires in the first turn of the event pump that the scan runs.
-    QTimer::singleShot(0, [&] { Click(window->Window().cmdFind()); });
-    Click(window->Window().cmdFind());
-
-    ASSERT_EQ(closer.texts.size(), 1u);
-    const std::size_t rows = window->Rows().RowCount();
-    EXPECT_LT(rows, static_cast<std::size_t>(total));
-    EXPECT_EQ(closer.texts[0].toStdString(), "Found " + std::to_string(rows) + " Folders.");
-    EXPECT_FALSE(window->Form().State().StopRequested);
-    EXPECT_EQ(window->Window().cmdFind().text(), "Find");
-}
-
-TEST_F(QtMainWindowTest, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
-    MakeTree(1);
-    {
-        auto window = Open();
-        window->Form().SetRootFolder(tree.Text());
-        Click(window->Window().cmdFind());
-    }
-    EXPECT_TRUE(fs::exists(appFolder.Path() / "Scryve.ini"));
-    auto next = Open();
-    EXPECT_EQ(next->Window().txtFolder().text(), QFile::decodeName(tree.Text().c_str()));
-    EXPECT_EQ(next->Form().State().RootFolder, tree.Text());
+// A folder typed into the chooser and accepted becomes the root.
+TEST_F(QtMainWindowTest, AClickOpensTheChooserWhoseFolderBecomesTheRoot) {
+    fs::create_directories(tree.Path() / "chosen");
+    const std::string chosen = tree.Text("chosen");
+    QString title;
+    closer.onDialog = [&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        auto* list = dialog.findChild<QAbstractItemView*>("listView");
+        auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_TRUE(list != nullptr && nameBox != nullptr);
+        list->clearSelection(); // a folder selected in the list would win over the typed one
+        nameBox->setText(QFile::decodeName(chosen.c_str()));
+        dialog.accept();
+    };
+    Click(window.Window().txtFolder());
+    EXPECT_EQ(title, "Select Folder");
+    EXPECT_EQ(window.Form().State().RootFolder, chosen);
+    EXPECT_EQ(window.Window().txtFolder().text(), QFile::decodeName(chosen.c_str()));
 }
 
 // The program as the package installs it: its folder is the installed one, so the settings
@@ -108,74 +103,6 @@ TEST(QtInstalledProgram, KeepsTheRootInTheUsersConfigurationFolder) {
     QtMainWindow next(services.Services(), services.SettingsFolder());
     EXPECT_EQ(next.Form().State().RootFolder, tree.Text());
     ::unsetenv("XDG_CONFIG_HOME");
-}
-
-TEST_F(QtMainWindowTest, RemoveDeletesTheSelectedFoldersAndDimsTheirRows) {
-    auto window = OpenAfterFind(3);
-
-    QTreeView& view = window->Window().ListView1();
-    ResultRowsModel& rows = window->Rows();
-    const QString first = rows.index(0, 1).data().toString();
-    const QString third = rows.index(2, 1).data().toString();
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view.visualRect(rows.index(0, 1)).center());
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      view.visualRect(rows.index(2, 1)).center());
-    Click(window->Window().cmdRemove());
-
-    EXPECT_EQ(closer.texts.back(), "2 folders are removed.");
-    EXPECT_FALSE(fs::exists(tree.Path() / first.toStdString()));
-    EXPECT_FALSE(fs::exists(tree.Path() / third.toStdString()));
-    EXPECT_TRUE(fs::exists(tree.Path() / rows.index(1, 1).data().toString().toStdString()));
-    const QColor dimmed = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-    EXPECT_EQ(rows.index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color(), dimmed);
-    EXPECT_EQ(rows.index(2, 1).data(Qt::ForegroundRole).value<QBrush>().color(), dimmed);
-    EXPECT_FALSE(rows.index(1, 1).data(Qt::ForegroundRole).isValid());
-
-    // A click on a removed row tells so in the list's tooltip, a click on another does not.
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view.visualRect(rows.index(2, 1)).center());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view.toolTip() == "True"; }, 2000));
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view.visualRect(rows.index(1, 1)).center());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view.toolTip() == "False"; }, 2000));
-}
-
-// Remove runs the pending events after every row: a Stop clicked while a row is removed
-// is answered right after that row.
-TEST_F(QtMainWindowTest, StopDuringRemoveIsAnsweredAfterTheCurrentRow) {
-    auto window = OpenAfterFind(20);
-    window->Window().ListView1().selectAll();
-    // Queued by the pump after the first row, the click arrives at the pump after the second.
-    QTimer::singleShot(
-        0, [&] { QTimer::singleShot(0, [&] { Click(window->Window().cmdRemove()); }); });
-    closer.choose = [](QMessageBox& box) {
-        return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
-    };
-    Click(window->Window().cmdRemove());
-
-    ASSERT_EQ(closer.texts.size(), 3u);
-    EXPECT_EQ(closer.texts[1].toStdString(), "Do you stop removing folders?");
-    EXPECT_EQ(closer.texts[2].toStdString(), "2 folders are removed.");
-}
-
-TEST_F(QtMainWindowTest, ClosingDuringFindStopsTheRunThenCloses) {
-    MakeTree(500);
-    auto window = Open();
-    window->Form().SetRootFolder(tree.Text());
-    bool closedAtOnce = true;
-    QTimer::singleShot(0, [&] { closedAtOnce = window->Window().close(); });
-    Click(window->Window().cmdFind());
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(window->Window().isVisible());
-    EXPECT_LT(window->Rows().RowCount(), 500u);
-    EXPECT_TRUE(closer.texts.empty());
-}
-
-TEST_F(QtMainWindowTest, ClosingWhenIdleClosesAtOnce) {
-    auto window = Open();
-    EXPECT_TRUE(window->Window().close());
-    EXPECT_FALSE(window->Window().isVisible());
 }
 
 } // namespace
