@@ -132,15 +132,4 @@ TEST(QtBrowseForFolder, IsOwnedByTheGivenWindow) {
     EXPECT_EQ(outcome.parent, &owner);
 }
 
-TEST(QtBrowseForFolder, WithoutAUsableStartFolderSelectsNothing) {
-    TempFolder temp;
-    for (const std::string& startFolder : {std::string(), temp.Text("missing")}) {
-        SCOPED_TRACE(startFolder);
-        Outcome outcome = BrowseDrivenBy(startFolder, [](QFileDialog& dialog) { dialog.reject(); });
-        EXPECT_TRUE(outcome.sawDialog);
-        EXPECT_NE(outcome.shownFolder, temp.Text());
-        EXPECT_EQ(outcome.result, "");
-    }
-}
-
 } // namespace

@@ -147,10 +147,4 @@ TEST(Win32BrowseForFolder, ReturnsTheSelectedFolderOnOk) {
     }
 }
 
-TEST(Win32BrowseForFolder, OpensWithoutAStartFolder) {
-    Outcome outcome = BrowseAndPress("", IDCANCEL);
-    EXPECT_TRUE(outcome.sawDialog);
-    EXPECT_EQ(outcome.result, "");
-}
-
 } // namespace

@@ -10,18 +10,6 @@ namespace {
 
 using MessageBoxHookTest = MessageBoxTest;
 
-TEST(IconKindTest, MapsTheIconBitsOfTheStyle) {
-    struct Case {
-        std::int32_t style;
-        std::int32_t kind;
-    };
-    for (Case c :
-         {Case{0, 0}, Case{16, 1}, Case{32, 2}, Case{48, 3}, Case{64, 4}, Case{80, 0}, Case{96, 0},
-          Case{112, 0}, Case{36, 2}, Case{0x10000 | 0x100 | 3 | 48, 3}, Case{0x80 | 64, 4}}) {
-        EXPECT_EQ(MessageBox::IconKind(c.style), c.kind) << c.style;
-    }
-}
-
 TEST_F(MessageBoxHookTest, CustomIconSendsTheSlotsHandleToTheIconStatic) {
     struct Case {
         std::int32_t style;
@@ -54,35 +42,6 @@ TEST_F(MessageBoxHookTest, CustomIconSendsTheSlotsHandleToTheIconStatic) {
     ASSERT_TRUE(MessageBox::BoxIcons[2].has_value());
     EXPECT_EQ(MessageBox::BoxIcons[2]->handle, 0u);
     EXPECT_FALSE(MessageBox::BoxIcons[1].has_value());
-}
-
-TEST_F(MessageBoxHookTest, FindIconStaticWantsClassStaticWithAnIconStyleBit) {
-    struct Case {
-        const char* className;
-        std::intptr_t style;
-        WindowHandle found;
-    };
-    for (Case c : {Case{"Static", 3, 0x601}, Case{"Static", 1, 0x601}, Case{"Static", 0, 0},
-                   Case{"static", 3, 0}, Case{"Static2", 3, 0}, Case{"Button", 3, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.className << " " << c.style);
-        fake = FakeMessageBoxPlatform{};
-        fake.AddWindow(0x600, 0, "#32770");
-        fake.AddWindow(0x601, 0x600, c.className, c.style);
-        EXPECT_EQ(MessageBox::FindIconStatic(0x600), c.found);
-    }
-    fake = FakeMessageBoxPlatform{};
-    fake.AddWindow(0x600, 0, "#32770");
-    EXPECT_EQ(MessageBox::FindIconStatic(0x600), 0u);
-    EXPECT_THAT(MessageBox::GetButtonWindows(0x600), IsEmpty());
-}
-
-TEST_F(MessageBoxHookTest, GetButtonWindowsKeepsZOrderAndExactClassNames) {
-    fake.AddWindow(0x600, 0, "#32770");
-    fake.AddWindow(0x601, 0x600, "Button", 0, 2);
-    fake.AddWindow(0x602, 0x600, "Static", 3);
-    fake.AddWindow(0x603, 0x600, "button", 0, 1);
-    fake.AddWindow(0x604, 0x600, "Button", 0, 1);
-    EXPECT_THAT(MessageBox::GetButtonWindows(0x600), ElementsAre(0x601u, 0x604u));
 }
 
 TEST_F(MessageBoxHookTest, CaptionsOnlyWhenTheOptionsAreExactlyTwo) {
@@ -124,38 +83,6 @@ TEST_F(MessageBoxHookTest, ButtonsOutsideTheCaptionIdsKeepTheirLabels) {
 
     EXPECT_THAT(fake.CallsNamed("SetWindowText"),
                 ElementsAre("SetWindowText 1299 \"Label 2\"", "SetWindowText 1306 \"Label 9\""));
-}
-
-TEST_F(MessageBoxHookTest, ActivationAppliesIconThenPositionThenUnhooks) {
-    fake.SetActiveForm(Form, {100, 100, 500, 400});
-    AddBox({0, 0, 200, 100});
-
-    MessageBox::ShowMessageBox("text", "title", 16, 9);
-
-    std::vector<std::string> actions;
-    for (const std::string& call : fake.calls) {
-        for (const char* name : {"SendMessage", "SetWindowPos", "UnhookWindowsHookEx"}) {
-            if (call.rfind(name, 0) == 0) {
-                actions.push_back(call);
-            }
-        }
-    }
-    EXPECT_THAT(actions,
-                ElementsAre("SetWindowPos 256 -1 0 0 0 0 67", "SetWindowPos 256 -2 0 0 0 0 67",
-                            "SendMessage 1282 368 0 0", "SetWindowPos 1280 0 200 200 0 0 21",
-                            "UnhookWindowsHookEx 16384"));
-    EXPECT_THAT(fake.CallsNamed("SystemParametersInfo"),
-                ElementsAre("SystemParametersInfo 48 0 0"));
-}
-
-TEST_F(MessageBoxHookTest, OnlyActivationIsHandled) {
-    fake.SetActiveForm(Form, {100, 100, 500, 400});
-    AddBox();
-    MessageBox::BoxOptions = 9;
-    for (std::int32_t code : {0, 1, 3, 4, 6, 9}) {
-        EXPECT_EQ(MessageBox::MessageBoxHookProc(code, Box, 0), 0);
-    }
-    EXPECT_THAT(fake.calls, IsEmpty());
 }
 
 TEST(CenterOverOwnerTest, CentresAndKeepsInsideTheWorkArea) {

@@ -62,33 +62,6 @@ TEST_F(ShowMessageBoxTest, HiddenOrStillMinimizedOwnerGetsNeitherTimerNorHook) {
     }
 }
 
-TEST_F(ShowMessageBoxTest, WithoutActiveFormTheBoxHasNoOwnerAndIsNotMoved) {
-    AddBox();
-
-    MessageBox::ShowMessageBox("text", "title", 0, 8);
-
-    EXPECT_THAT(fake.calls,
-                ElementsAre("ActiveForm", "GetWindowLong 0 -6", "CurrentThreadId",
-                            "SetWindowsHookEx 5 0 153", "MessageBox 0 \"text\" \"title\" 65536",
-                            "UnhookWindowsHookEx 16384"));
-}
-
-TEST_F(ShowMessageBoxTest, PlatformFailureIsReturnedUnchanged) {
-    fake.SetActiveForm(Form);
-    fake.results = {0};
-    EXPECT_EQ(MessageBox::ShowMessageBox("text", "title", 0, 0), 0);
-}
-
-TEST_F(ShowMessageBoxTest, AutoCloseWithoutPositiveIntervalStartsNoTimer) {
-    for (std::int32_t interval : {0, -1}) {
-        fake.calls.clear();
-        fake.SetActiveForm(Form);
-        MessageBox::AutoCloseInterval = interval;
-        MessageBox::ShowMessageBox("text", "title", 0, 4);
-        EXPECT_THAT(fake.CallsNamed("SetTimer"), IsEmpty()) << interval;
-    }
-}
-
 TEST_F(ShowMessageBoxTest, AutoCloseTimerPressesEnterOnceOnTheActivatedBox) {
     fake.SetActiveForm(Form);
     AddBox();

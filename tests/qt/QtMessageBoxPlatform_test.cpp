@@ -114,22 +114,6 @@ TEST_F(QtMessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
     ExpectHookGone();
 }
 
-TEST_F(QtMessageBoxTest, MinimizedOwnerComesBackNormalEvenIfItWasMaximized) {
-    form->showMaximized();
-    form->showMinimized();
-    Qt::WindowStates whileShown;
-
-    std::int32_t result = ShowPolled(0, 0, [&](QMessageBox& box) {
-        whileShown = form->windowState();
-        box.button(QMessageBox::Ok)->click();
-        return true;
-    });
-
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(whileShown, Qt::WindowNoState);
-    ExpectHookGone();
-}
-
 TEST_F(QtMessageBoxTest, CustomIconReplacesTheStandardIcon) {
     QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
     MessageBox::BoxIcons[4] = Picture{platform->RegisterIcon(icon)};
@@ -149,46 +133,6 @@ TEST_F(QtMessageBoxTest, CustomIconReplacesTheStandardIcon) {
     int size = QApplication::style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     EXPECT_EQ(shown, icon.pixmap(size, size).toImage());
     ExpectHookGone();
-}
-
-TEST_F(QtMessageBoxTest, BoxIsCentredOverTheOwnerInsideTheWorkArea) {
-    QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Case {
-        const char* name;
-        int x;
-        int y;
-        bool centred;
-    };
-    for (Case c : {Case{"inside", work.x() + 150, work.y() + 120, true},
-                   Case{"right edge", work.right() - 150, work.y() + 120, false},
-                   Case{"above", work.x() + 150, work.y() - 250, false}}) {
-        SCOPED_TRACE(c.name);
-        form->move(c.x, c.y);
-        QRect formRect = form->frameGeometry();
-        QRect boxRect;
-
-        std::int32_t result = ShowPolled(64, MessageBox::OptionCenterOwner, [&](QMessageBox& box) {
-            boxRect = box.frameGeometry();
-            box.button(QMessageBox::Ok)->click();
-            return true;
-        });
-
-        EXPECT_EQ(result, 1);
-        ASSERT_TRUE(boxSeen);
-        MessageBox::WindowPoint expected = MessageBox::CenterOverOwner(
-            {formRect.x(), formRect.y(), formRect.x() + formRect.width(),
-             formRect.y() + formRect.height()},
-            {0, 0, boxRect.width(), boxRect.height()},
-            {work.x(), work.y(), work.x() + work.width(), work.y() + work.height()});
-        EXPECT_EQ(boxRect.x(), expected.x);
-        EXPECT_EQ(boxRect.y(), expected.y);
-        if (c.centred) {
-            EXPECT_LE(std::abs(boxRect.center().x() - formRect.center().x()), 1);
-            EXPECT_LE(std::abs(boxRect.center().y() - formRect.center().y()), 1);
-        }
-        EXPECT_TRUE(work.contains(boxRect)) << boxRect.x() << "," << boxRect.y();
-        ExpectHookGone();
-    }
 }
 
 } // namespace

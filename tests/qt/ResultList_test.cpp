@@ -70,16 +70,6 @@ TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
     EXPECT_EQ(insertions, 1);
 }
 
-TEST_F(QtResultList, HeadersAndCellsShowTheTextsDecoded) {
-    AddRows(1);
-    list.SetSubItem1Text(0, "caf\xc3\xa9/sub");
-    model.FlushPendingRows();
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "No.");
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Folder Path");
-    EXPECT_EQ(model.index(0, 0).data().toString(), "0");
-    EXPECT_EQ(model.index(0, 1).data().toString(), QString::fromUtf8("caf\xc3\xa9/sub"));
-}
-
 TEST_F(QtResultList, PathBytesThatAreNotUtf8AreKeptExactly) {
     const std::string latin1Name("caf\xe9", 4);
     AddRows(1);
@@ -106,15 +96,6 @@ TEST_F(QtResultList, RemovedRowIsMarkedAndItsPathDimmedButNotItsNumber) {
     EXPECT_FALSE(model.index(0, 1).data(Qt::ForegroundRole).isValid());
 }
 
-TEST_F(QtResultList, TheMarkCannotBeChangedByTheUser) {
-    AddRows(1);
-    model.FlushPendingRows();
-    const Qt::ItemFlags flags = model.flags(model.index(0, 1));
-    EXPECT_FALSE(flags & Qt::ItemIsEditable);
-    EXPECT_FALSE(flags & Qt::ItemIsUserCheckable);
-    EXPECT_FALSE(model.setData(model.index(0, 1), Qt::Checked, Qt::CheckStateRole));
-}
-
 TEST_F(QtResultList, SelectionIsReadFromTheView) {
     AddRows(4);
     model.FlushPendingRows();
@@ -132,19 +113,6 @@ TEST_F(QtResultList, SelectionIsReadFromTheView) {
     Select(3, QItemSelectionModel::Deselect);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem().has_value());
-}
-
-TEST_F(QtResultList, RowsNotYetShownAreNotSelected) {
-    AddRows(2);
-    EXPECT_FALSE(list.IsSelected(1));
-}
-
-TEST_F(QtResultList, SetUpGivesAReportOfFullRowsWithSeveralSelectable) {
-    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
-    list.SetToolTipText("True");
-    EXPECT_EQ(view.toolTip(), "True");
-    EXPECT_EQ(view.viewport()->toolTip(), "True");
 }
 
 } // namespace

@@ -21,62 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RealCase {
-    const char* name;
-    std::vector<std::string> entries;
-    std::vector<std::string> paths; // expected, sorted: the platform decides the order
-    int option = 0;
-    std::vector<std::string> readOnly = {};
-};
-
-// CTest shows the case's name, not its bytes.
-void PrintTo(const RealCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const RealCase RealCases[] = {
-    {"FileAtRoot", {"f", "A/", "B/C/"}, {"A", "B"}},
-    {"FolderWithFile", {"P/f", "E/"}, {"E"}},
-    {"NonEmptySibling", {"Q/Q1/f", "Q/Q1/X/", "Q/Q2/"}, {"Q/Q1/X", "Q/Q2"}},
-    {"WholeSubtreeEmpty", {"a/b/c/", "a/d/", "e/"}, {}},
-    {"RootWithFileOnly", {"f"}, {}},
-    {"EmptyRoot", {}, {}},
-    {"DeepFile", {"a/b/c/d/e/f", "a/b/c/x/", "a/y/z/"}, {"a/b/c/x", "a/y"}},
-    {"NamesWithSpacesAndAccents",
-     {"f", "n\xC3\xA4me with space/", "x/\xC3\xA9t\xC3\xA9/"},
-     {"n\xC3\xA4me with space", "x"}},
-    {"ReadOnlyExcluded", {"x", "F/E/", "F/R/"}, {"F/E"}, 0, {"F/R"}},
-    {"ReadOnlyWithOption", {"x", "F/E/", "F/R/"}, {"F"}, 1, {"F/R"}},
-    {"ReadOnlyBesideFiles", {"f", "R/"}, {"R"}, 0, {"R"}},
-};
-
-class RealTreeTest : public testing::TestWithParam<RealCase> {};
-
-TEST_P(RealTreeTest, ListsTheTopmostEmptyFolders) {
-    const RealCase& tree = GetParam();
-    TempFolder temp;
-    MakeTree(temp.Path(), tree.entries);
-    for (const std::string& folder : tree.readOnly) {
-        MakeReadOnly(temp.Path() / folder);
-        if (!IsReadOnlyFolder(temp.Path() / folder)) {
-            GTEST_SKIP() << "this file system keeps no read-only folder";
-        }
-    }
-    auto fileSystem = CreateSystemFileSystem();
-    std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), tree.option);
-    std::vector<std::string> alone = ScanRows(*fileSystem, temp.Text(), tree.option, WalkAlone);
-    for (const std::string& folder : tree.readOnly) {
-        ClearReadOnly(temp.Path() / folder);
-    }
-    EXPECT_EQ(PathsOnly(rows), tree.paths);
-    EXPECT_EQ(rows, alone);
-}
-
-INSTANTIATE_TEST_SUITE_P(Trees, RealTreeTest, testing::ValuesIn(RealCases),
-                         [](const testing::TestParamInfo<RealCase>& testInfo) {
-                             return std::string(testInfo.param.name);
-                         });
-
 TEST(ScanRealTree, HiddenFileMakesItsSubtreeNotEmpty) {
     TempFolder temp;
     MakeTree(temp.Path(), {"f", "A/B/", "C/"});

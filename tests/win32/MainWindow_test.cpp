@@ -43,18 +43,6 @@ TEST(TwipsConversion, RoundsToTheNearestPixelAtTheDpi) {
     }
 }
 
-TEST_F(Win32MainWindow, HasItsCaptionAndClientSizeAndCannotBeResized) {
-    EXPECT_EQ(win32::WindowTextUtf8(window.Hwnd()), "Empty Folders in the Folder");
-    RECT client{};
-    ::GetClientRect(window.Hwnd(), &client);
-    EXPECT_EQ(client.right, PixelsFromTwips(9645, dpi));
-    EXPECT_EQ(client.bottom, PixelsFromTwips(4950, dpi));
-    LONG_PTR style = ::GetWindowLongPtrW(window.Hwnd(), GWL_STYLE);
-    EXPECT_FALSE(style & WS_THICKFRAME);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_TRUE(style & WS_MINIMIZEBOX);
-}
-
 TEST_F(Win32MainWindow, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     struct Expected {
         std::string text;
@@ -89,39 +77,6 @@ TEST_F(Win32MainWindow, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     }
 }
 
-TEST_F(Win32MainWindow, ControlsUseTheGuiFontAndTheCheckBoxStartsUnchecked) {
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(window.cmdFind.Hwnd(), WM_GETFONT, 0, 0));
-    ASSERT_NE(font, nullptr);
-    for (HWND control : {window.lblFolder.Hwnd(), window.txtFolder.Hwnd(), window.ListView1.Hwnd(),
-                         window.chkReadOnly.Hwnd()}) {
-        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), font);
-    }
-    EXPECT_EQ(window.chkReadOnly.Value(), 0);
-    ::SendMessageW(window.chkReadOnly.Hwnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ(window.chkReadOnly.Value(), 1);
-}
-
-TEST_F(Win32MainWindow, ButtonsReportClicksAndTakeCaptionAndEnabledState) {
-    int finds = 0;
-    int removes = 0;
-    window.cmdFind.onClick = [&] { ++finds; };
-    window.cmdRemove.onClick = [&] { ++removes; };
-    ::SendMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
-    ::SendMessageW(window.cmdRemove.Hwnd(), BM_CLICK, 0, 0);
-    ::SendMessageW(window.cmdRemove.Hwnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ(finds, 1);
-    EXPECT_EQ(removes, 2);
-
-    window.cmdFind.SetCaption("Stop");
-    EXPECT_EQ(win32::WindowTextUtf8(window.cmdFind.Hwnd()), "Stop");
-    window.cmdRemove.SetEnabled(false);
-    EXPECT_FALSE(::IsWindowEnabled(window.cmdRemove.Hwnd()));
-    window.txtFolder.SetEnabled(false);
-    EXPECT_FALSE(::IsWindowEnabled(window.txtFolder.Hwnd()));
-    window.txtFolder.SetText("C:\\Data\\caf\xc3\xa9");
-    EXPECT_EQ(win32::WindowTextUtf8(window.txtFolder.Hwnd()), "C:\\Data\\caf\xc3\xa9");
-}
-
 TEST_F(Win32MainWindow, ShowsTheArrowWithHourglassOnlyWhileThePointerIs13) {
     HCURSOR busy = ::LoadCursorW(nullptr, IDC_APPSTARTING);
     auto setCursor = [&](HWND over) {
@@ -137,42 +92,6 @@ TEST_F(Win32MainWindow, ShowsTheArrowWithHourglassOnlyWhileThePointerIs13) {
     ::SetCursor(nullptr);
     setCursor(window.Hwnd());
     EXPECT_NE(::GetCursor(), busy);
-}
-
-TEST_F(Win32MainWindow, ACloseRequestThatIsRefusedKeepsTheWindowUntilCloseIsCalled) {
-    bool allow = false;
-    int requests = 0;
-    window.onQueryUnload = [&] {
-        ++requests;
-        return allow;
-    };
-    ::SendMessageW(window.Hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(requests, 1);
-    ASSERT_TRUE(::IsWindow(window.Hwnd()));
-
-    window.Close();
-    EXPECT_EQ(window.Hwnd(), nullptr);
-}
-
-TEST_F(Win32MainWindow, AnAcceptedCloseRequestDestroysTheWindow) {
-    window.onQueryUnload = [] { return true; };
-    HWND hwnd = window.Hwnd();
-    ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(::IsWindow(hwnd));
-}
-
-TEST_F(Win32MainWindow, AppPathIsTheChosenFolderOrTheExecutables) {
-    EXPECT_EQ(window.AppPath(), "C:\\app");
-    std::string folder = win32::ExecutableFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), '\\');
-    EXPECT_NE(::GetFileAttributesW(WideFromUtf8(folder).c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-// Without a class icon the title bar, the taskbar and Alt+Tab show the system's default.
-TEST_F(Win32MainWindow, TheTitleBarAndTheTaskbarShowTheProgramsIcon) {
-    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
-    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
 }
 
 // Every call runs what is pending, however soon after the last: Remove pumps after each

@@ -50,33 +50,6 @@ class Win32ResultList : public ::testing::Test {
     win32::ResultListView& list = window.ListView1;
 };
 
-TEST_F(Win32ResultList, IsAReportViewWithFullRowMultiSelectAndTwoColumns) {
-    LONG_PTR style = ::GetWindowLongPtrW(hwnd(), GWL_STYLE);
-    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
-    EXPECT_FALSE(style & LVS_SINGLESEL);
-    EXPECT_TRUE(style & LVS_OWNERDATA);
-    EXPECT_TRUE(::SendMessageW(hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
-
-    wchar_t text[64] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = text;
-    column.cchTextMax = 64;
-    ASSERT_TRUE(::SendMessageW(hwnd(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_EQ(std::wstring(text), L"No.");
-    ASSERT_TRUE(::SendMessageW(hwnd(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_EQ(std::wstring(text), L"Folder Path");
-    EXPECT_FALSE(::SendMessageW(hwnd(), LVM_GETCOLUMNW, 2, reinterpret_cast<LPARAM>(&column)));
-    // The path column takes the room the number column leaves.
-    int numberWidth = static_cast<int>(::SendMessageW(hwnd(), LVM_GETCOLUMNWIDTH, 0, 0));
-    int pathWidth = static_cast<int>(::SendMessageW(hwnd(), LVM_GETCOLUMNWIDTH, 1, 0));
-    EXPECT_GT(numberWidth, 0);
-    EXPECT_GT(pathWidth, 4 * numberWidth);
-
-    list.SetMultiSelect(false);
-    EXPECT_TRUE(::GetWindowLongPtrW(hwnd(), GWL_STYLE) & LVS_SINGLESEL);
-}
-
 TEST_F(Win32ResultList, RowsAreShownByTheControlOnceTheEventsHaveRun) {
     AddRows(3);
     list.AddRow("3");
@@ -147,23 +120,6 @@ TEST_F(Win32ResultList, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
     EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
     EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
     EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
-}
-
-TEST_F(Win32ResultList, ReportsClicksAndShowsTheToolTipText) {
-    int clicks = 0;
-    list.onClick = [&] { ++clicks; };
-    NMITEMACTIVATE click{};
-    click.hdr.hwndFrom = hwnd();
-    click.hdr.code = NM_CLICK;
-    click.iItem = -1;
-    ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ(clicks, 1);
-
-    EXPECT_EQ(list.ToolTipText(), "");
-    list.SetToolTipText("True");
-    EXPECT_EQ(list.ToolTipText(), "True");
-    list.SetToolTipText("False");
-    EXPECT_EQ(list.ToolTipText(), "False");
 }
 
 TEST_F(Win32ResultList, AMouseClickOnARowSelectsItAndRaisesTheClick) {

@@ -99,13 +99,6 @@ TEST_F(Win32TextBox, AMouseClickRaisesTheClickOnceTheEditHasHandledIt) {
     EXPECT_NE(::GetCapture(), hwnd());
 }
 
-TEST_F(Win32TextBox, TypedTextChangesOnlyWhatTheBoxShows) {
-    box.SetText("C:\\Data");
-    ::SendMessageW(hwnd(), WM_CHAR, 'x', 0);
-    EXPECT_EQ(clicks, 0);
-    EXPECT_TRUE(drops.empty());
-}
-
 TEST_F(Win32TextBox, DroppedFilesArriveByWmDropFilesFirstItemFirstOnlyInDropMode1) {
     EXPECT_FALSE(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     box.SetOLEDropMode(1);
