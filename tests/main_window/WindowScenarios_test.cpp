@@ -41,6 +41,8 @@ class FakeWindowDriver : public WindowDriver {
     void Drop(const std::vector<std::string>& paths) override {
         form_->txtFolder_OLEDragDrop(paths);
     }
+    void ClickRootBox() override { form_->txtFolder_Click(); }
+    int ChoosersShown() override { return static_cast<int>(window_->browseCalls.size()); }
     std::string RootText() override { return window_->txtFolder.text; }
     void ClickFind() override { form_->cmdFind_Click(); }
     void ClickRemove() override { form_->cmdRemove_Click(); }
@@ -56,7 +58,10 @@ class FakeWindowDriver : public WindowDriver {
 
     void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
     std::vector<std::string> Rows() override { return window_->ListedPaths(); }
-    bool ShownAsRemoved(std::size_t row) override { return window_->list.IsRemoved(row); }
+    bool ShownAsRemoved(std::size_t row) override {
+        return window_->list.IsRemoved(row) &&
+               window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
+    }
     std::vector<std::string> Messages() override { return messages_; }
 
   private:

@@ -31,6 +31,10 @@ class QtWindowDriver : public WindowDriver {
         closer_->choose = [](QMessageBox& box) {
             return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
         };
+        closer_->onDialog = [this](QDialog& dialog) {
+            ++choosers_;
+            dialog.reject();
+        };
     }
 
     void Start(const std::string& settingsFolder) override {
@@ -59,6 +63,10 @@ class QtWindowDriver : public WindowDriver {
         QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&edit, &drop);
     }
+    void ClickRootBox() override {
+        QTest::mouseClick(&window_->Window().txtFolder(), Qt::LeftButton);
+    }
+    int ChoosersShown() override { return choosers_; }
     std::string RootText() override {
         return QFile::encodeName(window_->Window().txtFolder().text()).toStdString();
     }
@@ -113,6 +121,7 @@ class QtWindowDriver : public WindowDriver {
     std::unique_ptr<SystemServices> services_ = std::make_unique<SystemServices>();
     std::unique_ptr<ModalCloser> closer_ = std::make_unique<ModalCloser>();
     std::unique_ptr<QtMainWindow> window_;
+    int choosers_ = 0;
 };
 
 } // namespace

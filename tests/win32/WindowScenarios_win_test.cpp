@@ -71,6 +71,18 @@ class Win32WindowDriver : public WindowDriver {
         ::SendMessageW(Window().txtFolder.Hwnd(), WM_DROPFILES,
                        reinterpret_cast<WPARAM>(MakeHDrop(paths)), 0);
     }
+    void ClickRootBox() override {
+        ::SendMessageW(Window().txtFolder.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        ::SendMessageW(Window().txtFolder.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
+    // Dialogs other than message boxes: the folder picker.
+    int ChoosersShown() override {
+        int shown = 0;
+        for (const MessageBoxCloser::Box& box : closer_.boxes) {
+            shown += box.text.empty();
+        }
+        return shown;
+    }
     std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
     void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
     void ClickRemove() override { ::SendMessageW(Window().cmdRemove.Hwnd(), BM_CLICK, 0, 0); }
@@ -111,7 +123,10 @@ class Win32WindowDriver : public WindowDriver {
     Win32TestEnvironment environment_;
     ProgramServices services_;
     MessageBoxCloser closer_{[](const MessageBoxCloser::Box& box) {
-        return !box.text.empty() && box.text.back() == '?' ? IDYES : IDOK;
+        if (box.text.empty()) {
+            return IDCANCEL; // the folder picker
+        }
+        return box.text.back() == '?' ? IDYES : IDOK;
     }};
     PostedAction posted_;
     std::unique_ptr<win32::VacantorWindow> program_;

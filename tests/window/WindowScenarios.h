@@ -29,6 +29,10 @@ class WindowDriver {
     virtual bool IsOpen() = 0;
 
     virtual void Drop(const std::vector<std::string>& paths) = 0;
+    // A click on the root box, which opens the folder chooser when the window is idle.
+    virtual void ClickRootBox() = 0;
+    // How many times a folder chooser was shown (and cancelled) since the start.
+    virtual int ChoosersShown() = 0;
     virtual std::string RootText() = 0;
     // Each returns when the command and its message are done.
     virtual void ClickFind() = 0;
@@ -207,10 +211,18 @@ TYPED_TEST_P(WindowScenario, ADropSetsTheRootExceptDuringARun) {
     EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
 }
 
+TYPED_TEST_P(WindowScenario, TheChooserDoesNotOpenDuringARun) {
+    this->MakeTree(1);
+    this->driver.DuringTheNextRun([this] { this->driver.ClickRootBox(); });
+    this->driver.ClickFind();
+    EXPECT_EQ(this->driver.ChoosersShown(), 0);
+    EXPECT_EQ(this->driver.RootText(), this->tree.Text());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCountsThem,
                             StopEndsTheFindWithTheRowsFoundSoFar,
                             RemoveDeletesTheSelectedFoldersAndMarksTheirRows,
                             StopDuringRemoveKeepsTheLaterRows, ClosingDuringFindStopsItThenCloses,
                             ClosingDuringRemoveStopsWithoutAskingThenCloses,
                             TheRootOfTheLastFindIsRestoredAtTheNextStart,
-                            ADropSetsTheRootExceptDuringARun);
+                            ADropSetsTheRootExceptDuringARun, TheChooserDoesNotOpenDuringARun);
