@@ -35,12 +35,6 @@ TEST(EscapeString, EscapesExactlyTheFiveTableCharacters) {
     }
 }
 
-TEST(EscapeString, DoesNotEscapeItsOwnBackslashesTwice) {
-    // One pass: the result grows by one character per special character.
-    EXPECT_EQ(EscapeString("\\\\"), "\\\\\\\\");
-    EXPECT_EQ(EscapeString("\\n"), "\\\\n");
-}
-
 TEST(UnescapeString, DecodesPairByPair) {
     const std::vector<Case> cases = {
         {"", ""},
@@ -68,23 +62,5 @@ TEST(UnescapeString, InvertsEscapeStringOnRandomText) {
         }
         ASSERT_EQ(UnescapeString(EscapeString(text)), text);
         ASSERT_EQ(EscapeString(text).find_first_of("\t\v\n\r"), std::string::npos);
-    }
-}
-
-TEST(UnescapeString, IsNotTheInverseTheOtherWayRound) {
-    // An unrecognised pair survives unescaping and is then escaped as three characters.
-    EXPECT_EQ(EscapeString(UnescapeString("\\q")), "\\\\q");
-}
-
-TEST(CutAtNull, KeepsTheTextBeforeTheFirstNul) {
-    const std::vector<Case> cases = {
-        {std::string("path\0\0\0", 7), "path"},
-        {std::string("\0abc", 4), ""},
-        {"whole", "whole"},
-        {std::string("a\0b\0", 4), "a"},
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CutAtNull(c.input), c.expected);
     }
 }
