@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-// The main window's controls as fakes that write every change into one event log, so that
-// a test can check the order of the busy protocol, and a message-box recorder that answers
-// with scripted button ids.
+// The main window's controls as fakes that keep their state, and a message-box recorder that
+// answers with scripted button ids.
 class FakeMainWindow {
   public:
     struct BrowseCall {
@@ -32,42 +31,21 @@ class FakeMainWindow {
 
     class TextBox : public TextBoxControl {
       public:
-        explicit TextBox(FakeMainWindow& window) : window_(window) {}
-        void SetText(const std::string& value) override {
-            text = value;
-            window_.Log("txtFolder.Text=" + value);
-        }
-        void SetEnabled(bool value) override {
-            enabled = value;
-            window_.Log(std::string("txtFolder.Enabled=") + (value ? "1" : "0"));
-        }
+        void SetText(const std::string& value) override { text = value; }
+        void SetEnabled(bool value) override { enabled = value; }
         void SetOLEDropMode(int mode) override { oleDropMode = mode; }
         std::string text = "Text1";
         bool enabled = true;
         int oleDropMode = 0;
-
-      private:
-        FakeMainWindow& window_;
     };
 
     class Button : public ButtonControl {
       public:
-        Button(FakeMainWindow& window, std::string name, std::string initialCaption)
-            : caption(std::move(initialCaption)), window_(window), name_(std::move(name)) {}
-        void SetCaption(const std::string& value) override {
-            caption = value;
-            window_.Log(name_ + ".Caption=" + value);
-        }
-        void SetEnabled(bool value) override {
-            enabled = value;
-            window_.Log(name_ + ".Enabled=" + (value ? "1" : "0"));
-        }
+        explicit Button(std::string initialCaption) : caption(std::move(initialCaption)) {}
+        void SetCaption(const std::string& value) override { caption = value; }
+        void SetEnabled(bool value) override { enabled = value; }
         std::string caption;
         bool enabled = true;
-
-      private:
-        FakeMainWindow& window_;
-        std::string name_;
     };
 
     class CheckBox : public CheckBoxControl {
@@ -78,11 +56,7 @@ class FakeMainWindow {
 
     class Form : public FormRuntime {
       public:
-        explicit Form(FakeMainWindow& window) : window_(window) {}
-        void SetMousePointer(int pointer) override {
-            mousePointer = pointer;
-            window_.Log("MousePointer=" + std::to_string(pointer));
-        }
+        void SetMousePointer(int pointer) override { mousePointer = pointer; }
         std::string AppPath() const override { return appPath; }
         void DoEvents() override {
             ++doEventsCalls;
@@ -90,18 +64,12 @@ class FakeMainWindow {
                 onDoEvents();
             }
         }
-        void Close() override {
-            closed = true;
-            window_.Log("Close");
-        }
+        void Close() override { closed = true; }
         std::string appPath;
         int mousePointer = 0;
         int doEventsCalls = 0;
         bool closed = false;
         std::function<void()> onDoEvents;
-
-      private:
-        FakeMainWindow& window_;
     };
 
     MainWindowControls Controls() {
@@ -112,7 +80,6 @@ class FakeMainWindow {
         return [this](const std::string& text, const std::string& title, std::int32_t style,
                       std::int32_t options) {
             messages.push_back(Message{text, title, style, options});
-            Log("Message " + text);
             if (onMessage) {
                 onMessage(messages.back());
             }
@@ -145,8 +112,6 @@ class FakeMainWindow {
             std::chrono::milliseconds(0)};
     }
 
-    void Log(const std::string& event) { events.push_back(event); }
-
     // The path cells of the list, in row order.
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
@@ -156,14 +121,13 @@ class FakeMainWindow {
         return paths;
     }
 
-    Form form{*this};
-    TextBox txtFolder{*this};
-    Button cmdFind{*this, "cmdFind", "Find"};
-    Button cmdRemove{*this, "cmdRemove", "Remove"};
+    Form form;
+    TextBox txtFolder;
+    Button cmdFind{"Find"};
+    Button cmdRemove{"Remove"};
     CheckBox chkReadOnly;
     MemoryResultList list;
 
-    std::vector<std::string> events;
     std::vector<Message> messages;
     std::deque<std::int32_t> answers;              // button ids the boxes return, in order
     std::function<void(const Message&)> onMessage; // runs while a box is "shown"

@@ -95,7 +95,6 @@ TEST_F(FormFind, BusyProtocolFromClickToMessage) {
     MakeTree(1);
     form.Form_Load();
     form.SetRootFolder(treeFolder.Text());
-    window.events.clear();
 
     bool checkedDuringScan = false;
     window.form.onDoEvents = [&] {

@@ -22,7 +22,6 @@ class FormRemove : public MainWindowTest {
         form.cmdFind_Click();
         ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
         window.messages.clear();
-        window.events.clear();
         window.form.doEventsCalls = 0;
     }
 

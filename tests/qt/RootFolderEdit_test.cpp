@@ -106,12 +106,6 @@ TEST_F(RootFolderEditEvents, DroppedTextIsRefusedAndLeavesTheTextAlone) {
     EXPECT_EQ(edit.text(), "before");
 }
 
-TEST_F(RootFolderEditEvents, ALeftClickIsReportedOnce) {
-    QTest::mouseClick(&edit, Qt::LeftButton);
-    QTest::mouseClick(&edit, Qt::RightButton);
-    EXPECT_EQ(clicks.count(), 1);
-}
-
 TEST_F(RootFolderEditEvents, ADisabledBoxTakesNoClick) {
     edit.setEnabled(false);
     QTest::mouseClick(&edit, Qt::LeftButton);

@@ -37,16 +37,6 @@ class MainWindowLayout : public QtFixture {
     VacantorWindow window;
 };
 
-TEST_F(MainWindowLayout, CaptionTextsAndStartState) {
-    EXPECT_EQ(window.windowTitle(), "Empty Folders in the Folder");
-    EXPECT_EQ(window.lblFolder().text(), "Root Folder");
-    EXPECT_EQ(window.cmdFind().text(), "Find");
-    EXPECT_EQ(window.cmdRemove().text(), "Remove");
-    EXPECT_EQ(window.chkReadOnly().text(), "Delete Read Only Folder");
-    EXPECT_FALSE(window.chkReadOnly().isChecked());
-    EXPECT_FALSE(window.txtFolder().acceptDrops());
-}
-
 TEST_F(MainWindowLayout, TheTitleBarShowsTheProgramsIconAtSmallAndLargeSizes) {
     const QList<QSize> sizes = window.windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16))) << sizes.size();
