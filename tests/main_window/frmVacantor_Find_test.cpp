@@ -135,10 +135,4 @@ TEST_F(FormFind, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
     EXPECT_EQ(window.list.ToolTipText(), "False");
 }
 
-TEST_F(FormFind, SettingsPathIsJoinedAsItIs) {
-    window.form.appPath = appFolder.Text() + separator; // a drive's root ends with one
-    form.Form_Load();
-    EXPECT_EQ(form.State().IniFilePath, appFolder.Text() + separator + separator + "Scryve.ini");
-}
-
 } // namespace

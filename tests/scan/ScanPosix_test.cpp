@@ -8,7 +8,6 @@
 #include "support/TempFolder.h"
 
 #include "scan/HookedFileSystem.h"
-#include "scan/RandomTree.h"
 #include "scan/RealTreeScan.h"
 #include "support/ChildProcess_posix.h"
 
@@ -17,10 +16,7 @@
 #include <iostream>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <fcntl.h>
-#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -77,19 +73,6 @@ TEST(ScanPosix, EntryTypesReadByStatGiveTheSameRows) {
         EXPECT_FALSE(rows.empty());
         EXPECT_EQ(ScanRows(*untyped, temp.Text(root)), rows) << root;
     }
-}
-
-// Linux folders have no read-only attribute; an owner without write permission stands in.
-TEST(ScanPosix, FolderWithoutOwnerWriteIsReadOnly) {
-    TempFolder temp;
-    MakeTree(temp.Path(), {"R/", "W/"});
-    MakeReadOnly(temp.Path() / "R");
-    auto fileSystem = CreatePosixFileSystem({});
-    auto root = fileSystem->GetFolder(temp.Text());
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->SubFolderAttributes("R"), FolderAttributeDirectory | FolderAttributeReadOnly);
-    EXPECT_EQ(root->SubFolderAttributes("W"), FolderAttributeDirectory);
-    ClearReadOnly(temp.Path() / "R");
 }
 
 PosixFileSystemOptions WithMountCheck(MountCheck check) {
