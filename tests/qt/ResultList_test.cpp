@@ -4,8 +4,6 @@
 #include "platform/qt/ResultRowsModel.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
-#include <QPalette>
 #include <QTest>
 #include <QTreeView>
 
@@ -77,23 +75,6 @@ TEST_F(QtResultList, PathBytesThatAreNotUtf8AreKeptExactly) {
     model.FlushPendingRows();
     EXPECT_EQ(list.SubItem1Text(0), latin1Name);
     EXPECT_FALSE(model.index(0, 1).data().toString().isEmpty());
-}
-
-TEST_F(QtResultList, RemovedRowIsMarkedAndItsPathDimmedButNotItsNumber) {
-    AddRows(2);
-    model.FlushPendingRows();
-    EXPECT_FALSE(list.IsRemoved(1));
-    list.SetRemoved(1);
-    list.SetSubItem1ForeColor(1, RemovedRowColor);
-    EXPECT_TRUE(list.IsRemoved(1));
-    EXPECT_FALSE(list.IsRemoved(0));
-
-    const QBrush dimmed = QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
-    const QBrush normal = QApplication::palette().brush(QPalette::Active, QPalette::Text);
-    ASSERT_NE(dimmed.color(), normal.color());
-    EXPECT_EQ(model.index(1, 1).data(Qt::ForegroundRole).value<QBrush>().color(), dimmed.color());
-    EXPECT_FALSE(model.index(1, 0).data(Qt::ForegroundRole).isValid());
-    EXPECT_FALSE(model.index(0, 1).data(Qt::ForegroundRole).isValid());
 }
 
 TEST_F(QtResultList, SelectionIsReadFromTheView) {
