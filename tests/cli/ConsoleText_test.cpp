@@ -17,6 +17,7 @@ const QuotingCase QuotingCases[] = {
     {"UTF-8 letters", "caf\xc3\xa9/\xe6\x97\xa5", "caf\xc3\xa9/\xe6\x97\xa5"},
     {"space", "New folder", "'New folder'"},
     {"shell specials", "a$b*c|d", "'a$b*c|d'"},
+    {"dollar alone", "a$b", "'a$b'"},
     {"tilde first", "~x", "'~x'"},
     {"hash first", "#x", "'#x'"},
     {"lone brace", "{", "'{'"},
@@ -28,7 +29,7 @@ const QuotingCase QuotingCases[] = {
     {"tab", "a\tb", "'a'$'\\t''b'"},
     {"ESC", "a\x1b[31mb", "'a'$'\\033''[31mb'"},
     {"DEL", "a\x7f", "'a'$'\\177'"},
-    {"C1 controls", "a\xc2\x85\xc2\x9b", "'a'$'\\302\\205\\302\\233'"},
+    {"C1 controls, the last among them", "a\xc2\x85\xc2\x9f", "'a'$'\\302\\205\\302\\237'"},
     {"line separator", "a\xe2\x80\xa8", "'a'$'\\342\\200\\250'"},
     {"invalid byte",
      "a\xff"
