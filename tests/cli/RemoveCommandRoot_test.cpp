@@ -55,13 +55,23 @@ TEST(CliRemoveRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
 
-    int status =
-        RunRemoveCommand({PathText(root)}, *fileSystem, removal, {out, false}, {err, false});
+    const std::string log = PathText(temp.Path() / "log");
+    int status = RunRemoveCommand({"--log", log, PathText(root)}, *fileSystem, removal,
+                                  {out, false}, {err, false});
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(Written(out), "0 folders are removed.\n");
     EXPECT_EQ(Written(err), "vacantor-cli: nothing removed below " + PathText(root) +
                                 ": it is no longer the folder that was scanned\n");
+    // Every folder is in the log, as left whole on purpose.
+    std::string logged = ReadFile(temp.Path() / "log");
+    for (const char* folder : {"a", "b", "c"}) {
+        EXPECT_NE(logged.find("skipped\t" + std::string(folder) +
+                              "\troot folder: it is no longer the folder that was scanned\n"),
+                  std::string::npos)
+            << logged;
+    }
+    EXPECT_NE(logged.find("summary\t0 removed, 3 skipped, 0 failed\t"), std::string::npos);
     for (const char* folder : {"a", "b", "c"}) {
         EXPECT_TRUE(fs::exists(temp.Path() / "other" / folder)) << folder;
         EXPECT_TRUE(fs::exists(temp.Path() / "root.old" / folder)) << folder;
