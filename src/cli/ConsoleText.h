@@ -27,6 +27,6 @@ struct ConsoleStream {
         return terminal ? ShellEscaped(path) : std::string(path);
     }
 
-    // Writes a message as it is, on a line of its own.
+    // Writes a message as it is, after taking the progress line off the terminal.
     void Write(std::string_view text) const;
 };

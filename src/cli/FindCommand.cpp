@@ -7,8 +7,8 @@
 
 #include <optional>
 
-const char* const FindUsage =
-    "usage: vacantor-cli find [--read-only] [--print0] [--threads N] [--progress] [--quiet] ROOT\n";
+const char* const FindUsage = "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
+                              "                         [--progress] [--quiet] ROOT\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {
