@@ -2,6 +2,7 @@
 // terminal's line is covered and erased.
 
 #include "cli/Progress.h"
+#include "cli/WrittenFile.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string Written(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(file);
-    return text;
-}
 
 struct CliProgressClock : testing::Test {
     std::FILE* file = std::tmpfile();

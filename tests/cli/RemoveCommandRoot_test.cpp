@@ -2,6 +2,7 @@
 // between the scan and the removal.
 
 #include "cli/RemoveCommand.h"
+#include "cli/WrittenFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "scan/TreeMaking.h"
@@ -31,16 +32,6 @@ class ReplacingRootFirst : public FolderRemoval {
     std::function<void()> replace_;
     std::unique_ptr<FolderRemoval> real_ = CreateSystemFolderRemoval();
 };
-
-std::string Written(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(file);
-    return text;
-}
 
 TEST(CliRemoveRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     TempFolder temp;

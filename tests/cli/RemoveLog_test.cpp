@@ -2,6 +2,7 @@
 // clock the removal moves on: what the log says of each folder, in both builds.
 
 #include "cli/RemoveCommand.h"
+#include "cli/WrittenFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderRemoval.h"
 #include "platform/RemovalResults.h"
@@ -15,16 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-
-std::string Written(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(file);
-    return text;
-}
 
 struct CliLog : testing::Test {
     CliLog() {
