@@ -158,7 +158,7 @@ std::string Screen(const std::string& written) {
     return screen;
 }
 
-// Regression guard: rows written over the progress line, or the line left on the screen.
+// Rows must not run into the progress line, nor the line stay on the screen.
 TEST(CliProgress, ShownOnATerminalAndNeverMixedWithRows) {
     TempFolder temp;
     MakeTree(temp.Path(), OrderedTree);
