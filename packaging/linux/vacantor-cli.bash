@@ -14,9 +14,17 @@ _vacantor_cli() {
     remove) options='--read-only --dry-run --print0 --threads --' ;;
     *) return ;;
     esac
+    options+=' --progress --quiet'
+    [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
     # --threads takes a number, which no list can offer.
     [ "${COMP_WORDS[COMP_CWORD - 1]}" = --threads ] && return
+    # --log takes the file to write.
+    if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --log ]; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+    fi
 
     # Options until "--"; after it every word is the root folder.
     local i

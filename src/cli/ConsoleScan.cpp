@@ -1,26 +1,37 @@
 #include "cli/ConsoleScan.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Progress.h"
 #include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
+#include "platform/ResultList.h"
 
 #include <charconv>
 #include <utility>
 
 namespace {
 
-// The console has no window: no events to run and no Stop button.
+// The console has no window: no events to run and no Stop button. The scan comes here once
+// for every folder it reaches, which is where the progress line counts them.
 class ConsoleScanHost : public ScanHost {
   public:
-    ConsoleScanHost(bool readOnly, std::function<bool()> stopRequested)
-        : readOnly_(readOnly), stopRequested_(std::move(stopRequested)) {}
-    void DoEvents() override {}
+    ConsoleScanHost(bool readOnly, std::function<bool()> stopRequested, Progress* progress,
+                    const ResultList& list)
+        : readOnly_(readOnly), stopRequested_(std::move(stopRequested)), progress_(progress),
+          list_(list) {}
+    void DoEvents() override {
+        if (progress_) {
+            progress_->FolderRead(list_.RowCount());
+        }
+    }
     bool StopRequested() const override { return stopRequested_ && stopRequested_(); }
     int ReadOnlyOptionValue() const override { return readOnly_ ? 1 : 0; }
 
   private:
     bool readOnly_;
     std::function<bool()> stopRequested_;
+    Progress* progress_;
+    const ResultList& list_;
 };
 
 bool EndsWithSeparator(const std::string& path, char separator) {
@@ -48,21 +59,24 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     std::function<bool()> stopRequested,
                     std::optional<FolderIdentity>* rootIdentity) {
     if (!fileSystem.FolderExists(root)) {
-        std::fprintf(err.file, "vacantor-cli: not a folder: %s\n", err.Shown(root).c_str());
+        err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
     }
     scannedRoot = root;
     if (EndsWithSeparator(scannedRoot, fileSystem.PathSeparator())) {
         scannedRoot.pop_back();
     }
-    ConsoleScanHost host(readOnly, std::move(stopRequested));
+    ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads));
     scan.ScanFolder(scannedRoot);
+    if (err.progress) {
+        err.progress->ScanEnded(list.RowCount());
+    }
     if (rootIdentity) {
         *rootIdentity = scan.RootIdentity();
     }
     if (scan.RootUnreadable()) {
-        std::fprintf(err.file, "vacantor-cli: cannot read folder: %s\n", err.Shown(root).c_str());
+        err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
         return false;
     }
     return true;

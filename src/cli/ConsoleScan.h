@@ -23,6 +23,7 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
 // ignored; `scannedRoot` is the root the rows are relative to. `stopRequested` is asked
 // at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
 // can be read. `rootIdentity`, when given, receives which folder the scan read at ROOT.
+// The progress line on `err`, if there is one, counts the folders read and the rows found.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {},
