@@ -133,6 +133,11 @@ TEST_F(FormFind, ListClickShowsTheRemovedMarkOfTheSelectedRow) {
     window.list.SetSelected(0, true);
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "False");
+    // The focused row deselected with Ctrl is not the selected row any more.
+    window.list.SetSelected(1, true);
+    window.list.SetSelected(1, false);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "False");
 }
 
 } // namespace

@@ -81,10 +81,12 @@ TEST_F(SettingsFile, NamesMatchWithoutRegardToCase) {
 }
 
 TEST_F(SettingsFile, BlanksAndOnePairOfQuotesAreDroppedOnRead) {
-    HandWrite("[Vacantor]\r\n  Folder  =   \"C:\\\\quoted\"   \r\nSingle='x'\r\nHalf=\"y\r\n");
+    HandWrite("[Vacantor]\r\n  Folder  =   \"C:\\\\quoted\"   \r\nSingle='x'\r\nHalf=\"y\r\n"
+              "Mixed=\"z'\r\n");
     EXPECT_EQ(Folder(), "C:\\quoted");
     EXPECT_EQ(Read("Vacantor", "Single"), "x");
     EXPECT_EQ(Read("Vacantor", "Half"), "\"y");
+    EXPECT_EQ(Read("Vacantor", "Mixed"), "\"z'");
 }
 
 TEST_F(SettingsFile, HandWrittenSingleBackslashesAreDecodedPairByPair) {
