@@ -14,9 +14,18 @@ _vacantor_cli() {
     remove) options='--read-only --dry-run --print0 --threads --' ;;
     *) return ;;
     esac
+    options+=' --exclude --exclude-from --junk --junk-common'
 
-    # --threads takes a number, which no list can offer.
-    [ "${COMP_WORDS[COMP_CWORD - 1]}" = --threads ] && return
+    # --threads takes a number, --exclude a pattern and --junk a name, which no list can
+    # offer; --exclude-from takes any file.
+    case ${COMP_WORDS[COMP_CWORD - 1]} in
+    --threads | --exclude | --junk) return ;;
+    --exclude-from)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+        ;;
+    esac
 
     # Options until "--"; after it every word is the root folder.
     local i

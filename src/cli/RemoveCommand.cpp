@@ -3,22 +3,30 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleScan.h"
 #include "cli/RecordWriter.h"
+#include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/MemoryResultList.h"
 #include "removal/ScannedRootRemoval.h"
+#include "scan/ListingRules.h"
 
 #include <optional>
 
 const char* const RemoveUsage =
-    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N] ROOT\n";
+    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]"
+    " [--exclude GLOB]... [--exclude-from FILE]... [--junk NAME]... [--junk-common] ROOT\n";
 
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                      FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err) {
     std::optional<CommandLine> options =
-        ParseCommandLine(arguments, {"--read-only", "--dry-run", "--print0"}, {ThreadsOption});
+        ParseCommandLine(arguments, {"--read-only", "--dry-run", "--print0", JunkCommonFlag},
+                         {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption});
     std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
     if (!threads) {
         std::fputs(RemoveUsage, err.file);
+        return 2;
+    }
+    std::optional<ListingRules> rules = ListingRulesFrom(*options, fileSystem.PathSeparator(), err);
+    if (!rules) {
         return 2;
     }
     // The whole scan first: removing while it walks would change the tree under it.
@@ -26,11 +34,11 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     std::string scannedRoot;
     std::optional<FolderIdentity> scannedIdentity;
     if (!ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, rows,
-                        scannedRoot, err, {}, &scannedIdentity)) {
+                        scannedRoot, err, {}, &scannedIdentity, &*rules)) {
         return 1;
     }
     RecordWriter printer(out, options->Has("--print0") ? '\0' : '\n');
-    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity);
+    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &*rules);
     std::size_t removed = 0;
     bool allRemoved = true;
     for (const MemoryResultList::Row& row : rows.Rows()) {

@@ -127,6 +127,20 @@ TEST(CliRemove, OutputThatCannotBeWrittenFailsTheRun) {
     }
 }
 
+TEST(CliRemove, DeletesJunkWithItsFoldersAndKeepsExcludedOnes) {
+    TempFolder temp;
+    MakeTree(temp.Path(),
+             {"f", "J/Thumbs.db", "J/sub/._x", "keep/Thumbs.db", "keep/a.txt", "build/out/"});
+
+    CliRun run = RunCli("remove --junk-common --exclude out " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "J\n1 folders are removed.\n");
+    EXPECT_FALSE(fs::exists(temp.Path() / "J"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "keep" / "Thumbs.db"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "build" / "out"));
+}
+
 struct UsageCase {
     const char* name;
     std::string arguments; // ROOT stands for the tree's root
@@ -162,6 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliRemoveUsage,
                                          UsageCase{"UnknownOption", "remove --force ROOT", 2},
                                          UsageCase{"TwoRoots", "remove ROOT /tmp", 2},
                                          UsageCase{"NoThreads", "remove --threads 0 ROOT", 2},
+                                         UsageCase{"ExcludeFromMissingFile",
+                                                   "remove --exclude-from /nonexistent ROOT", 2},
                                          UsageCase{"MissingRoot", "remove ROOT/missing", 1}),
                          [](const testing::TestParamInfo<UsageCase>& testInfo) {
                              return std::string(testInfo.param.name);
