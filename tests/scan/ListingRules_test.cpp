@@ -112,6 +112,7 @@ const RulesCase RulesCases[] = {
      {"y"}},
     {"FolderOfJunkOnly", {"f", "J/Thumbs.db", "J/sub/._a", "K/"}, {}, true,
      {"J junk", "K"}},
+    {"JunkOnlyDeeper", {"f", "D/a/Thumbs.db", "D/b/"}, {}, true, {"D junk"}},
     {"JunkBesideAFile", {"f", "J/desktop.ini", "J/real.txt", "J/E/"}, {}, true, {"J/E"}},
     {"JunkNamedFolderIsAFolder", {"f", "K/Thumbs.db/"}, {}, true, {"K"}},
     {"JunkWithoutTheRule", {"f", "J/Thumbs.db", "K/"}, {}, false, {"K"}},
