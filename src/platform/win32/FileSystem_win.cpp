@@ -32,9 +32,7 @@ struct Entries {
 // A file of a junk name is junk only when it is a plain local file: never a reparse point
 // (a link, say) or a cloud placeholder.
 bool IsJunkFile(DWORD attributes, const wchar_t* name, const ListingRules* rules) {
-    return rules != nullptr && rules->HasJunk() &&
-           (attributes &
-            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | ContentAttributes)) == 0 &&
+    return rules != nullptr && rules->HasJunk() && IsPlainFile(attributes) &&
            rules->IsJunkName(Utf8FromWide(name));
 }
 

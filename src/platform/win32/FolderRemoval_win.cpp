@@ -96,8 +96,7 @@ RemovalResult OpenFolderBelow(const HeldFolder& parent, const std::wstring& name
 
 // True for a plain local file of a junk name: never a reparse point or a placeholder.
 bool IsJunkFile(DWORD attributes, std::wstring_view name, const ListingRules* rules) {
-    return rules != nullptr && rules->HasJunk() &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | ContentAttributes)) == 0 &&
+    return rules != nullptr && rules->HasJunk() && IsPlainFile(attributes) &&
            rules->IsJunkName(Utf8FromWide(std::wstring(name)));
 }
 
@@ -168,8 +167,7 @@ RemovalResult DeleteJunkFile(const HeldFolder& folder, const std::wstring& name)
     RemovalResult result = Removed();
     if (!::GetFileInformationByHandle(file, &information)) {
         result = FromError(::GetLastError());
-    } else if ((information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | ContentAttributes)) !=
-               0) {
+    } else if (!IsPlainFile(information.dwFileAttributes)) {
         result = MakeRemovalResult(RemovalOutcome::GainedFile);
     } else {
         FILE_BASIC_INFO basic{};
