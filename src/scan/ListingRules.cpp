@@ -1,6 +1,7 @@
 #include "scan/ListingRules.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -52,73 +53,105 @@ bool MatchBracket(std::string_view pattern, char c, bool escapes, bool foldCase,
     return true;
 }
 
-} // namespace
+// Matches a pattern against a text from given positions on. Each star tries every place
+// it may end; the answer for each (pattern, text) position a star leads to is kept, so a
+// pattern of many stars costs at most pattern times text steps for each, never more.
+class GlobMatch {
+  public:
+    GlobMatch(std::string_view pattern, std::string_view text, bool escapes, bool foldCase)
+        : pattern_(pattern), text_(text), escapes_(escapes), foldCase_(foldCase),
+          known_((pattern.size() + 1) * (text.size() + 1), Unknown) {}
 
-bool GlobMatches(std::string_view pattern, std::string_view text, bool escapes, bool foldCase) {
-    std::size_t p = 0;
-    std::size_t t = 0;
-    while (p < pattern.size()) {
-        const char c = pattern[p];
-        if (c == '*') {
-            if (p + 1 < pattern.size() && pattern[p + 1] == '*') {
-                // "**": any text, '/' included; "**/" also matches no folder at all.
-                std::string_view rest = pattern.substr(p + 2);
-                if (!rest.empty() && rest.front() == '/' &&
-                    GlobMatches(rest.substr(1), text.substr(t), escapes, foldCase)) {
-                    return true;
-                }
-                for (std::size_t from = t; from <= text.size(); ++from) {
-                    if (GlobMatches(rest, text.substr(from), escapes, foldCase)) {
-                        return true;
-                    }
-                }
+    bool From(std::size_t p, std::size_t t) {
+        signed char& known = known_[p * (text_.size() + 1) + t];
+        if (known == Unknown) {
+            known = Match(p, t) ? 1 : 0;
+        }
+        return known == 1;
+    }
+
+  private:
+    static constexpr signed char Unknown = -1;
+
+    bool Match(std::size_t p, std::size_t t) {
+        while (p < pattern_.size()) {
+            const char c = pattern_[p];
+            if (c == '*') {
+                return Star(p, t);
+            }
+            if (t == text_.size()) {
                 return false;
             }
-            std::string_view rest = pattern.substr(p + 1);
-            for (std::size_t from = t; from <= text.size(); ++from) {
-                if (GlobMatches(rest, text.substr(from), escapes, foldCase)) {
-                    return true;
+            if (c == '?') {
+                if (text_[t] == '/') {
+                    return false;
                 }
-                if (from < text.size() && text[from] == '/') {
-                    break;
+                ++p;
+                ++t;
+                continue;
+            }
+            if (c == '[') {
+                bool matched = false;
+                std::size_t length = 0;
+                if (MatchBracket(pattern_.substr(p + 1), text_[t], escapes_, foldCase_, matched,
+                                 length)) {
+                    if (!matched) {
+                        return false;
+                    }
+                    p += 1 + length;
+                    ++t;
+                    continue;
                 }
             }
-            return false;
-        }
-        if (t == text.size()) {
-            return false;
-        }
-        if (c == '?') {
-            if (text[t] == '/') {
+            char literal = c;
+            if (escapes_ && c == '\\' && p + 1 < pattern_.size()) {
+                literal = pattern_[++p];
+            }
+            if (Fold(literal, foldCase_) != Fold(text_[t], foldCase_)) {
                 return false;
             }
             ++p;
             ++t;
-            continue;
         }
-        if (c == '[') {
-            bool matched = false;
-            std::size_t length = 0;
-            if (MatchBracket(pattern.substr(p + 1), text[t], escapes, foldCase, matched, length)) {
-                if (!matched) {
-                    return false;
-                }
-                p += 1 + length;
-                ++t;
-                continue;
+        return t == text_.size();
+    }
+
+    bool Star(std::size_t p, std::size_t t) {
+        if (p + 1 < pattern_.size() && pattern_[p + 1] == '*') {
+            // "**": any text, '/' included; "**/" also matches no folder at all.
+            const std::size_t rest = p + 2;
+            if (rest < pattern_.size() && pattern_[rest] == '/' && From(rest + 1, t)) {
+                return true;
             }
-        }
-        char literal = c;
-        if (escapes && c == '\\' && p + 1 < pattern.size()) {
-            literal = pattern[++p];
-        }
-        if (Fold(literal, foldCase) != Fold(text[t], foldCase)) {
+            for (std::size_t from = t; from <= text_.size(); ++from) {
+                if (From(rest, from)) {
+                    return true;
+                }
+            }
             return false;
         }
-        ++p;
-        ++t;
+        for (std::size_t from = t; from <= text_.size(); ++from) {
+            if (From(p + 1, from)) {
+                return true;
+            }
+            if (from < text_.size() && text_[from] == '/') {
+                break;
+            }
+        }
+        return false;
     }
-    return t == text.size();
+
+    std::string_view pattern_;
+    std::string_view text_;
+    bool escapes_;
+    bool foldCase_;
+    std::vector<signed char> known_;
+};
+
+} // namespace
+
+bool GlobMatches(std::string_view pattern, std::string_view text, bool escapes, bool foldCase) {
+    return GlobMatch(pattern, text, escapes, foldCase).From(0, 0);
 }
 
 void ListingRules::AddExclude(std::string_view pattern) {
