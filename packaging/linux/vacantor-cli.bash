@@ -14,13 +14,14 @@ _vacantor_cli() {
     remove) options='--read-only --dry-run --print0 --threads --' ;;
     *) return ;;
     esac
-    options+=' --exclude --exclude-from --junk --junk-common'
+    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common'
+    [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
     # --threads takes a number, --exclude a pattern and --junk a name, which no list can
-    # offer; --exclude-from takes any file.
+    # offer; --log and --exclude-from take a file.
     case ${COMP_WORDS[COMP_CWORD - 1]} in
     --threads | --exclude | --junk) return ;;
-    --exclude-from)
+    --log | --exclude-from)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return

@@ -2,6 +2,7 @@
 
 #include "cli/ConsoleText.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,3 +18,8 @@ void PrepareStandardStreams();
 // Standard output and standard error, each with whether a person reads it at a terminal.
 ConsoleStream StandardOutput();
 ConsoleStream StandardError();
+
+// A log file opened for writing from its start: created, or emptied when it is a regular
+// file. Anything else at `path` is refused, never written through or waited on: a link, a
+// folder, a FIFO, a device. nullptr, with the reason in `failure`, when it cannot be opened.
+std::FILE* CreateLogFile(const std::string& path, std::string& failure);

@@ -1,9 +1,11 @@
 #include "cli/ConsoleScan.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Progress.h"
 #include "scan/EmptyFolderScan.h"
 #include "scan/ListingRules.h"
 #include "platform/FileSystem.h"
+#include "platform/ResultList.h"
 
 #include <charconv>
 #include <filesystem>
@@ -12,18 +14,27 @@
 
 namespace {
 
-// The console has no window: no events to run and no Stop button.
+// The console has no window: no events to run and no Stop button. The scan comes here once
+// for every folder it reaches, which is where the progress line counts them.
 class ConsoleScanHost : public ScanHost {
   public:
-    ConsoleScanHost(bool readOnly, std::function<bool()> stopRequested)
-        : readOnly_(readOnly), stopRequested_(std::move(stopRequested)) {}
-    void DoEvents() override {}
+    ConsoleScanHost(bool readOnly, std::function<bool()> stopRequested, Progress* progress,
+                    const ResultList& list)
+        : readOnly_(readOnly), stopRequested_(std::move(stopRequested)), progress_(progress),
+          list_(list) {}
+    void DoEvents() override {
+        if (progress_) {
+            progress_->FolderRead(list_.RowCount());
+        }
+    }
     bool StopRequested() const override { return stopRequested_ && stopRequested_(); }
     int ReadOnlyOptionValue() const override { return readOnly_ ? 1 : 0; }
 
   private:
     bool readOnly_;
     std::function<bool()> stopRequested_;
+    Progress* progress_;
+    const ResultList& list_;
 };
 
 // The patterns of an --exclude-from file, or nullopt when it cannot be read.
@@ -69,28 +80,26 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
 }
 
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err) {
+                                             ConsoleStream err, bool& unreadable) {
     ListingRules rules(separator);
     std::vector<std::string> patterns = commandLine.All(ExcludeOption);
     for (const std::string& path : commandLine.All(ExcludeFromOption)) {
         std::optional<std::vector<std::string>> read = ReadPatternFile(path);
         if (!read) {
-            std::fprintf(err.file, "vacantor-cli: cannot read the patterns in %s\n",
-                         err.Shown(path).c_str());
+            err.Write("vacantor-cli: cannot read the patterns in " + err.Shown(path) + "\n");
+            unreadable = true;
             return std::nullopt;
         }
         patterns.insert(patterns.end(), read->begin(), read->end());
     }
     for (const std::string& pattern : patterns) {
         if (pattern.empty()) {
-            std::fputs("vacantor-cli: an empty pattern excludes nothing\n", err.file);
             return std::nullopt;
         }
         rules.AddExclude(pattern);
     }
     for (const std::string& name : commandLine.All(JunkOption)) {
         if (name.empty()) {
-            std::fputs("vacantor-cli: an empty name is no junk file\n", err.file);
             return std::nullopt;
         }
         rules.AddJunkName(name);
@@ -107,22 +116,25 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     std::optional<FolderIdentity>* rootIdentity, const ListingRules* rules,
                     std::function<void(bool holdsJunk)> beforeRow) {
     if (!fileSystem.FolderExists(root)) {
-        std::fprintf(err.file, "vacantor-cli: not a folder: %s\n", err.Shown(root).c_str());
+        err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
     }
     scannedRoot = root;
     if (EndsWithSeparator(scannedRoot, fileSystem.PathSeparator())) {
         scannedRoot.pop_back();
     }
-    ConsoleScanHost host(readOnly, std::move(stopRequested));
+    ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
     scan.OnRowJunk(std::move(beforeRow));
     scan.ScanFolder(scannedRoot);
+    if (err.progress) {
+        err.progress->ScanEnded(list.RowCount());
+    }
     if (rootIdentity) {
         *rootIdentity = scan.RootIdentity();
     }
     if (scan.RootUnreadable()) {
-        std::fprintf(err.file, "vacantor-cli: cannot read folder: %s\n", err.Shown(root).c_str());
+        err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "cli/ConsoleText.h"
 
+#include "cli/Progress.h"
+
 #include <cstring>
 
 namespace {
@@ -135,4 +137,11 @@ std::string ShellEscaped(std::string_view name) {
     });
     out += '\'';
     return out;
+}
+
+void ConsoleStream::Write(std::string_view text) const {
+    if (progress) {
+        progress->Erase();
+    }
+    std::fwrite(text.data(), 1, text.size(), file);
 }

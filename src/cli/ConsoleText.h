@@ -12,14 +12,21 @@
 // sequence reaches the terminal.
 std::string ShellEscaped(std::string_view name);
 
+class Progress;
+
 // A stream the commands write to, and whether a person reads it at a terminal.
 struct ConsoleStream {
     std::FILE* file = nullptr;
     bool terminal = false;
+    // The progress line shown where this stream writes, erased before each write.
+    Progress* progress = nullptr;
 
     // A path as it goes out here: shell-escaped for a terminal, its exact bytes for a
     // program reading a pipe or a file.
     std::string Shown(std::string_view path) const {
         return terminal ? ShellEscaped(path) : std::string(path);
     }
+
+    // Writes a message as it is, after taking the progress line off the terminal.
+    void Write(std::string_view text) const;
 };

@@ -1,5 +1,9 @@
 #include "cli/Console.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Linux arguments are byte strings, passed on exactly.
@@ -15,4 +19,30 @@ ConsoleStream StandardOutput() {
 
 ConsoleStream StandardError() {
     return {stderr, ::isatty(STDERR_FILENO) == 1};
+}
+
+// O_NOFOLLOW refuses a link, even one to a regular file: whoever may write the folder could
+// aim it anywhere. O_NONBLOCK keeps the open of a FIFO from waiting for a reader; no O_TRUNC,
+// so that nothing but a regular file is emptied.
+std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
+    int fd = ::open(path.c_str(),
+                    O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        failure = errno == ELOOP   ? "it is a link"
+                  : errno == ENXIO ? "it is not a regular file"
+                                   : std::strerror(errno);
+        return nullptr;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        failure = "it is not a regular file";
+    } else if (::ftruncate(fd, 0) != 0) {
+        failure = std::strerror(errno);
+    } else if (std::FILE* file = ::fdopen(fd, "w")) {
+        return file;
+    } else {
+        failure = std::strerror(errno);
+    }
+    ::close(fd);
+    return nullptr;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
 
 #include <cstdio>
@@ -49,4 +50,40 @@ ConsoleStream StandardOutput() {
 
 ConsoleStream StandardError() {
     return {stderr, IsConsole(STD_ERROR_HANDLE)};
+}
+
+// FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused rather than
+// followed; a console, a pipe or a device is no disk file. The file is emptied only once it
+// is known to be a disk file.
+std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
+    HANDLE handle =
+        ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        failure = SystemMessage(::GetLastError());
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (::GetFileType(handle) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(handle, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        failure = "it is not a regular file";
+    } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        failure = "it is a link";
+    } else if (!::SetEndOfFile(handle)) {
+        failure = SystemMessage(::GetLastError());
+    } else {
+        int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+        if (file) {
+            return file;
+        }
+        failure = "it cannot be opened";
+        if (fd >= 0) {
+            _close(fd); // closes the handle too
+            return nullptr;
+        }
+    }
+    ::CloseHandle(handle);
+    return nullptr;
 }

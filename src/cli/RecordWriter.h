@@ -7,10 +7,12 @@
 
 // The records a command prints: text and paths, each record ended by the terminator ('\n',
 // or NUL for --print0). Paths go out as the stream shows them. Output is buffered in large
-// blocks, or flushed record by record for a person watching a terminal.
+// blocks, or flushed record by record for a person watching a terminal, or when
+// `flushEachRecord` asks for it (a log that must hold every record written so far).
 class RecordWriter {
   public:
-    RecordWriter(ConsoleStream out, char terminator) : out_(out), terminator_(terminator) {}
+    RecordWriter(ConsoleStream out, char terminator, bool flushEachRecord = false)
+        : out_(out), terminator_(terminator), flushEachRecord_(flushEachRecord) {}
     ~RecordWriter() { Flush(); }
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
@@ -28,6 +30,7 @@ class RecordWriter {
 
     ConsoleStream out_;
     char terminator_;
+    bool flushEachRecord_;
     std::string buffer_;
     bool failed_ = false;
 };

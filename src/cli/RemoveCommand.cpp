@@ -1,8 +1,10 @@
 #include "cli/RemoveCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "cli/ConsoleScan.h"
 #include "cli/RecordWriter.h"
+#include "cli/RemovalLog.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/MemoryResultList.h"
@@ -12,23 +14,68 @@
 #include <optional>
 
 const char* const RemoveUsage =
-    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]"
-    " [--exclude GLOB]... [--exclude-from FILE]... [--junk NAME]... [--junk-common] ROOT\n";
+    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
+    "                           [--progress] [--quiet] [--log FILE]\n"
+    "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
+    "                           [--junk NAME]... [--junk-common] ROOT\n";
+
+namespace {
+
+constexpr const char* LogOption = "--log";
+
+// The log FILE names, created before the scan: a log that cannot be written is found out
+// before anything is removed. nullptr without --log, or when it cannot be created
+// (`failed` is then set and the reason is on `err`).
+std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, char terminator,
+                                      ConsoleStream err, bool& failed) {
+    auto given = options.values.find(LogOption);
+    if (given == options.values.end()) {
+        return nullptr;
+    }
+    std::string failure;
+    std::FILE* file = CreateLogFile(given->second, failure);
+    if (!file) {
+        err.Write("vacantor-cli: cannot create the log " + err.Shown(given->second) + ": " +
+                  failure + "\n");
+        failed = true;
+        return nullptr;
+    }
+    return std::make_unique<RemovalLog>(file, terminator);
+}
+
+} // namespace
 
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err) {
-    std::optional<CommandLine> options =
-        ParseCommandLine(arguments, {"--read-only", "--dry-run", "--print0", JunkCommonFlag},
-                         {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption});
+                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
+                     SteadyClock clock) {
+    const std::chrono::steady_clock::time_point start = clock();
+    std::optional<CommandLine> options = ParseCommandLine(
+        arguments,
+        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
+        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption});
     std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
     if (!threads) {
         std::fputs(RemoveUsage, err.file);
         return 2;
     }
-    std::optional<ListingRules> rules = ListingRulesFrom(*options, fileSystem.PathSeparator(), err);
-    if (!rules) {
+    bool unreadable = false;
+    std::optional<ListingRules> rules =
+        ListingRulesFrom(*options, fileSystem.PathSeparator(), err, unreadable);
+    if (!rules && !unreadable) {
+        std::fputs(RemoveUsage, err.file);
         return 2;
     }
+    if (!rules) {
+        return 1;
+    }
+    const bool dryRun = options->Has("--dry-run");
+    const char terminator = options->Has("--print0") ? '\0' : '\n';
+    bool logFailed = false;
+    std::unique_ptr<RemovalLog> log = CreateLog(*options, terminator, err, logFailed);
+    if (logFailed) {
+        return 1;
+    }
+    std::unique_ptr<Progress> progress = StartProgress(*options, out, err, clock);
     // The whole scan first: removing while it walks would change the tree under it.
     MemoryResultList rows;
     std::string scannedRoot;
@@ -37,37 +84,61 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                         scannedRoot, err, {}, &scannedIdentity, &*rules)) {
         return 1;
     }
-    RecordWriter printer(out, options->Has("--print0") ? '\0' : '\n');
+    RecordWriter printer(out, terminator);
     ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &*rules);
     std::size_t removed = 0;
-    bool allRemoved = true;
+    std::size_t notRemoved = 0;
     for (const MemoryResultList::Row& row : rows.Rows()) {
         const std::string& path = row.subItem1;
-        if (!options->Has("--dry-run")) {
-            if (!removal.HoldsScannedRoot()) {
-                std::fprintf(err.file, "vacantor-cli: nothing removed below %s: %s\n",
-                             err.Shown(options->root).c_str(), removal.RootFailure().c_str());
-                allRemoved = false;
-                break;
+        LogVerdict verdict = LogVerdict::Skipped;
+        std::string reason = "dry run";
+        if (!dryRun && !removal.HoldsScannedRoot()) {
+            // The first row finds it out: said once on standard error, for every row in the log.
+            if (notRemoved == 0) {
+                err.Write("vacantor-cli: nothing removed below " + err.Shown(options->root) + ": " +
+                          removal.RootFailure() + "\n");
             }
+            reason = "root folder: " + removal.RootFailure();
+        } else if (!dryRun) {
             RemovalResult result = removal.DeleteFolder(path);
-            if (result.outcome != RemovalOutcome::Removed) {
-                std::fprintf(err.file, "not removed: %s: %s\n", err.Shown(path).c_str(),
-                             result.reason.c_str());
-                allRemoved = false;
-                continue;
+            verdict = VerdictOf(result.outcome);
+            reason = result.reason;
+            if (verdict != LogVerdict::Removed) {
+                err.Write("not removed: " + err.Shown(path) + ": " + reason + "\n");
             }
         }
-        printer.AddPath(path);
-        printer.EndRecord();
-        ++removed;
+        if (dryRun || verdict == LogVerdict::Removed) {
+            printer.AddPath(path);
+            printer.EndRecord();
+            ++removed;
+        } else {
+            ++notRemoved;
+        }
+        if (progress && !dryRun) {
+            progress->RowDone(removed, notRemoved, rows.Rows().size());
+        }
+        if (log) {
+            log->Add(verdict, path, reason);
+            // Nothing more is removed once the log cannot say so.
+            if (log->Failed()) {
+                break;
+            }
+        }
+    }
+    if (progress) {
+        progress->Finish();
     }
     printer.Add(std::to_string(removed));
-    printer.Add(options->Has("--dry-run") ? " folders would be removed." : " folders are removed.");
+    printer.Add(dryRun ? " folders would be removed." : " folders are removed.");
     printer.EndRecord();
-    if (!printer.Flush()) {
-        std::fputs("vacantor-cli: cannot write the output\n", err.file);
-        return 1;
+    bool written = printer.Flush();
+    if (!written) {
+        err.Write("vacantor-cli: cannot write the output\n");
     }
-    return allRemoved ? 0 : 1;
+    if (log && !log->Close(clock() - start)) {
+        err.Write("vacantor-cli: cannot write the log " + err.Shown(options->values.at(LogOption)) +
+                  "\n");
+        written = false;
+    }
+    return written && notRemoved == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/ConsoleText.h"
+#include "cli/Progress.h"
 
 #include <string>
 #include <vector>
@@ -8,14 +9,18 @@
 class FileSystem;
 class FolderRemoval;
 
-// `remove [--read-only] [--dry-run] [--print0] ROOT`: finds the topmost empty folders below
-// ROOT as `find` does, then removes each with the safe removal, printing its path relative
-// to ROOT, and ends with "N folders are removed.". A folder that is not removed goes to
-// `err` as "not removed: PATH: REASON". --dry-run prints what would be removed and removes
-// nothing; --print0 ends each record with NUL. Paths are shown for a terminal where a
-// stream is one. Returns the exit status: 0 all removed, 1 a folder not removed, ROOT
-// cannot be scanned or the output cannot be written, 2 usage error.
+// `remove [--read-only] [--dry-run] [--print0] [--threads N] [--progress] [--quiet]
+// [--log FILE] ROOT`: finds the topmost empty folders below ROOT as `find` does, then
+// removes each with the safe removal, printing its path relative to ROOT, and ends with "N
+// folders are removed.". A folder that is not removed goes to `err` as "not removed: PATH:
+// REASON". --dry-run prints what would be removed and removes nothing; --print0 ends each
+// record with NUL; --log FILE records what became of each folder (see RemovalLog), and the
+// removal stops when FILE cannot be written. Paths are shown for a terminal where a stream
+// is one. `clock` times the run for the progress line and the log. Returns the exit status:
+// 0 all removed, 1 a folder not removed, ROOT cannot be scanned, the output or the log
+// cannot be written, 2 usage error.
 int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err);
+                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
+                     SteadyClock clock = SteadyNow);
 
 extern const char* const RemoveUsage;

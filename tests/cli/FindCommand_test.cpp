@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include <algorithm>
+#include <regex>
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,7 +29,7 @@ struct CliCase {
     std::string arguments; // ROOT stands for the tree's root
     int status;
     std::string out;
-    bool errorLine; // exactly one line on standard error
+    bool errorLine; // exactly one line on standard error (a usage error prints the usage)
 };
 
 // CTest shows the case's name, not its bytes.
@@ -45,21 +46,21 @@ const CliCase CliCases[] = {
     {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", true},
     {"NoCommand", "", 2, "", false},
     {"UnknownCommand", "delete ROOT", 2, "", false},
-    {"NoRoot", "find", 2, "", true},
-    {"TwoRoots", "find ROOT ROOT", 2, "", true},
-    {"UnknownOption", "find --bogus ROOT", 2, "", true},
+    {"NoRoot", "find", 2, "", false},
+    {"TwoRoots", "find ROOT ROOT", 2, "", false},
+    {"UnknownOption", "find --bogus ROOT", 2, "", false},
     {"OneThread", "find --threads 1 ROOT", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
     {"ManyThreads", "find ROOT --threads 64", 0, "0\tQ/Q1/X\n1\tQ/Q2\n", false},
-    {"NoThreads", "find --threads 0 ROOT", 2, "", true},
-    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", true},
-    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", true},
+    {"NoThreads", "find --threads 0 ROOT", 2, "", false},
+    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", false},
+    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", false},
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", false},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", false},
     {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", false},
-    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", true},
-    {"EmptyPattern", "find --exclude '' ROOT", 2, "", true},
-    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 2, "", true},
-    {"EmptyJunkName", "find --junk '' ROOT", 2, "", true},
+    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", false},
+    {"EmptyPattern", "find --exclude '' ROOT", 2, "", false},
+    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", true},
+    {"EmptyJunkName", "find --junk '' ROOT", 2, "", false},
 };
 
 class CliCommands : public testing::TestWithParam<CliCase> {};
@@ -77,6 +78,9 @@ TEST_P(CliCommands, PrintsRowsAndExitStatus) {
     CliRun run = RunCli(arguments);
     EXPECT_EQ(run.status, test.status);
     EXPECT_EQ(run.out, test.out);
+    if (test.status == 2) {
+        EXPECT_EQ(run.err.rfind("usage: vacantor-cli ", 0), 0u) << run.err;
+    }
     if (test.errorLine) {
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
@@ -171,7 +175,7 @@ TEST(CliFind, RowsGoOutExactlyToAPipe) {
 TEST(CliFind, RowsAndMessagesAreQuotedOnATerminal) {
     TempFolder temp;
     MakeTree(temp.Path(), AwkwardTree);
-    CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
+    CliRun run = RunOnTerminal({VACANTOR_CLI, "find", "--quiet", temp.Text()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "0\t'E'$'\\033''[31m/a'$'\\n''b'\n");
 
@@ -179,6 +183,67 @@ TEST(CliFind, RowsAndMessagesAreQuotedOnATerminal) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "vacantor-cli: not a folder: '" + temp.Text() +
                            "/missing'$'\\033'']0;title'$'\\a'\n");
+}
+
+// What a terminal shows of `written`: each carriage return goes back to the start of the
+// line, and what follows overwrites it; trailing blanks do not show.
+std::string Screen(const std::string& written) {
+    std::string screen;
+    std::string line;
+    std::size_t column = 0;
+    auto endLine = [&] {
+        screen += line.substr(0, line.find_last_not_of(' ') + 1);
+        line.clear();
+        column = 0;
+    };
+    for (char c : written) {
+        if (c == '\n') {
+            endLine();
+            screen += '\n';
+        } else if (c == '\r') {
+            column = 0;
+        } else {
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = c;
+        }
+    }
+    endLine();
+    return screen;
+}
+
+// Rows must not run into the progress line, nor the line stay on the screen.
+TEST(CliProgress, ShownOnATerminalAndNeverMixedWithRows) {
+    TempFolder temp;
+    MakeTree(temp.Path(), OrderedTree);
+    CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("folders read"), std::string::npos) << run.out;
+    EXPECT_EQ(Screen(run.out), "0\tQ/Q1/X\n1\tQ/Q2\n");
+
+    run = RunOnTerminal({VACANTOR_CLI, "find", "--quiet", "--progress", temp.Text()});
+    EXPECT_EQ(run.out, "0\tQ/Q1/X\n1\tQ/Q2\n");
+}
+
+// A pipe or a file gets progress only when asked, as plain lines ending in the last state.
+TEST(CliProgress, OnAPipeOnlyWithTheOption) {
+    const struct {
+        std::string arguments;
+        std::string last; // the last line on standard error, a regular expression
+    } cases[] = {
+        {"find", ""},
+        {"find --progress --quiet", ""},
+        {"find --progress", "5 folders read, 2 found, \\d:\\d\\d\n"},
+        {"remove --progress", "2 of 2 removed, \\d:\\d\\d\n"},
+    };
+    for (const auto& test : cases) {
+        TempFolder temp;
+        MakeTree(temp.Path(), OrderedTree);
+        CliRun run = RunCli(test.arguments + " " + Quoted(temp.Text()));
+        EXPECT_EQ(run.status, 0) << test.arguments;
+        EXPECT_TRUE(std::regex_match(run.err, std::regex("([0-9a-z ,:]+\n)*" + test.last)))
+            << test.arguments << ": " << run.err;
+        EXPECT_EQ(run.err.empty(), test.last.empty()) << test.arguments;
+    }
 }
 
 // Many rows cross the output's block size; none may be lost, doubled or misnumbered.

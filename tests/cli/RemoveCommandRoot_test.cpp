@@ -2,6 +2,7 @@
 // between the scan and the removal.
 
 #include "cli/RemoveCommand.h"
+#include "cli/WrittenFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "scan/TreeMaking.h"
@@ -32,16 +33,6 @@ class ReplacingRootFirst : public FolderRemoval {
     std::unique_ptr<FolderRemoval> real_ = CreateSystemFolderRemoval();
 };
 
-std::string Written(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    std::fclose(file);
-    return text;
-}
-
 TEST(CliRemoveRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     TempFolder temp;
     const fs::path root = temp.Path() / "root";
@@ -55,13 +46,23 @@ TEST(CliRemoveRoot, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
 
-    int status =
-        RunRemoveCommand({PathText(root)}, *fileSystem, removal, {out, false}, {err, false});
+    const std::string log = PathText(temp.Path() / "log");
+    int status = RunRemoveCommand({"--log", log, PathText(root)}, *fileSystem, removal,
+                                  {out, false}, {err, false});
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(Written(out), "0 folders are removed.\n");
     EXPECT_EQ(Written(err), "vacantor-cli: nothing removed below " + PathText(root) +
                                 ": it is no longer the folder that was scanned\n");
+    // Every folder is in the log, as left whole on purpose.
+    std::string logged = ReadFile(temp.Path() / "log");
+    for (const char* folder : {"a", "b", "c"}) {
+        EXPECT_NE(logged.find("skipped\t" + std::string(folder) +
+                              "\troot folder: it is no longer the folder that was scanned\n"),
+                  std::string::npos)
+            << logged;
+    }
+    EXPECT_NE(logged.find("summary\t0 removed, 3 skipped, 0 failed\t"), std::string::npos);
     for (const char* folder : {"a", "b", "c"}) {
         EXPECT_TRUE(fs::exists(temp.Path() / "other" / folder)) << folder;
         EXPECT_TRUE(fs::exists(temp.Path() / "root.old" / folder)) << folder;

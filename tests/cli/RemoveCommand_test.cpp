@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -104,7 +105,7 @@ TEST(CliRemove, PathsAreQuotedOnATerminal) {
     MakeTreeOfTwoUsers(temp, "mine\x1b[1m", "their\ns");
 
     CliRun run = RunOnTerminal({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                VACANTOR_CLI, "remove", temp.Text()});
+                                VACANTOR_CLI, "remove", "--quiet", temp.Text()});
 
     EXPECT_EQ(run.status, 1);
     std::string removed = "'mine'$'\\033''[1m'\n";
@@ -139,6 +140,58 @@ TEST(CliRemove, DeletesJunkWithItsFoldersAndKeepsExcludedOnes) {
     EXPECT_FALSE(fs::exists(temp.Path() / "J"));
     EXPECT_TRUE(fs::exists(temp.Path() / "keep" / "Thumbs.db"));
     EXPECT_TRUE(fs::exists(temp.Path() / "build" / "out"));
+}
+
+// Whoever may write where the log goes must not make remove overwrite another file, nor
+// make it wait for ever on a FIFO; and nothing is removed without the log asked for.
+TEST(CliRemoveLog, ALogPathThatIsNoRegularFileIsRefusedAndNothingIsRemoved) {
+    for (const char* kind : {"link", "fifo", "folder"}) {
+        TempFolder temp;
+        MakeTree(temp.Path(), Tree);
+        const fs::path log = temp.Path() / "log";
+        WriteFile(temp.Path() / "precious", "keep me");
+        if (kind == std::string("link")) {
+            fs::create_symlink(temp.Path() / "precious", log);
+        } else if (kind == std::string("fifo")) {
+            ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+        } else {
+            fs::create_directory(log);
+        }
+
+        CliRun run = RunCli("remove --log " + Quoted(PathText(log)) + " " + Quoted(temp.Text()),
+                            "timeout 60");
+
+        EXPECT_EQ(run.status, 1) << kind;
+        EXPECT_EQ(run.err.rfind("vacantor-cli: cannot create the log ", 0), 0u) << run.err;
+        EXPECT_EQ(run.out, "") << kind;
+        EXPECT_TRUE(fs::exists(temp.Path() / "Q" / "Q1" / "X")) << kind;
+        EXPECT_EQ(ReadFile(temp.Path() / "precious"), "keep me") << kind;
+    }
+}
+
+// On a file system that fills up, the log stops being written: the removal stops with it.
+TEST(CliRemoveLog, TheRemovalStopsWhenTheLogCannotBeWritten) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to mount a small file system";
+    }
+    TempFolder temp;
+    std::vector<std::string> entries{"f"};
+    for (int index = 0; index < 200; ++index) {
+        entries.push_back("an-empty-folder-with-a-name-of-forty-" + std::to_string(1000 + index) +
+                          "/");
+    }
+    MakeTree(temp.Path() / "root", entries);
+    fs::create_directory(temp.Path() / "small");
+    const std::string small = Quoted(temp.Text("small"));
+
+    CliRun run = RunCli("remove --log " + small + "/log " + Quoted(temp.Text("root")),
+                        "unshare -m sh -c 'mount -t tmpfs -o size=4k tmpfs " + small +
+                            " && exec \"$0\" \"$@\"'");
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("vacantor-cli: cannot write the log "), std::string::npos) << run.err;
+    std::size_t left = std::distance(fs::directory_iterator(temp.Path() / "root"), {});
+    EXPECT_GT(left, 100u);
 }
 
 struct UsageCase {
@@ -177,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliRemoveUsage,
                                          UsageCase{"TwoRoots", "remove ROOT /tmp", 2},
                                          UsageCase{"NoThreads", "remove --threads 0 ROOT", 2},
                                          UsageCase{"ExcludeFromMissingFile",
-                                                   "remove --exclude-from /nonexistent ROOT", 2},
+                                                   "remove --exclude-from /nonexistent ROOT", 1},
                                          UsageCase{"MissingRoot", "remove ROOT/missing", 1}),
                          [](const testing::TestParamInfo<UsageCase>& testInfo) {
                              return std::string(testInfo.param.name);

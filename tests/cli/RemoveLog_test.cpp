@@ -1,0 +1,89 @@
+// remove --log in the test's own process, on the fake file system and removal, with a
+// clock the removal moves on: what the log says of each folder, in both builds.
+
+#include "cli/RemoveCommand.h"
+#include "cli/WrittenFile.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeFolderRemoval.h"
+#include "platform/RemovalResults.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+struct CliLog : testing::Test {
+    CliLog() {
+        // The root holds a file, so each folder is listed on its own, in this order.
+        for (const char* entry : {"f", "a/", "E\x1b[1m/", "b/", "c/", "d/"}) {
+            fileSystem.Add(entry);
+        }
+        removal.onDelete = [this](const std::string&) { now += 500ms; };
+    }
+
+    // Runs remove with `options` and the log; standard output claims to be a terminal.
+    int Run(std::vector<std::string> options) {
+        options.insert(options.end(),
+                       {"--threads", "1", "--log", temp.Text("log"), fileSystem.RootPath()});
+        std::FILE* outFile = std::tmpfile();
+        std::FILE* errFile = std::tmpfile();
+        int status = RunRemoveCommand(options, fileSystem, removal, {outFile, true},
+                                      {errFile, false}, [this] { return now; });
+        out = Written(outFile);
+        err = Written(errFile);
+        return status;
+    }
+
+    FakeFileSystem fileSystem;
+    FakeFolderRemoval removal{fileSystem};
+    TempFolder temp;
+    std::chrono::steady_clock::time_point now{};
+    std::string out;
+    std::string err;
+};
+
+// Paths go to the log as their exact bytes, whatever the terminal is shown.
+TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
+    removal.outcomes["b"] = MakeRemovalResult(RemovalOutcome::GainedFile);
+    removal.outcomes["c"] = MakeRemovalResult(RemovalOutcome::AccessDenied);
+    removal.outcomes["d"] = MakeRemovalResult(RemovalOutcome::MountPoint);
+    WriteFile(temp.Path() / "log", std::string(500, 'x')); // an older log, longer
+
+    EXPECT_EQ(Run({}), 1);
+
+    EXPECT_EQ(ReadFile(temp.Path() / "log"), "removed\ta\t\n"
+                                             "removed\tE\x1b[1m\t\n"
+                                             "skipped\tb\ta file appeared in it\n"
+                                             "failed\tc\taccess denied\n"
+                                             "skipped\td\tit is or holds a mount point\n"
+                                             "summary\t2 removed, 2 skipped, 1 failed\t2.50 s\n");
+    EXPECT_EQ(out, "a\n'E'$'\\033''[1m'\n2 folders are removed.\n");
+}
+
+TEST_F(CliLog, ADryRunSkipsEveryFolder) {
+    EXPECT_EQ(Run({"--dry-run", "--print0"}), 0);
+
+    EXPECT_TRUE(removal.calls.empty());
+    EXPECT_EQ(ReadFile(temp.Path() / "log"),
+              "skipped\ta\tdry run\0skipped\tE\x1b[1m\tdry run\0skipped\tb\tdry run\0"
+              "skipped\tc\tdry run\0skipped\td\tdry run\0"
+              "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
+}
+
+// Nothing is scanned or removed when there is no log to keep.
+TEST_F(CliLog, ALogThatCannotBeCreatedStopsTheRunBeforeTheScan) {
+    std::filesystem::create_directory(temp.Path() / "log");
+
+    EXPECT_EQ(Run({}), 1);
+
+    EXPECT_TRUE(fileSystem.opened.empty());
+    EXPECT_TRUE(removal.calls.empty());
+    EXPECT_EQ(err.rfind("vacantor-cli: cannot create the log ", 0), 0u) << err;
+}
+
+} // namespace
