@@ -14,17 +14,19 @@ _vacantor_cli() {
     remove) options='--read-only --dry-run --print0 --threads --' ;;
     *) return ;;
     esac
-    options+=' --progress --quiet'
+    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common'
     [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
-    # --threads takes a number, which no list can offer.
-    [ "${COMP_WORDS[COMP_CWORD - 1]}" = --threads ] && return
-    # --log takes the file to write.
-    if [ "${COMP_WORDS[COMP_CWORD - 1]}" = --log ]; then
+    # --threads takes a number, --exclude a pattern and --junk a name, which no list can
+    # offer; --log and --exclude-from take a file.
+    case ${COMP_WORDS[COMP_CWORD - 1]} in
+    --threads | --exclude | --junk) return ;;
+    --log | --exclude-from)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
-    fi
+        ;;
+    esac
 
     # Options until "--"; after it every word is the root folder.
     local i

@@ -30,6 +30,7 @@ ParseCommandLine(const std::vector<std::string>& arguments,
             }
             ++at;
             commandLine.values[argument] = *at;
+            commandLine.allValues[argument].push_back(*at);
         } else if (isOption || haveRoot) {
             return std::nullopt;
         } else {

@@ -9,13 +9,19 @@
 #include <vector>
 
 // The arguments of a command: flags and options with a value ("--threads 4") from known
-// sets, and exactly one root folder.
+// sets, and exactly one root folder. An option with a value may be given more than once:
+// `values` keeps the last, All every one in order ("--exclude a --exclude b").
 struct CommandLine {
     std::set<std::string, std::less<>> flags;
     std::map<std::string, std::string, std::less<>> values;
+    std::map<std::string, std::vector<std::string>, std::less<>> allValues;
     std::string root;
 
     bool Has(std::string_view flag) const { return flags.count(flag) != 0; }
+    std::vector<std::string> All(std::string_view option) const {
+        auto found = allValues.find(option);
+        return found != allValues.end() ? found->second : std::vector<std::string>();
+    }
 };
 
 // nullopt on an unknown option, an option without its value, a missing root or a second

@@ -3,10 +3,13 @@
 #include "cli/CommandLine.h"
 #include "cli/Progress.h"
 #include "scan/EmptyFolderScan.h"
+#include "scan/ListingRules.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
 
 #include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -34,6 +37,28 @@ class ConsoleScanHost : public ScanHost {
     const ResultList& list_;
 };
 
+// The patterns of an --exclude-from file, or nullopt when it cannot be read.
+std::optional<std::vector<std::string>> ReadPatternFile(const std::string& path) {
+    std::u8string utf8(path.begin(), path.end());
+    std::ifstream file(std::filesystem::path(utf8), std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::vector<std::string> patterns;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty() && line.front() != '#') {
+            patterns.push_back(line);
+        }
+    }
+    if (file.bad()) {
+        return std::nullopt;
+    }
+    return patterns;
+}
+
 bool EndsWithSeparator(const std::string& path, char separator) {
     return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
 }
@@ -54,10 +79,42 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
     return threads;
 }
 
+std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
+                                             ConsoleStream err, bool& unreadable) {
+    ListingRules rules(separator);
+    std::vector<std::string> patterns = commandLine.All(ExcludeOption);
+    for (const std::string& path : commandLine.All(ExcludeFromOption)) {
+        std::optional<std::vector<std::string>> read = ReadPatternFile(path);
+        if (!read) {
+            err.Write("vacantor-cli: cannot read the patterns in " + err.Shown(path) + "\n");
+            unreadable = true;
+            return std::nullopt;
+        }
+        patterns.insert(patterns.end(), read->begin(), read->end());
+    }
+    for (const std::string& pattern : patterns) {
+        if (pattern.empty()) {
+            return std::nullopt;
+        }
+        rules.AddExclude(pattern);
+    }
+    for (const std::string& name : commandLine.All(JunkOption)) {
+        if (name.empty()) {
+            return std::nullopt;
+        }
+        rules.AddJunkName(name);
+    }
+    if (commandLine.Has(JunkCommonFlag)) {
+        rules.AddCommonJunk();
+    }
+    return rules;
+}
+
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested,
-                    std::optional<FolderIdentity>* rootIdentity) {
+                    std::optional<FolderIdentity>* rootIdentity, const ListingRules* rules,
+                    std::function<void(bool holdsJunk)> beforeRow) {
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
@@ -67,7 +124,8 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
         scannedRoot.pop_back();
     }
     ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
-    EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads));
+    EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
+    scan.OnRowJunk(std::move(beforeRow));
     scan.ScanFolder(scannedRoot);
     if (err.progress) {
         err.progress->ScanEnded(list.RowCount());

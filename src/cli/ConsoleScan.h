@@ -9,10 +9,25 @@
 
 struct CommandLine;
 class FileSystem;
+class ListingRules;
 class ResultList;
 
 // The option both commands take: how many threads read folders ahead of the scan.
 inline constexpr const char* ThreadsOption = "--threads";
+
+// The options both commands take for exclusions and junk files; each but the flag may be
+// given many times.
+inline constexpr const char* ExcludeOption = "--exclude";
+inline constexpr const char* ExcludeFromOption = "--exclude-from";
+inline constexpr const char* JunkOption = "--junk";
+inline constexpr const char* JunkCommonFlag = "--junk-common";
+
+// The exclusions and junk names the options give, for paths with `separator`; nullopt
+// when a pattern or junk name is empty (a usage error), or, with the reason on `err`, when
+// a file of --exclude-from cannot be read (`unreadable` is then set). A file holds one pattern a
+// line; blank lines and lines that start with '#' are skipped, and a line's end may be "\r\n".
+std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
+                                             ConsoleStream err, bool& unreadable);
 
 // The number given with --threads (the default without it); nullopt when it is not a
 // whole number from 1 to 1024.
@@ -24,7 +39,11 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
 // at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
 // can be read. `rootIdentity`, when given, receives which folder the scan read at ROOT.
 // The progress line on `err`, if there is one, counts the folders read and the rows found.
+// `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row
+// whether its folder's subtree holds junk files.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {},
-                    std::optional<FolderIdentity>* rootIdentity = nullptr);
+                    std::optional<FolderIdentity>* rootIdentity = nullptr,
+                    const ListingRules* rules = nullptr,
+                    std::function<void(bool holdsJunk)> beforeRow = {});

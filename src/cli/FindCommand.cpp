@@ -4,27 +4,44 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleScan.h"
 #include "cli/Progress.h"
+#include "platform/FileSystem.h"
+#include "scan/ListingRules.h"
 
 #include <optional>
 
-const char* const FindUsage = "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
-                              "                         [--progress] [--quiet] ROOT\n";
+const char* const FindUsage =
+    "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
+    "                         [--progress] [--quiet]\n"
+    "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
+    "                         [--junk NAME]... [--junk-common] ROOT\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {
     std::optional<CommandLine> options = ParseCommandLine(
-        arguments, {"--read-only", "--print0", ProgressOption, QuietOption}, {ThreadsOption});
+        arguments, {"--read-only", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
+        {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption});
     std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
     if (!threads) {
         std::fputs(FindUsage, err.file);
         return 2;
     }
+    bool unreadable = false;
+    std::optional<ListingRules> rules =
+        ListingRulesFrom(*options, fileSystem.PathSeparator(), err, unreadable);
+    if (!rules && !unreadable) {
+        std::fputs(FindUsage, err.file);
+        return 2;
+    }
+    if (!rules) {
+        return 1;
+    }
     std::unique_ptr<Progress> progress = StartProgress(*options, out, err);
     RowPrinter printer(out, options->Has("--print0") ? '\0' : '\n');
     std::string scannedRoot;
-    bool scanned =
-        ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, printer,
-                       scannedRoot, err, [&printer] { return printer.Failed(); });
+    bool scanned = ScanRootFolder(
+        fileSystem, options->root, options->Has("--read-only"), *threads, printer, scannedRoot, err,
+        [&printer] { return printer.Failed(); }, nullptr, &*rules,
+        [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); });
     if (progress) {
         progress->Finish();
     }

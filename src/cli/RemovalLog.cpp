@@ -10,6 +10,8 @@ LogVerdict VerdictOf(RemovalOutcome outcome) {
     case RemovalOutcome::GainedFile:
     case RemovalOutcome::BecameLink:
     case RemovalOutcome::MountPoint:
+    case RemovalOutcome::Excluded:
+    case RemovalOutcome::HoldsExcluded:
         return LogVerdict::Skipped;
     case RemovalOutcome::AccessDenied:
     case RemovalOutcome::InUse:

@@ -5,15 +5,19 @@
 #include "cli/ConsoleScan.h"
 #include "cli/RecordWriter.h"
 #include "cli/RemovalLog.h"
+#include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/MemoryResultList.h"
 #include "removal/ScannedRootRemoval.h"
+#include "scan/ListingRules.h"
 
 #include <optional>
 
 const char* const RemoveUsage =
     "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
-    "                           [--progress] [--quiet] [--log FILE] ROOT\n";
+    "                           [--progress] [--quiet] [--log FILE]\n"
+    "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
+    "                           [--junk NAME]... [--junk-common] ROOT\n";
 
 namespace {
 
@@ -46,12 +50,23 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                      SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
     std::optional<CommandLine> options = ParseCommandLine(
-        arguments, {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption},
-        {ThreadsOption, LogOption});
+        arguments,
+        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
+        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption});
     std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
     if (!threads) {
         std::fputs(RemoveUsage, err.file);
         return 2;
+    }
+    bool unreadable = false;
+    std::optional<ListingRules> rules =
+        ListingRulesFrom(*options, fileSystem.PathSeparator(), err, unreadable);
+    if (!rules && !unreadable) {
+        std::fputs(RemoveUsage, err.file);
+        return 2;
+    }
+    if (!rules) {
+        return 1;
     }
     const bool dryRun = options->Has("--dry-run");
     const char terminator = options->Has("--print0") ? '\0' : '\n';
@@ -66,11 +81,11 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     std::string scannedRoot;
     std::optional<FolderIdentity> scannedIdentity;
     if (!ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, rows,
-                        scannedRoot, err, {}, &scannedIdentity)) {
+                        scannedRoot, err, {}, &scannedIdentity, &*rules)) {
         return 1;
     }
     RecordWriter printer(out, terminator);
-    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity);
+    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &*rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
     for (const MemoryResultList::Row& row : rows.Rows()) {

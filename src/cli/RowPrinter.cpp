@@ -1,7 +1,10 @@
 #include "cli/RowPrinter.h"
 
+#include <utility>
+
 void RowPrinter::AddRow(const std::string& text) {
     lastRowText_ = text;
+    lastRowJunk_ = std::exchange(nextRowJunk_, false);
     ++rows_;
 }
 
@@ -12,5 +15,8 @@ void RowPrinter::SetSubItem1Text(std::size_t row, const std::string& text) {
     records_.Add(lastRowText_);
     records_.Add("\t");
     records_.AddPath(text);
+    if (lastRowJunk_) {
+        records_.Add("\tjunk");
+    }
     records_.EndRecord();
 }

@@ -6,13 +6,16 @@
 #include <string>
 
 // A result list that keeps no rows: each row is written out as soon as its path is set,
-// as its number, a tab and the path, one record each.
+// as its number, a tab and the path, one record each; a row marked as holding junk files
+// gets a third field, a tab and "junk".
 class RowPrinter : public ResultList {
   public:
     RowPrinter(ConsoleStream out, char terminator) : records_(out, terminator) {}
 
     bool Flush() { return records_.Flush(); }
     bool Failed() const { return records_.Failed(); }
+    // Marks the next row added.
+    void MarkNextRowJunk(bool holdsJunk) { nextRowJunk_ = holdsJunk; }
 
     std::size_t RowCount() const override { return rows_; }
     void AddRow(const std::string& text) override;
@@ -37,4 +40,6 @@ class RowPrinter : public ResultList {
     RecordWriter records_;
     std::size_t rows_ = 0;
     std::string lastRowText_;
+    bool nextRowJunk_ = false;
+    bool lastRowJunk_ = false;
 };

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t FolderAttributeReadOnly = 1;
 inline constexpr std::uint32_t FolderAttributeDirectory = 16;
 
 class Folder;
+class ListingRules;
 
 // What Folder::OpenSubFolder found.
 struct OpenedSubFolder {
@@ -41,6 +42,10 @@ class Folder {
 
     // The number of files directly in the folder, hidden and system files included.
     virtual std::optional<std::size_t> FilesCount() = 0;
+
+    // The regular files directly in the folder whose names the junk rules of GetFolder name:
+    // they count here, not in FilesCount. Read with FilesCount; 0 without junk rules.
+    virtual std::size_t JunkFilesCount() { return 0; }
 
     // The number of direct subfolders, hidden and system ones included.
     virtual std::optional<std::size_t> SubFoldersCount() = 0;
@@ -83,7 +88,10 @@ class FileSystem {
 
     // Opens the folder at a full path; nullptr when it cannot be opened. A drive or file-system
     // root whose trailing separator was removed ("C:", or "" for "/") opens that root.
-    virtual std::unique_ptr<Folder> GetFolder(const std::string& path) = 0;
+    // `rules`, when given, tell junk files apart in it and every subfolder opened from it
+    // (JunkFilesCount); they must outlive those folders.
+    virtual std::unique_ptr<Folder> GetFolder(const std::string& path,
+                                              const ListingRules* rules = nullptr) = 0;
 
     // How many open folders may be alive at once besides those of a walk down one path;
     // nullopt when nothing limits them. (On Linux each holds a descriptor.)

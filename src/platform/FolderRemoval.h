@@ -5,16 +5,20 @@
 #include <memory>
 #include <string>
 
+class ListingRules;
+
 // Why a folder was or was not removed.
 enum class RemovalOutcome {
-    Removed,      // the folder and the empty folders below it are gone
-    Vanished,     // nothing was there any more
-    GainedFile,   // a file (or a link, or anything not a folder) is below it now
-    BecameLink,   // the folder or one of its ancestors is a link now
-    MountPoint,   // it or a folder on the way to it or below it is a mount point
-    AccessDenied, // the platform refused
-    InUse,        // another program holds it open
-    Failed,       // any other failure of the platform
+    Removed,       // the folder and the empty folders below it are gone
+    Vanished,      // nothing was there any more
+    GainedFile,    // a file (or a link, or anything not a folder) is below it now
+    BecameLink,    // the folder or one of its ancestors is a link now
+    MountPoint,    // it or a folder on the way to it or below it is a mount point
+    Excluded,      // it or a folder above it is excluded
+    HoldsExcluded, // an excluded folder is below it
+    AccessDenied,  // the platform refused
+    InUse,         // another program holds it open
+    Failed,        // any other failure of the platform
 };
 
 struct RemovalResult {
@@ -30,6 +34,12 @@ struct RemovalResult {
 // file: a folder that has gained a file anywhere below it is left whole. No link, junction,
 // other reparse point or mount point is passed at any level below the root. Read-only
 // folders are deleted too. The root folder itself is never deleted.
+//
+// With junk rules (ListingRules) a regular file of a junk name is no obstacle: the whole
+// subtree is checked first, then each folder's junk files are deleted (never through a
+// link) just before the folder, bottom-up. Any other file, appearing at any time, stops the
+// removal of its folder and the folders above it; the junk already deleted stays deleted.
+// An excluded folder below the listed one keeps it whole.
 class RemovalRun {
   public:
     virtual ~RemovalRun() = default;
@@ -48,9 +58,11 @@ class FolderRemoval {
 
     // Opens the root folder (the root of the scan that listed the rows, without a trailing
     // separator) as the scan did, following a link there, and holds it for a run. nullptr,
-    // with the reason in `failure`, when it cannot be opened.
+    // with the reason in `failure`, when it cannot be opened. `rules` (exclusions and junk
+    // names; none when nullptr) must outlive the run.
     virtual std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                                RemovalResult& failure) = 0;
+                                                RemovalResult& failure,
+                                                const ListingRules* rules = nullptr) = 0;
 };
 
 // The platform's real implementation.

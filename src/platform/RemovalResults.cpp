@@ -14,6 +14,10 @@ std::string_view Phrase(RemovalOutcome outcome) {
         return "it is a link now";
     case RemovalOutcome::MountPoint:
         return "it is or holds a mount point";
+    case RemovalOutcome::Excluded:
+        return "it is excluded";
+    case RemovalOutcome::HoldsExcluded:
+        return "it holds an excluded folder";
     case RemovalOutcome::AccessDenied:
         return "access denied";
     case RemovalOutcome::InUse:

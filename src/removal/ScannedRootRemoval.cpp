@@ -1,15 +1,19 @@
 #include "removal/ScannedRootRemoval.h"
 
+#include "platform/RemovalResults.h"
+#include "scan/ListingRules.h"
+
 ScannedRootRemoval::ScannedRootRemoval(FolderRemoval& folderRemoval, std::string rootFolder,
-                                       std::optional<FolderIdentity> scannedRoot)
-    : folderRemoval_(folderRemoval), rootFolder_(std::move(rootFolder)), scannedRoot_(scannedRoot) {
-}
+                                       std::optional<FolderIdentity> scannedRoot,
+                                       const ListingRules* rules)
+    : folderRemoval_(folderRemoval), rootFolder_(std::move(rootFolder)), scannedRoot_(scannedRoot),
+      rules_(rules) {}
 
 bool ScannedRootRemoval::HoldsScannedRoot() {
     if (!opened_) {
         opened_ = true;
         RemovalResult failure;
-        run_ = folderRemoval_.OpenRun(rootFolder_, failure);
+        run_ = folderRemoval_.OpenRun(rootFolder_, failure, rules_);
         if (!run_) {
             rootFailure_ = failure.reason;
         } else if (!scannedRoot_ || run_->RootIdentity() != *scannedRoot_) {
@@ -21,5 +25,9 @@ bool ScannedRootRemoval::HoldsScannedRoot() {
 }
 
 RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) {
+    // Rules given to the removal alone protect a folder the scan listed.
+    if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
+        return MakeRemovalResult(RemovalOutcome::Excluded);
+    }
     return run_->DeleteFolder(relativePath);
 }

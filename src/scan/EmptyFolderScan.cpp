@@ -14,14 +14,20 @@
 
 namespace {
 
+struct Candidate {
+    std::size_t index; // position in the frame's `names`
+    bool holdsJunk;
+};
+
 struct Frame {
     std::unique_ptr<Folder> folder;
-    std::vector<std::string> names;      // its subfolders, in enumeration order
-    std::vector<std::size_t> candidates; // positions in `names` of empty subfolders
-    std::size_t next = 0;                // position in `names` of the subfolder to examine
-    std::size_t pathLength = 0;          // its path is the walk's path up to this length
+    std::vector<std::string> names;    // its subfolders, in enumeration order
+    std::vector<Candidate> candidates; // its empty subfolders
+    std::size_t next = 0;              // position in `names` of the subfolder to examine
+    std::size_t pathLength = 0;        // its path is the walk's path up to this length
     bool holdsFiles = false;
     bool notEmpty = false;
+    bool holdsJunk = false; // junk files in it or in an empty subfolder's subtree
 };
 
 // What the steps after opening a folder decided.
@@ -35,6 +41,7 @@ struct EmptyFolderScan::Walk {
     char separator;
     std::string path; // of the innermost folder under way
     std::vector<Frame> frames;
+    bool openedJunk = false; // whether the folder Open decided at once holds junk files
 
     bool Run(std::unique_ptr<Folder> root) {
         Opening opening = Open(std::move(root));
@@ -49,34 +56,37 @@ struct EmptyFolderScan::Walk {
             if (!subtreeEmpty) {
                 continue;
             }
+            const bool holdsJunk = frame.holdsJunk;
             frames.pop_back();
             if (frames.empty()) {
                 return *subtreeEmpty;
             }
             path.resize(frames.back().pathLength);
-            Deliver(frames.back(), *subtreeEmpty);
+            Deliver(frames.back(), *subtreeEmpty, holdsJunk);
         }
     }
 
     // The counts decide a folder without subfolders at once; any other gets a frame.
+    // The read-ahead's folders answer with listings its threads read with the exclusions.
     Opening Open(std::unique_ptr<Folder> folder) {
-        std::optional<std::size_t> files = folder->FilesCount();
-        std::optional<std::size_t> subFolders = files ? folder->SubFoldersCount() : std::nullopt;
-        if (!subFolders) {
+        FolderListing listing =
+            readAhead ? ReadListing(*folder) : ReadListing(*folder, scan.exclusions_);
+        if (!listing.subFolders) {
             return Opening::Unreadable;
         }
-        if (*subFolders == 0) {
-            return *files == 0 ? Opening::Empty : Opening::NotEmpty;
+        openedJunk = listing.junkFiles > 0;
+        if (*listing.subFolders == 0) {
+            return *listing.files == 0 ? Opening::Empty : Opening::NotEmpty;
         }
-        std::optional<std::vector<std::string>> names = folder->SubFolderNames();
-        if (!names) {
+        if (!listing.names) {
             return Opening::Unreadable;
         }
         Frame& frame = frames.emplace_back();
         frame.folder = std::move(folder);
-        frame.names = std::move(*names);
+        frame.names = std::move(*listing.names);
         frame.pathLength = path.size();
-        frame.holdsFiles = *files > 0;
+        frame.holdsFiles = *listing.files > 0;
+        frame.holdsJunk = openedJunk;
         return Opening::Descend;
     }
 
@@ -121,7 +131,7 @@ struct EmptyFolderScan::Walk {
         Opening opening = Open(std::move(child.folder));
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
-            Deliver(frame, opening == Opening::Empty);
+            Deliver(frame, opening == Opening::Empty, openedJunk);
         }
         return std::nullopt;
     }
@@ -135,13 +145,14 @@ struct EmptyFolderScan::Walk {
     }
 
     // Takes the result of the frame's current subfolder.
-    void Deliver(Frame& frame, bool subtreeEmpty) {
+    void Deliver(Frame& frame, bool subtreeEmpty, bool holdsJunk = false) {
         if (frame.holdsFiles) {
             if (subtreeEmpty) {
-                scan.AddFolderItem(SubFolderPath(frame, frame.next));
+                scan.AddFolderItem(SubFolderPath(frame, frame.next), holdsJunk);
             }
         } else if (subtreeEmpty) {
-            frame.candidates.push_back(frame.next);
+            frame.candidates.push_back({frame.next, holdsJunk});
+            frame.holdsJunk = frame.holdsJunk || holdsJunk;
         } else {
             frame.notEmpty = true;
         }
@@ -157,8 +168,8 @@ struct EmptyFolderScan::Walk {
         if (!frame.notEmpty) {
             return true;
         }
-        for (std::size_t candidate : frame.candidates) {
-            scan.AddFolderItem(SubFolderPath(frame, candidate));
+        for (const Candidate& candidate : frame.candidates) {
+            scan.AddFolderItem(SubFolderPath(frame, candidate.index), candidate.holdsJunk);
         }
         return false;
     }
@@ -172,9 +183,10 @@ struct EmptyFolderScan::Walk {
 };
 
 EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                                 std::string rootFolder, ReadAheadSettings readAhead)
+                                 std::string rootFolder, ReadAheadSettings readAhead,
+                                 const ListingRules* rules)
     : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)),
-      readAhead_(readAhead) {}
+      readAhead_(readAhead), rules_(rules), exclusions_{rules, rootFolder_.size()} {}
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
@@ -183,7 +195,7 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     if (host_.StopRequested()) {
         return false;
     }
-    std::unique_ptr<Folder> root = fileSystem_.GetFolder(folderPath);
+    std::unique_ptr<Folder> root = fileSystem_.GetFolder(folderPath, rules_);
     if (!root) {
         rootUnreadable_ = true;
         return false;
@@ -200,7 +212,7 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
             std::size_t reading = 2 * std::size_t{settings.threads};
             settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
         }
-        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator());
+        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(), exclusions_);
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
         root = readAhead->Start(std::move(root));
     }
@@ -209,7 +221,10 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     return walk.Run(std::move(root));
 }
 
-void EmptyFolderScan::AddFolderItem(const std::string& folderPath) {
+void EmptyFolderScan::AddFolderItem(const std::string& folderPath, bool holdsJunk) {
+    if (beforeRow_) {
+        beforeRow_(holdsJunk);
+    }
     std::size_t row = list_.RowCount();
     list_.AddRow(std::to_string(row));
     list_.SetSubItem1Text(row,

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "platform/FolderIdentity.h"
+#include "scan/FolderListing.h"
 #include "scan/ReadAhead.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class FileSystem;
+class ListingRules;
 class ResultList;
 
 // What the scan needs of the window it runs in.
@@ -26,15 +29,22 @@ class EmptyFolderScan {
   public:
     // `rootFolder` is the root's path without a trailing separator; rows are relative to it.
     // `readAhead` says how many threads read folders ahead of the walk; the rows are the
-    // same whatever it says.
+    // same whatever it says. `rules` (exclusions, junk files; none when nullptr) must
+    // outlive the scan.
     EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                    std::string rootFolder, ReadAheadSettings readAhead = {});
+                    std::string rootFolder, ReadAheadSettings readAhead = {},
+                    const ListingRules* rules = nullptr);
 
     // Scans the folder at `folderPath` (the root) and returns SubtreeEmpty.
     bool ScanFolder(const std::string& folderPath);
 
     // Appends the row for the folder at the full path `folderPath`.
-    void AddFolderItem(const std::string& folderPath);
+    void AddFolderItem(const std::string& folderPath, bool holdsJunk = false);
+
+    // Told, just before each row is added, whether junk files lie in the folder's subtree.
+    void OnRowJunk(std::function<void(bool holdsJunk)> beforeRow) {
+        beforeRow_ = std::move(beforeRow);
+    }
 
     // True when the last ScanFolder could not open the root or read its contents (and so
     // found nothing); false when it was stopped before opening it.
@@ -52,6 +62,9 @@ class EmptyFolderScan {
     ScanHost& host_;
     std::string rootFolder_;
     ReadAheadSettings readAhead_;
+    const ListingRules* rules_;
+    ListingExclusions exclusions_;
+    std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
     std::optional<FolderIdentity> rootIdentity_;
 };

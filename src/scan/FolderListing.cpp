@@ -1,13 +1,44 @@
 #include "scan/FolderListing.h"
 
-FolderListing ReadListing(Folder& folder) {
+#include "scan/ListingRules.h"
+
+#include <algorithm>
+
+namespace {
+
+void Exclude(Folder& folder, const ListingExclusions& exclusions, FolderListing& listing) {
+    const ListingRules& rules = *exclusions.rules;
+    std::string_view parent;
+    if (rules.NeedsPaths()) {
+        const std::string& path = folder.Path();
+        parent = path.size() > exclusions.rootLength
+                     ? std::string_view(path).substr(exclusions.rootLength + 1)
+                     : std::string_view();
+    }
+    std::vector<std::string>& names = *listing.names;
+    auto excluded = std::remove_if(names.begin(), names.end(), [&](const std::string& name) {
+        return rules.ExcludesSubFolder(parent, name);
+    });
+    std::size_t count = static_cast<std::size_t>(names.end() - excluded);
+    names.erase(excluded, names.end());
+    *listing.files += count;
+    *listing.subFolders -= std::min(count, *listing.subFolders);
+}
+
+} // namespace
+
+FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     FolderListing listing;
     listing.files = folder.FilesCount();
     if (listing.files) {
         listing.subFolders = folder.SubFoldersCount();
+        listing.junkFiles = folder.JunkFilesCount();
     }
     if (listing.subFolders && *listing.subFolders > 0) {
         listing.names = folder.SubFolderNames();
+        if (listing.names && exclusions.rules && exclusions.rules->HasExcludes()) {
+            Exclude(folder, exclusions, listing);
+        }
     }
     return listing;
 }

@@ -6,16 +6,26 @@
 #include <string>
 #include <vector>
 
+class ListingRules;
+
 // What the walk reads of one open folder, read in one go and in the walk's own order:
 // the file count, then the subfolder count, then the names when there are subfolders.
 struct FolderListing {
     std::optional<std::size_t> files;
     std::optional<std::size_t> subFolders;
     std::optional<std::vector<std::string>> names;
+    std::size_t junkFiles = 0; // files that count as no content (ListingRules)
 
     // True when nothing failed, so that the walk would take every answer as it is.
     bool Readable() const { return subFolders && (*subFolders == 0 || names); }
     std::size_t NameCount() const { return names ? names->size() : 0; }
 };
 
-FolderListing ReadListing(Folder& folder);
+// The exclusions of a scan, where a listing is read: an excluded subfolder leaves the
+// names and counts among the files, so nobody opens it.
+struct ListingExclusions {
+    const ListingRules* rules = nullptr; // nullptr or without exclusions: none
+    std::size_t rootLength = 0;          // of the root's path, which paths are relative to
+};
+
+FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions = {});

@@ -23,8 +23,8 @@ namespace {
 // (one whose attributes cannot be read, or, unless `openReadOnly`, a read-only one) is not
 // opened; then its entries.
 void Read(Folder& parent, const std::string& name, bool readAttributes, bool openReadOnly,
-          std::optional<std::uint32_t>& attributes, std::unique_ptr<Folder>& folder,
-          FolderListing& listing) {
+          const ListingExclusions& exclusions, std::optional<std::uint32_t>& attributes,
+          std::unique_ptr<Folder>& folder, FolderListing& listing) {
     if (readAttributes) {
         attributes = parent.SubFolderAttributes(name);
         if (!attributes || (!openReadOnly && (*attributes & FolderAttributeReadOnly))) {
@@ -34,15 +34,15 @@ void Read(Folder& parent, const std::string& name, bool readAttributes, bool ope
     // A mount point, like any subfolder not opened, is left to the walk to find again.
     folder = parent.OpenSubFolder(name).folder;
     if (folder) {
-        listing = ReadListing(*folder);
+        listing = ReadListing(*folder, exclusions);
     }
 }
 
 } // namespace
 
-ReadAhead::ReadAhead(ReadAheadSettings settings, char separator)
+ReadAhead::ReadAhead(ReadAheadSettings settings, char separator, ListingExclusions exclusions)
     : settings_(std::move(settings)), budget_(std::max<std::size_t>(settings_.budget, 1)),
-      separator_(separator) {}
+      separator_(separator), exclusions_(exclusions) {}
 
 ReadAhead::~ReadAhead() {
     Cancel();
@@ -101,8 +101,8 @@ void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftover
     lock.unlock();
 
     leftovers = {};
-    Read(*parent, name, reading.attributesRead, openReadOnly, reading.attributes, reading.folder,
-         reading.listing);
+    Read(*parent, name, reading.attributesRead, openReadOnly, exclusions_, reading.attributes,
+         reading.folder, reading.listing);
     parent.reset();
 
     lock.lock();

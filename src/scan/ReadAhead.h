@@ -56,8 +56,9 @@ struct ReadAheadSettings {
 // that failed again itself, so that every failure is judged as the walk judges it.
 class ReadAhead {
   public:
-    // `separator`: the file system's path separator.
-    ReadAhead(ReadAheadSettings settings, char separator);
+    // `separator`: the file system's path separator. `exclusions` apply to every listing
+    // read, so no thread opens an excluded folder.
+    ReadAhead(ReadAheadSettings settings, char separator, ListingExclusions exclusions = {});
     // Cancels and joins the threads.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -120,6 +121,7 @@ class ReadAhead {
     const ReadAheadSettings settings_;
     const std::size_t budget_;
     const char separator_;
+    const ListingExclusions exclusions_;
     std::mutex mutex_;
     std::condition_variable workToDo_;     // threads wait here for a folder to read
     std::condition_variable listingReady_; // the walk waits here for a folder being read

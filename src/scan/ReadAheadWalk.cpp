@@ -28,6 +28,7 @@ class ReadAhead::WalkFolder final : public Folder {
     }
 
     std::optional<std::size_t> FilesCount() override { return node_->listing.files; }
+    std::size_t JunkFilesCount() override { return node_->listing.junkFiles; }
     std::optional<std::size_t> SubFoldersCount() override { return node_->listing.subFolders; }
     std::optional<std::vector<std::string>> SubFolderNames() override {
         return node_->listing.names;
@@ -74,7 +75,7 @@ class ReadAhead::WalkFolder final : public Folder {
 };
 
 std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
-    FolderListing listing = ReadListing(*root);
+    FolderListing listing = ReadListing(*root, exclusions_);
     root_ = std::make_shared<Node>(nullptr, 0);
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -170,7 +171,7 @@ OpenedSubFolder ReadAhead::ReadForWalk(Node& parent, std::shared_ptr<Node> child
     OpenedSubFolder opened = parent.folder->OpenSubFolder(name);
     FolderListing listing;
     if (opened.folder) {
-        listing = ReadListing(*opened.folder);
+        listing = ReadListing(*opened.folder, exclusions_);
     }
     lock.lock();
     if (!opened.folder) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <regex>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -53,6 +54,13 @@ const CliCase CliCases[] = {
     {"NoThreads", "find --threads 0 ROOT", 2, "", false},
     {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", false},
     {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", false},
+    {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", false},
+    {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", false},
+    {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", false},
+    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", false},
+    {"EmptyPattern", "find --exclude '' ROOT", 2, "", false},
+    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", true},
+    {"EmptyJunkName", "find --junk '' ROOT", 2, "", false},
 };
 
 class CliCommands : public testing::TestWithParam<CliCase> {};
@@ -97,6 +105,51 @@ TEST(CliFind, ReadOnlyOption) {
     ClearReadOnly(temp.Path() / "F" / "R");
     EXPECT_EQ(without.out, "0\tF/E\n");
     EXPECT_EQ(with.out, "0\tF\n");
+}
+
+std::set<std::string> Lines(const std::string& text, char terminator = '\n') {
+    std::set<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find(terminator, start)) != std::string::npos;
+         start = end + 1) {
+        lines.insert(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+TEST(CliFind, MarksFoldersOfJunkInAThirdColumn) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "J/Thumbs.db", "J/sub/._x", "I/Icon\r", "K/", "N/NOTES.TXT"});
+    // A junk-named pipe and link are content.
+    fs::create_directory(temp.Path() / "P");
+    ASSERT_EQ(::mkfifo((temp.Path() / "P" / "Thumbs.db").c_str(), 0600), 0);
+    fs::create_directory(temp.Path() / "S");
+    fs::create_symlink("f", temp.Path() / "S" / "desktop.ini");
+
+    CliRun common = RunCli("find --junk-common " + Quoted(temp.Text()));
+    CliRun named = RunCli("find --print0 --junk notes.txt --junk-common " + Quoted(temp.Text()));
+
+    EXPECT_EQ(common.status, 0);
+    // The numbers follow the file system's order: each row is checked without its number.
+    std::set<std::string> rows;
+    for (const std::string& line : Lines(common.out)) {
+        rows.insert(line.substr(line.find('\t') + 1));
+    }
+    EXPECT_EQ(rows, (std::set<std::string>{"J\tjunk", "I\tjunk", "K"}));
+    EXPECT_EQ(Lines(named.out, '\0').size(), 4u);
+    EXPECT_NE(named.out.find("\tN\tjunk\0"s), std::string::npos) << named.out;
+}
+
+TEST(CliFind, ReadsPatternsFromFiles) {
+    TempFolder temp;
+    MakeTree(temp.Path(), OrderedTree);
+    WriteFile(temp.Path() / "patterns", "# not a pattern\n\nX\r\n");
+    WriteFile(temp.Path() / "more", "Q2");
+
+    CliRun run = RunCli("find --exclude-from " + Quoted(temp.Text("patterns")) +
+                        " --exclude-from " + Quoted(temp.Text("more")) + " " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
 }
 
 TEST(CliFind, HelpDocumentsTheCommand) {

@@ -22,10 +22,10 @@ class ReplacingRootFirst : public FolderRemoval {
   public:
     ReplacingRootFirst(std::function<void()> replace) : replace_(std::move(replace)) {}
 
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                        RemovalResult& failure) override {
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+                                        const ListingRules* rules = nullptr) override {
         replace_();
-        return real_->OpenRun(rootFolder, failure);
+        return real_->OpenRun(rootFolder, failure, rules);
     }
 
   private:

@@ -128,6 +128,20 @@ TEST(CliRemove, OutputThatCannotBeWrittenFailsTheRun) {
     }
 }
 
+TEST(CliRemove, DeletesJunkWithItsFoldersAndKeepsExcludedOnes) {
+    TempFolder temp;
+    MakeTree(temp.Path(),
+             {"f", "J/Thumbs.db", "J/sub/._x", "keep/Thumbs.db", "keep/a.txt", "build/out/"});
+
+    CliRun run = RunCli("remove --junk-common --exclude out " + Quoted(temp.Text()));
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "J\n1 folders are removed.\n");
+    EXPECT_FALSE(fs::exists(temp.Path() / "J"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "keep" / "Thumbs.db"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "build" / "out"));
+}
+
 // Whoever may write where the log goes must not make remove overwrite another file, nor
 // make it wait for ever on a FIFO; and nothing is removed without the log asked for.
 TEST(CliRemoveLog, ALogPathThatIsNoRegularFileIsRefusedAndNothingIsRemoved) {
@@ -215,6 +229,8 @@ INSTANTIATE_TEST_SUITE_P(Errors, CliRemoveUsage,
                                          UsageCase{"UnknownOption", "remove --force ROOT", 2},
                                          UsageCase{"TwoRoots", "remove ROOT /tmp", 2},
                                          UsageCase{"NoThreads", "remove --threads 0 ROOT", 2},
+                                         UsageCase{"ExcludeFromMissingFile",
+                                                   "remove --exclude-from /nonexistent ROOT", 1},
                                          UsageCase{"MissingRoot", "remove ROOT/missing", 1}),
                          [](const testing::TestParamInfo<UsageCase>& testInfo) {
                              return std::string(testInfo.param.name);

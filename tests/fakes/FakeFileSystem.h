@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
+#include "scan/ListingRules.h"
 
 #include <atomic>
 #include <functional>
@@ -149,7 +150,9 @@ class FakeFileSystem : public FileSystem {
         return ::BuildPath(WindowsPathSyntax(), path, name);
     }
 
-    std::unique_ptr<Folder> GetFolder(const std::string& path) override;
+    // Every file of the tree is a regular file: one with a junk name is junk.
+    std::unique_ptr<Folder> GetFolder(const std::string& path,
+                                      const ListingRules* rules = nullptr) override;
 
     std::optional<std::size_t> SpareOpenFolders() const override { return spareOpenFolders; }
 
@@ -161,8 +164,8 @@ class FakeFileSystem : public FileSystem {
 
 class FakeFolder : public Folder {
   public:
-    FakeFolder(FakeFileSystem& fileSystem, std::string path)
-        : fileSystem_(fileSystem), path_(std::move(path)) {
+    FakeFolder(FakeFileSystem& fileSystem, std::string path, const ListingRules* rules)
+        : fileSystem_(fileSystem), path_(std::move(path)), rules_(rules) {
         int live = ++fileSystem_.liveFolders;
         int peak = fileSystem_.peakLiveFolders;
         while (live > peak && !fileSystem_.peakLiveFolders.compare_exchange_weak(peak, live)) {
@@ -173,6 +176,7 @@ class FakeFolder : public Folder {
     const std::string& Path() const override { return path_; }
 
     std::optional<std::size_t> FilesCount() override { return Count(false); }
+    std::size_t JunkFilesCount() override { return Count(false, true).value_or(0); }
     std::optional<std::size_t> SubFoldersCount() override { return Count(true); }
 
     std::optional<std::vector<std::string>> SubFolderNames() override {
@@ -209,7 +213,7 @@ class FakeFolder : public Folder {
                 return {nullptr, true};
             }
         }
-        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name))};
+        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name), rules_)};
     }
 
     std::optional<FolderIdentity> Identity() const override {
@@ -225,7 +229,7 @@ class FakeFolder : public Folder {
         return node && node->isFolder && !node->failContents ? node : nullptr;
     }
 
-    std::optional<std::size_t> Count(bool folders) const {
+    std::optional<std::size_t> Count(bool folders, bool junk = false) const {
         auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = Readable();
         if (!node) {
@@ -233,16 +237,19 @@ class FakeFolder : public Folder {
         }
         std::size_t count = 0;
         for (const auto& child : node->children) {
-            count += child->isFolder == folders ? 1 : 0;
+            bool isJunk = !child->isFolder && rules_ && rules_->IsJunkName(child->name);
+            count += child->isFolder == folders && isJunk == junk ? 1 : 0;
         }
         return count;
     }
 
     FakeFileSystem& fileSystem_;
     std::string path_;
+    const ListingRules* rules_;
 };
 
-inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path) {
+inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path,
+                                                         const ListingRules* rules) {
     auto lock = Lock();
     if (onOpen) {
         onOpen(path);
@@ -252,5 +259,5 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
         return nullptr;
     }
     opened.push_back(path);
-    return std::make_unique<FakeFolder>(*this, path);
+    return std::make_unique<FakeFolder>(*this, path, rules);
 }

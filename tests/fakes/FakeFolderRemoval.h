@@ -19,8 +19,9 @@ class FakeFolderRemoval : public FolderRemoval {
 
     explicit FakeFolderRemoval(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
 
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                        RemovalResult& failure) override {
+    // The rules are left to the real removals: this one removes nothing.
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+                                        const ListingRules* = nullptr) override {
         ++runsOpened;
         std::unique_ptr<Folder> root = fileSystem_.GetFolder(rootFolder);
         if (!root || !root->Identity()) {

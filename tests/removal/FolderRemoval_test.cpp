@@ -1,13 +1,20 @@
 // The real removal on real trees: each race is staged once, deterministically, either
 // before the removal starts or through the hook between the check and the first deletion.
+#include "platform/FileSystem.h"
 #include "platform/FolderRemovalHook.h"
 #include "removal/RemovalTestTree.h"
+#include "removal/ScannedRootRemoval.h"
+#include "scan/ListingRules.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -253,5 +260,102 @@ TEST(FolderRemoval, RemovesAChainDeeperThanAnyPathLimit) {
     EXPECT_EQ(result.outcome, RemovalOutcome::Removed) << result.reason;
     EXPECT_FALSE(fs::exists(temp.Path() / "deep"));
 }
+
+// Removals with exclusions and junk names (given to the removal alone): junk goes with its
+// folders, anything else stops them, at any time.
+struct RulesCase {
+    const char* name;
+    std::vector<const char*> folders;
+    std::vector<const char*> files;
+    const char* listed;
+    const char* exclude; // nullptr: none
+    When when;
+    TreeChange change;
+    RemovalOutcome expected;
+    std::vector<const char*> survivors;
+};
+
+void PrintTo(const RulesCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TreeChange Nothing() {
+    return [](const fs::path&) { return true; };
+}
+
+#ifndef _WIN32
+TreeChange AddFifo(const char* relative) {
+    return [=](const fs::path& root) { return ::mkfifo(Below(root, relative).c_str(), 0600) == 0; };
+}
+#endif
+
+// clang-format off
+const RulesCase RulesCases[] = {
+    {"FolderOfJunkOnly", {"x/a/b"}, {"x/Thumbs.db", "x/a/._b", "x/a/b/DESKTOP.INI"}, "x",
+     nullptr, When::BeforeRemoval, Nothing(), RemovalOutcome::Removed, {}},
+    {"FileAfterTheCheckIsKept", {"x/a"}, {"x/Thumbs.db", "x/a/.DS_Store"}, "x", nullptr,
+     When::AfterCheck, AddFile("x/a/new.txt"), RemovalOutcome::GainedFile, {"x/a/new.txt"}},
+    {"JunkNamedLinkIsContent", {"x/a", "elsewhere/inner"}, {"x/Thumbs.db"}, "x", nullptr,
+     When::BeforeRemoval, AddLink("x/a/Thumbs.db", "elsewhere"), RemovalOutcome::GainedFile,
+     {"x/Thumbs.db", "x/a/Thumbs.db", "elsewhere/inner"}},
+#ifndef _WIN32
+    {"JunkNamedFifoIsContent", {"x/a"}, {"x/Thumbs.db"}, "x", nullptr, When::BeforeRemoval,
+     AddFifo("x/a/Thumbs.db"), RemovalOutcome::GainedFile, {"x/Thumbs.db", "x/a/Thumbs.db"}},
+#endif
+    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a"}, {"x/Thumbs.db/a/f.txt"}, "x", nullptr,
+     When::BeforeRemoval, Nothing(), RemovalOutcome::GainedFile, {"x/Thumbs.db/a/f.txt"}},
+    {"ExcludedBelowTheListedFolder", {"x/a/keep"}, {"x/Thumbs.db"}, "x", "keep",
+     When::BeforeRemoval, Nothing(), RemovalOutcome::HoldsExcluded, {"x/a/keep", "x/Thumbs.db"}},
+    {"ListedFolderExcludedByPath", {"p/x/a"}, {}, "p/x", "p/x", When::BeforeRemoval, Nothing(),
+     RemovalOutcome::Excluded, {"p/x/a"}},
+    {"InsideAnExcludedFolder", {"p/x/a"}, {}, "p/x", "p", When::BeforeRemoval, Nothing(),
+     RemovalOutcome::Excluded, {"p/x/a"}},
+};
+// clang-format on
+
+class RulesRemovalTest : public testing::TestWithParam<RulesCase> {};
+
+TEST_P(RulesRemovalTest, DeletesJunkOnlyWithItsFolders) {
+    const RulesCase& row = GetParam();
+    TempFolder temp;
+    const fs::path root = temp.Path();
+    for (const char* folder : row.folders) {
+        fs::create_directories(Below(root, folder));
+    }
+    for (const char* file : row.files) {
+        WriteFile(Below(root, file), "junk");
+    }
+    bool changeMade = true;
+    AfterFolderCheckedHook hook;
+    if (row.when == When::AfterCheck) {
+        hook = [&](const std::string&) { changeMade = row.change(root); };
+    } else {
+        changeMade = row.change(root);
+    }
+    if (!changeMade) {
+        GTEST_SKIP() << "this platform cannot make the change";
+    }
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    ListingRules rules(fileSystem->PathSeparator());
+    rules.AddCommonJunk();
+    if (row.exclude) {
+        rules.AddExclude(row.exclude);
+    }
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval(hook);
+    ScannedRootRemoval removal(*folderRemoval, temp.Text(),
+                               fileSystem->GetFolder(temp.Text())->Identity(), &rules);
+    ASSERT_TRUE(removal.HoldsScannedRoot()) << removal.RootFailure();
+
+    RemovalResult result = removal.DeleteFolder(RowPath(row.listed));
+
+    EXPECT_EQ(result.outcome, row.expected) << result.reason;
+    for (const char* survivor : row.survivors) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(Below(root, survivor)))) << survivor;
+    }
+    EXPECT_EQ(fs::exists(Below(root, row.listed)), row.expected != RemovalOutcome::Removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, RulesRemovalTest, testing::ValuesIn(RulesCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

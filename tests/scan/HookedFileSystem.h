@@ -22,8 +22,9 @@ class HookedFileSystem : public FileSystem {
     std::string BuildPath(const std::string& path, const std::string& name) override {
         return inner_.BuildPath(path, name);
     }
-    std::unique_ptr<Folder> GetFolder(const std::string& path) override {
-        return Wrap(inner_.GetFolder(path), path);
+    std::unique_ptr<Folder> GetFolder(const std::string& path,
+                                      const ListingRules* rules = nullptr) override {
+        return Wrap(inner_.GetFolder(path, rules), path);
     }
 
   private:
@@ -34,6 +35,7 @@ class HookedFileSystem : public FileSystem {
 
         const std::string& Path() const override { return path_; }
         std::optional<std::size_t> FilesCount() override { return inner_->FilesCount(); }
+        std::size_t JunkFilesCount() override { return inner_->JunkFilesCount(); }
         std::optional<std::size_t> SubFoldersCount() override { return inner_->SubFoldersCount(); }
         std::optional<std::vector<std::string>> SubFolderNames() override {
             return inner_->SubFolderNames();

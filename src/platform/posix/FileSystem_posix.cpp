@@ -4,6 +4,7 @@
 #include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "scan/ListingRules.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,27 +21,33 @@ namespace {
 struct Entries {
     bool readable = false;
     std::size_t files = 0;
+    std::size_t junkFiles = 0;
     std::vector<std::string> subFolders;
 };
 
-bool IsFolderEntry(int fd, const char* name, unsigned char type, bool ignoreEntryTypes) {
-    if (ignoreEntryTypes) {
-        type = DT_UNKNOWN;
+// The type of an entry as the file system reports it, or as fstatat finds it where the
+// file system does not say. An entry that vanished meanwhile stays a file (DT_UNKNOWN),
+// which keeps its folder from being taken for empty.
+unsigned char EntryType(int fd, const char* name, unsigned char type, bool ignoreEntryTypes) {
+    if (!ignoreEntryTypes && type != DT_UNKNOWN) {
+        return type;
     }
-    if (type != DT_UNKNOWN) {
-        return type == DT_DIR;
-    }
-    // Some file systems do not fill in the type. An entry that vanished meanwhile stays
-    // counted as a file, which keeps its folder from being taken for empty.
     struct stat status;
-    return ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+    if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return DT_UNKNOWN;
+    }
+    return S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
 }
 
-Entries ReadEntries(int fd, bool ignoreEntryTypes) {
+Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules) {
     Entries entries;
+    const bool junkRules = rules != nullptr && rules->HasJunk();
     int error = ForEachEntry(fd, [&](const char* name, unsigned char type) {
-        if (IsFolderEntry(fd, name, type, ignoreEntryTypes)) {
+        type = EntryType(fd, name, type, ignoreEntryTypes);
+        if (type == DT_DIR) {
             entries.subFolders.emplace_back(name);
+        } else if (junkRules && type == DT_REG && rules->IsJunkName(name)) {
+            ++entries.junkFiles;
         } else {
             ++entries.files;
         }
@@ -56,9 +63,9 @@ Entries ReadEntries(int fd, bool ignoreEntryTypes) {
 class PosixFolder : public Folder {
   public:
     PosixFolder(std::shared_ptr<const DirectoryHandle> handle, Entries entries,
-                bool ignoreEntryTypes)
+                bool ignoreEntryTypes, const ListingRules* rules)
         : handle_(std::move(handle)), entries_(std::move(entries)),
-          ignoreEntryTypes_(ignoreEntryTypes) {}
+          ignoreEntryTypes_(ignoreEntryTypes), rules_(rules) {}
 
     const std::string& Path() const override {
         // Built on demand: a deep walk that never asks keeps no full path per level.
@@ -80,6 +87,8 @@ class PosixFolder : public Folder {
     std::optional<std::size_t> FilesCount() override {
         return entries_.readable ? std::optional(entries_.files) : std::nullopt;
     }
+
+    std::size_t JunkFilesCount() override { return entries_.junkFiles; }
 
     std::optional<std::size_t> SubFoldersCount() override {
         return entries_.readable ? std::optional(entries_.subFolders.size()) : std::nullopt;
@@ -114,29 +123,31 @@ class PosixFolder : public Folder {
         if (opened.error == EXDEV) {
             return {nullptr, true};
         }
-        return {Opened(std::move(opened), ignoreEntryTypes_)};
+        return {Opened(std::move(opened), ignoreEntryTypes_, rules_)};
     }
 
     std::optional<FolderIdentity> Identity() const override { return handle_->Identity(); }
 
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).
-    static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes) {
+    static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes,
+                                          const ListingRules* rules) {
         if (!opened.handle) {
             return nullptr;
         }
         Entries entries;
         if (opened.descriptor.IsOpen()) {
-            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes);
+            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes, rules);
         }
         return std::make_unique<PosixFolder>(std::move(opened.handle), std::move(entries),
-                                             ignoreEntryTypes);
+                                             ignoreEntryTypes, rules);
     }
 
   private:
     std::shared_ptr<const DirectoryHandle> handle_;
     Entries entries_;
     bool ignoreEntryTypes_;
+    const ListingRules* rules_;
     mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
@@ -167,9 +178,10 @@ class PosixFileSystem : public FileSystem {
         return ::BuildPath(PosixPathSyntax(), path, name);
     }
 
-    std::unique_ptr<Folder> GetFolder(const std::string& path) override {
+    std::unique_ptr<Folder> GetFolder(const std::string& path,
+                                      const ListingRules* rules = nullptr) override {
         return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, options_.chain),
-                                   options_.ignoreEntryTypes);
+                                   options_.ignoreEntryTypes, rules);
     }
 
     // The descriptors left under the soft limit once a walk down one path has its own (the

@@ -4,6 +4,7 @@
 #include "platform/posix/DirectoryCursor.h"
 #include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/PosixFolderRemoval.h"
+#include "scan/ListingRules.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -87,10 +88,10 @@ int RemoveEmptySubFolder(DirectoryCursor& cursor, const std::string& name) {
 class PosixRemovalRun : public RemovalRun {
   public:
     PosixRemovalRun(DirectoryHandle::Opened root, std::string rootFolder,
-                    const PosixRemovalOptions& options)
+                    const PosixRemovalOptions& options, const ListingRules* rules)
         : identity_(*root.handle->Identity()), cursor_(std::move(root)),
           rootFolder_(std::move(rootFolder)), afterChecked_(options.afterChecked),
-          ignoreEntryTypes_(options.ignoreEntryTypes) {}
+          ignoreEntryTypes_(options.ignoreEntryTypes), rules_(rules) {}
 
     FolderIdentity RootIdentity() const override { return identity_; }
 
@@ -99,9 +100,12 @@ class PosixRemovalRun : public RemovalRun {
   private:
     RemovalResult ReachParent(const std::vector<std::string>& names);
     RemovalResult RemoveListed(const std::string& name, const std::string& relativePath);
-    RemovalResult CheckSubtree(std::vector<Node>& nodes);
-    RemovalResult ListSubFolders(std::vector<Node>& nodes, std::size_t index);
+    RemovalResult CheckSubtree(std::vector<Node>& nodes, const std::string& relativePath);
+    RemovalResult ListSubFolders(std::vector<Node>& nodes, std::size_t index,
+                                 const std::string& relativePath);
     RemovalResult RemoveSubtree(std::vector<Node>& nodes);
+    RemovalResult DeleteJunkFiles();
+    bool IsJunk(int fd, const char* name, unsigned char type) const;
 
     FolderIdentity identity_;
     // Level 0 is the root; the levels below it lead to the parent of the last row, which
@@ -111,6 +115,7 @@ class PosixRemovalRun : public RemovalRun {
     std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
     bool ignoreEntryTypes_;
+    const ListingRules* rules_;
 };
 
 RemovalResult PosixRemovalRun::DeleteFolder(const std::string& relativePath) {
@@ -169,7 +174,7 @@ RemovalResult PosixRemovalRun::RemoveListed(const std::string& name,
     }
     std::vector<Node> nodes(1);
     nodes[0].name = name;
-    RemovalResult result = CheckSubtree(nodes);
+    RemovalResult result = CheckSubtree(nodes, relativePath);
     if (result.outcome == RemovalOutcome::Removed) {
         if (afterChecked_) {
             afterChecked_(rootFolder_ + "/" + relativePath);
@@ -186,9 +191,21 @@ RemovalResult PosixRemovalRun::RemoveListed(const std::string& name,
     return Removed();
 }
 
-// Reads the entries of the folder at the cursor: each subfolder becomes a node; anything
-// else (a file, a link, a device, a socket) means the folder is not empty.
-RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::size_t index) {
+// True when the entry is a regular file of a junk name: never a link, whatever it points to.
+bool PosixRemovalRun::IsJunk(int fd, const char* name, unsigned char type) const {
+    if (rules_ == nullptr || !rules_->HasJunk() || !rules_->IsJunkName(name)) {
+        return false;
+    }
+    struct stat status {};
+    return (type == DT_REG || type == DT_UNKNOWN) &&
+           ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode);
+}
+
+// Reads the entries of the folder at the cursor (at `relativePath`): each subfolder becomes
+// a node; anything else (a file, a link, a device, a socket) but a junk file means the
+// folder is not empty, and so does an excluded subfolder.
+RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::size_t index,
+                                              const std::string& relativePath) {
     const int fd = cursor_.Fd();
     if (fd < 0) {
         return FromErrno(ESTALE);
@@ -212,7 +229,15 @@ RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::siz
             isFolder = S_ISDIR(status.st_mode);
         }
         if (!isFolder) {
+            if (IsJunk(fd, entryName, type)) {
+                return true;
+            }
             result = MakeRemovalResult(RemovalOutcome::GainedFile);
+            return false;
+        }
+        if (rules_ != nullptr && rules_->HasExcludes() &&
+            rules_->ExcludesSubFolder(relativePath, entryName)) {
+            result = MakeRemovalResult(RemovalOutcome::HoldsExcluded);
             return false;
         }
         nodes.emplace_back().name = entryName;
@@ -226,10 +251,12 @@ RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::siz
     return result;
 }
 
-// Walks the whole subtree of the listed folder at the cursor before anything is deleted:
-// every entry must be a folder, and none a mount point. The walk is a loop over an explicit
-// stack, so depth costs memory, not call stack. The cursor ends where it started.
-RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes) {
+// Walks the whole subtree of the listed folder at the cursor (at `relativePath`) before
+// anything is deleted: every entry must be a folder or a junk file, and none a mount point or
+// excluded. The walk is a loop over an explicit stack, so depth costs memory, not call stack.
+// The cursor ends where it started.
+RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
+                                            const std::string& relativePath) {
     const std::size_t top = cursor_.Depth();
     const struct stat* status = cursor_.Status();
     if (status == nullptr) {
@@ -239,11 +266,14 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes) {
     struct Frame {
         std::size_t index;
         std::uint32_t next;
+        std::size_t pathLength; // of its relative path, the beginning of `path`
     };
-    std::vector<Frame> stack{{0, 0}};
-    RemovalResult result = ListSubFolders(nodes, 0);
+    std::string path = relativePath;
+    std::vector<Frame> stack{{0, 0, path.size()}};
+    RemovalResult result = ListSubFolders(nodes, 0, path);
     while (result.outcome == RemovalOutcome::Removed && !stack.empty()) {
         Frame& frame = stack.back();
+        path.resize(frame.pathLength);
         if (frame.next == nodes[frame.index].childCount) {
             stack.pop_back();
             if (!stack.empty()) {
@@ -270,8 +300,10 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes) {
             break;
         }
         nodes[child].inode = status->st_ino;
-        stack.push_back({child, 0});
-        result = ListSubFolders(nodes, child);
+        path += '/';
+        path += nodes[child].name;
+        stack.push_back({child, 0, path.size()});
+        result = ListSubFolders(nodes, child, path);
     }
     cursor_.AscendTo(top);
     return result;
@@ -309,6 +341,11 @@ RemovalResult PosixRemovalRun::RemoveSubtree(std::vector<Node>& nodes) {
             continue;
         }
         stack.pop_back();
+        if (rules_ != nullptr && rules_->HasJunk()) {
+            if (RemovalResult junk = DeleteJunkFiles(); junk.outcome != RemovalOutcome::Removed) {
+                return junk;
+            }
+        }
         if (stack.empty()) {
             break;
         }
@@ -320,20 +357,59 @@ RemovalResult PosixRemovalRun::RemoveSubtree(std::vector<Node>& nodes) {
     return Removed();
 }
 
+// Deletes the junk files of the folder at the cursor, whose subfolders are gone, read anew
+// through its descriptor: when anything else stands there now, nothing is deleted. Each
+// file is checked to be a regular file just before it goes, relative to the held folder.
+RemovalResult PosixRemovalRun::DeleteJunkFiles() {
+    const int fd = cursor_.Fd();
+    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+        return FromErrno(ESTALE);
+    }
+    std::vector<std::string> junk;
+    bool other = false;
+    int error = ForEachEntry(fd, [&](const char* name, unsigned char type) {
+        if (IsJunk(fd, name, type)) {
+            junk.emplace_back(name);
+            return true;
+        }
+        other = true; // a file, or a folder that appeared: rmdir would fail all the same
+        return false;
+    });
+    if (error != 0) {
+        return FromErrno(error);
+    }
+    if (other) {
+        return MakeRemovalResult(RemovalOutcome::GainedFile);
+    }
+    for (const std::string& name : junk) {
+        if (!IsJunk(fd, name.c_str(), DT_UNKNOWN)) {
+            return MakeRemovalResult(RemovalOutcome::GainedFile);
+        }
+        int removed = ::unlinkat(fd, name.c_str(), 0);
+        if (removed != 0 && errno == EACCES && cursor_.AddOwnerWrite()) {
+            removed = ::unlinkat(fd, name.c_str(), 0);
+        }
+        if (removed != 0 && errno != ENOENT) {
+            return FromErrno(errno);
+        }
+    }
+    return Removed();
+}
+
 class PosixFolderRemoval : public FolderRemoval {
   public:
     explicit PosixFolderRemoval(PosixRemovalOptions options) : options_(std::move(options)) {}
 
     // The root is opened by its path, links included: it is the folder the user chose,
     // and the scan reached it the same way. Below it, no link is ever followed.
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                        RemovalResult& failure) override {
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+                                        const ListingRules* rules = nullptr) override {
         DirectoryHandle::Opened root = DirectoryHandle::OpenRoot(rootFolder, options_.chain);
         if (!root.descriptor.IsOpen()) {
             failure = FromErrno(root.error);
             return nullptr;
         }
-        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder, options_);
+        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder, options_, rules);
     }
 
   private:

@@ -6,6 +6,7 @@
 #include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
+#include "scan/ListingRules.h"
 
 #include <atomic>
 #include <mutex>
@@ -23,11 +24,19 @@ enum class Reading { Read, Unreadable, Missing };
 struct Entries {
     Reading reading = Reading::Missing;
     std::size_t files = 0;
+    std::size_t junkFiles = 0;
     std::vector<std::string> subFolders;
     std::vector<std::uint32_t> subFolderAttributes;
 };
 
-Entries ReadEntries(const std::wstring& folder) {
+// A file of a junk name is junk only when it is a plain local file: never a reparse point
+// (a link, say) or a cloud placeholder.
+bool IsJunkFile(DWORD attributes, const wchar_t* name, const ListingRules* rules) {
+    return rules != nullptr && rules->HasJunk() && IsPlainFile(attributes) &&
+           rules->IsJunkName(Utf8FromWide(name));
+}
+
+Entries ReadEntries(const std::wstring& folder, const ListingRules* rules) {
     FileSystemRedirectionOff redirectionOff;
     Entries entries;
     std::wstring pattern = folder + (folder.back() == L'\\' ? L"*" : L"\\*");
@@ -57,6 +66,8 @@ Entries ReadEntries(const std::wstring& folder) {
             entries.subFolderAttributes.push_back(
                 FolderAttributeDirectory |
                 ((attributes & FILE_ATTRIBUTE_READONLY) ? FolderAttributeReadOnly : 0));
+        } else if (IsJunkFile(attributes, name, rules)) {
+            ++entries.junkFiles;
         } else {
             ++entries.files;
         }
@@ -102,16 +113,17 @@ Text JoinLevels(const PathLevel& level, Member member, typename Text::value_type
 
 class Win32Folder : public Folder {
   public:
-    Win32Folder(std::shared_ptr<PathLevel> level, Entries entries)
-        : level_(std::move(level)), entries_(std::move(entries)) {}
+    Win32Folder(std::shared_ptr<PathLevel> level, Entries entries, const ListingRules* rules)
+        : level_(std::move(level)), entries_(std::move(entries)), rules_(rules) {}
 
-    static std::unique_ptr<Win32Folder> Open(std::shared_ptr<PathLevel> level) {
+    static std::unique_ptr<Win32Folder> Open(std::shared_ptr<PathLevel> level,
+                                             const ListingRules* rules) {
         Entries entries =
-            ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'));
+            ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'), rules);
         if (entries.reading == Reading::Missing) {
             return nullptr;
         }
-        return std::make_unique<Win32Folder>(std::move(level), std::move(entries));
+        return std::make_unique<Win32Folder>(std::move(level), std::move(entries), rules);
     }
 
     const std::string& Path() const override {
@@ -124,6 +136,8 @@ class Win32Folder : public Folder {
     std::optional<std::size_t> FilesCount() override {
         return Readable() ? std::optional(entries_.files) : std::nullopt;
     }
+
+    std::size_t JunkFilesCount() override { return entries_.junkFiles; }
 
     std::optional<std::size_t> SubFoldersCount() override {
         return Readable() ? std::optional(entries_.subFolders.size()) : std::nullopt;
@@ -147,7 +161,7 @@ class Win32Folder : public Folder {
         level->parent = level_;
         level->wideName = WideFromUtf8(name);
         level->name = std::string(name);
-        return {Open(std::move(level))};
+        return {Open(std::move(level), rules_)};
     }
 
     std::optional<FolderIdentity> Identity() const override { return identity_; }
@@ -179,6 +193,7 @@ class Win32Folder : public Folder {
 
     std::shared_ptr<PathLevel> level_;
     Entries entries_;
+    const ListingRules* rules_;
     HeldFolder root_;
     std::optional<FolderIdentity> identity_;
     std::atomic<std::size_t> lastFound_{0};
@@ -210,7 +225,8 @@ class Win32FileSystem : public FileSystem {
         return ::BuildPath(WindowsPathSyntax(), path, name);
     }
 
-    std::unique_ptr<Folder> GetFolder(const std::string& path) override {
+    std::unique_ptr<Folder> GetFolder(const std::string& path,
+                                      const ListingRules* rules = nullptr) override {
         auto root = std::make_shared<PathLevel>();
         root->wideName = LongPath(path);
         root->name = path;
@@ -224,7 +240,7 @@ class Win32FileSystem : public FileSystem {
             held.Read(attributes, identity) != ERROR_SUCCESS) {
             return nullptr;
         }
-        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root));
+        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root), rules);
         if (folder) {
             folder->HoldAsRoot(std::move(held), identity);
         }

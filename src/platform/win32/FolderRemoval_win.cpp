@@ -8,6 +8,7 @@
 #include "platform/win32/LongPath.h"
 #include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
+#include "scan/ListingRules.h"
 
 #include <cstdint>
 #include <optional>
@@ -77,10 +78,16 @@ RemovalResult OpenFolderBelow(const HeldFolder& parent, const std::wstring& name
     return Removed();
 }
 
-// Reads the entries of a held folder: each subfolder's name goes to `names`; anything that
-// is not a plain local folder (a file, a link, a junction, a placeholder) means the folder
-// is not empty.
-RemovalResult ListSubFolders(const HeldFolder& folder, std::vector<std::wstring>& names) {
+// True for a plain local file of a junk name: never a reparse point or a placeholder.
+bool IsJunkFile(DWORD attributes, std::wstring_view name, const ListingRules* rules) {
+    return rules != nullptr && rules->HasJunk() && IsPlainFile(attributes) &&
+           rules->IsJunkName(Utf8FromWide(std::wstring(name)));
+}
+
+// Calls `each(name, attributes)` for every entry of a held folder, from its first, until it
+// returns false. Returns the outcome of the reading.
+template <typename Each>
+RemovalResult ForEachEntry(const HeldFolder& folder, Each&& each) {
     std::vector<LONGLONG> buffer(8 * 1024); // aligned as the entries must be
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
     for (;;) {
@@ -93,11 +100,8 @@ RemovalResult ListSubFolders(const HeldFolder& folder, std::vector<std::wstring>
         auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data());
         for (;;) {
             std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") {
-                if (ObstacleOf(entry->FileAttributes)) {
-                    return MakeRemovalResult(RemovalOutcome::GainedFile);
-                }
-                names.emplace_back(name);
+            if (name != L"." && name != L".." && !each(name, entry->FileAttributes)) {
+                return Removed();
             }
             if (entry->NextEntryOffset == 0) {
                 break;
@@ -106,6 +110,91 @@ RemovalResult ListSubFolders(const HeldFolder& folder, std::vector<std::wstring>
                 reinterpret_cast<const char*>(entry) + entry->NextEntryOffset);
         }
     }
+}
+
+// Reads the entries of a held folder at `relativePath`: each subfolder's name goes to
+// `names`; anything that is not a plain local folder (a file, a link, a junction, a
+// placeholder) but a junk file means the folder is not empty, and so does an excluded
+// subfolder.
+RemovalResult ListSubFolders(const HeldFolder& folder, const std::string& relativePath,
+                             const ListingRules* rules, std::vector<std::wstring>& names) {
+    RemovalResult result = Removed();
+    RemovalResult read = ForEachEntry(folder, [&](std::wstring_view name, DWORD attributes) {
+        if (ObstacleOf(attributes)) {
+            if (IsJunkFile(attributes, name, rules)) {
+                return true;
+            }
+            result = MakeRemovalResult(RemovalOutcome::GainedFile);
+            return false;
+        }
+        if (rules != nullptr && rules->HasExcludes() &&
+            rules->ExcludesSubFolder(relativePath, Utf8FromWide(std::wstring(name)))) {
+            result = MakeRemovalResult(RemovalOutcome::HoldsExcluded);
+            return false;
+        }
+        names.emplace_back(name);
+        return true;
+    });
+    return read.outcome != RemovalOutcome::Removed ? read : result;
+}
+
+// Deletes one junk file of a held folder through a handle opened relative to it, after
+// checking on that handle that it is still a plain file. A read-only one loses the
+// attribute first.
+RemovalResult DeleteJunkFile(const HeldFolder& folder, const std::wstring& name) {
+    HANDLE file = nullptr;
+    DWORD error = HeldFolder::OpenFileToDelete(folder, name, file);
+    if (error != ERROR_SUCCESS) {
+        return IsGone(error) ? Removed() : FromError(error);
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    RemovalResult result = Removed();
+    if (!::GetFileInformationByHandle(file, &information)) {
+        result = FromError(::GetLastError());
+    } else if (!IsPlainFile(information.dwFileAttributes)) {
+        result = MakeRemovalResult(RemovalOutcome::GainedFile);
+    } else {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        if (((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+             !::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))) ||
+            !::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                          sizeof(disposition))) {
+            result = FromError(::GetLastError());
+        }
+    }
+    ::CloseHandle(file);
+    return result;
+}
+
+// Deletes the junk files of a held folder whose subfolders are gone, read anew through its
+// handle: when anything else stands there now, nothing is deleted.
+RemovalResult DeleteJunkFiles(const HeldFolder& folder, const ListingRules* rules) {
+    std::vector<std::wstring> junk;
+    bool other = false;
+    RemovalResult read = ForEachEntry(folder, [&](std::wstring_view name, DWORD attributes) {
+        if (IsJunkFile(attributes, name, rules)) {
+            junk.emplace_back(name);
+            return true;
+        }
+        other = true;
+        return false;
+    });
+    if (read.outcome != RemovalOutcome::Removed) {
+        return read;
+    }
+    if (other) {
+        return MakeRemovalResult(RemovalOutcome::GainedFile);
+    }
+    for (const std::wstring& name : junk) {
+        if (RemovalResult deleted = DeleteJunkFile(folder, name);
+            deleted.outcome != RemovalOutcome::Removed) {
+            return deleted;
+        }
+    }
+    return Removed();
 }
 
 // Deletes a held folder that should be empty by now, read-only ones too, through its own
@@ -148,9 +237,9 @@ struct Node {
 class Win32RemovalRun : public RemovalRun {
   public:
     Win32RemovalRun(HeldFolder root, FolderIdentity identity, std::string rootFolder,
-                    AfterFolderCheckedHook afterChecked)
+                    AfterFolderCheckedHook afterChecked, const ListingRules* rules)
         : identity_(identity), rootFolder_(std::move(rootFolder)),
-          afterChecked_(std::move(afterChecked)) {
+          afterChecked_(std::move(afterChecked)), rules_(rules) {
         levels_.push_back(std::move(root));
     }
 
@@ -160,12 +249,14 @@ class Win32RemovalRun : public RemovalRun {
 
   private:
     RemovalResult ReachParent(const std::vector<std::wstring>& names);
-    RemovalResult CheckSubtree(const std::wstring& name, std::vector<Node>& nodes);
+    RemovalResult CheckSubtree(const std::wstring& name, const std::string& relativePath,
+                               std::vector<Node>& nodes);
     RemovalResult RemoveSubtree(const std::wstring& name, const std::vector<Node>& nodes);
 
     FolderIdentity identity_;
     std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
+    const ListingRules* rules_;
     // Level 0 is the root; the levels below it lead to the parent of the last row, which
     // the next row, listed in the scan's order, most often shares.
     std::vector<HeldFolder> levels_;
@@ -185,7 +276,7 @@ RemovalResult Win32RemovalRun::DeleteFolder(const std::string& relativePath) {
         return reached;
     }
     std::vector<Node> nodes(1);
-    if (RemovalResult checked = CheckSubtree(names.back(), nodes);
+    if (RemovalResult checked = CheckSubtree(names.back(), relativePath, nodes);
         checked.outcome != RemovalOutcome::Removed) {
         return checked;
     }
@@ -221,14 +312,17 @@ RemovalResult Win32RemovalRun::ReachParent(const std::vector<std::wstring>& name
 // Lists every folder below the listed one before anything is deleted. Each folder is
 // opened relative to its parent, held while its own subfolders are listed; an explicit
 // stack, not recursion.
-RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name, std::vector<Node>& nodes) {
+RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name,
+                                            const std::string& relativePath,
+                                            std::vector<Node>& nodes) {
     struct Frame {
         std::size_t index;
         std::uint32_t next;
         HeldFolder folder;
+        std::string path; // relative to the root
     };
     std::vector<Frame> stack;
-    stack.push_back({0, 0, HeldFolder()});
+    stack.push_back({0, 0, HeldFolder(), relativePath});
     DWORD error = ERROR_SUCCESS;
     if (RemovalResult opened = OpenFolderBelow(levels_.back(), name, stack.back().folder, error);
         opened.outcome != RemovalOutcome::Removed) {
@@ -238,7 +332,7 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name, std::vecto
         Frame& frame = stack.back();
         if (list) {
             std::vector<std::wstring> names;
-            if (RemovalResult listed = ListSubFolders(frame.folder, names);
+            if (RemovalResult listed = ListSubFolders(frame.folder, frame.path, rules_, names);
                 listed.outcome != RemovalOutcome::Removed) {
                 return listed;
             }
@@ -265,7 +359,8 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name, std::vecto
                        ? MakeRemovalResult(RemovalOutcome::GainedFile)
                        : opened;
         }
-        stack.push_back({child, 0, std::move(folder)});
+        std::string path = frame.path + '\\' + Utf8FromWide(nodes[child].name);
+        stack.push_back({child, 0, std::move(folder), std::move(path)});
         list = true;
     }
     return Removed();
@@ -308,6 +403,12 @@ RemovalResult Win32RemovalRun::RemoveSubtree(const std::wstring& name,
             continue;
         }
         const bool listedFolder = stack.size() == 1;
+        if (rules_ != nullptr && rules_->HasJunk()) {
+            if (RemovalResult junk = DeleteJunkFiles(frame.folder, rules_);
+                junk.outcome != RemovalOutcome::Removed) {
+                return junk;
+            }
+        }
         RemovalResult removed = DeleteHeldFolder(frame.folder, frame.attributes, error);
         if (removed.outcome != RemovalOutcome::Removed && (listedFolder || !IsGone(error))) {
             return removed;
@@ -324,8 +425,8 @@ class Win32FolderRemoval : public FolderRemoval {
 
     // The root is opened by its path, links included: it is the folder the user chose,
     // and the scan reached it the same way. Below it, no reparse point is ever passed.
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                        RemovalResult& failure) override {
+    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+                                        const ListingRules* rules = nullptr) override {
         HeldFolder root;
         DWORD attributes = 0;
         FolderIdentity identity;
@@ -338,7 +439,7 @@ class Win32FolderRemoval : public FolderRemoval {
             return nullptr;
         }
         return std::make_unique<Win32RemovalRun>(std::move(root), identity, rootFolder,
-                                                 afterChecked_);
+                                                 afterChecked_, rules);
     }
 
   private:

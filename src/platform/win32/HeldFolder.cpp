@@ -33,6 +33,33 @@ const NativeCalls& Native() {
     return calls;
 }
 
+// Opens `name` relative to the folder `parent`: no path is looked up again.
+DWORD OpenRelative(HANDLE parent, const std::wstring& name, DWORD access, DWORD sharing,
+                   ULONG options, HANDLE& opened) {
+    const NativeCalls& native = Native();
+    if (native.createFile == nullptr || native.statusToError == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    IO_STATUS_BLOCK status{};
+    HANDLE handle = nullptr;
+    NTSTATUS result =
+        native.createFile(&handle, access, &attributes, &status, nullptr, 0, sharing, FILE_OPEN,
+                          options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                              FILE_OPEN_FOR_BACKUP_INTENT,
+                          nullptr, 0);
+    if (!NT_SUCCESS(result)) {
+        return native.statusToError(result);
+    }
+    opened = handle;
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 HeldFolder::HeldFolder(HeldFolder&& other) noexcept
@@ -71,28 +98,15 @@ DWORD HeldFolder::OpenRoot(const std::string& path) {
 
 DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess) {
     Close();
-    const NativeCalls& native = Native();
-    if (native.createFile == nullptr || native.statusToError == nullptr) {
-        return ERROR_PROC_NOT_FOUND;
-    }
-    UNICODE_STRING text;
-    text.Buffer = const_cast<PWSTR>(name.c_str());
-    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    text.MaximumLength = text.Length;
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent.Get(), nullptr);
-    IO_STATUS_BLOCK status{};
-    HANDLE handle = nullptr;
-    NTSTATUS result = native.createFile(
-        &handle, ListAccess | extraAccess, &attributes, &status, nullptr, 0, HeldSharing, FILE_OPEN,
-        FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
-            FILE_OPEN_FOR_BACKUP_INTENT,
-        nullptr, 0);
-    if (!NT_SUCCESS(result)) {
-        return native.statusToError(result);
-    }
-    handle_ = handle;
-    return ERROR_SUCCESS;
+    return OpenRelative(parent.Get(), name, ListAccess | extraAccess, HeldSharing,
+                        FILE_DIRECTORY_FILE, handle_);
+}
+
+DWORD HeldFolder::OpenFileToDelete(const HeldFolder& parent, const std::wstring& name,
+                                   HANDLE& file) {
+    return OpenRelative(
+        parent.Get(), name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_NON_DIRECTORY_FILE, file);
 }
 
 DWORD HeldFolder::Read(DWORD& attributes, FolderIdentity& identity) const {

@@ -26,6 +26,10 @@ class HeldFolder {
     // `extraAccess`: DELETE, FILE_WRITE_ATTRIBUTES for a folder that is to be removed.
     DWORD OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess = 0);
 
+    // Opens the named file directly in `parent` to delete it, never a folder, a reparse point
+    // as what it is. Returns ERROR_SUCCESS, with the handle in `file`, or the Win32 error.
+    static DWORD OpenFileToDelete(const HeldFolder& parent, const std::wstring& name, HANDLE& file);
+
     HANDLE Get() const { return handle_; }
     bool IsOpen() const { return handle_ != nullptr; }
     void Close();

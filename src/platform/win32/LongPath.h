@@ -22,6 +22,11 @@ inline constexpr DWORD RecallOnDataAccess = 0x400000;
 inline constexpr DWORD ContentAttributes =
     FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_OFFLINE | RecallOnOpen | RecallOnDataAccess;
 
+// A plain local file: no folder, reparse point or placeholder. Only such a file can be junk.
+inline constexpr bool IsPlainFile(DWORD attributes) {
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | ContentAttributes)) == 0;
+}
+
 // A 32-bit program on 64-bit Windows sees SysWOW64 in place of System32 unless it turns
 // the redirection off; the scan and the removal must see the real folders. Off only while
 // an object lives, so that the DLLs the window loads meanwhile still come from the right

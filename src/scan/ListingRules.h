@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Opt-in rules that change what a folder's listing counts as content; without any, the
+// scan and the removal behave exactly as before.
+// - An excluded folder counts as content, like a file: it is never entered, listed or
+//   removed, and no folder above it counts as empty.
+// - A regular file with a junk name counts as no content; the removal deletes it. A link,
+//   a device, a pipe, a socket or a folder of that name is not junk.
+// On Windows (separator '\\') names and patterns compare without regard to case; on Linux
+// patterns are case-sensitive, junk names never are. Case is folded for ASCII letters only.
+class ListingRules {
+  public:
+    explicit ListingRules(char separator = '/') : separator_(separator) {}
+
+    // A glob with fnmatch's rules ('*', '?', '[...]'; on Linux '\' escapes), matched
+    // against a folder's path relative to the root ('/' between names on both platforms)
+    // and against its name. '*' and '?' never match '/'; "**" matches any depth, and "**/"
+    // also none. A leading '/' matches against the path only; a trailing '/' is ignored.
+    void AddExclude(std::string_view pattern);
+    // An exact file name.
+    void AddJunkName(std::string_view name);
+    // Thumbs.db, desktop.ini, .DS_Store, ._* and "Icon\r".
+    void AddCommonJunk();
+
+    bool HasExcludes() const { return !excludes_.empty(); }
+    bool HasJunk() const { return !junkNames_.empty() || !junkPrefixes_.empty(); }
+    // True when an exclusion needs the folder's whole relative path, not its name only.
+    bool NeedsPaths() const { return needsPaths_; }
+
+    // `relativePath`: the folder's path relative to the root, with the platform's separator.
+    bool Excludes(std::string_view relativePath) const;
+    // The same for the subfolder `name` of the folder at `parentRelativePath` ("" for the root).
+    bool ExcludesSubFolder(std::string_view parentRelativePath, std::string_view name) const;
+    // True when the folder or a folder on the way to it from the root is excluded.
+    bool ExcludesOrLiesIn(std::string_view relativePath) const;
+    bool IsJunkName(std::string_view name) const;
+
+  private:
+    struct Exclude {
+        std::string pattern;
+        bool pathOnly;
+    };
+
+    bool FoldCase() const { return separator_ == '\\'; }
+    const char* Separators() const { return separator_ == '\\' ? "\\/" : "/"; }
+
+    char separator_;
+    std::vector<Exclude> excludes_;
+    std::vector<std::string> junkNames_;    // ASCII lower case
+    std::vector<std::string> junkPrefixes_; // likewise
+    bool needsPaths_ = false;
+};
+
+// fnmatch with FNM_PATHNAME on '/'-separated text, plus "**" as ListingRules describes.
+// `escapes`: '\' quotes the next character. `foldCase`: ASCII letters compare without case.
+bool GlobMatches(std::string_view pattern, std::string_view text, bool escapes, bool foldCase);
