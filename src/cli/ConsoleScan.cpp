@@ -8,6 +8,7 @@
 #include "platform/ResultList.h"
 
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -138,4 +139,24 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
         return false;
     }
     return true;
+}
+
+std::optional<ScanCommandLine>
+ParseScanCommandLine(const std::vector<std::string>& arguments,
+                     std::initializer_list<std::string_view> flags,
+                     std::initializer_list<std::string_view> valueOptions, char separator,
+                     const char* usage, ConsoleStream err, int& exitStatus) {
+    std::optional<CommandLine> options = ParseCommandLine(arguments, flags, valueOptions);
+    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
+    bool unreadable = false;
+    std::optional<ListingRules> rules =
+        threads ? ListingRulesFrom(*options, separator, err, unreadable) : std::nullopt;
+    if (!rules) {
+        if (!unreadable) {
+            std::fputs(usage, err.file);
+        }
+        exitStatus = unreadable ? 1 : 2;
+        return std::nullopt;
+    }
+    return ScanCommandLine{std::move(*options), *threads, std::move(*rules)};
 }

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
 #include "platform/FolderIdentity.h"
+#include "scan/ListingRules.h"
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
-struct CommandLine;
 class FileSystem;
-class ListingRules;
 class ResultList;
 
 // The option both commands take: how many threads read folders ahead of the scan.
@@ -32,6 +35,23 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
 // The number given with --threads (the default without it); nullopt when it is not a
 // whole number from 1 to 1024.
 std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
+
+// What both commands read from their command line before they scan.
+struct ScanCommandLine {
+    CommandLine options;
+    unsigned threads;
+    ListingRules rules;
+};
+
+// Parses a command's arguments with its flags and valued options, and reads --threads and
+// the exclusions and junk names from them. nullopt with `exitStatus` set when the command
+// cannot run: 2 after `usage` is printed on `err` for a usage error, 1 when a file of
+// --exclude-from cannot be read (the reason is on `err`).
+std::optional<ScanCommandLine>
+ParseScanCommandLine(const std::vector<std::string>& arguments,
+                     std::initializer_list<std::string_view> flags,
+                     std::initializer_list<std::string_view> valueOptions, char separator,
+                     const char* usage, ConsoleStream err, int& exitStatus);
 
 // Runs the scan behind Find on ROOT without a window, adding its rows to `list`, as
 // `find` and `remove` do, with `threads` reading ahead. One trailing separator on ROOT is

@@ -5,7 +5,6 @@
 #include "cli/ConsoleScan.h"
 #include "cli/Progress.h"
 #include "platform/FileSystem.h"
-#include "scan/ListingRules.h"
 
 #include <optional>
 
@@ -17,30 +16,21 @@ const char* const FindUsage =
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {
-    std::optional<CommandLine> options = ParseCommandLine(
+    int status = 0;
+    std::optional<ScanCommandLine> command = ParseScanCommandLine(
         arguments, {"--read-only", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
-        {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption});
-    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
-    if (!threads) {
-        std::fputs(FindUsage, err.file);
-        return 2;
+        {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption}, fileSystem.PathSeparator(),
+        FindUsage, err, status);
+    if (!command) {
+        return status;
     }
-    bool unreadable = false;
-    std::optional<ListingRules> rules =
-        ListingRulesFrom(*options, fileSystem.PathSeparator(), err, unreadable);
-    if (!rules && !unreadable) {
-        std::fputs(FindUsage, err.file);
-        return 2;
-    }
-    if (!rules) {
-        return 1;
-    }
-    std::unique_ptr<Progress> progress = StartProgress(*options, out, err);
-    RowPrinter printer(out, options->Has("--print0") ? '\0' : '\n');
+    const CommandLine& options = command->options;
+    std::unique_ptr<Progress> progress = StartProgress(options, out, err);
+    RowPrinter printer(out, options.Has("--print0") ? '\0' : '\n');
     std::string scannedRoot;
     bool scanned = ScanRootFolder(
-        fileSystem, options->root, options->Has("--read-only"), *threads, printer, scannedRoot, err,
-        [&printer] { return printer.Failed(); }, nullptr, &*rules,
+        fileSystem, options.root, options.Has("--read-only"), command->threads, printer,
+        scannedRoot, err, [&printer] { return printer.Failed(); }, nullptr, &command->rules,
         [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); });
     if (progress) {
         progress->Finish();

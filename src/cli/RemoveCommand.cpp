@@ -9,7 +9,6 @@
 #include "platform/FolderRemoval.h"
 #include "platform/MemoryResultList.h"
 #include "removal/ScannedRootRemoval.h"
-#include "scan/ListingRules.h"
 
 #include <optional>
 
@@ -49,43 +48,34 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                      FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
                      SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
-    std::optional<CommandLine> options = ParseCommandLine(
+    int status = 0;
+    std::optional<ScanCommandLine> command = ParseScanCommandLine(
         arguments,
         {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
-        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption});
-    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
-    if (!threads) {
-        std::fputs(RemoveUsage, err.file);
-        return 2;
+        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption},
+        fileSystem.PathSeparator(), RemoveUsage, err, status);
+    if (!command) {
+        return status;
     }
-    bool unreadable = false;
-    std::optional<ListingRules> rules =
-        ListingRulesFrom(*options, fileSystem.PathSeparator(), err, unreadable);
-    if (!rules && !unreadable) {
-        std::fputs(RemoveUsage, err.file);
-        return 2;
-    }
-    if (!rules) {
-        return 1;
-    }
-    const bool dryRun = options->Has("--dry-run");
-    const char terminator = options->Has("--print0") ? '\0' : '\n';
+    const CommandLine& options = command->options;
+    const bool dryRun = options.Has("--dry-run");
+    const char terminator = options.Has("--print0") ? '\0' : '\n';
     bool logFailed = false;
-    std::unique_ptr<RemovalLog> log = CreateLog(*options, terminator, err, logFailed);
+    std::unique_ptr<RemovalLog> log = CreateLog(options, terminator, err, logFailed);
     if (logFailed) {
         return 1;
     }
-    std::unique_ptr<Progress> progress = StartProgress(*options, out, err, clock);
+    std::unique_ptr<Progress> progress = StartProgress(options, out, err, clock);
     // The whole scan first: removing while it walks would change the tree under it.
     MemoryResultList rows;
     std::string scannedRoot;
     std::optional<FolderIdentity> scannedIdentity;
-    if (!ScanRootFolder(fileSystem, options->root, options->Has("--read-only"), *threads, rows,
-                        scannedRoot, err, {}, &scannedIdentity, &*rules)) {
+    if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
+                        rows, scannedRoot, err, {}, &scannedIdentity, &command->rules)) {
         return 1;
     }
     RecordWriter printer(out, terminator);
-    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &*rules);
+    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &command->rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
     for (const MemoryResultList::Row& row : rows.Rows()) {
@@ -95,7 +85,7 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
         if (!dryRun && !removal.HoldsScannedRoot()) {
             // The first row finds it out: said once on standard error, for every row in the log.
             if (notRemoved == 0) {
-                err.Write("vacantor-cli: nothing removed below " + err.Shown(options->root) + ": " +
+                err.Write("vacantor-cli: nothing removed below " + err.Shown(options.root) + ": " +
                           removal.RootFailure() + "\n");
             }
             reason = "root folder: " + removal.RootFailure();
@@ -136,7 +126,7 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
         err.Write("vacantor-cli: cannot write the output\n");
     }
     if (log && !log->Close(clock() - start)) {
-        err.Write("vacantor-cli: cannot write the log " + err.Shown(options->values.at(LogOption)) +
+        err.Write("vacantor-cli: cannot write the log " + err.Shown(options.values.at(LogOption)) +
                   "\n");
         written = false;
     }
