@@ -1,140 +1,214 @@
-#include "MessageBoxTestFixture.h"
+#include "fakes/FakeMessageBoxPlatform.h"
+#include "message_box/MessageBox.h"
+#include "message_box/MessageBoxHook.h"
 
-#include <gmock/gmock.h>
-
-using testing::ElementsAre;
-using testing::IsEmpty;
+#include <gtest/gtest.h>
 
 namespace {
 
-using ShowMessageBoxTest = MessageBoxTest;
+constexpr WindowHandle Box = FakeMessageBoxPlatform::Box;
+constexpr WindowHandle Form = 0x100;
 
-TEST_F(ShowMessageBoxTest, OptionsZeroRaisesTheOwnerHooksAndUnhooksAtActivation) {
-    fake.SetActiveForm(Form);
-    AddBox();
-    fake.results = {6};
+// Every test starts from the defaults of a fresh process, with a visible form that owns a
+// box like user32's Yes/No/Cancel box: text, icon, then its buttons.
+class MessageBoxTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        MessageBox::AutoCloseInterval = 0;
+        MessageBox::BoxIcons = {};
+        MessageBox::ButtonCaptions = {};
+        MessageBox::BoxWindow = 0;
+        MessageBox::SetPlatform(&fake);
+        fake.form = Form;
+        fake.formRect = {100, 100, 500, 400};
+        fake.controls = {{"Static", 0, 0xFFFF}, // the text (SS_LEFT)
+                         {"Static", 3, 20},     // the icon (SS_ICON)
+                         {"Button", 0, 6},
+                         {"Button", 0, 7},
+                         {"Button", 0, 2}};
+    }
+    void TearDown() override { MessageBox::SetPlatform(nullptr); }
+    std::int32_t Show(std::int32_t style, std::int32_t options) {
+        return MessageBox::ShowMessageBox("text", "title", style, options);
+    }
 
-    EXPECT_EQ(MessageBox::ShowMessageBox("Stop?", "Scryve", 36, 0), 6);
+    FakeMessageBoxPlatform fake;
+};
 
-    // The owner comes to the front and owns the box; the hook is gone once the box is.
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].owner, 256u);
-    EXPECT_THAT(fake.CallsNamed("ShowWindow"), ElementsAre("ShowWindow 256 5"));
-    EXPECT_THAT(fake.CallsNamed("SetWindowsHookEx"), ElementsAre("SetWindowsHookEx 5 4194304 153"));
-    EXPECT_THAT(fake.CallsNamed("UnhookWindowsHookEx"), ElementsAre("UnhookWindowsHookEx 16384"));
-    EXPECT_EQ(MessageBox::HookHandle, 0x4000u);
-}
-
-TEST_F(ShowMessageBoxTest, MinimizedOwnerIsSetToNormalBeforeTheBox) {
-    fake.SetActiveForm(Form, {}, 1);
-
-    MessageBox::ShowMessageBox("Found 0 Folders.", "Scryve", 64, 0);
-
-    EXPECT_THAT(fake.CallsNamed("SetFormWindowState"), ElementsAre("SetFormWindowState 256 0"));
-    EXPECT_THAT(fake.CallsNamed("SetWindowsHookEx"), ElementsAre("SetWindowsHookEx 5 4194304 153"));
-}
-
-// A hidden owner, or one still minimized after the restore, gets no timer and no hook.
-TEST_F(ShowMessageBoxTest, HiddenOrStillMinimizedOwnerGetsNeitherTimerNorHook) {
+// A minimised owner is restored first; without a visible, restored owner the box comes as
+// it is: not centred, not closed by the timer. The hook never outlives the box.
+TEST_F(MessageBoxTest, OwnerStateDecidesWhetherTheBoxIsTakenInHand) {
     struct Case {
+        const char* name;
         std::int32_t state;
         bool visible;
+        bool keepsState;
+        bool handled;
     };
-    for (Case c : {Case{0, false}, Case{1, true}}) {
-        SCOPED_TRACE(testing::Message() << "state " << c.state << " visible " << c.visible);
-        fake = FakeMessageBoxPlatform{};
-        fake.SetActiveForm(Form, {}, c.state, c.visible);
-        fake.formKeepsState = true;
+    const Case cases[] = {
+        {"restored", 0, true, false, true},
+        {"minimised, restored first", 1, true, false, true},
+        {"hidden", 0, false, false, false},
+        {"stays minimised", 1, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.formState = c.state;
+        fake.formVisible = c.visible;
+        fake.formKeepsState = c.keepsState;
+        fake.boxMovedTo.reset();
+        fake.enterPressedOn.clear();
+        fake.fireTimerInBox = true;
+        fake.result = 6;
         MessageBox::AutoCloseInterval = 100;
 
-        EXPECT_EQ(MessageBox::ShowMessageBox("Set data !", "Scryve Alarm", 16, 4), 1);
+        EXPECT_EQ(Show(36, MessageBox::OptionAutoClose | MessageBox::OptionCenterOwner), 6);
 
-        EXPECT_THAT(fake.CallsNamed("SetTimer"), IsEmpty());
-        EXPECT_THAT(fake.CallsNamed("SetWindowsHookEx"), IsEmpty());
-        EXPECT_THAT(fake.CallsNamed("UnhookWindowsHookEx"), IsEmpty());
-        EXPECT_THAT(fake.CallsNamed("MessageBox"),
-                    ElementsAre("MessageBox 256 \"Set data !\" \"Scryve Alarm\" 65552"));
-    }
-}
-
-TEST_F(ShowMessageBoxTest, AutoCloseTimerPressesEnterOnceOnTheActivatedBox) {
-    fake.SetActiveForm(Form);
-    AddBox();
-    fake.fireTimerInBox = true;
-    MessageBox::AutoCloseInterval = 3000;
-
-    MessageBox::ShowMessageBox("text", "title", 0, 5);
-
-    EXPECT_THAT(fake.CallsNamed("SetTimer"), ElementsAre("SetTimer 256 0 3000"));
-    EXPECT_THAT(fake.CallsNamed("KillTimer"), ElementsAre("KillTimer 256 0"));
-    EXPECT_THAT(fake.CallsNamed("SetForegroundWindow"), ElementsAre("SetForegroundWindow 1280"));
-    EXPECT_THAT(fake.CallsNamed("keybd_event"),
-                ElementsAre("keybd_event 13 0 0 0", "keybd_event 13 0 2 0"));
-    EXPECT_EQ(fake.calls.back(), "keybd_event 13 0 2 0");
-    EXPECT_FALSE(fake.timerPending);
-    EXPECT_EQ(MessageBox::BoxWindow, Box);
-}
-
-// Regression: with OptionAutoClose alone the Enter went to the box of an earlier call.
-TEST_F(ShowMessageBoxTest, AutoCloseAloneBringsTheCurrentBoxToTheFront) {
-    MessageBox::BoxWindow = 0x999;
-    fake.SetActiveForm(Form);
-    AddBox();
-    fake.fireTimerInBox = true;
-    MessageBox::AutoCloseInterval = 10;
-
-    MessageBox::ShowMessageBox("text", "title", 0, MessageBox::OptionAutoClose);
-
-    EXPECT_THAT(fake.CallsNamed("SetForegroundWindow"), ElementsAre("SetForegroundWindow 1280"));
-}
-
-// Regression: a box closed before the interval left its Enter press pending.
-TEST_F(ShowMessageBoxTest, PendingTimerIsKilledWhenTheBoxReturns) {
-    struct Case {
-        bool withForm;
-        const char* kill;
-    };
-    for (Case c : {Case{true, "KillTimer 256 0"}, Case{false, "KillTimer 0 112"}}) {
-        fake = FakeMessageBoxPlatform{};
-        if (c.withForm) {
-            fake.SetActiveForm(Form);
-        }
-        AddBox();
-        MessageBox::AutoCloseInterval = 3000;
-
-        MessageBox::ShowMessageBox("text", "title", 0, 4);
-
-        EXPECT_THAT(fake.CallsNamed("KillTimer"), ElementsAre(c.kill));
-        EXPECT_EQ(fake.calls.back(), c.kill);
+        EXPECT_EQ(fake.boxOwner, Form);
+        EXPECT_EQ(fake.formStateDuringBox, c.keepsState ? 1 : 0);
+        using Point = std::pair<std::int32_t, std::int32_t>;
+        EXPECT_EQ(fake.boxMovedTo, c.handled ? std::optional<Point>({200, 200}) : std::nullopt);
+        EXPECT_EQ(fake.enterPressedOn.size(), c.handled ? 1u : 0u);
+        EXPECT_FALSE(fake.hookInstalled);
         EXPECT_FALSE(fake.timerPending);
     }
 }
 
-// Regression: a box that was never activated left the hook for the next window.
-TEST_F(ShowMessageBoxTest, HookOfABoxNeverActivatedIsRemovedWhenItReturns) {
-    fake.SetActiveForm(Form);
-    fake.results = {0};
+// Regression: with OptionAutoClose alone the Enter went to the box of an earlier call.
+TEST_F(MessageBoxTest, AutoCloseTimerPressesEnterOnceOnTheCurrentBox) {
+    MessageBox::BoxWindow = 0x999;
+    fake.fireTimerInBox = true;
+    MessageBox::AutoCloseInterval = 3000;
 
-    MessageBox::ShowMessageBox("text", "title", 0, 0);
+    Show(0, MessageBox::OptionAutoClose);
 
-    EXPECT_EQ(fake.calls.back(), "UnhookWindowsHookEx 16384");
-    EXPECT_EQ(fake.installedHook, 0u);
+    EXPECT_EQ(fake.enterPressedOn, std::vector<WindowHandle>{Box});
+    EXPECT_FALSE(fake.timerPending);
 }
 
-TEST_F(ShowMessageBoxTest, FailedHookInstallationShowsThePlainBoxAndTheTimerStillRuns) {
-    fake.SetActiveForm(Form);
-    AddBox();
-    fake.nextHook = 0;
+// Regressions: a box closed before the interval left its Enter press pending, and a box
+// never activated left the hook for the next window. With or without an owner form.
+TEST_F(MessageBoxTest, NothingIsLeftBehindByABoxClosedEarlyOrNeverActivated) {
+    for (WindowHandle form : {Form, WindowHandle{0}}) {
+        for (bool activated : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "form " << form << " activated " << activated);
+            fake.form = form;
+            fake.boxActivated = activated;
+            MessageBox::AutoCloseInterval = 3000;
+
+            Show(0, MessageBox::OptionAutoClose);
+
+            EXPECT_FALSE(fake.timerPending);
+            EXPECT_FALSE(fake.hookInstalled);
+            EXPECT_TRUE(fake.enterPressedOn.empty());
+        }
+    }
+}
+
+TEST_F(MessageBoxTest, FailedHookInstallationShowsThePlainBoxAndTheTimerStillRuns) {
+    fake.hookFails = true;
     fake.fireTimerInBox = true;
     MessageBox::AutoCloseInterval = 50;
+
+    Show(4, MessageBox::OptionAutoClose | MessageBox::OptionCenterOwner);
+
+    EXPECT_EQ(fake.boxMovedTo, std::nullopt);
+    EXPECT_EQ(fake.enterPressedOn.size(), 1u);
+}
+
+TEST_F(MessageBoxTest, CustomIconShowsTheSlotOfTheStylesIconKind) {
+    struct Case {
+        std::int32_t style;
+        std::optional<Picture> questionSlot;
+        std::optional<IconHandle> shown;
+    };
+    const Case cases[] = {
+        {36, std::nullopt, 0}, // an empty slot shows an empty picture
+        {36, Picture{0x1234}, 0x1234},
+        {0, Picture{0x1234}, std::nullopt},
+        {80, Picture{0x1234}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        fake.iconShown.reset();
+        MessageBox::BoxIcons = {};
+        MessageBox::BoxIcons[2] = c.questionSlot;
+
+        Show(c.style, MessageBox::OptionCustomIcon);
+
+        EXPECT_EQ(fake.iconShown, c.shown);
+    }
+}
+
+TEST_F(MessageBoxTest, ButtonsAreRelabelledOnlyWhenCaptionsAreTheOnlyOption) {
     MessageBox::ButtonCaptions[6] = "Sure";
+    for (std::int32_t options : {2, 3, 10, 6}) {
+        SCOPED_TRACE(options);
+        fake.controls[2].text.clear();
 
-    MessageBox::ShowMessageBox("text", "title", 4, 4);
+        Show(4, options);
 
-    EXPECT_THAT(fake.CallsNamed("UnhookWindowsHookEx"), IsEmpty());
-    EXPECT_THAT(fake.CallsNamed("SetWindowText"), IsEmpty());
-    EXPECT_THAT(fake.CallsNamed("keybd_event"),
-                ElementsAre("keybd_event 13 0 0 0", "keybd_event 13 0 2 0"));
+        EXPECT_EQ(fake.controls[2].text, options == 2 ? "Sure" : "");
+        EXPECT_EQ(fake.controls[3].text, "");
+    }
+}
+
+// Regression: ids beyond the nine captions (Try Again 10, Continue 11) read past the table.
+TEST_F(MessageBoxTest, ButtonsOutsideTheCaptionIdsKeepTheirLabels) {
+    fake.controls.clear();
+    for (std::int32_t id : {0, 2, 10, 11, 9, -1}) {
+        fake.controls.push_back({"Button", 0, id});
+    }
+    for (std::size_t id = 0; id < MessageBox::ButtonCaptions.size(); ++id) {
+        MessageBox::ButtonCaptions[id] = "Label " + std::to_string(id);
+    }
+
+    Show(6, MessageBox::OptionButtonCaptions);
+
+    std::vector<std::string> labels;
+    for (const FakeMessageBoxPlatform::Control& button : fake.controls) {
+        labels.push_back(button.text);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"", "Label 2", "", "", "Label 9", ""}));
+}
+
+TEST(CenterOverOwnerTest, CentresAndKeepsInsideTheWorkArea) {
+    struct Case {
+        const char* name;
+        WindowRect form;
+        WindowRect box;
+        WindowRect work;
+        MessageBox::WindowPoint expected;
+    };
+    const WindowRect screen{0, 0, 1024, 768};
+    const Case cases[] = {
+        {"odd negative difference truncates toward zero",
+         {100, 100, 400, 400},
+         {7, 7, 312, 312},
+         screen,
+         {98, 98}},
+        {"left of the work area", {-300, 100, 100, 400}, {0, 0, 200, 100}, screen, {0, 200}},
+        {"past the right edge",
+         {900, 100, 1300, 400},
+         {0, 0, 200, 100},
+         {100, 0, 1124, 768},
+         {924, 200}},
+        {"wider than the work area", {100, 100, 500, 400}, {0, 0, 1100, 100}, screen, {-76, 200}},
+        {"past the bottom", {100, 650, 500, 850}, {0, 0, 200, 100}, screen, {200, 668}},
+        {"above the work area",
+         {100, -300, 500, 0},
+         {0, 0, 200, 100},
+         {0, 40, 1024, 768},
+         {200, 40}},
+        {"taller than the work area",
+         {100, 300, 500, 700},
+         {0, 0, 200, 800},
+         {0, 40, 1024, 768},
+         {200, 40}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MessageBox::CenterOverOwner(c.form, c.box, c.work), c.expected) << c.name;
+    }
 }
 
 } // namespace
