@@ -9,8 +9,8 @@
 #include <vector>
 
 // A scripted shell: SHBrowseForFolder sends the scripted notifications to the record's
-// callback, writes the scripted display name and returns the scripted list. Every call is
-// recorded; any one of them can be made to throw.
+// callback, writes the scripted display name and returns the scripted list. Any one call
+// can be made to throw.
 class FakeShellPlatform final : public ShellPlatform {
   public:
     enum class Call {
@@ -19,28 +19,19 @@ class FakeShellPlatform final : public ShellPlatform {
         SHBrowseForFolder,
         SHGetPathFromIDList,
         SHFree,
-        SendMessage
+        Send
     };
-
-    struct SeenRecord {
-        WindowHandle hwndOwner;
-        ItemIdList pidlRoot;
-        std::string displayNameBuffer; // as handed to the shell
-        std::string lpszTitle;
-        std::uint32_t ulFlags;
-        bool hasCallback;
-        std::optional<std::string> lParam;
-    };
-    struct SentMessage {
+    struct Sent {
         WindowHandle window;
         std::uint32_t message;
         std::uintptr_t wParam;
         std::string lParam;
+        friend bool operator==(const Sent&, const Sent&) = default;
     };
+    static constexpr WindowHandle Desktop = 0x10010;
+    static constexpr WindowHandle Dialog = 0x20020;
 
     // Script.
-    WindowHandle desktopWindow = 0x10010;
-    WindowHandle dialogWindow = 0x20020;
     std::vector<std::uint32_t> notifications{BffmInitialized, BffmSelChanged};
     ItemIdList chosenList = 0;       // 0: the user cancels
     std::string displayName;         // written into the record's buffer when not empty
@@ -48,54 +39,40 @@ class FakeShellPlatform final : public ShellPlatform {
     Call failingCall = Call::None;
 
     // Record.
-    std::vector<SeenRecord> records;
-    std::vector<SentMessage> sent;
-    std::vector<ItemIdList> pathQueries;
-    std::vector<std::size_t> pathBufferSizes;
+    std::optional<WindowHandle> owner; // of the dialog, once shown
+    std::vector<Sent> sent;
     std::vector<ItemIdList> freed;
 
     WindowHandle GetDesktopWindow() override {
         FailIf(Call::GetDesktopWindow);
-        return desktopWindow;
+        return Desktop;
     }
-
     ItemIdList SHBrowseForFolder(const BrowseInfo& info) override {
-        records.push_back({info.hwndOwner, info.pidlRoot,
-                           info.pszDisplayName ? *info.pszDisplayName : std::string("<none>"),
-                           info.lpszTitle, info.ulFlags, info.lpfn != nullptr,
-                           info.lParam ? std::optional<std::string>(*info.lParam) : std::nullopt});
         FailIf(Call::SHBrowseForFolder);
-        if (info.lpfn != nullptr) {
-            for (std::uint32_t message : notifications) {
-                info.lpfn(*this, dialogWindow, message, 0, info.lParam);
-            }
+        owner = info.hwndOwner;
+        for (std::uint32_t message : info.lpfn ? notifications : std::vector<std::uint32_t>{}) {
+            info.lpfn(*this, Dialog, message, 0, info.lParam);
         }
-        if (!displayName.empty() && info.pszDisplayName != nullptr) {
+        if (!displayName.empty()) {
             info.pszDisplayName->replace(0, displayName.size(), displayName);
         }
         return chosenList;
     }
-
-    std::int32_t SHGetPathFromIDList(ItemIdList list, std::string& buffer) override {
-        pathQueries.push_back(list);
-        pathBufferSizes.push_back(buffer.size());
+    std::int32_t SHGetPathFromIDList(ItemIdList, std::string& buffer) override {
         FailIf(Call::SHGetPathFromIDList);
-        if (!path) {
-            return 0;
+        if (path) {
+            buffer.replace(0, path->size() + 1, *path + '\0');
         }
-        buffer.replace(0, path->size() + 1, *path + '\0');
-        return 1;
+        return path ? 1 : 0;
     }
-
     void SHFree(ItemIdList list) override {
         freed.push_back(list);
         FailIf(Call::SHFree);
     }
-
     std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               const std::string& lParam) override {
         sent.push_back({window, message, wParam, lParam});
-        FailIf(Call::SendMessage);
+        FailIf(Call::Send);
         return 1;
     }
 
