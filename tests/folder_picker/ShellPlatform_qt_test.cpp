@@ -92,22 +92,26 @@ Outcome BrowseDrivenBy(const std::string& startFolder,
     return outcome;
 }
 
-TEST(QtBrowseForFolder, OpensOnTheStartFolderAndReturnsWhatIsAccepted) {
+// Without an owner window the chooser belongs to the desktop.
+TEST(QtBrowseForFolder, OpensOverItsOwnerOnTheStartFolderAndReturnsWhatIsAccepted) {
+    EnsureApplication();
     TempFolder temp;
     std::filesystem::create_directories(temp.Path() / "start");
     std::filesystem::create_directories(temp.Path() / "other" / "deeper");
     const std::string start = temp.Text("start");
     const std::string deeper = temp.Text("other/deeper");
+    QWidget owner;
 
     struct Case {
         const char* name;
+        QWidget* owner;
         std::function<void(QFileDialog&)> drive;
         std::string expected;
     };
     const Case cases[] = {
-        {"cancel", [](QFileDialog& dialog) { dialog.reject(); }, ""},
-        {"accept as opened", [](QFileDialog& dialog) { Accept(dialog); }, start},
-        {"accept another folder",
+        {"cancel", nullptr, [](QFileDialog& dialog) { dialog.reject(); }, ""},
+        {"accept as opened", &owner, [](QFileDialog& dialog) { Accept(dialog); }, start},
+        {"accept another folder", nullptr,
          [&](QFileDialog& dialog) {
              TypePath(dialog, deeper);
              Accept(dialog);
@@ -116,20 +120,13 @@ TEST(QtBrowseForFolder, OpensOnTheStartFolderAndReturnsWhatIsAccepted) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Outcome outcome = BrowseDrivenBy(start, c.drive);
+        Outcome outcome =
+            BrowseDrivenBy(start, c.drive, c.owner ? QtWindowHandles::HandleOf(c.owner) : 0);
         EXPECT_TRUE(outcome.sawDialog);
         EXPECT_EQ(outcome.shownFolder, temp.Text());
-        EXPECT_EQ(outcome.parent, nullptr); // owned by the desktop
+        EXPECT_EQ(outcome.parent, c.owner);
         EXPECT_EQ(outcome.result, c.expected);
     }
-}
-
-TEST(QtBrowseForFolder, IsOwnedByTheGivenWindow) {
-    EnsureApplication();
-    QWidget owner;
-    Outcome outcome = BrowseDrivenBy(
-        "", [](QFileDialog& dialog) { dialog.reject(); }, QtWindowHandles::HandleOf(&owner));
-    EXPECT_EQ(outcome.parent, &owner);
 }
 
 } // namespace

@@ -16,15 +16,16 @@
 
 namespace {
 
-// What the timer presses once the dialog shows, and what it saw then.
-struct DialogDriver {
+// What the timer presses once the dialog shows, what it saw then, and the dialog's result.
+struct Outcome {
     int button = IDCANCEL;
     DWORD deadline = 0;
     bool sawDialog = false;
     std::wstring selection; // text of the tree's selected item when the button was pressed
+    std::string result;
 };
 
-DialogDriver* activeDriver = nullptr;
+Outcome* activeDriver = nullptr;
 
 BOOL CALLBACK FindTree(HWND child, LPARAM found) {
     wchar_t className[64] = {};
@@ -74,7 +75,7 @@ std::wstring SelectedItemText(HWND tree) {
 // The start folder is selected while the dialog is created, so the selection is final by
 // the time the dialog is visible.
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD now) {
-    DialogDriver& driver = *activeDriver;
+    Outcome& driver = *activeDriver;
     BrowseDialog dialog;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindBrowseDialog,
                         reinterpret_cast<LPARAM>(&dialog));
@@ -91,24 +92,16 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR timer, DWORD now) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog.window, driver.button)));
 }
 
-struct Outcome {
-    bool sawDialog = false;
-    std::wstring selection;
-    std::string result;
-};
-
 Outcome BrowseAndPress(const std::string& startFolder, int button) {
     auto shell = CreateSystemShellPlatform();
-    DialogDriver driver;
-    driver.button = button;
-    driver.deadline = ::GetTickCount() + 20000;
+    Outcome driver{button, ::GetTickCount() + 20000};
     activeDriver = &driver;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, DriveDialog);
-    std::string result = FileDialog::BrowseForFolder(*shell, "Select Folder", 0, 0,
-                                                     BifReturnOnlyFsDirs, startFolder);
+    driver.result = FileDialog::BrowseForFolder(*shell, "Select Folder", 0, 0, BifReturnOnlyFsDirs,
+                                                startFolder);
     ::KillTimer(nullptr, timer);
     activeDriver = nullptr;
-    return {driver.sawDialog, driver.selection, result};
+    return driver;
 }
 
 // Wine's folder tree now and then stops expanding short of a deep start folder (about one
@@ -125,25 +118,25 @@ Outcome BrowseUntilSelected(const std::string& startFolder, const std::wstring& 
     return outcome;
 }
 
-TEST(Win32BrowseForFolder, OpensOnTheStartFolderAndReturnsNothingOnCancel) {
-    TempFolder temp;
-    std::filesystem::create_directory(temp.Path() / "start");
-    Outcome outcome = BrowseUntilSelected(temp.Text("start"), L"start", IDCANCEL);
-    EXPECT_TRUE(outcome.sawDialog);
-    EXPECT_EQ(outcome.selection, L"start");
-    EXPECT_EQ(outcome.result, "");
-}
-
-TEST(Win32BrowseForFolder, ReturnsTheSelectedFolderOnOk) {
-    const std::string names[] = {"start", "Fotos \xC3\x84\xC3\x96 \xE6\x97\xA5\xE6\x9C\xAC"};
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
+TEST(Win32BrowseForFolder, OpensOnTheStartFolderAndReturnsWhatIsPressed) {
+    struct Case {
+        std::string name;
+        int button;
+    };
+    const Case cases[] = {
+        {"start", IDCANCEL},
+        {"start", IDOK},
+        {"Fotos \xC3\x84\xC3\x96 \xE6\x97\xA5\xE6\x9C\xAC", IDOK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + (c.button == IDOK ? " OK" : " Cancel"));
         TempFolder temp;
-        std::filesystem::path folder = temp.Path() / std::filesystem::u8path(name);
+        std::filesystem::path folder = temp.Path() / std::filesystem::u8path(c.name);
         std::filesystem::create_directory(folder);
-        Outcome outcome = BrowseUntilSelected(PathText(folder), WideFromUtf8(name), IDOK);
-        EXPECT_EQ(outcome.selection, WideFromUtf8(name));
-        EXPECT_EQ(outcome.result, PathText(folder));
+        Outcome outcome = BrowseUntilSelected(PathText(folder), WideFromUtf8(c.name), c.button);
+        EXPECT_TRUE(outcome.sawDialog);
+        EXPECT_EQ(outcome.selection, WideFromUtf8(c.name));
+        EXPECT_EQ(outcome.result, c.button == IDOK ? PathText(folder) : "");
     }
 }
 

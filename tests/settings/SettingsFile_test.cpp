@@ -16,15 +16,14 @@ namespace {
 
 class SettingsFile : public ::testing::Test {
   protected:
-    std::string Read(const std::string& section, const std::string& key,
-                     const std::string& defaultValue = "") {
+    std::string Read(const std::string& key = "Folder", const std::string& defaultValue = "",
+                     const std::string& section = "Vacantor") {
         std::string value = "left over";
         lastCount = GetIniValue(*profile, section, key, defaultValue, value, file);
         return value;
     }
-    std::string Folder() { return Read("Vacantor", "Folder"); }
-    bool WriteFolder(const std::string& value) {
-        return SetIniValue(*profile, "Vacantor", "Folder", value, file);
+    bool Write(const std::string& value, const std::string& key = "Folder") {
+        return SetIniValue(*profile, "Vacantor", key, value, file);
     }
     void HandWrite(const std::string& bytes) { WriteFile(folder.Path() / "Scryve.ini", bytes); }
 
@@ -34,81 +33,71 @@ class SettingsFile : public ::testing::Test {
     std::int32_t lastCount = -1;
 };
 
-TEST_F(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
-    EXPECT_EQ(Folder(), "");
-    EXPECT_EQ(lastCount, 0);
-    EXPECT_EQ(Read("Vacantor", "Folder", "C:\\\\x"), "C:\\x"); // the default is decoded too
+TEST_F(SettingsFile, HandWrittenFilesAreReadAsKernel32ReadsThem) {
+    struct Case {
+        std::string text;
+        const char* key;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"[Other]\r\nFolder=elsewhere\r\n", "Folder", ""},
+        {"[Vacantor]\r\nName=value\r\n", "Folder", ""},
+        {"[VACANTOR]\r\nfolder=C:\\\\Data\r\n", "FOLDER", "C:\\Data"},
+        {"[Vacantor]\r\n  Folder  =   \"C:\\\\quoted\"   \r\n", "Folder", "C:\\quoted"},
+        {"[Vacantor]\r\nSingle='x'\r\n", "Single", "x"},
+        {"[Vacantor]\r\nHalf=\"y\r\n", "Half", "\"y"},
+        {"[Vacantor]\r\nMixed=\"z'\r\n", "Mixed", "\"z'"},
+        {"[Vacantor]\r\nFolder=C:\\temp\\Data\\new\r\n", "Folder", "C:\temp\\Data\new"},
+        {std::string("[Vacantor]\r\nFolder=ab\0cd\r\n", 25), "Folder", "ab"},
+        {"[Vacantor]\rFolder=cr-only\rNext=1\r", "Next", "1"},
+        {"[Vacantor]\nA=lf\r\nFolder=mixed\nB=crlf\r\n", "Folder", "mixed"},
+        {"[Vacantor]\r\nFolder=no final line break", "Folder", "no final line break"},
+        {"\xEF\xBB\xBF[Vacantor]\r\nFolder=D\xC3\xA9j\xC3\xA0\r\n", "Folder", "D\xC3\xA9j\xC3\xA0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        HandWrite(c.text);
+        EXPECT_EQ(Read(c.key), c.expected);
+    }
+}
+
+TEST_F(SettingsFile, MissingValueGivesTheDefaultDecodedWithoutTrailingBlanks) {
+    EXPECT_EQ(Read("Folder", "C:\\\\x"), "C:\\x");
     EXPECT_EQ(lastCount, 5);
-    EXPECT_EQ(Read("Vacantor", "Folder", "abc   "), "abc"); // trailing blanks dropped
-
-    HandWrite("[Other]\r\nFolder=elsewhere\r\n");
-    EXPECT_EQ(Folder(), "");
-    HandWrite("[Vacantor]\r\nName=value\r\n");
-    EXPECT_EQ(Folder(), "");
-}
-
-TEST_F(SettingsFile, WriteCreatesTheFileWithSectionAndEscapedKey) {
-    ASSERT_TRUE(WriteFolder("C:\\Work\\new"));
-    std::string text = ReadFile(folder.Path() / "Scryve.ini");
-    EXPECT_NE(text.find("[Vacantor]"), std::string::npos) << text;
-    EXPECT_NE(text.find("Folder=C:\\\\Work\\\\new"), std::string::npos) << text;
-    EXPECT_EQ(Folder(), "C:\\Work\\new");
-    EXPECT_EQ(lastCount, 13); // the stored, escaped text
-}
-
-TEST_F(SettingsFile, ControlCharactersSurviveTheRoundTrip) {
-    const std::string value = "a\\nb\tc\vd\r\ne\\";
-    ASSERT_TRUE(WriteFolder(value));
-    EXPECT_EQ(Folder(), value);
-}
-
-TEST_F(SettingsFile, ReplacesTheValueAndKeepsTheRest) {
-    HandWrite("; settings\r\n[First]\r\nA=1\r\n\r\n[Vacantor]\r\nFolder=old\r\nOther=2\r\n"
-              "[Last]\r\nB=3\r\n");
-    ASSERT_TRUE(WriteFolder("new"));
-    EXPECT_EQ(Folder(), "new");
-    EXPECT_EQ(Read("First", "A"), "1");
-    EXPECT_EQ(Read("Vacantor", "Other"), "2");
-    EXPECT_EQ(Read("Last", "B"), "3");
-    EXPECT_NE(ReadFile(folder.Path() / "Scryve.ini").find("; settings"), std::string::npos);
-}
-
-TEST_F(SettingsFile, NamesMatchWithoutRegardToCase) {
-    HandWrite("[VACANTOR]\r\nfolder=C:\\\\Data\r\n");
-    EXPECT_EQ(Folder(), "C:\\Data");
-    ASSERT_TRUE(WriteFolder("D:\\"));
-    EXPECT_EQ(Read("vacantor", "FOLDER"), "D:\\");
-}
-
-TEST_F(SettingsFile, BlanksAndOnePairOfQuotesAreDroppedOnRead) {
-    HandWrite("[Vacantor]\r\n  Folder  =   \"C:\\\\quoted\"   \r\nSingle='x'\r\nHalf=\"y\r\n"
-              "Mixed=\"z'\r\n");
-    EXPECT_EQ(Folder(), "C:\\quoted");
-    EXPECT_EQ(Read("Vacantor", "Single"), "x");
-    EXPECT_EQ(Read("Vacantor", "Half"), "\"y");
-    EXPECT_EQ(Read("Vacantor", "Mixed"), "\"z'");
-}
-
-TEST_F(SettingsFile, HandWrittenSingleBackslashesAreDecodedPairByPair) {
-    HandWrite("[Vacantor]\r\nFolder=C:\\temp\\Data\\new\r\n");
-    EXPECT_EQ(Folder(), "C:\temp\\Data\new");
+    EXPECT_EQ(Read("Folder", "abc   "), "abc");
 }
 
 // Regression: a 1,024-character read buffer cut long values, and a cut root folder can
 // name a different folder that exists.
-TEST_F(SettingsFile, LongValuesComeBackWhole) {
-    std::string value = "C:";
-    while (value.size() < 6000) {
-        value += "\\segment";
+TEST_F(SettingsFile, WrittenValuesComeBackExactly) {
+    std::string longValue = "C:";
+    while (longValue.size() < 6000) {
+        longValue += "\\segment";
     }
-    ASSERT_TRUE(WriteFolder(value));
-    EXPECT_EQ(Folder(), value);
-    EXPECT_EQ(static_cast<std::size_t>(lastCount), value.size() + value.size() / 8);
+    for (const std::string& value :
+         {std::string("C:\\Work\\new"), std::string("a\\nb\tc\vd\r\ne\\"), longValue,
+          std::string("C:\\D\xC3\xA9j\xC3\xA0")}) {
+        ASSERT_TRUE(Write(value));
+        EXPECT_EQ(Read(), value);
+    }
 }
 
-TEST_F(SettingsFile, NonAsciiTextRoundTrips) {
-    ASSERT_TRUE(WriteFolder("C:\\D\xC3\xA9j\xC3\xA0"));
-    EXPECT_EQ(Folder(), "C:\\D\xC3\xA9j\xC3\xA0");
+TEST_F(SettingsFile, WriteKeepsTheRestOfTheFile) {
+    HandWrite("; settings\r\n[First]\r\nA=1\r\n\r\n[VACANTOR]\r\nfolder=old\r\nOther=2\r\n"
+              "[Last]\r\nB=3\r\n");
+    ASSERT_TRUE(Write("C:\\new"));
+    EXPECT_EQ(Read("FOLDER", "", "vacantor"), "C:\\new");
+    EXPECT_EQ(Read("A", "", "First"), "1");
+    EXPECT_EQ(Read("Other"), "2");
+    EXPECT_EQ(Read("B", "", "Last"), "3");
+    std::string text = ReadFile(folder.Path() / "Scryve.ini");
+    EXPECT_NE(text.find("; settings"), std::string::npos) << text;
+    EXPECT_NE(text.find("=C:\\\\new"), std::string::npos) << text;
+
+    HandWrite("[Vacantor]\r\nFolder=no final line break");
+    ASSERT_TRUE(Write("yes", "Added"));
+    EXPECT_EQ(Read("Added"), "yes");
+    EXPECT_EQ(Read(), "no final line break");
 }
 
 TEST_F(SettingsFile, FileThatIsNotTextNeverBreaksReadOrWrite) {
@@ -117,32 +106,9 @@ TEST_F(SettingsFile, FileThatIsNotTextNeverBreaksReadOrWrite) {
         binary += static_cast<char>((i * 7919) % 256);
     }
     HandWrite(binary);
-    Folder(); // whatever it finds, it must not crash
-    ASSERT_TRUE(WriteFolder("C:\\after"));
-    EXPECT_EQ(Folder(), "C:\\after");
-}
-
-TEST_F(SettingsFile, NulBytesEndTheValue) {
-    HandWrite(std::string("[Vacantor]\r\nFolder=ab\0cd\r\n", 25));
-    EXPECT_EQ(Folder(), "ab");
-}
-
-TEST_F(SettingsFile, OddLineEndsAndEncodingsAreRead) {
-    HandWrite("[Vacantor]\rFolder=cr-only\rNext=1\r");
-    EXPECT_EQ(Folder(), "cr-only");
-    EXPECT_EQ(Read("Vacantor", "Next"), "1");
-
-    HandWrite("[Vacantor]\nA=lf\r\nFolder=mixed\nB=crlf\r\n");
-    EXPECT_EQ(Folder(), "mixed");
-
-    HandWrite("[Vacantor]\r\nFolder=no final line break");
-    EXPECT_EQ(Folder(), "no final line break");
-    ASSERT_TRUE(SetIniValue(*profile, "Vacantor", "Added", "yes", file));
-    EXPECT_EQ(Read("Vacantor", "Added"), "yes");
-    EXPECT_EQ(Folder(), "no final line break");
-
-    HandWrite("\xEF\xBB\xBF[Vacantor]\r\nFolder=C:\\\\D\xC3\xA9j\xC3\xA0\r\n");
-    EXPECT_EQ(Folder(), "C:\\D\xC3\xA9j\xC3\xA0");
+    Read(); // whatever it finds, it must not crash
+    ASSERT_TRUE(Write("C:\\after"));
+    EXPECT_EQ(Read(), "C:\\after");
 }
 
 // A file at the size cap is read whole; one byte more and it is not a settings file: it
@@ -152,28 +118,27 @@ TEST_F(SettingsFile, FileOverTheSizeCapReadsAsMissingAndIsKept) {
     const std::string tail = "\r\nAfter=1\r\n";
     std::string value(MaximumProfileFileSize - head.size() - tail.size(), 'x');
     HandWrite(head + value + tail);
-    EXPECT_EQ(Folder(), value);
-    EXPECT_EQ(Read("Vacantor", "After"), "1");
+    EXPECT_EQ(Read(), value);
+    EXPECT_EQ(Read("After"), "1");
 
     const std::string tooLarge = head + value + "y" + tail;
     HandWrite(tooLarge);
-    EXPECT_EQ(Read("Vacantor", "Folder", "none  "), "none");
-    EXPECT_FALSE(WriteFolder("C:\\new"));
+    EXPECT_EQ(Read("Folder", "none  "), "none");
+    EXPECT_FALSE(Write("C:\\new"));
     EXPECT_TRUE(ReadFile(folder.Path() / "Scryve.ini") == tooLarge);
 }
 
+// A file in a missing folder cannot be written; a folder in the file's place reads as
+// missing and stays as it was.
 TEST_F(SettingsFile, FailedWriteReturnsFalse) {
-    std::string inMissingFolder = folder.Text("missing/Scryve.ini");
-    EXPECT_FALSE(SetIniValue(*profile, "Vacantor", "Folder", "x", inMissingFolder));
-
-    // A folder in the file's place reads as missing and stays as it was.
-    std::filesystem::create_directory(folder.Path() / "AFolder.ini");
-    std::string value = "left over";
-    EXPECT_EQ(
-        GetIniValue(*profile, "Vacantor", "Folder", "dflt", value, folder.Text("AFolder.ini")), 4);
-    EXPECT_EQ(value, "dflt");
-    EXPECT_FALSE(SetIniValue(*profile, "Vacantor", "Folder", "x", folder.Text("AFolder.ini")));
-    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "AFolder.ini"));
+    file = folder.Text("missing/Scryve.ini");
+    EXPECT_FALSE(Write("x"));
+    file = folder.Text("AFolder.ini");
+    std::filesystem::create_directory(file);
+    WriteFile(folder.Path() / "AFolder.ini" / "inside", "keep");
+    EXPECT_EQ(Read("Folder", "dflt"), "dflt");
+    EXPECT_FALSE(Write("x"));
+    EXPECT_EQ(ReadFile(folder.Path() / "AFolder.ini" / "inside"), "keep");
 }
 
 } // namespace
