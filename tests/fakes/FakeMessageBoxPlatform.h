@@ -34,7 +34,6 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
     WindowRect workArea{0, 0, 1024, 768};
     bool boxActivated = true; // false: the box never reaches the hook
     bool fireTimerInBox = false;
-    bool hookFails = false;
     std::int32_t result = 1;
 
     // What happened.
@@ -95,8 +94,8 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
     HookId SetWindowsHookEx(std::int32_t, HookProc procedure, std::uintptr_t,
                             std::uint32_t) override {
         hook = procedure;
-        hookInstalled = !hookFails;
-        return hookFails ? 0 : HookHandle;
+        hookInstalled = true;
+        return HookHandle;
     }
     bool UnhookWindowsHookEx(HookId handle) override {
         bool found = hookInstalled && handle == HookHandle;

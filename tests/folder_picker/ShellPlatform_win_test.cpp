@@ -21,39 +21,26 @@ struct Outcome {
     int button = IDCANCEL;
     DWORD deadline = 0;
     bool sawDialog = false;
-    std::wstring selection; // text of the tree's selected item when the button was pressed
-    std::string result;
+    std::wstring selection = {}; // text of the tree's selected item when the button was pressed
+    std::string result = {};
 };
 
 Outcome* activeDriver = nullptr;
-
-BOOL CALLBACK FindTree(HWND child, LPARAM found) {
-    wchar_t className[64] = {};
-    ::GetClassNameW(child, className, 64);
-    if (std::wstring(className) == WC_TREEVIEWW) {
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 struct BrowseDialog {
     HWND window = nullptr;
     HWND tree = nullptr;
 };
 
+// The thread's visible dialog that holds a folder tree.
 BOOL CALLBACK FindBrowseDialog(HWND window, LPARAM found) {
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
-    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
+    HWND tree = ::FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr);
+    if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window) || tree == nullptr) {
         return TRUE;
     }
-    auto& dialog = *reinterpret_cast<BrowseDialog*>(found);
-    ::EnumChildWindows(window, FindTree, reinterpret_cast<LPARAM>(&dialog.tree));
-    if (dialog.tree == nullptr) {
-        return TRUE;
-    }
-    dialog.window = window;
+    *reinterpret_cast<BrowseDialog*>(found) = {window, tree};
     return FALSE;
 }
 

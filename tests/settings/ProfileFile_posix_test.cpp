@@ -11,9 +11,7 @@
 #include <filesystem>
 #include <grp.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -95,18 +93,9 @@ TEST_F(PosixProfileFile, ValuesWithEdgeBlanksOrQuotesComeBackExactly) {
 // Each reads as missing, at once (the child's alarm stands for a hang), and the writer
 // leaves it as it is.
 TEST_F(PosixProfileFile, SpecialFilesReadAsMissingAndAreLeftAlone) {
-    auto socketAt = [](const fs::path& at) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        at.string().copy(address.sun_path, sizeof address.sun_path - 1);
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-    };
     const std::function<void(const fs::path&)> makers[] = {
         [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0); },
         [](const fs::path& at) { fs::create_symlink("/dev/zero", at); },
-        socketAt,
     };
     for (const auto& make : makers) {
         fs::remove(path);

@@ -1,77 +1,59 @@
 // Where the Linux program keeps its settings file, and the folder made on the first write.
 #include "platform/posix/SettingsFolder.h"
+#include "support/ChildProcess_posix.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct FolderCase {
-    const char* name;
-    bool fileBeside;
-    bool writable;
-    bool installed;
-    const char* xdgConfigHome;
-    const char* home;
-    const char* expected;
-};
-
-void PrintTo(const FolderCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
+    struct Case {
+        const char* name;
+        bool fileBeside;
+        bool writable;
+        bool installed;
+        const char* xdgConfigHome;
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"writable folder keeps it beside", false, true, false, "/xdg", "/home/u", "/opt/app"},
+        {"existing file keeps it beside", true, false, false, "/xdg", "/home/u", "/opt/app"},
+        {"existing file in the installed folder", true, true, true, "/xdg", "/home/u", "/opt/app"},
+        {"neither uses XDG_CONFIG_HOME", false, false, false, "/xdg", "/home/u", "/xdg/vacantor"},
+        {"neither, without XDG", false, false, false, "", "/home/u", "/home/u/.config/vacantor"},
+        {"relative XDG is ignored", false, false, false, "cfg", "/home/u",
+         "/home/u/.config/vacantor"},
+        {"trailing slashes dropped", false, false, false, "/xdg/", "/home/u", "/xdg/vacantor"},
+        {"root may write the installed folder, but it is not used", false, true, true, "", "/root",
+         "/root/.config/vacantor"},
+        {"no home anywhere keeps it beside", false, false, false, "", "", "/opt/app"},
+    };
+    for (const Case& c : cases) {
+        SettingsFolderFacts facts{"/opt/app",  c.fileBeside,    c.writable,
+                                  c.installed, c.xdgConfigHome, c.home};
+        EXPECT_EQ(ChooseSettingsFolder(facts), c.expected) << c.name;
+    }
 }
-
-const FolderCase FolderCases[] = {
-    {"WritableFolderKeepsItBeside", false, true, false, "/xdg", "/home/u", "/opt/app"},
-    {"ExistingFileKeepsItBeside", true, false, false, "/xdg", "/home/u", "/opt/app"},
-    {"ExistingFileInTheInstalledFolder", true, true, true, "/xdg", "/home/u", "/opt/app"},
-    {"NeitherUsesXdgConfigHome", false, false, false, "/xdg", "/home/u", "/xdg/vacantor"},
-    {"NeitherWithoutXdgUsesDotConfig", false, false, false, "", "/home/u",
-     "/home/u/.config/vacantor"},
-    {"RelativeXdgIsIgnored", false, false, false, "cfg", "/home/u", "/home/u/.config/vacantor"},
-    {"TrailingSlashesDropped", false, false, false, "/xdg/", "/home/u", "/xdg/vacantor"},
-    {"RootMayWriteTheInstalledFolderButItIsNotUsed", false, true, true, "", "/root",
-     "/root/.config/vacantor"},
-    {"NoHomeAnywhereKeepsItBeside", false, false, false, "", "", "/opt/app"},
-};
-
-class SettingsFolderChoice : public ::testing::TestWithParam<FolderCase> {};
-
-TEST_P(SettingsFolderChoice, Folder) {
-    const FolderCase& c = GetParam();
-    SettingsFolderFacts facts{"/opt/app",  c.fileBeside,    c.writable,
-                              c.installed, c.xdgConfigHome, c.home};
-    EXPECT_EQ(ChooseSettingsFolder(facts), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsFolderChoice, ::testing::ValuesIn(FolderCases),
-                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // The facts as an unprivileged user sees them, packed into an exit status by a child.
 int FactsAsNobody(const std::string& programFolder, const std::string& installedFolder) {
     constexpr uid_t Nobody = 65534;
-    pid_t child = ::fork();
-    if (child == 0) {
+    return InChild([&] {
         if (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0) {
-            ::_exit(77);
+            return ChildUnavailable;
         }
         SettingsFolderFacts facts =
             GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
-        ::_exit((facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
-                (facts.programFolderInstalled ? 4 : 0));
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+        return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
+               (facts.programFolderInstalled ? 4 : 0);
+    });
 }
 
 // Everything else runs as root, who may write anywhere: writability must be the user's.
