@@ -1,5 +1,7 @@
-// What only our own Linux profile-file writer promises beyond kernel32's results.
+// Where the Linux program keeps its settings file, and what our own profile-file writer
+// promises beyond kernel32's results.
 #include "platform/ProfileFile.h"
+#include "platform/posix/SettingsFolder.h"
 #include "settings/IniFileCommon.h"
 #include "support/ChildProcess_posix.h"
 #include "support/TempFolder.h"
@@ -76,17 +78,6 @@ TEST_F(PosixProfileFile, FailedWriteLeavesNoTemporaryFile) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(Entries(), std::vector<std::string>{"Scryve.ini"});
-}
-
-// Linux folder names may end in blanks; the reader drops blanks and quotes around a value,
-// so such a value is written inside quotation marks to come back exactly.
-TEST_F(PosixProfileFile, ValuesWithEdgeBlanksOrQuotesComeBackExactly) {
-    for (std::string value : {"/tmp/trailing ", " leading", "'quoted'", "\"both\"", "plain"}) {
-        ASSERT_TRUE(SetIniValue(*profile, "Vacantor", "Folder", value, file));
-        std::string read;
-        GetIniValue(*profile, "Vacantor", "Folder", "", read, file);
-        EXPECT_EQ(read, value);
-    }
 }
 
 // A FIFO blocked the program in open, a link to /dev/zero read until memory ran out.
@@ -181,6 +172,84 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         }
         EXPECT_EQ(Entries(), entries);
     }
+}
+
+TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
+    struct Case {
+        const char* name;
+        bool fileBeside;
+        bool writable;
+        bool installed;
+        const char* xdgConfigHome;
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"writable folder: beside", false, true, false, "/xdg", "/home/u", "/opt/app"},
+        {"existing file: beside", true, false, false, "/xdg", "/home/u", "/opt/app"},
+        {"existing file, installed: beside", true, true, true, "/xdg", "/home/u", "/opt/app"},
+        {"neither: XDG_CONFIG_HOME", false, false, false, "/xdg", "/home/u", "/xdg/vacantor"},
+        {"neither, without XDG", false, false, false, "", "/home/u", "/home/u/.config/vacantor"},
+        {"relative XDG ignored", false, false, false, "cfg", "/home/u", "/home/u/.config/vacantor"},
+        {"trailing slashes dropped", false, false, false, "/xdg/", "/home/u", "/xdg/vacantor"},
+        // Root may write the installed folder, but it is not used.
+        {"installed, root", false, true, true, "", "/root", "/root/.config/vacantor"},
+        {"no home anywhere: beside", false, false, false, "", "", "/opt/app"},
+    };
+    for (const Case& c : cases) {
+        SettingsFolderFacts facts{"/opt/app",  c.fileBeside,    c.writable,
+                                  c.installed, c.xdgConfigHome, c.home};
+        EXPECT_EQ(ChooseSettingsFolder(facts), c.expected) << c.name;
+    }
+}
+
+// The facts as an unprivileged user sees them, packed into an exit status by a child.
+int FactsAsNobody(const std::string& programFolder, const std::string& installedFolder) {
+    return InChild([&] {
+        if (!BecomeNobody()) {
+            return ChildUnavailable;
+        }
+        SettingsFolderFacts facts =
+            GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
+        return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
+               (facts.programFolderInstalled ? 4 : 0);
+    });
+}
+
+// Everything else runs as root, who may write anywhere: writability must be the user's.
+TEST_F(PosixProfileFile, SettingsFolderWritabilityIsJudgedForTheRealUser) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become another user";
+    }
+    ::chmod(folder.Text().c_str(), 0755);
+    const fs::path rootsOnly = folder.Path() / "bin";
+    const fs::path everyones = folder.Path() / "portable";
+    fs::create_directory(rootsOnly);
+    fs::create_directory(everyones);
+    ::chmod(rootsOnly.c_str(), 0755);
+    ::chmod(everyones.c_str(), 0777);
+    WriteFile(everyones / "Scryve.ini", "");
+
+    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), "/nonexistent"), 0);
+    EXPECT_EQ(FactsAsNobody(everyones.string(), "/nonexistent"), 1 | 2);
+    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), folder.Text("bin/.")), 4);
+}
+
+TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
+    const fs::path made = folder.Path() / "config" / "vacantor";
+    file = (made / "Scryve.ini").string();
+    profile = CreateFolderMakingProfileFile(CreateSystemProfileFile(), made.string());
+
+    EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "");
+    EXPECT_FALSE(fs::exists(folder.Path() / "config")) << "reading makes nothing";
+
+    ASSERT_TRUE(profile->WritePrivateProfileString("Vacantor", "Folder", "/data", file));
+    EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "/data");
+    for (const fs::path& each : {folder.Path() / "config", made}) {
+        EXPECT_EQ(fs::status(each).permissions(), fs::perms::owner_all) << each;
+    }
+    ASSERT_TRUE(profile->WritePrivateProfileString("Vacantor", "Folder", "/other", file));
+    EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "/other");
 }
 
 } // namespace
