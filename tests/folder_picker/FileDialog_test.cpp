@@ -12,6 +12,7 @@ using Call = FakeShellPlatform::Call;
 using Sent = FakeShellPlatform::Sent;
 
 constexpr ItemIdList ChosenList = 0x3030;
+constexpr WindowHandle Desktop = FakeShellPlatform::Desktop;
 
 std::string Browse(FakeShellPlatform& shell, std::uint32_t flags = BifReturnOnlyFsDirs,
                    const std::string& startFolder = "C:\\Data", WindowHandle owner = 0) {
@@ -31,16 +32,12 @@ TEST(BrowseForFolder, OpensOverItsOwnerOnTheStartFolder) {
         std::vector<Sent> expectedSent;
     };
     const std::vector<std::uint32_t> all{BffmSelChanged, BffmInitialized, BffmSelChanged, 3, 4};
+    const std::vector<std::uint32_t> early{BffmSelChanged, 3};
     const Case cases[] = {
-        {"no owner", 0, select.lParam, all, FakeShellPlatform::Desktop, {select}},
+        {"no owner", 0, select.lParam, all, Desktop, {select}},
         {"owner", 0x777, select.lParam, all, 0x777, {select}},
-        {"no start folder", 0, "", all, FakeShellPlatform::Desktop, {}},
-        {"never initialised",
-         0,
-         select.lParam,
-         {BffmSelChanged, 3},
-         FakeShellPlatform::Desktop,
-         {}},
+        {"no start folder", 0, "", all, Desktop, {}},
+        {"never initialised", 0, select.lParam, early, Desktop, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -48,7 +45,7 @@ TEST(BrowseForFolder, OpensOverItsOwnerOnTheStartFolder) {
         shell.notifications = c.notifications;
         Browse(shell, BifReturnOnlyFsDirs, c.startFolder, c.owner);
         EXPECT_EQ(shell.owner, c.expectedOwner);
-        EXPECT_TRUE(shell.sent == c.expectedSent);
+        EXPECT_EQ(shell.sent, c.expectedSent);
     }
 }
 
