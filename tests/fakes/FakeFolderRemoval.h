@@ -22,7 +22,6 @@ class FakeFolderRemoval : public FolderRemoval {
     // The rules are left to the real removals: this one removes nothing.
     std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
                                         const ListingRules* = nullptr) override {
-        ++runsOpened;
         std::unique_ptr<Folder> root = fileSystem_.GetFolder(rootFolder);
         if (!root || !root->Identity()) {
             failure = {RemovalOutcome::Vanished, "it no longer exists"};
@@ -31,21 +30,9 @@ class FakeFolderRemoval : public FolderRemoval {
         return std::make_unique<Run>(*this, rootFolder, *root->Identity());
     }
 
-    std::vector<std::string> RemovedPaths() const {
-        std::vector<std::string> paths;
-        for (const Call& call : calls) {
-            auto scripted = outcomes.find(call.relativePath);
-            if (scripted == outcomes.end() || scripted->second.outcome == RemovalOutcome::Removed) {
-                paths.push_back(call.relativePath);
-            }
-        }
-        return paths;
-    }
-
     std::map<std::string, RemovalResult> outcomes;
     std::vector<Call> calls;
     std::function<void(const std::string&)> onDelete;
-    int runsOpened = 0;
 
   private:
     class Run : public RemovalRun {
