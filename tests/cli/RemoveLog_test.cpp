@@ -75,17 +75,6 @@ TEST_F(CliLog, ADryRunSkipsEveryFolder) {
               "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
-// Nothing is scanned or removed when there is no log to keep.
-TEST_F(CliLog, ALogThatCannotBeCreatedStopsTheRunBeforeTheScan) {
-    std::filesystem::create_directory(temp.Path() / "log");
-
-    EXPECT_EQ(Run({}), 1);
-
-    EXPECT_TRUE(fileSystem.opened.empty());
-    EXPECT_TRUE(removal.calls.empty());
-    EXPECT_EQ(err.rfind("vacantor-cli: cannot create the log ", 0), 0u) << err;
-}
-
 // A root replaced between the scan and the removal (the run opens it a second time) is
 // reported once; every folder is logged as left whole on purpose.
 TEST_F(CliLog, AReplacedRootIsReportedOnceAndNothingIsRemoved) {

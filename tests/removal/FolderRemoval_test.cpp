@@ -5,6 +5,7 @@
 #include "removal/RemovalTestTree.h"
 #include "removal/ScannedRootRemoval.h"
 #include "scan/ListingRules.h"
+#include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,8 @@ using TreeChange = std::function<bool(const fs::path& root)>;
 
 struct RemovalCase {
     const char* name;
-    std::vector<const char*> folders; // made below the root first
-    std::vector<const char*> files;
-    const char* listed; // the row's path, '/'-separated
+    std::vector<std::string> tree; // made first: "a/b/" a folder, "a/f" a file
+    const char* listed;            // the row's path, '/'-separated
     When when;
     TreeChange change;
     RemovalOutcome expected;
@@ -136,58 +136,55 @@ using enum RemovalOutcome;
 // With junk names, junk goes with its folders; anything else stops them, at any time.
 // clang-format off
 const RemovalCase Cases[] = {
-    {"NothingChanged", {"x/a/b", "x/c", "y"}, {"y/keep.txt"}, "x", Before, Nothing(), Removed,
+    {"NothingChanged", {"x/a/b/", "x/c/", "y/keep.txt"}, "x", Before, Nothing(), Removed,
      {"y/keep.txt"}},
-    {"FileAfterCheck", {"x/a/b", "x/c"}, {}, "x", After, AddFile("x/new.txt"), GainedFile,
+    {"FileAfterCheck", {"x/a/b/", "x/c/"}, "x", After, AddFile("x/new.txt"), GainedFile,
      {"x/new.txt"}},
-    {"FileThreeLevelsDown", {"x/a/b/c", "x/d"}, {}, "x", Before, AddFile("x/a/b/c/new.txt"),
+    {"FileThreeLevelsDown", {"x/a/b/c/", "x/d/"}, "x", Before, AddFile("x/a/b/c/new.txt"),
      GainedFile, {"x/a/b/c/new.txt", "x/d"}},
-    {"FileThreeLevelsDownAfterCheck", {"x/a/b/c", "x/d"}, {}, "x", After,
+    {"FileThreeLevelsDownAfterCheck", {"x/a/b/c/", "x/d/"}, "x", After,
      AddFile("x/a/b/c/new.txt"), GainedFile, {"x/a/b/c/new.txt"}},
-    {"LinkInFolder", {"x/a", "elsewhere/inner"}, {"elsewhere/canary.txt"}, "x", Before,
-     AddLink("x/a/link", "elsewhere"), GainedFile,
-     {"x/a/link", "elsewhere/canary.txt", "elsewhere/inner"}},
-    {"FolderBecameLink", {"x/a", "elsewhere/inner"}, {"elsewhere/canary.txt"}, "x", Before,
-     Replace("x", "elsewhere"), BecameLink, {"x", "elsewhere/canary.txt", "elsewhere/inner"}},
-    {"FolderBecameLinkAfterCheck", {"x/a", "elsewhere/inner"}, {"elsewhere/canary.txt"}, "x",
-     After, Replace("x", "elsewhere"), BecameLink,
-     {"x", "elsewhere/canary.txt", "elsewhere/inner"}},
-    {"AncestorBecameLink", {"p/q/x/a", "other/q/x/a"}, {}, "p/q/x", Before,
-     Replace("p", "other"), BecameLink, {"p", "other/q/x/a"}},
-    {"AncestorBecameLinkAfterCheck", {"p/q/x/a", "other/q/x/a"}, {}, "p/q/x", After,
+    {"LinkInFolder", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", Before,
+     AddLink("x/a/link", "elsewhere"), GainedFile, {"x/a/link", "elsewhere/f", "elsewhere/inner"}},
+    {"FolderBecameLink", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", Before,
+     Replace("x", "elsewhere"), BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
+    {"FolderBecameLinkAfterCheck", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", After,
+     Replace("x", "elsewhere"), BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
+    {"AncestorBecameLink", {"p/q/x/a/", "other/q/x/a/"}, "p/q/x", Before, Replace("p", "other"),
+     BecameLink, {"p", "other/q/x/a"}},
+    {"AncestorBecameLinkAfterCheck", {"p/q/x/a/", "other/q/x/a/"}, "p/q/x", After,
      Replace("p", "other"), AncestorLinkedAfterCheck, {"other/q/x/a"}},
-    {"FolderBecameFile", {"x/a"}, {}, "x", Before, Replace("x"), GainedFile, {"x"}},
-    {"FolderBecameFileAfterCheck", {"x/a"}, {}, "x", After, Replace("x"), GainedFile, {"x"}},
-    {"FolderVanished", {"x/a", "y"}, {}, "x", Before, Remove("x"), Vanished, {"y"}},
-    {"FolderVanishedAfterCheck", {"x/a", "y"}, {}, "x", After, Remove("x"), Vanished, {"y"}},
-    {"ReadOnlyFolders", {"x/a/b", "x/c"}, {}, "x", Before, Nothing(), Removed, {},
+    {"FolderBecameFile", {"x/a/"}, "x", Before, Replace("x"), GainedFile, {"x"}},
+    {"FolderBecameFileAfterCheck", {"x/a/"}, "x", After, Replace("x"), GainedFile, {"x"}},
+    {"FolderVanished", {"x/a/", "y/"}, "x", Before, Remove("x"), Vanished, {"y"}},
+    {"FolderVanishedAfterCheck", {"x/a/", "y/"}, "x", After, Remove("x"), Vanished, {"y"}},
+    {"ReadOnlyFolders", {"x/a/b/", "x/c/"}, "x", Before, Nothing(), Removed, {},
      {"x/a/b", "x/a", "x"}},
-    {"ReadOnlyFoldersKeepTheirBits", {"x/a/b/c", "x/d"}, {}, "x", After,
-     AddFile("x/a/b/late.txt"), GainedFile, {"x/a/b/late.txt"}, {"x/a/b", "x/a", "x"}},
-    {"ChainDeeperThanAnyPathLimit", {"deep"}, {}, "deep", Before, DeepChain("deep"), Removed, {}},
-    {"FolderOfJunkOnly", {"x/a/b"}, {"x/Thumbs.db", "x/a/._b", "x/a/b/DESKTOP.INI"}, "x", Before,
+    {"ReadOnlyFoldersKeepTheirBits", {"x/a/b/c/", "x/d/"}, "x", After, AddFile("x/a/b/late.txt"),
+     GainedFile, {"x/a/b/late.txt"}, {"x/a/b", "x/a", "x"}},
+    {"ChainDeeperThanAnyPathLimit", {"deep/"}, "deep", Before, DeepChain("deep"), Removed, {}},
+    {"FolderOfJunkOnly", {"x/a/b/", "x/Thumbs.db", "x/a/._b", "x/a/b/DESKTOP.INI"}, "x", Before,
      Nothing(), Removed, {}, {}, ""},
-    {"FileAfterCheckBesideJunk", {"x/a"}, {"x/Thumbs.db", "x/a/.DS_Store"}, "x", After,
+    {"FileAfterCheckBesideJunk", {"x/a/", "x/Thumbs.db", "x/a/.DS_Store"}, "x", After,
      AddFile("x/a/new.txt"), GainedFile, {"x/a/new.txt"}, {}, ""},
-    {"JunkNamedLinkIsContent", {"x/a", "elsewhere/inner"}, {"x/Thumbs.db"}, "x", Before,
+    {"JunkNamedLinkIsContent", {"x/a/", "elsewhere/inner/", "x/Thumbs.db"}, "x", Before,
      AddLink("x/a/Thumbs.db", "elsewhere"), GainedFile,
      {"x/Thumbs.db", "x/a/Thumbs.db", "elsewhere/inner"}, {}, ""},
-    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a"}, {"x/Thumbs.db/a/f.txt"}, "x", Before,
-     Nothing(), GainedFile, {"x/Thumbs.db/a/f.txt"}, {}, ""},
-    {"ExcludedBelowTheListedFolder", {"x/a/keep"}, {"x/Thumbs.db"}, "x", Before, Nothing(),
+    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a/f.txt"}, "x", Before, Nothing(), GainedFile,
+     {"x/Thumbs.db/a/f.txt"}, {}, ""},
+    {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, Nothing(),
      HoldsExcluded, {"x/a/keep", "x/Thumbs.db"}, {}, "keep"},
-    {"ListedFolderExcludedByPath", {"p/x/a"}, {}, "p/x", Before, Nothing(), Excluded, {"p/x/a"},
-     {}, "p/x"},
-    {"InsideAnExcludedFolder", {"p/x/a"}, {}, "p/x", Before, Nothing(), Excluded, {"p/x/a"}, {},
-     "p"},
+    {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, Nothing(), Excluded, {"p/x/a"}, {},
+     "p/x"},
+    {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, Nothing(), Excluded, {"p/x/a"}, {}, "p"},
 #ifndef _WIN32
-    {"JunkNamedFifoIsContent", {"x/a"}, {"x/Thumbs.db"}, "x", Before, AddFifo("x/a/Thumbs.db"),
+    {"JunkNamedFifoIsContent", {"x/a/", "x/Thumbs.db"}, "x", Before, AddFifo("x/a/Thumbs.db"),
      GainedFile, {"x/Thumbs.db", "x/a/Thumbs.db"}, {}, ""},
     // A subfolder below the listed folder, replaced after the check: the removal meets a
     // folder it did not check and must leave it, and what it holds, alone.
-    {"SubfolderBecameLinkAfterCheck", {"x/a/b", "elsewhere/inner"}, {}, "x", After,
+    {"SubfolderBecameLinkAfterCheck", {"x/a/b/", "elsewhere/inner/"}, "x", After,
      MoveAway("x/a", "elsewhere"), BecameLink, {"x/a", "elsewhere/inner"}},
-    {"SubfolderBecameNewFolderAfterCheck", {"x/a/b"}, {}, "x", After, MoveAway("x/a", nullptr),
+    {"SubfolderBecameNewFolderAfterCheck", {"x/a/b/"}, "x", After, MoveAway("x/a", nullptr),
      Failed, {"x/a"}},
 #endif
 };
@@ -198,15 +195,10 @@ const RemovalCase Cases[] = {
 void RemoveAfterChange(const RemovalCase& row, bool untyped) {
     TempFolder temp;
     const fs::path root = temp.Path();
-    for (const char* folder : row.folders) {
-        fs::create_directories(Below(root, folder));
-    }
-    for (const char* file : row.files) {
-        WriteFile(Below(root, file), "canary");
-    }
+    MakeTree(root, row.tree);
     std::vector<std::uint32_t> bits{PermissionBits(root)};
     for (const char* folder : row.readOnly) {
-        SetReadOnly(Below(root, folder));
+        MakeReadOnly(Below(root, folder));
         bits.push_back(PermissionBits(Below(root, folder)));
     }
     bool changeMade = true;
@@ -259,7 +251,7 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
         const fs::path folder = Below(root, row.readOnly[at]);
         if (fs::exists(folder)) {
             EXPECT_EQ(PermissionBits(folder), bits[at + 1]) << row.readOnly[at];
-            SetReadOnly(folder, false);
+            ClearReadOnly(folder);
         }
     }
 }

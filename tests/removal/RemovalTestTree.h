@@ -12,13 +12,6 @@
 // symbolic link on Windows. False when the platform cannot make one (Wine, say).
 bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target);
 
-// True when a link (not what it points to) stands at the path.
-bool IsFolderLink(const std::filesystem::path& path);
-
-// Read-only: the write bits cleared on Linux, the read-only attribute set on Windows;
-// otherwise the owner-write bit set or the attribute cleared.
-void SetReadOnly(const std::filesystem::path& path, bool readOnly = true);
-
 // The permission bits on Linux, the attributes on Windows: what must not change on a
 // folder that survives a removal.
 std::uint32_t PermissionBits(const std::filesystem::path& path);

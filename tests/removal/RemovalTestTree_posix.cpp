@@ -13,20 +13,6 @@ bool MakeFolderLink(const fs::path& link, const fs::path& target) {
     return !error;
 }
 
-bool IsFolderLink(const fs::path& path) {
-    return fs::is_symlink(fs::symlink_status(path));
-}
-
-void SetReadOnly(const fs::path& path, bool readOnly) {
-    if (readOnly) {
-        fs::permissions(path,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-    } else {
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
-    }
-}
-
 std::uint32_t PermissionBits(const fs::path& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) {

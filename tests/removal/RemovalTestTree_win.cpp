@@ -12,6 +12,12 @@ std::wstring LongPath(const fs::path& path) {
     return L"\\\\?\\" + fs::absolute(path).make_preferred().wstring();
 }
 
+bool IsFolderLink(const fs::path& path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 } // namespace
 
 bool MakeFolderLink(const fs::path& link, const fs::path& target) {
@@ -26,19 +32,6 @@ bool MakeFolderLink(const fs::path& link, const fs::path& target) {
         return false;
     }
     return true;
-}
-
-bool IsFolderLink(const fs::path& path) {
-    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-void SetReadOnly(const fs::path& path, bool readOnly) {
-    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
-                          : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    SetFileAttributesW(LongPath(path).c_str(), attributes);
 }
 
 std::uint32_t PermissionBits(const fs::path& path) {
