@@ -170,15 +170,11 @@ std::string Screen(const std::string& written) {
     std::string screen;
     std::string line;
     std::size_t column = 0;
-    auto endLine = [&] {
-        screen += line.substr(0, line.find_last_not_of(' ') + 1);
-        line.clear();
-        column = 0;
-    };
     for (char c : written) {
         if (c == '\n') {
-            endLine();
-            screen += '\n';
+            screen += line.substr(0, line.find_last_not_of(' ') + 1) + '\n';
+            line.clear();
+            column = 0;
         } else if (c == '\r') {
             column = 0;
         } else {
@@ -186,8 +182,7 @@ std::string Screen(const std::string& written) {
             line[column++] = c;
         }
     }
-    endLine();
-    return screen;
+    return screen + line.substr(0, line.find_last_not_of(' ') + 1);
 }
 
 // Rows must not run into the progress line, nor the line stay on the screen.

@@ -35,27 +35,25 @@ class FakeFolderRemoval : public FolderRemoval {
     std::function<void(const std::string&)> onDelete;
 
   private:
-    class Run : public RemovalRun {
-      public:
-        Run(FakeFolderRemoval& owner, std::string rootFolder, FolderIdentity identity)
-            : owner_(owner), rootFolder_(std::move(rootFolder)), identity_(identity) {}
+    struct Run : RemovalRun {
+        Run(FakeFolderRemoval& from, std::string root, FolderIdentity id)
+            : owner(from), rootFolder(std::move(root)), identity(id) {}
 
-        FolderIdentity RootIdentity() const override { return identity_; }
+        FolderIdentity RootIdentity() const override { return identity; }
 
         RemovalResult DeleteFolder(const std::string& relativePath) override {
-            owner_.calls.push_back({rootFolder_, relativePath});
-            if (owner_.onDelete) {
-                owner_.onDelete(relativePath);
+            owner.calls.push_back({rootFolder, relativePath});
+            if (owner.onDelete) {
+                owner.onDelete(relativePath);
             }
-            auto scripted = owner_.outcomes.find(relativePath);
-            return scripted == owner_.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
-                                                     : scripted->second;
+            auto scripted = owner.outcomes.find(relativePath);
+            return scripted == owner.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
+                                                    : scripted->second;
         }
 
-      private:
-        FakeFolderRemoval& owner_;
-        std::string rootFolder_;
-        FolderIdentity identity_;
+        FakeFolderRemoval& owner;
+        std::string rootFolder;
+        FolderIdentity identity;
     };
 
     FileSystem& fileSystem_;

@@ -29,25 +29,12 @@ std::string Repeat(const std::string& text, std::size_t times) {
 const std::string Deep = Repeat("d/", DirectoryHandle::AlwaysOpenDepth + 4);
 const std::string Chain = Repeat("c/", 80);
 
-using LateChange = std::function<void(const fs::path& root)>;
-
-// A file written into `folder` after the check, whether it is read-only or not.
-LateChange LateFile(const std::string& folder) {
-    return [=](const fs::path& root) {
-        const fs::path at = root / folder;
-        const mode_t bits = PermissionBits(at);
-        ::chmod(at.c_str(), 0755);
-        WriteFile(at / "late.txt", "late");
-        ::chmod(at.c_str(), bits);
-    };
-}
-
 struct NobodyCase {
     const char* name;
     std::vector<std::string> folders;  // below the root; the tree is nobody's
     std::vector<std::string> readOnly; // "" for the root: their bits must not change
     std::string listed;
-    LateChange late; // as nobody, after the check
+    std::function<void(const fs::path& root)> late; // as nobody, after the check
     RemovalOutcome expected;
 };
 
@@ -61,7 +48,13 @@ const NobodyCase NobodyCases[] = {
     {"ReadOnlyFolders", {"x/a/b", "x/c"}, {"x/a/b", "x/a", "x", ""}, "x", nullptr,
      RemovalOutcome::Removed},
     {"FileAfterCheckInAReadOnlyFolder", {"x/a/b/c", "x/d"}, {"x/a/b/c", "x/a/b", "x/a", "x", ""},
-     "x", LateFile("x/a/b"), RemovalOutcome::GainedFile},
+     "x",
+     [](const fs::path& root) {
+         ::chmod((root / "x/a/b").c_str(), 0755);
+         WriteFile(root / "x/a/b/late.txt", "late");
+         ::chmod((root / "x/a/b").c_str(), ReadOnly);
+     },
+     RemovalOutcome::GainedFile},
     // The owner-write bit added to a read-only folder deeper than the kept levels is put
     // back when a later subfolder fails far below it, after the walk let go of the levels
     // between: the file lands in the chain the removal meets second.

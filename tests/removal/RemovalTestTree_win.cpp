@@ -42,13 +42,14 @@ std::uint32_t PermissionBits(const fs::path& path) {
     return attributes;
 }
 
-void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
+// Past MAX_PATH; each level costs a path lookup under Wine.
+bool MakeDeepChain(const fs::path& top) {
     std::wstring path = LongPath(top);
-    const std::wstring wideName(name.begin(), name.end());
-    for (int level = 0; level < depth; ++level) {
-        path += L"\\" + wideName;
+    for (int level = 0; level < 300; ++level) {
+        path += L"\\level";
         if (!CreateDirectoryW(path.c_str(), nullptr)) {
             throw std::runtime_error("cannot make the deep chain");
         }
     }
+    return true;
 }
