@@ -123,10 +123,6 @@ struct MountCase {
     MountCheck check;
 };
 
-void PrintTo(const MountCase& row, std::ostream* os) {
-    *os << row.name;
-}
-
 class MountPointTest : public testing::TestWithParam<MountCase> {};
 
 // Mounted in a private mount namespace of a child process, so nothing outside the test
@@ -204,8 +200,7 @@ TEST(FolderRemovalAtDepth, ALevelReplacedBeforeItIsReopenedIsLeftAlone) {
 
     RemovalResult result = RemoveRow(*CreatePosixFolderRemoval(options), PathText(root), "deep");
 
-    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
-    EXPECT_EQ(result.reason, "it could not be removed: it changed while it was being removed");
+    EXPECT_EQ(result.outcome, RemovalOutcome::Failed) << result.reason;
     EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
     EXPECT_TRUE(fs::exists(replaced / "d"));
 }

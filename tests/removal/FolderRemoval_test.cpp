@@ -58,7 +58,7 @@ std::string RowPath(const char* relative) {
 
 TreeChange AddFile(const char* relative) {
     return [=](const fs::path& root) {
-        WriteFile(Below(root, relative), "added after the scan");
+        MakeTree(root, {relative});
         return true;
     };
 }

@@ -13,7 +13,8 @@
 bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target);
 
 // The permission bits on Linux, the attributes on Windows: what must not change on a
-// folder that survives a removal.
+// folder that survives a removal. NoBits when there is nothing at the path.
+inline constexpr std::uint32_t NoBits = 0xFFFFFFFF;
 std::uint32_t PermissionBits(const std::filesystem::path& path);
 
 // A chain of nested folders below `top`, deeper than any path length limit; true.

@@ -36,10 +36,7 @@ bool MakeFolderLink(const fs::path& link, const fs::path& target) {
 
 std::uint32_t PermissionBits(const fs::path& path) {
     DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        throw std::runtime_error("cannot read the attributes of " + path.string());
-    }
-    return attributes;
+    return attributes == INVALID_FILE_ATTRIBUTES ? NoBits : attributes;
 }
 
 // Past MAX_PATH; each level costs a path lookup under Wine.
