@@ -47,6 +47,7 @@ const char* const NoOutput = "vacantor-cli: cannot write the output\n";
 // clang-format off
 const CliCase CliCases[] = {
     {"Rows", "find ROOT", 0, Rows, ""},
+    // Roots taken for options: the test's working folder holds no '-' nor '--print0'.
     {"DashIsARoot", "find -", 1, "", "vacantor-cli: not a folder: -\n"},
     {"DoubleDashEndsOptions", "find --print0 -- --print0", 1, "",
      "vacantor-cli: not a folder: --print0\n"},
