@@ -75,15 +75,27 @@ TEST_F(CliLog, ADryRunSkipsEveryFolder) {
               "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
-// Nothing is scanned or removed when there is no log to keep.
-TEST_F(CliLog, ALogThatCannotBeCreatedStopsTheRunBeforeTheScan) {
-    std::filesystem::create_directory(temp.Path() / "log");
+// A root replaced between the scan and the removal (the run opens it a second time) is
+// reported once; every folder is logged as left whole on purpose.
+TEST_F(CliLog, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
+    fileSystem.onOpen = [this](const std::string& path) {
+        if (path == fileSystem.RootPath() && !fileSystem.opened.empty()) {
+            fileSystem.rootIdentity = {7, 7, 7};
+        }
+    };
 
     EXPECT_EQ(Run({}), 1);
 
-    EXPECT_TRUE(fileSystem.opened.empty());
     EXPECT_TRUE(removal.calls.empty());
-    EXPECT_EQ(err.rfind("vacantor-cli: cannot create the log ", 0), 0u) << err;
+    EXPECT_EQ(out, "0 folders are removed.\n");
+    const std::string why = "it is no longer the folder that was scanned";
+    EXPECT_EQ(err, "vacantor-cli: nothing removed below C:\\Root: " + why + "\n");
+    std::string log;
+    for (const char* folder : {"a", "E\x1b[1m", "b", "c", "d"}) {
+        log += "skipped\t"s + folder + "\troot folder: " + why + "\n";
+    }
+    EXPECT_EQ(ReadFile(temp.Path() / "log"),
+              log + "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\n");
 }
 
 } // namespace

@@ -22,7 +22,6 @@ class FakeFolderRemoval : public FolderRemoval {
     // The rules are left to the real removals: this one removes nothing.
     std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
                                         const ListingRules* = nullptr) override {
-        ++runsOpened;
         std::unique_ptr<Folder> root = fileSystem_.GetFolder(rootFolder);
         if (!root || !root->Identity()) {
             failure = {RemovalOutcome::Vanished, "it no longer exists"};
@@ -31,44 +30,30 @@ class FakeFolderRemoval : public FolderRemoval {
         return std::make_unique<Run>(*this, rootFolder, *root->Identity());
     }
 
-    std::vector<std::string> RemovedPaths() const {
-        std::vector<std::string> paths;
-        for (const Call& call : calls) {
-            auto scripted = outcomes.find(call.relativePath);
-            if (scripted == outcomes.end() || scripted->second.outcome == RemovalOutcome::Removed) {
-                paths.push_back(call.relativePath);
-            }
-        }
-        return paths;
-    }
-
     std::map<std::string, RemovalResult> outcomes;
     std::vector<Call> calls;
     std::function<void(const std::string&)> onDelete;
-    int runsOpened = 0;
 
   private:
-    class Run : public RemovalRun {
-      public:
-        Run(FakeFolderRemoval& owner, std::string rootFolder, FolderIdentity identity)
-            : owner_(owner), rootFolder_(std::move(rootFolder)), identity_(identity) {}
+    struct Run : RemovalRun {
+        Run(FakeFolderRemoval& from, std::string root, FolderIdentity id)
+            : owner(from), rootFolder(std::move(root)), identity(id) {}
 
-        FolderIdentity RootIdentity() const override { return identity_; }
+        FolderIdentity RootIdentity() const override { return identity; }
 
         RemovalResult DeleteFolder(const std::string& relativePath) override {
-            owner_.calls.push_back({rootFolder_, relativePath});
-            if (owner_.onDelete) {
-                owner_.onDelete(relativePath);
+            owner.calls.push_back({rootFolder, relativePath});
+            if (owner.onDelete) {
+                owner.onDelete(relativePath);
             }
-            auto scripted = owner_.outcomes.find(relativePath);
-            return scripted == owner_.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
-                                                     : scripted->second;
+            auto scripted = owner.outcomes.find(relativePath);
+            return scripted == owner.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
+                                                    : scripted->second;
         }
 
-      private:
-        FakeFolderRemoval& owner_;
-        std::string rootFolder_;
-        FolderIdentity identity_;
+        FakeFolderRemoval& owner;
+        std::string rootFolder;
+        FolderIdentity identity;
     };
 
     FileSystem& fileSystem_;

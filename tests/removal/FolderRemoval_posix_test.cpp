@@ -1,5 +1,5 @@
 // What only Linux can show: the removal as an unprivileged user (everything else runs as
-// root, for whom permission bits deny nothing), mount points, special files.
+// root, for whom permission bits deny nothing), mount points, levels reopened deep down.
 #include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixFolderRemoval.h"
 #include "removal/RemovalTestTree.h"
@@ -15,85 +15,105 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uid_t Nobody = 65534;
-
-void GiveToNobody(const fs::path& top) {
-    if (::geteuid() != 0) {
-        return;
-    }
-    ::chown(top.c_str(), Nobody, Nobody);
-    for (const auto& entry : fs::recursive_directory_iterator(top)) {
-        ::lchown(entry.path().c_str(), Nobody, Nobody);
-    }
-}
-
-// The removal's outcome as an unprivileged user; the tree must belong to that user.
-int RemoveAsNobody(const fs::path& root, const std::string& listed,
-                   AfterFolderCheckedHook hook = nullptr) {
-    return InChild([&] {
-        if (::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)) {
-            return ChildUnavailable;
-        }
-        return static_cast<int>(
-            RemoveRow(*CreateSystemFolderRemoval(hook), root.string(), listed).outcome);
-    });
-}
-
 constexpr mode_t ReadOnly = 0555;
 
-TEST(FolderRemovalUnprivileged, RemovesReadOnlyFoldersAndRestoresTheRootsBits) {
-    TempFolder temp;
-    const fs::path root = temp.Path() / "root";
-    fs::create_directories(root / "x" / "a" / "b");
-    fs::create_directories(root / "x" / "c");
-    GiveToNobody(root);
-    for (const fs::path& folder : {root / "x" / "a" / "b", root / "x" / "a", root / "x", root}) {
-        ::chmod(folder.c_str(), ReadOnly);
+std::string Repeat(const std::string& text, std::size_t times) {
+    std::string repeated;
+    for (std::size_t at = 0; at < times; ++at) {
+        repeated += text;
     }
-
-    EXPECT_EQ(RemoveAsNobody(root, "x"), static_cast<int>(RemovalOutcome::Removed));
-
-    EXPECT_FALSE(fs::exists(root / "x"));
-    EXPECT_EQ(PermissionBits(root), ReadOnly);
+    return repeated;
 }
 
-TEST(FolderRemovalUnprivileged, AFailureHalfWayLeavesTheBitsOfTheSurvivors) {
+// Deeper than the levels the removal's walk keeps open.
+const std::string Deep = Repeat("d/", DirectoryHandle::AlwaysOpenDepth + 4);
+const std::string Chain = Repeat("c/", 80);
+
+struct NobodyCase {
+    const char* name;
+    std::vector<std::string> folders;  // below the root; the tree is nobody's
+    std::vector<std::string> readOnly; // "" for the root: their bits must not change
+    std::string listed;
+    std::function<void(const fs::path& root)> late; // as nobody, after the check
+    RemovalOutcome expected;
+};
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const NobodyCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+// clang-format off
+const NobodyCase NobodyCases[] = {
+    {"ReadOnlyFolders", {"x/a/b", "x/c"}, {"x/a/b", "x/a", "x", ""}, "x", nullptr,
+     RemovalOutcome::Removed},
+    {"FileAfterCheckInAReadOnlyFolder", {"x/a/b/c", "x/d"}, {"x/a/b/c", "x/a/b", "x/a", "x", ""},
+     "x",
+     [](const fs::path& root) {
+         ::chmod((root / "x/a/b").c_str(), 0755);
+         WriteFile(root / "x/a/b/late.txt", "late");
+         ::chmod((root / "x/a/b").c_str(), ReadOnly);
+     },
+     RemovalOutcome::GainedFile},
+    // The owner-write bit added to a read-only folder deeper than the kept levels is put
+    // back when a later subfolder fails far below it, after the walk let go of the levels
+    // between: the file lands in the chain the removal meets second.
+    {"OwnerWriteBitBelowTheKeptLevels", {Deep + "x/a/" + Chain, Deep + "x/b/" + Chain},
+     {Deep + "x"}, Deep + "x",
+     [](const fs::path& root) {
+         fs::path second;
+         for (const fs::directory_entry& entry : fs::directory_iterator(root / Deep / "x")) {
+             second = entry.path();
+         }
+         WriteFile(second / Chain / "late.txt", "late");
+     },
+     RemovalOutcome::GainedFile},
+};
+// clang-format on
+
+class FolderRemovalAsNobody : public testing::TestWithParam<NobodyCase> {};
+
+TEST_P(FolderRemovalAsNobody, RemovesWhatItMayAndPutsTheBitsBack) {
+    const NobodyCase& row = GetParam();
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a tree of another user";
+    }
     TempFolder temp;
     const fs::path root = temp.Path() / "root";
-    const fs::path b = root / "x" / "a" / "b";
-    fs::create_directories(b / "c");
-    fs::create_directories(root / "x" / "d");
-    GiveToNobody(root);
-    for (const fs::path& folder : {b / "c", b, b.parent_path(), root / "x", root}) {
-        ::chmod(folder.c_str(), ReadOnly);
+    for (const std::string& folder : row.folders) {
+        fs::create_directories(root / folder);
+    }
+    ::chown(root.c_str(), Nobody, Nobody);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        ::lchown(entry.path().c_str(), Nobody, Nobody);
+    }
+    for (const std::string& folder : row.readOnly) {
+        ::chmod((root / folder).c_str(), ReadOnly);
     }
 
-    int outcome = RemoveAsNobody(root, "x", [&](const std::string&) {
-        ::chmod(b.c_str(), 0755);
-        WriteFile(b / "late.txt", "late");
-        ::chmod(b.c_str(), ReadOnly);
+    int outcome = InChild([&] {
+        if (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0) {
+            return ChildUnavailable;
+        }
+        PosixRemovalOptions options;
+        if (row.late) {
+            options.afterChecked = [&](const std::string&) { row.late(root); };
+        }
+        return static_cast<int>(
+            RemoveRow(*CreatePosixFolderRemoval(options), root.string(), row.listed).outcome);
     });
 
-    EXPECT_EQ(outcome, static_cast<int>(RemovalOutcome::GainedFile));
-    EXPECT_EQ(ReadFile(b / "late.txt"), "late");
-    EXPECT_FALSE(fs::exists(b / "c"));
-    for (const fs::path& folder : {b, b.parent_path(), root / "x", root}) {
-        EXPECT_EQ(PermissionBits(folder), ReadOnly) << folder;
+    EXPECT_EQ(outcome, static_cast<int>(row.expected));
+    EXPECT_EQ(fs::exists(root / row.listed), row.expected != RemovalOutcome::Removed);
+    for (const std::string& folder : row.readOnly) {
+        if (fs::exists(root / folder)) {
+            EXPECT_EQ(PermissionBits(root / folder), ReadOnly) << "'" << folder << "'";
+        }
     }
 }
 
-TEST(FolderRemovalUnprivileged, AFolderOfAnotherUserIsAccessDenied) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to make a folder of another user";
-    }
-    TempFolder temp;
-    const fs::path root = temp.Path() / "root";
-    fs::create_directories(root / "x" / "theirs" / "inner");
-    GiveToNobody(root);
-    ::chown((root / "x" / "theirs").c_str(), 0, 0);
-
-    EXPECT_EQ(RemoveAsNobody(root, "x"), static_cast<int>(RemovalOutcome::AccessDenied));
-    EXPECT_TRUE(fs::exists(root / "x" / "theirs" / "inner"));
-}
+INSTANTIATE_TEST_SUITE_P(Trees, FolderRemovalAsNobody, testing::ValuesIn(NobodyCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct MountCase {
     const char* name;
@@ -102,11 +122,6 @@ struct MountCase {
     const char* listed;
     MountCheck check;
 };
-
-// CTest shows the case's name, not its bytes.
-void PrintTo(const MountCase& row, std::ostream* os) {
-    *os << row.name;
-}
 
 class MountPointTest : public testing::TestWithParam<MountCase> {};
 
@@ -134,10 +149,7 @@ TEST_P(MountPointTest, IsNeitherRemovedNorEntered) {
         options.chain.mountCheck = mount.check;
         RemovalResult result =
             RemoveRow(*CreatePosixFolderRemoval(options), PathText(root), mount.listed);
-        if (!fs::exists(mountPoint / "inside")) {
-            return 100;
-        }
-        return static_cast<int>(result.outcome);
+        return fs::exists(mountPoint / "inside") ? static_cast<int>(result.outcome) : 100;
     });
     if (status == ChildUnavailable) {
         GTEST_SKIP() << "cannot mount in a private mount namespace here";
@@ -148,22 +160,21 @@ TEST_P(MountPointTest, IsNeitherRemovedNorEntered) {
     EXPECT_TRUE(fs::exists(root / "x" / "a" / "m"));
 }
 
+using enum MountKind;
+using enum MountCheck;
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest, testing::Values(
-    MountCase{"TmpfsBelowTheFolder", MountKind::Tmpfs, "x/a/m", "x", MountCheck::Automatic},
-    MountCase{"TmpfsIsTheFolder", MountKind::Tmpfs, "x", "x", MountCheck::Automatic},
-    MountCase{"BindBelowTheFolder", MountKind::Bind, "x/a/m", "x", MountCheck::Automatic},
-    MountCase{"BindIsTheFolder", MountKind::Bind, "x/a/m", "x/a/m", MountCheck::Automatic},
-    MountCase{"BindOnTheWay", MountKind::Bind, "x/a/m", "x/a/m/inside", MountCheck::Automatic},
-    MountCase{"ReadOnlyBindBelowTheFolder", MountKind::ReadOnlyBind, "x/a/m", "x",
-              MountCheck::Automatic},
-    MountCase{"BindBelowByMountId", MountKind::Bind, "x/a/m", "x", MountCheck::MountId},
-    MountCase{"BindOnTheWayByMountId", MountKind::Bind, "x/a/m", "x/a/m/inside",
-              MountCheck::MountId},
-    MountCase{"BindBelowByMountTable", MountKind::Bind, "x/a/m", "x",
-              MountCheck::DeviceAndMountTable},
-    MountCase{"TmpfsBelowByMountTable", MountKind::Tmpfs, "x/a/m", "x",
-              MountCheck::DeviceAndMountTable}),
+    MountCase{"TmpfsBelowTheFolder", Tmpfs, "x/a/m", "x", Automatic},
+    MountCase{"TmpfsIsTheFolder", Tmpfs, "x", "x", Automatic},
+    MountCase{"BindBelowTheFolder", Bind, "x/a/m", "x", Automatic},
+    MountCase{"BindIsTheFolder", Bind, "x/a/m", "x/a/m", Automatic},
+    MountCase{"BindOnTheWay", Bind, "x/a/m", "x/a/m/inside", Automatic},
+    MountCase{"ReadOnlyBindBelowTheFolder", ReadOnlyBind, "x/a/m", "x", Automatic},
+    MountCase{"BindBelowByMountId", Bind, "x/a/m", "x", MountId},
+    MountCase{"BindOnTheWayByMountId", Bind, "x/a/m", "x/a/m/inside", MountId},
+    MountCase{"BindBelowByMountTable", Bind, "x/a/m", "x", DeviceAndMountTable},
+    MountCase{"TmpfsBelowByMountTable", Tmpfs, "x/a/m", "x", DeviceAndMountTable}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
@@ -174,147 +185,24 @@ INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest, testing::Values(
 TEST(FolderRemovalAtDepth, ALevelReplacedBeforeItIsReopenedIsLeftAlone) {
     TempFolder temp;
     const fs::path root = temp.Path() / "root";
-    fs::path deepest = root / "deep";
-    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 96; ++level) {
-        deepest /= "d";
-    }
-    fs::create_directories(deepest);
+    fs::create_directories(root / "deep" / Repeat("d/", 96) / Deep);
     PosixRemovalOptions options;
     std::size_t replacedDepth = 0;
     fs::path replaced;
     options.chain.beforeReopen = [&](std::size_t depth) {
-        if (replacedDepth != 0) {
-            return;
+        if (replacedDepth == 0) {
+            replacedDepth = depth;
+            replaced = root / "deep" / Repeat("d/", depth - 1);
+            fs::rename(replaced, temp.Path() / "moved");
+            fs::create_directories(replaced / "d");
         }
-        replacedDepth = depth;
-        replaced = root / "deep";
-        for (std::size_t i = 1; i < depth; ++i) {
-            replaced /= "d";
-        }
-        fs::rename(replaced, temp.Path() / "moved");
-        fs::create_directories(replaced / "d");
     };
 
     RemovalResult result = RemoveRow(*CreatePosixFolderRemoval(options), PathText(root), "deep");
 
-    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
-    EXPECT_EQ(result.reason, "it could not be removed: it changed while it was being removed");
+    EXPECT_EQ(result.outcome, RemovalOutcome::Failed) << result.reason;
     EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
     EXPECT_TRUE(fs::exists(replaced / "d"));
-}
-
-TEST(FolderRemovalPosix, ASpecialFileCountsAsAFile) {
-    TempFolder temp;
-    fs::create_directories(temp.Path() / "x" / "a");
-    ASSERT_EQ(::mkfifo((temp.Path() / "x" / "a" / "pipe").c_str(), 0644), 0);
-
-    RemovalResult result = RemoveRow(*CreateSystemFolderRemoval(), temp.Text(), "x");
-
-    EXPECT_EQ(result.outcome, RemovalOutcome::GainedFile);
-    EXPECT_TRUE(fs::exists(fs::symlink_status(temp.Path() / "x" / "a" / "pipe")));
-}
-
-// A subfolder below the listed folder, replaced between the check and the removal: the
-// removal meets a folder it did not check and must leave it, and what it holds, alone.
-struct LateChange {
-    const char* name;
-    void (*change)(const fs::path& x, const fs::path& elsewhere);
-    RemovalOutcome expected;
-};
-
-const LateChange LateChanges[] = {
-    {"SubfolderBecameALink",
-     [](const fs::path& x, const fs::path& elsewhere) {
-         fs::rename(x / "a", elsewhere / "old");
-         fs::create_directory_symlink(elsewhere, x / "a");
-     },
-     RemovalOutcome::BecameLink},
-    {"SubfolderBecameANewEmptyFolder",
-     [](const fs::path& x, const fs::path& elsewhere) {
-         fs::rename(x / "a", elsewhere / "old");
-         fs::create_directory(x / "a");
-     },
-     RemovalOutcome::Failed},
-};
-
-class FolderRemovalLateChange : public testing::TestWithParam<LateChange> {};
-
-TEST_P(FolderRemovalLateChange, LeavesTheReplacementAlone) {
-    TempFolder temp;
-    const fs::path x = temp.Path() / "root" / "x";
-    const fs::path elsewhere = temp.Path() / "elsewhere";
-    fs::create_directories(x / "a" / "b");
-    fs::create_directories(elsewhere / "inner");
-    PosixRemovalOptions options;
-    options.afterChecked = [&](const std::string&) { GetParam().change(x, elsewhere); };
-
-    RemovalResult result =
-        RemoveRow(*CreatePosixFolderRemoval(options), PathText(temp.Path() / "root"), "x");
-
-    EXPECT_EQ(result.outcome, GetParam().expected) << result.reason;
-    EXPECT_TRUE(fs::exists(fs::symlink_status(x / "a")));
-    EXPECT_TRUE(fs::exists(elsewhere / "inner"));
-}
-
-INSTANTIATE_TEST_SUITE_P(AfterTheCheck, FolderRemovalLateChange, testing::ValuesIn(LateChanges),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-// On a file system whose entries carry no type, each entry is looked at by lstat: the
-// subfolders still go, a link still counts as content.
-TEST(FolderRemovalPosix, EntriesWithoutATypeAreLookedAtOneByOne) {
-    TempFolder temp;
-    fs::create_directories(temp.Path() / "x" / "a" / "b");
-    fs::create_directories(temp.Path() / "y" / "a");
-    fs::create_directories(temp.Path() / "target");
-    fs::create_directory_symlink(temp.Path() / "target", temp.Path() / "y" / "a" / "link");
-    PosixRemovalOptions options;
-    options.ignoreEntryTypes = true;
-    auto removal = CreatePosixFolderRemoval(options);
-
-    EXPECT_EQ(RemoveRow(*removal, temp.Text(), "x").outcome, RemovalOutcome::Removed);
-    EXPECT_EQ(RemoveRow(*removal, temp.Text(), "y").outcome, RemovalOutcome::GainedFile);
-    EXPECT_FALSE(fs::exists(temp.Path() / "x"));
-    EXPECT_TRUE(fs::exists(fs::symlink_status(temp.Path() / "y" / "a" / "link")));
-}
-
-// The owner-write bit added to a read-only folder deeper than the kept levels is put back
-// when a later subfolder fails far below it, after the walk let go of the levels between.
-TEST(FolderRemovalAtDepth, TheOwnerWriteBitIsPutBackBelowTheKeptLevels) {
-    const std::size_t ChainLevels = 80; // more than the removal's walk keeps open
-    TempFolder temp;
-    const fs::path root = temp.Path() / "root";
-    fs::path x = root;
-    std::string row;
-    for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 4; ++level) {
-        x /= "d";
-        row += "d/";
-    }
-    x /= "x";
-    row += "x";
-    for (const char* chain : {"a", "b"}) {
-        fs::path bottom = x / chain;
-        for (std::size_t level = 0; level < ChainLevels; ++level) {
-            bottom /= "c";
-        }
-        fs::create_directories(bottom);
-    }
-    // The chain the removal meets second gains a file after the check.
-    fs::path second;
-    for (const fs::directory_entry& entry : fs::directory_iterator(x)) {
-        second = entry.path();
-    }
-    for (std::size_t level = 0; level < ChainLevels; ++level) {
-        second /= "c";
-    }
-    GiveToNobody(root);
-    ::chmod(x.c_str(), ReadOnly);
-
-    int outcome = RemoveAsNobody(
-        root, row, [&](const std::string&) { WriteFile(second / "late.txt", "late"); });
-
-    EXPECT_EQ(outcome, static_cast<int>(RemovalOutcome::GainedFile));
-    EXPECT_EQ(ReadFile(second / "late.txt"), "late");
-    EXPECT_EQ(PermissionBits(x), ReadOnly);
 }
 
 } // namespace

@@ -12,20 +12,13 @@
 // symbolic link on Windows. False when the platform cannot make one (Wine, say).
 bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target);
 
-// True when a link (not what it points to) stands at the path.
-bool IsFolderLink(const std::filesystem::path& path);
-
-// Read-only: the write bits cleared on Linux, the read-only attribute set on Windows;
-// otherwise the owner-write bit set or the attribute cleared.
-void SetReadOnly(const std::filesystem::path& path, bool readOnly = true);
-
 // The permission bits on Linux, the attributes on Windows: what must not change on a
-// folder that survives a removal.
+// folder that survives a removal. NoBits when there is nothing at the path.
+inline constexpr std::uint32_t NoBits = 0xFFFFFFFF;
 std::uint32_t PermissionBits(const std::filesystem::path& path);
 
-// A chain of `depth` nested folders named `name` below `top`, deeper than any path
-// length limit.
-void MakeDeepChain(const std::filesystem::path& top, const std::string& name, int depth);
+// A chain of nested folders below `top`, deeper than any path length limit; true.
+bool MakeDeepChain(const std::filesystem::path& top);
 
 // One run on `root` that removes the one row `relativePath`.
 inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,

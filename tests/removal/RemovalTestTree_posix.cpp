@@ -13,33 +13,17 @@ bool MakeFolderLink(const fs::path& link, const fs::path& target) {
     return !error;
 }
 
-bool IsFolderLink(const fs::path& path) {
-    return fs::is_symlink(fs::symlink_status(path));
-}
-
-void SetReadOnly(const fs::path& path, bool readOnly) {
-    if (readOnly) {
-        fs::permissions(path,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-    } else {
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
-    }
-}
-
 std::uint32_t PermissionBits(const fs::path& path) {
     struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
-        throw std::runtime_error("cannot stat " + path.string());
-    }
-    return status.st_mode & 07777;
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : NoBits;
 }
 
-void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
+// Past PATH_MAX, and past the levels the removal's walk keeps open.
+bool MakeDeepChain(const fs::path& top) {
     int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < depth && fd >= 0; ++level) {
-        ::mkdirat(fd, name.c_str(), 0755);
-        int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 1000 && fd >= 0; ++level) {
+        ::mkdirat(fd, "level", 0755);
+        int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = next;
     }
@@ -47,4 +31,5 @@ void MakeDeepChain(const fs::path& top, const std::string& name, int depth) {
         throw std::runtime_error("cannot make the deep chain");
     }
     ::close(fd);
+    return true;
 }

@@ -1,0 +1,255 @@
+// vacantor-cli find and remove, run as their own process on real trees: output, exit
+// status, standard error, and what is left of the tree.
+
+#include "cli/CliRun.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+using namespace std::string_literals;
+
+namespace {
+
+// Rows whose order no file system can change: candidates come after the rows of their
+// non-empty siblings.
+const std::vector<std::string> OrderedTree{"Q/Q2/", "Q/Q1/f", "Q/Q1/X/"};
+const std::string Rows = "0\tQ/Q1/X\n1\tQ/Q2\n";
+
+struct CliCase {
+    const char* name;
+    std::string arguments; // ROOT stands for the tree's root
+    int status;
+    std::string out;
+    std::string err;              // a regular expression; of a usage error only its first line
+    bool removes = false;         // Q/Q1/X and Q/Q2 are gone afterwards
+    const char* output = nullptr; // where standard output goes instead (a full device, say)
+};
+
+// CTest shows the case's name, not its bytes.
+void PrintTo(const CliCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const char* const Usage = "usage: vacantor-cli .*\n";
+const char* const OneLine = "vacantor-cli: .*\n";
+const char* const NoLog = "vacantor-cli: cannot create the log .*\n";
+const char* const NoOutput = "vacantor-cli: cannot write the output\n";
+
+// clang-format off
+const CliCase CliCases[] = {
+    {"Rows", "find ROOT", 0, Rows, ""},
+    // Roots taken for options: the test's working folder holds no '-' nor '--print0'.
+    {"DashIsARoot", "find -", 1, "", "vacantor-cli: not a folder: -\n"},
+    {"DoubleDashEndsOptions", "find --print0 -- --print0", 1, "",
+     "vacantor-cli: not a folder: --print0\n"},
+    {"TrailingSeparatorIgnoredOnce", "find ROOT/", 0, Rows, ""},
+    {"Print0", "find --print0 ROOT", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, ""},
+    {"OptionsAfterRoot", "find ROOT --print0", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, ""},
+    {"ReadOnly", "find --read-only ROOT", 0, Rows + "2\tR\n", ""},
+    {"MissingRoot", "find ROOT/missing", 1, "", OneLine},
+    {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", OneLine},
+    {"NoCommand", "", 2, "", Usage},
+    {"UnknownCommand", "delete ROOT", 2, "", Usage},
+    {"NoRoot", "find", 2, "", Usage},
+    {"TwoRoots", "find ROOT ROOT", 2, "", Usage},
+    {"UnknownOption", "find --bogus ROOT", 2, "", Usage},
+    {"ManyThreads", "find ROOT --threads 64", 0, Rows, ""},
+    {"NoThreads", "find --threads 0 ROOT", 2, "", Usage},
+    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", Usage},
+    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", Usage},
+    {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
+    {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
+    {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", ""},
+    {"ExcludeFromFiles", "find --exclude-from ROOT/patterns --exclude-from ROOT/more ROOT", 0, "",
+     ""},
+    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", Usage},
+    {"EmptyPattern", "find --exclude '' ROOT", 2, "", Usage},
+    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", OneLine},
+    {"EmptyJunkName", "find --junk '' ROOT", 2, "", Usage},
+    {"Junk", "find --junk-common ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
+    {"JunkNamed", "find --junk thumbs.DB ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
+    // A pipe or a file gets progress only when asked, as plain lines ending in the last state.
+    {"Progress", "find --progress ROOT", 0, Rows,
+     "([0-9a-z ,:]+\n)*7 folders read, 2 found, \\d:\\d\\d\n"},
+    {"QuietWinsOverProgress", "find --progress --quiet ROOT", 0, Rows, ""},
+    // Lost output is a failure: a script must not take a run whose rows it never got for
+    // success.
+    {"FindOutputLost", "find ROOT", 1, "", NoOutput, false, "/dev/full"},
+    {"RemoveOutputLost", "remove ROOT", 1, "", NoOutput, true, "/dev/full"},
+    {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n", "", true},
+    {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n",
+     ""},
+    {"RemovePrint0", "remove --print0 ROOT", 0, "Q/Q1/X\0Q/Q2\0002 folders are removed.\0"s, "",
+     true},
+    {"RemoveReadOnly", "remove --read-only ROOT", 0, "Q/Q1/X\nQ/Q2\nR\n3 folders are removed.\n",
+     "", true},
+    {"RemoveProgress", "remove --progress ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n",
+     "([0-9a-z ,:]+\n)*2 of 2 removed, \\d:\\d\\d\n", true},
+    {"RemoveJunk", "remove --junk-common ROOT", 0, "Q/Q1/X\nQ/Q2\nJ\n3 folders are removed.\n", "",
+     true},
+    {"RemoveNoRoot", "remove", 2, "", Usage},
+    {"RemoveUnknownOption", "remove --force ROOT", 2, "", Usage},
+    {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", Usage},
+    {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "", Usage},
+    {"RemoveExcludeFromMissingFile", "remove --exclude-from /nonexistent ROOT", 1, "", OneLine},
+    {"RemoveMissingRoot", "remove ROOT/missing", 1, "", OneLine},
+    // Whoever may write where the log goes must not make remove overwrite another file,
+    // nor make it wait for ever on a FIFO; and nothing is removed without the log.
+    {"LogThroughALink", "remove --log ROOT/Q/Q1/link ROOT", 1, "", NoLog},
+    {"LogOnAFifo", "remove --log ROOT/Q/Q1/fifo ROOT", 1, "", NoLog},
+    {"LogOnAFolder", "remove --log ROOT/Q ROOT", 1, "", NoLog},
+};
+// clang-format on
+
+class CliCommands : public testing::TestWithParam<CliCase> {};
+
+TEST_P(CliCommands, PrintRowsAndExitStatus) {
+    const CliCase& test = GetParam();
+    TempFolder temp;
+    MakeTree(temp.Path(), OrderedTree);
+    // R holds only a read-only folder, J only junk.
+    MakeTree(temp.Path(), {"R/r/", "J/Thumbs.db"});
+    MakeReadOnly(temp.Path() / "R" / "r");
+    // Q/Q1 holds a file already: a FIFO and a link to the file change none of its rows.
+    ASSERT_EQ(::mkfifo((temp.Path() / "Q" / "Q1" / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("f", temp.Path() / "Q" / "Q1" / "link");
+    WriteFile(temp.Path() / "patterns", "# not a pattern\n\nX\r\n");
+    WriteFile(temp.Path() / "more", "Q2");
+    std::string arguments = test.arguments;
+    for (std::size_t at; (at = arguments.find("ROOT")) != std::string::npos;) {
+        std::size_t end = arguments.find(' ', at);
+        std::string word = arguments.substr(at, end == std::string::npos ? end : end - at);
+        arguments.replace(at, word.size(), Quoted(temp.Text() + word.substr(4)));
+    }
+
+    CliRun run = RunCli(arguments, "timeout 60", test.output ? test.output : "");
+
+    EXPECT_EQ(run.status, test.status);
+    EXPECT_EQ(run.out, test.out);
+    std::string err = run.err.substr(0, test.status == 2 ? run.err.find('\n') + 1 : run.err.size());
+    EXPECT_TRUE(std::regex_match(err, std::regex(test.err))) << run.err;
+    EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q1" / "X"), !test.removes);
+    EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q2"), !test.removes);
+    EXPECT_EQ(ReadFile(temp.Path() / "Q" / "Q1" / "f"), "x");
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliCommands, testing::ValuesIn(CliCases),
+                         [](const testing::TestParamInfo<CliCase>& testInfo) {
+                             return std::string(testInfo.param.name);
+                         });
+
+// What a terminal shows of `written`: each carriage return goes back to the start of the
+// line, and what follows overwrites it; trailing blanks do not show.
+std::string Screen(const std::string& written) {
+    std::string screen;
+    std::string line;
+    std::size_t column = 0;
+    for (char c : written) {
+        if (c == '\n') {
+            screen += line.substr(0, line.find_last_not_of(' ') + 1) + '\n';
+            line.clear();
+            column = 0;
+        } else if (c == '\r') {
+            column = 0;
+        } else {
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = c;
+        }
+    }
+    return screen + line.substr(0, line.find_last_not_of(' ') + 1);
+}
+
+// A folder name with an escape sequence and one with a newline: one row, that a program
+// reads byte for byte from a pipe and a person sees quoted, on one line, at a terminal,
+// where the progress line neither runs into the rows nor stays on the screen.
+TEST(CliFind, RowsGoOutExactlyToAPipeAndQuotedToATerminal) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "E\x1b[31m/g", "E\x1b[31m/a\nb/"});
+    EXPECT_EQ(RunCli("find " + Quoted(temp.Text())).out, "0\tE\x1b[31m/a\nb\n");
+
+    const std::string row = "0\t'E'$'\\033''[31m/a'$'\\n''b'\n";
+    CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("folders read"), std::string::npos) << run.out;
+    EXPECT_EQ(Screen(run.out), row);
+    EXPECT_EQ(RunOnTerminal({VACANTOR_CLI, "find", "--quiet", "--progress", temp.Text()}).out, row);
+
+    run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text() + "/missing\x1b]0;title\a"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "vacantor-cli: not a folder: '" + temp.Text() +
+                           "/missing'$'\\033'']0;title'$'\\a'\n");
+}
+
+// Many rows cross the output's block size; none may be lost, doubled or misnumbered.
+TEST(CliFind, ManyRowsAreNumberedInOrder) {
+    TempFolder temp;
+    std::vector<std::string> entries{"f"};
+    std::set<std::string> expected;
+    for (int index = 0; index < 3000; ++index) {
+        entries.push_back("empty-folder-with-a-longer-name-" + std::to_string(index) + "/");
+        expected.insert(entries.back().substr(0, entries.back().size() - 1));
+    }
+    MakeTree(temp.Path(), entries);
+    CliRun run = RunCli("find " + Quoted(temp.Text()));
+    std::set<std::string> listed;
+    std::istringstream lines(run.out);
+    std::size_t number = 0;
+    for (std::string line; std::getline(lines, line); ++number) {
+        ASSERT_EQ(line.rfind(std::to_string(number) + "\t", 0), 0u) << line;
+        listed.insert(line.substr(line.find('\t') + 1));
+    }
+    EXPECT_EQ(listed, expected);
+}
+
+// For `nobody`, a folder it may remove and one it may list but not remove, as it holds a
+// folder of another user: the run fails, and on a terminal both are quoted alike.
+TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a folder of another user";
+    }
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "mine\x1b[1m/", "their\ns/inner/"});
+    for (const char* folder : {"", "mine\x1b[1m", "their\ns/inner"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+
+    CliRun run = RunOnTerminal({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                VACANTOR_CLI, "remove", "--quiet", temp.Text()});
+
+    EXPECT_EQ(run.status, 1);
+    std::string removed = "'mine'$'\\033''[1m'\n";
+    std::string notRemoved = "not removed: 'their'$'\\n''s': access denied\n";
+    EXPECT_TRUE(run.out == removed + notRemoved + "1 folders are removed.\n" ||
+                run.out == notRemoved + removed + "1 folders are removed.\n")
+        << run.out;
+    EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// When the log can no longer grow (no file may pass 600 bytes), the removal stops with it.
+TEST(CliRemoveLog, TheRemovalStopsWhenTheLogCannotBeWritten) {
+    TempFolder temp;
+    std::vector<std::string> entries{"f"};
+    for (int index = 0; index < 20; ++index) {
+        entries.push_back(std::string(100, 'a') + std::to_string(index) + "/");
+    }
+    MakeTree(temp.Path() / "root", entries);
+
+    CliRun run =
+        RunCli("remove --log " + Quoted(temp.Text("log")) + " " + Quoted(temp.Text("root")),
+               "sh -c 'trap \"\" XFSZ; exec prlimit --fsize=600 \"$0\" \"$@\"'", "/dev/null");
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("vacantor-cli: cannot write the log ", 0), 0u) << run.err;
+    EXPECT_GT(std::distance(fs::directory_iterator(temp.Path() / "root"), {}), 10);
+}
+
+} // namespace
