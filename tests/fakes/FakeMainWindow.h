@@ -5,38 +5,21 @@
 #include "platform/MemoryResultList.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-// The main window's controls as fakes that keep their state, and a message-box recorder that
-// answers with scripted button ids.
+// The main window's controls as fakes that keep their state; message boxes are recorded and
+// answered Yes to a question, OK otherwise.
 class FakeMainWindow {
   public:
-    struct BrowseCall {
-        std::string title;
-        std::intptr_t owner;
-        std::intptr_t root;
-        std::uint32_t flags;
-        std::string startFolder;
-    };
-
-    struct Message {
-        std::string text;
-        std::string title;
-        std::int32_t style;
-        std::int32_t options;
-    };
-
     class TextBox : public TextBoxControl {
       public:
         void SetText(const std::string& value) override { text = value; }
         void SetEnabled(bool value) override { enabled = value; }
-        void SetOLEDropMode(int mode) override { oleDropMode = mode; }
-        std::string text = "Text1";
+        void SetOLEDropMode(int) override {}
+        std::string text;
         bool enabled = true;
-        int oleDropMode = 0;
     };
 
     class Button : public ButtonControl {
@@ -50,8 +33,7 @@ class FakeMainWindow {
 
     class CheckBox : public CheckBoxControl {
       public:
-        int Value() const override { return value; }
-        int value = 0;
+        int Value() const override { return 0; }
     };
 
     class Form : public FormRuntime {
@@ -59,7 +41,6 @@ class FakeMainWindow {
         void SetMousePointer(int pointer) override { mousePointer = pointer; }
         std::string AppPath() const override { return appPath; }
         void DoEvents() override {
-            ++doEventsCalls;
             if (onDoEvents) {
                 onDoEvents();
             }
@@ -67,7 +48,6 @@ class FakeMainWindow {
         void Close() override { closed = true; }
         std::string appPath;
         int mousePointer = 0;
-        int doEventsCalls = 0;
         bool closed = false;
         std::function<void()> onDoEvents;
     };
@@ -76,34 +56,21 @@ class FakeMainWindow {
         return MainWindowControls{form, txtFolder, cmdFind, cmdRemove, chkReadOnly, list};
     }
 
-    ShowMessageBoxFunction MessageBoxRecorder() {
-        return [this](const std::string& text, const std::string& title, std::int32_t style,
-                      std::int32_t options) {
-            messages.push_back(Message{text, title, style, options});
-            if (onMessage) {
-                onMessage(messages.back());
-            }
-            if (answers.empty()) {
-                return std::int32_t{1};
-            }
-            std::int32_t answer = answers.front();
-            answers.pop_front();
-            return answer;
-        };
-    }
-
-    // The services with this window's message-box recorder and folder-picker fake; the
-    // scan pumps at every folder.
+    // The services with this window's message boxes and folder picker; the scan pumps at
+    // every folder.
     MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
                                 FolderRemoval& folderRemoval) {
         return MainWindowServices{
             fileSystem,
             profileFile,
             folderRemoval,
-            MessageBoxRecorder(),
-            [this](const std::string& title, std::intptr_t owner, std::intptr_t root,
-                   std::uint32_t flags, const std::string& startFolder) {
-                browseCalls.push_back(BrowseCall{title, owner, root, flags, startFolder});
+            [this](const std::string& text, const std::string&, std::int32_t, std::int32_t) {
+                messages.push_back(text);
+                return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
+            },
+            [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
+                   const std::string& startFolder) {
+                pickerStartFolders.push_back(startFolder);
                 if (onBrowse) {
                     onBrowse();
                 }
@@ -128,10 +95,8 @@ class FakeMainWindow {
     CheckBox chkReadOnly;
     MemoryResultList list;
 
-    std::vector<Message> messages;
-    std::deque<std::int32_t> answers;              // button ids the boxes return, in order
-    std::function<void(const Message&)> onMessage; // runs while a box is "shown"
-    std::vector<BrowseCall> browseCalls;
+    std::vector<std::string> messages; // the texts of the boxes shown, in order
+    std::vector<std::string> pickerStartFolders;
     std::string browseResult;       // what the picker returns ("" for cancel)
     std::function<void()> onBrowse; // runs while the picker is "open" (may throw)
 };

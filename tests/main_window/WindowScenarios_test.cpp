@@ -15,12 +15,6 @@ class FakeWindowDriver : public WindowDriver {
     void Start(const std::string& settingsFolder) override {
         window_ = std::make_unique<FakeMainWindow>();
         window_->form.appPath = settingsFolder;
-        window_->onMessage = [this](const FakeMainWindow::Message& message) {
-            if (message.text.back() == '?') {
-                window_->answers.push_front(6); // Yes
-            }
-            messages_.push_back(message.text);
-        };
         form_ = std::make_unique<frmVacantor>(
             window_->Controls(), window_->Services(*fileSystem_, *profile_, *removal_));
         form_->Form_Load();
@@ -42,7 +36,7 @@ class FakeWindowDriver : public WindowDriver {
         form_->txtFolder_OLEDragDrop(paths);
     }
     void ClickRootBox() override { form_->txtFolder_Click(); }
-    int ChoosersShown() override { return static_cast<int>(window_->browseCalls.size()); }
+    int ChoosersShown() override { return static_cast<int>(window_->pickerStartFolders.size()); }
     std::string RootText() override { return window_->txtFolder.text; }
     void ClickFind() override { form_->cmdFind_Click(); }
     void ClickRemove() override { form_->cmdRemove_Click(); }
@@ -62,7 +56,13 @@ class FakeWindowDriver : public WindowDriver {
         return window_->list.IsRemoved(row) &&
                window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
     }
-    std::vector<std::string> Messages() override { return messages_; }
+    std::vector<std::string> Messages() override { return window_->messages; }
+    std::string Controls() override {
+        const FakeMainWindow& w = *window_;
+        return ControlsText(w.cmdFind.caption, w.cmdFind.enabled, w.cmdRemove.caption,
+                            w.cmdRemove.enabled, w.txtFolder.enabled,
+                            w.form.mousePointer == PointerArrowHourglass);
+    }
 
   private:
     std::unique_ptr<FileSystem> fileSystem_ = CreateSystemFileSystem();
@@ -70,7 +70,6 @@ class FakeWindowDriver : public WindowDriver {
     std::unique_ptr<FolderRemoval> removal_ = CreateSystemFolderRemoval();
     std::unique_ptr<FakeMainWindow> window_;
     std::unique_ptr<frmVacantor> form_;
-    std::vector<std::string> messages_;
     std::function<void()> pending_;
 };
 

@@ -1,6 +1,5 @@
 // The window scenarios against the Qt window with the real services, offscreen.
-#include "ModalCloser.h"
-#include "QtTestApp.h"
+#include "QtTestSupport.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/RootFolderEdit.h"
 #include "platform/qt/SystemServices.h"
@@ -107,6 +106,13 @@ class QtWindowDriver : public WindowDriver {
             texts.push_back(text.toStdString());
         }
         return texts;
+    }
+
+    std::string Controls() override {
+        VacantorWindow& w = window_->Window();
+        return ControlsText(w.cmdFind().text().toStdString(), w.cmdFind().isEnabled(),
+                            w.cmdRemove().text().toStdString(), w.cmdRemove().isEnabled(),
+                            w.txtFolder().isEnabled(), w.cursor().shape() == Qt::BusyCursor);
     }
 
   private:

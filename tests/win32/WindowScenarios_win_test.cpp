@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -71,17 +73,17 @@ class Win32WindowDriver : public WindowDriver {
         ::SendMessageW(Window().txtFolder.Hwnd(), WM_DROPFILES,
                        reinterpret_cast<WPARAM>(MakeHDrop(paths)), 0);
     }
+    // The box posts its click to itself, to run once it has released the mouse.
     void ClickRootBox() override {
-        ::SendMessageW(Window().txtFolder.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-        ::SendMessageW(Window().txtFolder.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        HWND box = Window().txtFolder.Hwnd();
+        ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        MSG message;
+        EXPECT_TRUE(PumpUntil([&] { return !::PeekMessageW(&message, box, 0, 0, PM_NOREMOVE); }));
     }
     // Dialogs other than message boxes: the folder picker.
     int ChoosersShown() override {
-        int shown = 0;
-        for (const MessageBoxCloser::Box& box : closer_.boxes) {
-            shown += box.text.empty();
-        }
-        return shown;
+        return static_cast<int>(std::count(closer_.texts.begin(), closer_.texts.end(), ""));
     }
     std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
     void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
@@ -109,10 +111,21 @@ class Win32WindowDriver : public WindowDriver {
     bool ShownAsRemoved(std::size_t row) override { return Window().ListView1.IsRemoved(row); }
     std::vector<std::string> Messages() override {
         std::vector<std::string> texts;
-        for (const MessageBoxCloser::Box& box : closer_.boxes) {
-            texts.push_back(box.text);
-        }
+        std::copy_if(closer_.texts.begin(), closer_.texts.end(), std::back_inserter(texts),
+                     [](const std::string& text) { return !text.empty(); });
         return texts;
+    }
+    // The pointer as the window sets it over the list.
+    std::string Controls() override {
+        win32::MainWindow& window = Window();
+        ::SetCursor(nullptr);
+        ::SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(List()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ControlsText(
+            win32::WindowTextUtf8(window.cmdFind.Hwnd()), ::IsWindowEnabled(window.cmdFind.Hwnd()),
+            win32::WindowTextUtf8(window.cmdRemove.Hwnd()),
+            ::IsWindowEnabled(window.cmdRemove.Hwnd()), ::IsWindowEnabled(window.txtFolder.Hwnd()),
+            ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING));
     }
 
   private:
@@ -122,12 +135,7 @@ class Win32WindowDriver : public WindowDriver {
 
     Win32TestEnvironment environment_;
     ProgramServices services_;
-    MessageBoxCloser closer_{[](const MessageBoxCloser::Box& box) {
-        if (box.text.empty()) {
-            return IDCANCEL; // the folder picker
-        }
-        return box.text.back() == '?' ? IDYES : IDOK;
-    }};
+    DialogCloser closer_;
     PostedAction posted_;
     std::unique_ptr<win32::VacantorWindow> program_;
     HWND hwnd_ = nullptr;

@@ -70,7 +70,7 @@ std::string ListViewCellText(HWND list, int row, int column) {
 
 namespace {
 
-MessageBoxCloser* activeCloser = nullptr;
+DialogCloser* activeCloser = nullptr;
 
 std::string TextOf(HWND window) {
     wchar_t buffer[2048] = {};
@@ -80,62 +80,35 @@ std::string TextOf(HWND window) {
 
 } // namespace
 
-MessageBoxCloser::MessageBoxCloser(std::function<int(const Box&)> answer)
-    : answer_(std::move(answer)) {
+DialogCloser::DialogCloser() {
     activeCloser = this;
     timer_ = ::SetTimer(nullptr, 0, 20, OnTimer);
 }
 
-MessageBoxCloser::~MessageBoxCloser() {
+DialogCloser::~DialogCloser() {
     ::KillTimer(nullptr, timer_);
     activeCloser = nullptr;
 }
 
-void CALLBACK MessageBoxCloser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+void CALLBACK DialogCloser::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (activeCloser) {
-        activeCloser->CloseOpenBoxes();
+        ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog,
+                            reinterpret_cast<LPARAM>(activeCloser));
     }
 }
-
-void MessageBoxCloser::CloseOpenBoxes() {
-    ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog, reinterpret_cast<LPARAM>(this));
-}
-
-namespace {
-
-// The text of the selected item of the first tree view in the dialog, if it has one.
-std::string SelectedTreeItem(HWND dialog) {
-    HWND tree = ::FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
-    if (!tree) {
-        return {};
-    }
-    auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW info{};
-    info.mask = TVIF_TEXT;
-    info.hItem = item;
-    info.pszText = text;
-    info.cchTextMax = MAX_PATH;
-    if (!item || !::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info))) {
-        return {};
-    }
-    return Utf8FromWide(text);
-}
-
-} // namespace
 
 // A message box is a dialog whose text is the static control 0xFFFF.
-BOOL CALLBACK MessageBoxCloser::CloseIfDialog(HWND window, LPARAM self) {
+BOOL CALLBACK DialogCloser::CloseIfDialog(HWND window, LPARAM self) {
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
     if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
         return TRUE;
     }
     HWND text = ::GetDlgItem(window, 0xFFFF);
-    auto& closer = *reinterpret_cast<MessageBoxCloser*>(self);
-    closer.boxes.push_back(Box{TextOf(window), text ? TextOf(text) : std::string(),
-                               text ? std::string() : SelectedTreeItem(window)});
-    int button = closer.answer_ ? closer.answer_(closer.boxes.back()) : text ? IDOK : IDCANCEL;
+    std::vector<std::string>& texts = reinterpret_cast<DialogCloser*>(self)->texts;
+    texts.push_back(text ? TextOf(text) : std::string());
+    const bool question = !texts.back().empty() && texts.back().back() == '?';
+    const int button = !text ? IDCANCEL : question ? IDYES : IDOK;
     // Sent, not posted: the dialog is gone before the timer can see it again.
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));

@@ -26,30 +26,21 @@ HGLOBAL MakeHDrop(const std::vector<std::string>& paths);
 // The text of a list view cell, read through the control.
 std::string ListViewCellText(HWND list, int row, int column);
 
-// Presses a button of every dialog the thread shows (message boxes, the folder picker),
-// from a timer that also fires inside the dialogs' own modal loops, and records them.
-class MessageBoxCloser {
+// Closes every dialog the thread shows, from a timer that also fires inside the dialogs'
+// own modal loops: Yes to a question, OK to another message box, Cancel to other dialogs
+// (the folder picker). Records the texts of the boxes, "" for other dialogs.
+class DialogCloser {
   public:
-    struct Box {
-        std::string title;
-        std::string text;         // a message box's text; empty for other dialogs
-        std::string selectedItem; // the folder picker's selected folder; else empty
-    };
+    DialogCloser();
+    ~DialogCloser();
+    DialogCloser(const DialogCloser&) = delete;
+    DialogCloser& operator=(const DialogCloser&) = delete;
 
-    // `answer`: the button id to press (IDOK, IDYES, IDCANCEL...), asked per dialog;
-    // without it, IDOK for message boxes and IDCANCEL for other dialogs.
-    explicit MessageBoxCloser(std::function<int(const Box&)> answer = {});
-    ~MessageBoxCloser();
-    MessageBoxCloser(const MessageBoxCloser&) = delete;
-    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
-
-    std::vector<Box> boxes;
+    std::vector<std::string> texts;
 
   private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-    void CloseOpenBoxes();
     static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self);
 
-    std::function<int(const Box&)> answer_;
     UINT_PTR timer_ = 0;
 };

@@ -29,7 +29,7 @@ class WindowDriver {
     virtual bool IsOpen() = 0;
 
     virtual void Drop(const std::vector<std::string>& paths) = 0;
-    // A click on the root box, which opens the folder chooser when the window is idle.
+    // A click on the root box; returns once a chooser it opens is cancelled.
     virtual void ClickRootBox() = 0;
     // How many times a folder chooser was shown (and cancelled) since the start.
     virtual int ChoosersShown() = 0;
@@ -46,7 +46,17 @@ class WindowDriver {
     virtual bool ShownAsRemoved(std::size_t row) = 0;
     // The texts of the message boxes shown since the start, in order.
     virtual std::vector<std::string> Messages() = 0;
+    // The buttons and the root box as ControlsText shows them.
+    virtual std::string Controls() = 0;
 };
+
+// The captions of Find and Remove, then the root box, each followed by "-" when it takes no
+// input, and "busy" while the pointer shows a run: "Stop Remove- root- busy".
+inline std::string ControlsText(const std::string& find, bool findOn, const std::string& remove,
+                                bool removeOn, bool rootOn, bool busy) {
+    return find + (findOn ? " " : "- ") + remove + (removeOn ? " " : "- ") +
+           (rootOn ? "root" : "root-") + (busy ? " busy" : "");
+}
 
 template <typename Driver>
 class WindowScenario : public testing::Test {
@@ -191,6 +201,22 @@ TYPED_TEST_P(WindowScenario, ClosingDuringRemoveStopsWithoutAskingThenCloses) {
     EXPECT_GT(this->FoldersLeft(20), 0u);
 }
 
+// While a command runs only its own button takes input, reading Stop, under a busy pointer.
+TYPED_TEST_P(WindowScenario, DuringARunOnlyItsButtonWorksAndReadsStop) {
+    this->MakeTree(3);
+    std::string during;
+    this->driver.DuringTheNextRun([&] { during = this->driver.Controls(); });
+    this->driver.ClickFind();
+    EXPECT_EQ(during, "Stop Remove- root- busy");
+    EXPECT_EQ(this->driver.Controls(), "Find Remove root");
+
+    this->driver.Select(0);
+    this->driver.DuringTheNextRun([&] { during = this->driver.Controls(); });
+    this->driver.ClickRemove();
+    EXPECT_EQ(during, "Find- Stop root- busy");
+    EXPECT_EQ(this->driver.Controls(), "Find Remove root");
+}
+
 TYPED_TEST_P(WindowScenario, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
     this->MakeTree(1);
     this->driver.ClickFind();
@@ -211,11 +237,15 @@ TYPED_TEST_P(WindowScenario, ADropSetsTheRootExceptDuringARun) {
     EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
 }
 
-TYPED_TEST_P(WindowScenario, TheChooserDoesNotOpenDuringARun) {
+TYPED_TEST_P(WindowScenario, AClickOpensTheChooserExceptDuringARun) {
     this->MakeTree(1);
     this->driver.DuringTheNextRun([this] { this->driver.ClickRootBox(); });
     this->driver.ClickFind();
     EXPECT_EQ(this->driver.ChoosersShown(), 0);
+    EXPECT_EQ(this->driver.RootText(), this->tree.Text());
+
+    this->driver.ClickRootBox();
+    EXPECT_EQ(this->driver.ChoosersShown(), 1);
     EXPECT_EQ(this->driver.RootText(), this->tree.Text());
 }
 
@@ -224,5 +254,7 @@ REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCo
                             RemoveDeletesTheSelectedFoldersAndMarksTheirRows,
                             StopDuringRemoveKeepsTheLaterRows, ClosingDuringFindStopsItThenCloses,
                             ClosingDuringRemoveStopsWithoutAskingThenCloses,
+                            DuringARunOnlyItsButtonWorksAndReadsStop,
                             TheRootOfTheLastFindIsRestoredAtTheNextStart,
-                            ADropSetsTheRootExceptDuringARun, TheChooserDoesNotOpenDuringARun);
+                            ADropSetsTheRootExceptDuringARun,
+                            AClickOpensTheChooserExceptDuringARun);

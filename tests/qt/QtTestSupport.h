@@ -10,6 +10,10 @@ class QDialog;
 class QMessageBox;
 class QPushButton;
 
+// The one QApplication of a test process, created on first use (offscreen unless the
+// environment names another platform). Test listing never creates it.
+void EnsureQtApplication();
+
 // Closes every modal dialog the application shows, as a person would, once it is on the
 // screen: a message box by pressing a button (its default button unless `choose` picks
 // another), any other dialog through `onDialog` (rejected when unset). Records the texts
@@ -20,10 +24,8 @@ class ModalCloser : public QObject {
     ~ModalCloser() override;
 
     std::vector<QString> texts;
-    std::vector<QString> titles;
     std::function<QPushButton*(QMessageBox&)> choose;
     std::function<void(QDialog&)> onDialog;
-    std::function<void()> onShown; // runs when any box or dialog appears
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

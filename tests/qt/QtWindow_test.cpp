@@ -1,0 +1,302 @@
+// Where the Qt window differs from the others: drops read as URLs, its twips layout, its
+// list model that takes rows in batches, its file chooser and the settings folder of the
+// installed program. The scenarios they share are in WindowScenarios_qt_test.cpp.
+#include "QtTestSupport.h"
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/ResultListAdapter.h"
+#include "platform/qt/ResultRowsModel.h"
+#include "platform/qt/RootFolderEdit.h"
+#include "platform/qt/SystemServices.h"
+#include "platform/qt/VacantorWindow.h"
+#include "support/TempFolder.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A base for fixtures with widget members: the application exists before they do.
+class QtWindow : public ::testing::Test {
+  protected:
+    QtWindow() { EnsureQtApplication(); }
+};
+using Paths = std::vector<std::string>;
+
+std::unique_ptr<QMimeData> Urls(const QList<QUrl>& urls) {
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls(urls);
+    return data;
+}
+
+std::unique_ptr<QMimeData> Text(const QString& text) {
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text);
+    return data;
+}
+
+TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
+    struct Case {
+        const char* name;
+        std::unique_ptr<QMimeData> data;
+        std::optional<Paths> expected;
+    };
+    Case cases[] = {
+        {"one folder", Urls({QUrl::fromLocalFile("/tmp/a b")}), Paths{"/tmp/a b"}},
+        {"first item first", Urls({QUrl::fromLocalFile("/tmp/x"), QUrl::fromLocalFile("/tmp/y")}),
+         Paths{"/tmp/x", "/tmp/y"}},
+        {"UTF-8 name", Urls({QUrl::fromLocalFile(QString::fromUtf8("/tmp/caf\xc3\xa9"))}),
+         Paths{"/tmp/caf\xc3\xa9"}},
+        {"name that is not UTF-8", Urls({QUrl(QStringLiteral("file:///tmp/caf%E9"))}),
+         Paths{std::string("/tmp/caf\xe9", 9)}},
+        {"percent sign in a name", Urls({QUrl::fromLocalFile("/tmp/100%")}), Paths{"/tmp/100%"}},
+        {"localhost", Urls({QUrl(QStringLiteral("file://localhost/tmp/a"))}), Paths{"/tmp/a"}},
+        {"dragged text", Text("/tmp/a"), std::nullopt},
+        {"empty list", Urls({}), std::nullopt},
+        {"web address", Urls({QUrl(QStringLiteral("https://example.org/a"))}), std::nullopt},
+        {"file on another host", Urls({QUrl(QStringLiteral("file://server/share/a"))}),
+         std::nullopt},
+        // Only the first item counts: regression, a later remote item refused the drop.
+        {"remote after local",
+         Urls({QUrl::fromLocalFile("/tmp/a"), QUrl(QStringLiteral("https://example.org/"))}),
+         Paths{"/tmp/a"}},
+        {"local after remote",
+         Urls({QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile("/tmp/a")}),
+         std::nullopt},
+    };
+    for (const Case& testCase : cases) {
+        EXPECT_EQ(LocalPathsOf(*testCase.data), testCase.expected) << testCase.name;
+    }
+}
+
+// Dragged text is refused as a whole: the box would otherwise take it as typed.
+TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
+    EnsureQtApplication();
+    RootFolderEdit edit;
+    edit.setAcceptDrops(true);
+    edit.resize(200, 20);
+    edit.show();
+    edit.setText("before");
+    QSignalSpy drops(&edit, &RootFolderEdit::filesDropped);
+    auto data = Text("/tmp/typed");
+    const QPoint where(10, 10);
+    QDragEnterEvent enter(where, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&edit, &enter);
+    QDropEvent drop(QPointF(where), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&edit, &drop);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(drops.count(), 0);
+    EXPECT_EQ(edit.text(), "before");
+}
+
+TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
+    struct Case {
+        int twips;
+        double dpi;
+        int pixels;
+    };
+    const Case cases[] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
+                          {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    }
+}
+
+class MainWindowLayout : public QtWindow {
+  protected:
+    QRect Expected(int left, int top, int width, int height) const {
+        const double x = window.logicalDpiX();
+        const double y = window.logicalDpiY();
+        return QRect(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
+                     TwipsToPixels(height, y));
+    }
+
+    VacantorWindow window;
+};
+
+// A fixed-size window with the program's icon, at small and large sizes.
+TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
+    EXPECT_EQ(window.lblFolder().geometry(), Expected(120, 240, 1095, 255));
+    EXPECT_EQ(window.txtFolder().geometry(), Expected(1200, 240, 8175, 270));
+    EXPECT_EQ(window.cmdFind().geometry(), Expected(6960, 600, 1095, 375));
+    EXPECT_EQ(window.ListView1().geometry(), Expected(120, 1080, 9495, 3735));
+    EXPECT_EQ(window.cmdRemove().geometry(), Expected(8280, 600, 1095, 375));
+    EXPECT_EQ(window.chkReadOnly().geometry(), Expected(240, 720, 3375, 255));
+    const QSize client = Expected(0, 0, 9645, 4950).size();
+    EXPECT_EQ(window.size(), client);
+    EXPECT_EQ(window.minimumSize(), client);
+    EXPECT_EQ(window.maximumSize(), client);
+    const QList<QSize> sizes = window.windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
+}
+
+TEST_F(MainWindowLayout, TabGoesThroughTheControlsInTheirOrder) {
+    window.show();
+    window.txtFolder().setFocus();
+    std::vector<QWidget*> expected{&window.cmdFind(), &window.ListView1(), &window.cmdRemove(),
+                                   &window.chkReadOnly(), &window.txtFolder()};
+    QWidget* widget = &window.txtFolder();
+    for (QWidget* next : expected) {
+        widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
+               widget->parentWidget() != &window) {
+            widget = widget->nextInFocusChain();
+        }
+        EXPECT_EQ(widget, next) << next->objectName().toStdString();
+    }
+}
+
+class QtResultList : public QtWindow {
+  protected:
+    QtResultList() {
+        view.setModel(&model);
+        list.SetFullRowSelect(true);
+        list.SetMultiSelect(true);
+        list.ClearColumns();
+        list.AddColumn("No.");
+        list.AddColumn("Folder Path");
+        list.SetView(3);
+    }
+
+    void AddRows(int count) {
+        for (int i = 0; i < count; ++i) {
+            list.AddRow(std::to_string(list.RowCount()));
+            list.SetSubItem1Text(list.RowCount() - 1, "folder" + std::to_string(i));
+        }
+    }
+
+    void Select(int row, QItemSelectionModel::SelectionFlags how) {
+        view.selectionModel()->setCurrentIndex(model.index(row, 0),
+                                               how | QItemSelectionModel::Rows);
+    }
+
+    ResultRowsModel model;
+    QTreeView view;
+    ResultListAdapter list{view, model};
+};
+
+TEST_F(QtResultList, ModelKeepsItsInvariantsThroughAddsFlushesMarksAndClears) {
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    AddRows(5);
+    model.FlushPendingRows();
+    list.SetRemoved(2);
+    list.SetSubItem1ForeColor(2, RemovedRowColor);
+    AddRows(3);
+    model.FlushPendingRows();
+    list.ClearRows();
+    AddRows(2);
+    model.FlushPendingRows();
+    list.ClearColumns();
+    list.AddColumn("No.");
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 1);
+}
+
+TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
+    int insertions = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    AddRows(1000);
+    EXPECT_EQ(list.RowCount(), 1000u);
+    EXPECT_EQ(list.SubItem1Text(999), "folder999");
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 1000; }, 5000));
+    EXPECT_EQ(insertions, 1);
+}
+
+TEST_F(QtResultList, PathBytesThatAreNotUtf8AreKeptExactly) {
+    const std::string latin1Name("caf\xe9", 4);
+    AddRows(1);
+    list.SetSubItem1Text(0, latin1Name);
+    model.FlushPendingRows();
+    EXPECT_EQ(list.SubItem1Text(0), latin1Name);
+    EXPECT_FALSE(model.index(0, 1).data().toString().isEmpty());
+}
+
+TEST_F(QtResultList, SelectionIsReadFromTheView) {
+    AddRows(4);
+    model.FlushPendingRows();
+    EXPECT_FALSE(list.SelectedItem().has_value());
+
+    Select(1, QItemSelectionModel::ClearAndSelect);
+    Select(3, QItemSelectionModel::Select);
+    EXPECT_FALSE(list.IsSelected(0));
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.IsSelected(2));
+    EXPECT_TRUE(list.IsSelected(3));
+    EXPECT_EQ(list.SelectedItem(), std::optional<std::size_t>(3));
+
+    // The focused row deselected with Ctrl: no SelectedItem although row 1 stays selected.
+    Select(3, QItemSelectionModel::Deselect);
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.SelectedItem().has_value());
+}
+
+// A folder typed into the chooser and accepted becomes the root.
+TEST_F(QtWindow, AFolderAcceptedInTheChooserBecomesTheRoot) {
+    TempFolder tree;
+    SystemServices services;
+    ModalCloser closer;
+    QtMainWindow window{services.Services(), tree.Text()};
+    services.SetMainWindow(&window.Window());
+    window.Window().show();
+    fs::create_directories(tree.Path() / "chosen");
+    const QString chosen = QFile::decodeName(tree.Text("chosen").c_str());
+    QString title;
+    closer.onDialog = [&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        auto* list = dialog.findChild<QAbstractItemView*>("listView");
+        auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_TRUE(list != nullptr && nameBox != nullptr);
+        list->clearSelection(); // a folder selected in the list would win over the typed one
+        nameBox->setText(chosen);
+        dialog.accept();
+    };
+    QTest::mouseClick(&window.Window().txtFolder(), Qt::LeftButton);
+    EXPECT_EQ(title, "Select Folder");
+    EXPECT_EQ(window.Form().State().RootFolder, tree.Text("chosen"));
+    EXPECT_EQ(window.Window().txtFolder().text(), chosen);
+}
+
+// The program as the package installs it: its folder is the installed one, so the settings
+// go to $XDG_CONFIG_HOME/vacantor, made by the first Find, read at the next start.
+TEST_F(QtWindow, TheInstalledProgramKeepsTheRootInTheUsersConfigurationFolder) {
+    TempFolder config;
+    TempFolder tree;
+    ::setenv("XDG_CONFIG_HOME", config.Text().c_str(), 1);
+    ModalCloser closer;
+    const fs::path folder = config.Path() / "vacantor";
+    {
+        SystemServices services(ExecutableFolder());
+        ASSERT_EQ(services.SettingsFolder(), PathText(folder));
+        QtMainWindow window(services.Services(), services.SettingsFolder());
+        window.Form().SetRootFolder(tree.Text());
+        QTest::mouseClick(&window.Window().cmdFind(), Qt::LeftButton);
+    }
+    EXPECT_TRUE(fs::exists(folder / "Scryve.ini"));
+    EXPECT_FALSE(fs::exists(fs::path(ExecutableFolder()) / "Scryve.ini"));
+
+    SystemServices services(ExecutableFolder());
+    QtMainWindow next(services.Services(), services.SettingsFolder());
+    EXPECT_EQ(next.Form().State().RootFolder, tree.Text());
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace

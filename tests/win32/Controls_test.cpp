@@ -1,0 +1,275 @@
+// Where the Win32 window differs from the others, on the real window and controls: its
+// twips layout and tab order, its event pump, the list's selection and custom draw, and
+// the root box's click and file drops.
+#include "platform/win32/window/MainWindow.h"
+#include "platform/win32/Utf.h"
+#include "win32/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using win32::PixelsFromTwips;
+
+TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
+    struct Case {
+        int twips, dpi, pixels;
+    } cases[] = {{1440, 96, 96}, {9645, 96, 643},  {4950, 96, 330}, {255, 96, 17}, {270, 96, 18},
+                 {120, 96, 8},   {1440, 144, 144}, {375, 120, 31},  {0, 96, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(PixelsFromTwips(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
+    }
+}
+
+class Win32Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(window.Create({"C:\\app", false}));
+        window.Show();
+        // As the window's start-up sets the list up.
+        list.SetFullRowSelect(true);
+        list.ClearColumns();
+        list.AddColumn("No.");
+        list.AddColumn("Folder Path");
+        list.SetView(3);
+        list.SetMultiSelect(true);
+    }
+
+    void AddRows(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) {
+            list.AddRow(std::to_string(list.RowCount()));
+            list.SetSubItem1Text(list.RowCount() - 1, path);
+        }
+        ASSERT_TRUE(PumpUntil([&] {
+            return ::SendMessageW(list.Hwnd(), LVM_GETITEMCOUNT, 0, 0) ==
+                   static_cast<LRESULT>(list.RowCount());
+        }));
+    }
+
+    void SetRowState(int row, bool selected, bool focused = false) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | (focused ? LVIS_FOCUSED : 0);
+        item.state = (selected ? LVIS_SELECTED : 0) | (focused ? LVIS_FOCUSED : 0);
+        ::SendMessageW(list.Hwnd(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    Win32TestEnvironment environment;
+    win32::MainWindow window;
+    win32::ResultListView& list = window.ListView1;
+};
+
+TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
+    const int dpi = win32::WindowDpi(window.Hwnd());
+    struct Expected {
+        std::string text;
+        int left, top, width, height;
+        bool tabStop;
+    } expected[] = {
+        {"Root Folder", 120, 240, 1095, 255, false},
+        {"Text1", 1200, 240, 8175, 270, true},
+        {"Find", 6960, 600, 1095, 375, true},
+        {"", 120, 1080, 9495, 3735, true},
+        {"Remove", 8280, 600, 1095, 375, true},
+        {"Delete Read Only Folder", 240, 720, 3375, 255, true},
+    };
+    HWND child = ::GetWindow(window.Hwnd(), GW_CHILD);
+    for (const Expected& e : expected) {
+        ASSERT_NE(child, nullptr) << e.text;
+        EXPECT_EQ(win32::WindowTextUtf8(child), e.text);
+        RECT rect{};
+        ::GetWindowRect(child, &rect);
+        ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, PixelsFromTwips(e.left, dpi)) << e.text;
+        EXPECT_EQ(rect.top, PixelsFromTwips(e.top, dpi)) << e.text;
+        EXPECT_EQ(rect.right - rect.left, PixelsFromTwips(e.width, dpi)) << e.text;
+        EXPECT_EQ(rect.bottom - rect.top, PixelsFromTwips(e.height, dpi)) << e.text;
+        EXPECT_EQ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0, e.tabStop) << e.text;
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+    // The tab key walks the same order and wraps round.
+    std::vector<HWND> order = {window.txtFolder.Hwnd(),   window.cmdFind.Hwnd(),
+                               window.ListView1.Hwnd(),   window.cmdRemove.Hwnd(),
+                               window.chkReadOnly.Hwnd(), window.txtFolder.Hwnd()};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(::GetNextDlgTabItem(window.Hwnd(), order[i], FALSE), order[i + 1]) << i;
+    }
+}
+
+// Every call runs what is pending, however soon after the last: Remove pumps after each
+// row so that a Stop is noticed within one row.
+TEST_F(Win32Window, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
+    int clicks = 0;
+    window.cmdFind.onClick = [&] { ++clicks; };
+    for (int expected = 1; expected <= 2; ++expected) {
+        ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
+        window.DoEvents();
+        EXPECT_EQ(clicks, expected);
+    }
+
+    ::PostQuitMessage(3);
+    ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
+    window.DoEvents();
+    MSG message;
+    ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(Win32Window, TheListShowsUtf8PathsAsWideText) {
+    const std::string path = "caf\xc3\xa9\\\xe6\x97\xa5";
+    AddRows({"a", path});
+    EXPECT_EQ(ListViewCellText(list.Hwnd(), 1, 1), path);
+    EXPECT_EQ(list.SubItem1Text(1), path);
+}
+
+// Regression: with the focus on a row that is not selected, the first selected row was
+// taken for the selected item.
+TEST_F(Win32Window, TheSelectedItemIsTheFocusedRowWhileItIsSelected) {
+    AddRows({"a", "b", "c", "d"});
+    SetRowState(1, true);
+    EXPECT_FALSE(list.SelectedItem()); // selected, but the focus is on no row
+    SetRowState(3, true, true);
+    EXPECT_EQ(list.SelectedItem(), 3u);
+    SetRowState(3, false);
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.SelectedItem());
+}
+
+TEST_F(Win32Window, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
+    AddRows({"a", "b"});
+    list.SetSubItem1ForeColor(1, RemovedRowColor);
+    auto drawnColour = [&](int row, int column) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list.Hwnd();
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.iSubItem = column;
+        draw.clrText = RGB(1, 2, 3); // left over from the previous cell
+        LRESULT result =
+            ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(result, CDRF_NEWFONT);
+        return draw.clrText;
+    };
+    EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
+    EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
+}
+
+TEST_F(Win32Window, AMouseClickOnARowSelectsItAndRaisesTheClick) {
+    AddRows({"a", "b", "c"});
+    int clicks = 0;
+    list.onClick = [&] { ++clicks; };
+    RECT cell{};
+    cell.top = 1;
+    cell.left = LVIR_BOUNDS;
+    ASSERT_TRUE(
+        ::SendMessageW(list.Hwnd(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
+    LPARAM point = MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2);
+    ::SendMessageW(list.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ::SendMessageW(list.Hwnd(), WM_LBUTTONUP, 0, point);
+    ASSERT_TRUE(PumpUntil([&] { return clicks > 0; }));
+    EXPECT_EQ(list.SelectedItem(), 2u);
+}
+
+// The click may open a modal picker: it runs once the edit has released the mouse.
+TEST_F(Win32Window, AMouseClickOnTheRootBoxRunsOnceTheEditHasHandledIt) {
+    HWND box = window.txtFolder.Hwnd();
+    int clicks = 0;
+    window.txtFolder.onClick = [&] { ++clicks; };
+    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(clicks, 0);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+    EXPECT_NE(::GetCapture(), box);
+}
+
+// Drop mode 1 takes files by WM_DROPFILES and by OLE, mode 0 by neither.
+TEST_F(Win32Window, DropMode1AcceptsFilesBothWays) {
+    HWND box = window.txtFolder.Hwnd();
+    win32::FileDropTarget other({});
+    for (int mode : {1, 0}) {
+        window.txtFolder.SetOLEDropMode(mode);
+        EXPECT_EQ((::GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, mode == 1);
+        EXPECT_EQ(::RegisterDragDrop(box, &other), mode == 1 ? DRAGDROP_E_ALREADYREGISTERED : S_OK);
+    }
+    ::RevokeDragDrop(box);
+}
+
+// A data object holding one format in global memory, as a drag source offers it.
+class OneFormatDataObject final : public IDataObject {
+  public:
+    OneFormatDataObject(CLIPFORMAT format, HGLOBAL memory) : format_(format), memory_(memory) {}
+    ~OneFormatDataObject() { ::GlobalFree(memory_); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *object = this;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) {
+            return DV_E_FORMATETC;
+        }
+        medium->hGlobal = static_cast<HGLOBAL>(::OleDuplicateData(memory_, format_, 0));
+        medium->tymed = TYMED_HGLOBAL;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK
+                                                                              : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+  private:
+    CLIPFORMAT format_;
+    HGLOBAL memory_;
+};
+
+TEST(Win32FileDropTarget, TakesFileListsAndRefusesEverythingElse) {
+    Win32TestEnvironment environment;
+    std::vector<std::vector<std::string>> drops;
+    win32::FileDropTarget target(
+        [&](const std::vector<std::string>& files) { drops.push_back(files); });
+    // Dragged text: a file list offered as text only must not be taken.
+    for (CLIPFORMAT format : {CF_HDROP, CF_TEXT}) {
+        OneFormatDataObject data(format, MakeHDrop({"C:\\one", "C:\\two"}));
+        const DWORD expected = format == CF_HDROP ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(target.DragEnter(&data, 0, POINTL{}, &effect), S_OK);
+        EXPECT_EQ(effect, expected) << format;
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        target.DragOver(0, POINTL{}, &effect);
+        EXPECT_EQ(effect, expected) << format;
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(target.Drop(&data, 0, POINTL{}, &effect), S_OK);
+        EXPECT_EQ(effect, expected) << format;
+    }
+    EXPECT_EQ(drops, (std::vector<std::vector<std::string>>{{"C:\\one", "C:\\two"}}));
+}
+
+} // namespace
