@@ -1,25 +1,195 @@
-// The window's logic over fake controls, the real file system and settings file: what the
-// shared window scenarios leave out.
+// The window's logic over fake controls, with the real file system and settings file: the
+// window scenarios that all front ends share, then what they leave out.
 #include "fakes/FakeFolderRemoval.h"
-#include "fakes/FakeMainWindow.h"
+#include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
 #include "platform/FolderRemovalHook.h"
+#include "platform/MainWindowControls.h"
+#include "platform/MemoryResultList.h"
 #include "platform/PlatformError.h"
 #include "platform/ProfileFile.h"
 #include "settings/IniFileCommon.h"
 #include "support/TempFolder.h"
+#include "window/WindowScenarios.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #ifndef _WIN32
 #include "support/ChildProcess_posix.h"
 #endif
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The main window's controls as fakes that keep their state; message boxes are recorded and
+// answered Yes to a question, OK otherwise.
+class FakeMainWindow {
+  public:
+    class TextBox : public TextBoxControl {
+      public:
+        void SetText(const std::string& value) override { text = value; }
+        void SetEnabled(bool value) override { enabled = value; }
+        void SetOLEDropMode(int) override {}
+        std::string text;
+        bool enabled = true;
+    };
+
+    class Button : public ButtonControl {
+      public:
+        explicit Button(std::string initialCaption) : caption(std::move(initialCaption)) {}
+        void SetCaption(const std::string& value) override { caption = value; }
+        void SetEnabled(bool value) override { enabled = value; }
+        std::string caption;
+        bool enabled = true;
+    };
+
+    class CheckBox : public CheckBoxControl {
+      public:
+        int Value() const override { return 0; }
+    };
+
+    class Form : public FormRuntime {
+      public:
+        void SetMousePointer(int pointer) override { mousePointer = pointer; }
+        std::string AppPath() const override { return appPath; }
+        void DoEvents() override {
+            if (onDoEvents) {
+                onDoEvents();
+            }
+        }
+        void Close() override { closed = true; }
+        std::string appPath;
+        int mousePointer = 0;
+        bool closed = false;
+        std::function<void()> onDoEvents;
+    };
+
+    MainWindowControls Controls() {
+        return MainWindowControls{form, txtFolder, cmdFind, cmdRemove, chkReadOnly, list};
+    }
+
+    // The services with this window's message boxes and folder picker; the scan pumps at
+    // every folder.
+    MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
+                                FolderRemoval& folderRemoval) {
+        return MainWindowServices{
+            fileSystem,
+            profileFile,
+            folderRemoval,
+            [this](const std::string& text, const std::string&, std::int32_t, std::int32_t) {
+                messages.push_back(text);
+                return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
+            },
+            [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
+                   const std::string& startFolder) {
+                pickerStartFolders.push_back(startFolder);
+                if (onBrowse) {
+                    onBrowse();
+                }
+                return browseResult;
+            },
+            std::chrono::milliseconds(0)};
+    }
+
+    // The path cells of the list, in row order.
+    std::vector<std::string> ListedPaths() const {
+        std::vector<std::string> paths;
+        for (const MemoryResultList::Row& row : list.Rows()) {
+            paths.push_back(row.subItem1);
+        }
+        return paths;
+    }
+
+    Form form;
+    TextBox txtFolder;
+    Button cmdFind{"Find"};
+    Button cmdRemove{"Remove"};
+    CheckBox chkReadOnly;
+    MemoryResultList list;
+
+    std::vector<std::string> messages; // the texts of the boxes shown, in order
+    std::vector<std::string> pickerStartFolders;
+    std::string browseResult;       // what the picker returns ("" for cancel)
+    std::function<void()> onBrowse; // runs while the picker is "open" (may throw)
+};
+
+// The shared window scenarios against the window's logic over fake controls, with the real
+// file system, settings file and removal.
+class FakeWindowDriver : public WindowDriver {
+  public:
+    void Start(const std::string& settingsFolder) override {
+        window_ = std::make_unique<FakeMainWindow>();
+        window_->form.appPath = settingsFolder;
+        form_ = std::make_unique<frmVacantor>(
+            window_->Controls(), window_->Services(*fileSystem_, *profile_, *removal_));
+        form_->Form_Load();
+    }
+    void Quit() override {
+        EXPECT_TRUE(form_->Form_QueryUnload());
+        form_.reset();
+    }
+    bool RequestClose() override {
+        if (!form_->Form_QueryUnload()) {
+            return false;
+        }
+        window_->form.closed = true;
+        return true;
+    }
+    bool IsOpen() override { return form_ && !window_->form.closed; }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        form_->txtFolder_OLEDragDrop(paths);
+    }
+    void ClickRootBox() override { form_->txtFolder_Click(); }
+    int ChoosersShown() override { return static_cast<int>(window_->pickerStartFolders.size()); }
+    std::string RootText() override { return window_->txtFolder.text; }
+    void ClickFind() override { form_->cmdFind_Click(); }
+    void ClickRemove() override { form_->cmdRemove_Click(); }
+    void DuringTheNextRun(std::function<void()> action) override {
+        pending_ = std::move(action);
+        window_->form.onDoEvents = [this] {
+            if (std::function<void()> now = std::move(pending_)) {
+                pending_ = nullptr;
+                now();
+            }
+        };
+    }
+
+    void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
+    std::vector<std::string> Rows() override { return window_->ListedPaths(); }
+    bool ShownAsRemoved(std::size_t row) override {
+        return window_->list.IsRemoved(row) &&
+               window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
+    }
+    std::vector<std::string> Messages() override { return window_->messages; }
+    std::string Controls() override {
+        const FakeMainWindow& w = *window_;
+        return ControlsText(w.cmdFind.caption, w.cmdFind.enabled, w.cmdRemove.caption,
+                            w.cmdRemove.enabled, w.txtFolder.enabled,
+                            w.form.mousePointer == PointerArrowHourglass);
+    }
+
+  private:
+    std::unique_ptr<FileSystem> fileSystem_ = CreateSystemFileSystem();
+    std::unique_ptr<ProfileFile> profile_ = CreateSystemProfileFile();
+    std::unique_ptr<FolderRemoval> removal_ = CreateSystemFolderRemoval();
+    std::unique_ptr<FakeMainWindow> window_;
+    std::unique_ptr<frmVacantor> form_;
+    std::function<void()> pending_;
+};
+
+} // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, WindowScenario, FakeWindowDriver);
 
 namespace {
 
@@ -192,92 +362,76 @@ TEST_F(WindowLogic, FailedRowsBelowTheFileSystemRootKeepTheirLeadingSeparator) {
 }
 #endif
 
-// The real removal, with a root folder whose path leads elsewhere after Find: renamed away
-// with a look-alike put in its place, or swapped for a link to a look-alike.
-class WindowLogicWithTheRealRemoval : public WindowLogic {
-  protected:
-    // Rows x0 and x1, each holding an empty folder, so that the removal checks each one
-    // (and runs its hook) before it deletes anything. Starts from a fresh tree.
-    void FindRows() {
-        fs::remove_all(treeFolder.Path());
-        for (const fs::path& top : {Root(), LookAlike()}) {
-            WriteFile(top / "keep.txt", "x");
-            fs::create_directories(top / "x0" / "a");
-            fs::create_directories(top / "x1" / "a");
-        }
-        real.Form_Load();
-        real.SetRootFolder(PathText(Root()));
-        real.cmdFind_Click();
-        ASSERT_EQ(window.list.RowCount(), 2u);
-        window.list.SetSelected(0, true);
-        window.list.SetSelected(1, true);
-        window.messages.clear();
-    }
-
-    fs::path Root() const { return treeFolder.Path() / "root"; }
-    fs::path Renamed() const { return treeFolder.Path() / "root.old"; }
-    fs::path LookAlike() const { return treeFolder.Path() / "other"; }
-
-    // False when the platform refuses (links under Wine; Windows refuses to rename a
-    // folder a run holds).
-    bool ReplaceRoot(bool withLink) {
+// The real removal, with the root folder replaced after Find or during the run, once the
+// first row is checked: renamed away with a look-alike put in its place, or swapped for a
+// link to a look-alike. Replaced after Find, nothing is removed; during the run, which
+// holds the root it checked, the rows go from the scanned folder wherever it now is.
+// Nothing else is touched.
+TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
+    const fs::path root = treeFolder.Path() / "root";
+    const fs::path renamed = treeFolder.Path() / "root.old";
+    const fs::path lookAlike = treeFolder.Path() / "other";
+    // Each row holds an empty folder, so that the removal checks it before it deletes.
+    auto makeRows = [](const fs::path& top) {
+        fs::create_directories(top / "x0" / "a");
+        fs::create_directories(top / "x1" / "a");
+    };
+    bool withLink = false;
+    bool replaced = false;
+    // Fails where the platform refuses: links under Wine, and Windows refuses to rename a
+    // folder a run holds.
+    std::function<void()> replace = [&] {
         std::error_code error;
-        fs::rename(Root(), Renamed(), error);
-        if (error) {
-            return false;
+        fs::rename(root, renamed, error);
+        if (!error && withLink) {
+            fs::create_directory_symlink(lookAlike, root, error);
+        } else if (!error) {
+            makeRows(root);
         }
-        if (withLink) {
-            fs::create_directory_symlink(LookAlike(), Root(), error);
-            return !error;
+        replaced = !error;
+    };
+    std::function<void()> hook;
+    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval([&](const std::string&) {
+        if (hook) {
+            std::exchange(hook, nullptr)();
         }
-        fs::create_directories(Root() / "x0" / "a");
-        fs::create_directories(Root() / "x1" / "a");
-        return true;
-    }
-
-    AfterFolderCheckedHook hook;
-    std::unique_ptr<FolderRemoval> realRemoval =
-        CreateSystemFolderRemoval([this](const std::string& path) {
-            if (hook) {
-                hook(path);
-            }
-        });
+    });
     frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
-};
+    real.Form_Load();
 
-// Replaced after Find, nothing is removed; replaced during the run, which holds the root it
-// checked, the rows go from the scanned folder wherever it now is. Nothing else is touched.
-TEST_F(WindowLogicWithTheRealRemoval, RemovesOnlyFromTheFolderThatWasScanned) {
     for (bool duringTheRun : {false, true}) {
-        for (bool withLink : {false, true}) {
+        for (bool link : {false, true}) {
             SCOPED_TRACE(std::string(duringTheRun ? "during the run, " : "after Find, ") +
-                         (withLink ? "swapped for a link" : "renamed away"));
-            FindRows();
-            bool replaced = false;
+                         (link ? "swapped for a link" : "renamed away"));
+            withLink = link;
+            replaced = false;
+            fs::remove_all(treeFolder.Path());
+            for (const fs::path& top : {root, lookAlike}) {
+                WriteFile(top / "keep.txt", "x");
+                makeRows(top);
+            }
+            real.SetRootFolder(PathText(root));
+            real.cmdFind_Click();
+            ASSERT_EQ(window.list.RowCount(), 2u);
+            window.list.SetSelected(0, true);
+            window.list.SetSelected(1, true);
+            window.messages.clear();
             if (duringTheRun) {
-                hook = [&](const std::string&) {
-                    if (!replaced) {
-                        replaced = true;
-                        replaced = ReplaceRoot(withLink);
-                    }
-                };
-            } else if (!ReplaceRoot(withLink)) {
+                hook = replace;
+            } else if (replace(); !replaced) {
                 continue;
-            } else {
-                replaced = true;
             }
 
             real.cmdRemove_Click();
-            hook = nullptr;
 
-            const fs::path scanned = replaced ? Renamed() : Root();
+            const fs::path scanned = replaced ? renamed : root;
             for (const char* row : {"x0", "x1"}) {
                 EXPECT_EQ(fs::exists(scanned / row), !duringTheRun) << row;
-                EXPECT_TRUE(fs::exists(LookAlike() / row / "a")) << row;
+                EXPECT_TRUE(fs::exists(lookAlike / row / "a")) << row;
             }
             EXPECT_TRUE(fs::exists(scanned / "keep.txt"));
             if (replaced && !withLink) {
-                EXPECT_TRUE(fs::exists(Root() / "x1" / "a"));
+                EXPECT_TRUE(fs::exists(root / "x1" / "a"));
             }
             if (duringTheRun) {
                 EXPECT_EQ(window.messages, std::vector<std::string>{"2 folders are removed."});
@@ -285,7 +439,7 @@ TEST_F(WindowLogicWithTheRealRemoval, RemovesOnlyFromTheFolderThatWasScanned) {
                 EXPECT_EQ(window.messages,
                           (std::vector<std::string>{
                               "0 folders are removed.",
-                              "2 folders are not removed:\r\n" + PathText(Root()) +
+                              "2 folders are not removed:\r\n" + PathText(root) +
                                   ": it is no longer the folder that was scanned"}));
             }
         }

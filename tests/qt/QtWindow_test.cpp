@@ -1,7 +1,7 @@
-// Where the Qt window differs from the others: drops read as URLs, its twips layout, its
-// list model that takes rows in batches, its file chooser and the settings folder of the
-// installed program. The scenarios they share are in WindowScenarios_qt_test.cpp.
-#include "QtTestSupport.h"
+// The Qt window, offscreen: the window scenarios that all front ends share, then what is its
+// own: drops read as URLs, its twips layout, its list model that takes rows in batches, and
+// the settings folder of the installed program.
+#include "ModalCloser.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/ResultListAdapter.h"
 #include "platform/qt/ResultRowsModel.h"
@@ -9,18 +9,20 @@
 #include "platform/qt/SystemServices.h"
 #include "platform/qt/VacantorWindow.h"
 #include "support/TempFolder.h"
+#include "window/WindowScenarios.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 
@@ -237,42 +239,15 @@ TEST_F(QtResultList, SelectionIsReadFromTheView) {
 
     Select(1, QItemSelectionModel::ClearAndSelect);
     Select(3, QItemSelectionModel::Select);
-    EXPECT_FALSE(list.IsSelected(0));
-    EXPECT_TRUE(list.IsSelected(1));
-    EXPECT_FALSE(list.IsSelected(2));
-    EXPECT_TRUE(list.IsSelected(3));
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(list.IsSelected(row), row == 1 || row == 3) << row;
+    }
     EXPECT_EQ(list.SelectedItem(), std::optional<std::size_t>(3));
 
     // The focused row deselected with Ctrl: no SelectedItem although row 1 stays selected.
     Select(3, QItemSelectionModel::Deselect);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem().has_value());
-}
-
-// A folder typed into the chooser and accepted becomes the root.
-TEST_F(QtWindow, AFolderAcceptedInTheChooserBecomesTheRoot) {
-    TempFolder tree;
-    SystemServices services;
-    ModalCloser closer;
-    QtMainWindow window{services.Services(), tree.Text()};
-    services.SetMainWindow(&window.Window());
-    window.Window().show();
-    fs::create_directories(tree.Path() / "chosen");
-    const QString chosen = QFile::decodeName(tree.Text("chosen").c_str());
-    QString title;
-    closer.onDialog = [&](QDialog& dialog) {
-        title = dialog.windowTitle();
-        auto* list = dialog.findChild<QAbstractItemView*>("listView");
-        auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_TRUE(list != nullptr && nameBox != nullptr);
-        list->clearSelection(); // a folder selected in the list would win over the typed one
-        nameBox->setText(chosen);
-        dialog.accept();
-    };
-    QTest::mouseClick(&window.Window().txtFolder(), Qt::LeftButton);
-    EXPECT_EQ(title, "Select Folder");
-    EXPECT_EQ(window.Form().State().RootFolder, tree.Text("chosen"));
-    EXPECT_EQ(window.Window().txtFolder().text(), chosen);
 }
 
 // The program as the package installs it: its folder is the installed one, so the settings
@@ -299,4 +274,113 @@ TEST_F(QtWindow, TheInstalledProgramKeepsTheRootInTheUsersConfigurationFolder) {
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
+// The shared window scenarios against the Qt window with the real services.
+class QtWindowDriver : public WindowDriver {
+  public:
+    QtWindowDriver() {
+        closer_->choose = [](QMessageBox& box) {
+            return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
+        };
+        closer_->onDialog = [this](QDialog& dialog) {
+            ++choosers_;
+            dialog.reject();
+        };
+    }
+
+    void Start(const std::string& settingsFolder) override {
+        window_ = std::make_unique<QtMainWindow>(services_->Services(), settingsFolder);
+        services_->SetMainWindow(&window_->Window());
+        window_->Window().show();
+    }
+    void Quit() override {
+        EXPECT_TRUE(window_->Window().close());
+        window_.reset();
+    }
+    bool RequestClose() override { return window_->Window().close(); }
+    bool IsOpen() override { return window_ && window_->Window().isVisible(); }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls.append(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+        }
+        data.setUrls(urls);
+        RootFolderEdit& edit = window_->Window().txtFolder();
+        const QPoint where(5, 5);
+        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &enter);
+        QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &drop);
+    }
+    void ClickRootBox() override {
+        QTest::mouseClick(&window_->Window().txtFolder(), Qt::LeftButton);
+    }
+    int ChoosersShown() override { return choosers_; }
+    std::string RootText() override {
+        return QFile::encodeName(window_->Window().txtFolder().text()).toStdString();
+    }
+    void ClickFind() override { QTest::mouseClick(&window_->Window().cmdFind(), Qt::LeftButton); }
+    void ClickRemove() override {
+        QTest::mouseClick(&window_->Window().cmdRemove(), Qt::LeftButton);
+    }
+    void DuringTheNextRun(std::function<void()> action) override {
+        QTimer::singleShot(0, std::move(action));
+    }
+
+    // A click on the row with Ctrl held, as a user adds to the selection.
+    void Select(std::size_t row) override {
+        ShowAllRows();
+        QTreeView& view = window_->Window().ListView1();
+        QModelIndex cell = window_->Rows().index(static_cast<int>(row), 1);
+        view.scrollTo(cell);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          view.visualRect(cell).center());
+    }
+    std::vector<std::string> Rows() override {
+        ShowAllRows();
+        std::vector<std::string> paths;
+        ResultRowsModel& rows = window_->Rows();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            paths.push_back(QFile::encodeName(rows.index(row, 1).data().toString()).toStdString());
+        }
+        return paths;
+    }
+    bool ShownAsRemoved(std::size_t row) override {
+        const QColor dimmed = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        QVariant brush = window_->Rows().index(static_cast<int>(row), 1).data(Qt::ForegroundRole);
+        return brush.isValid() && brush.value<QBrush>().color() == dimmed;
+    }
+    std::vector<std::string> Messages() override {
+        std::vector<std::string> texts;
+        for (const QString& text : closer_->texts) {
+            texts.push_back(text.toStdString());
+        }
+        return texts;
+    }
+
+    std::string Controls() override {
+        VacantorWindow& w = window_->Window();
+        return ControlsText(w.cmdFind().text().toStdString(), w.cmdFind().isEnabled(),
+                            w.cmdRemove().text().toStdString(), w.cmdRemove().isEnabled(),
+                            w.txtFolder().isEnabled(), w.cursor().shape() == Qt::BusyCursor);
+    }
+
+  private:
+    // The list shows its rows in batches, a moment after they were added.
+    void ShowAllRows() {
+        ResultRowsModel& rows = window_->Rows();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return static_cast<std::size_t>(rows.rowCount()) == rows.RowCount(); }, 5000));
+    }
+
+    bool started_ = (EnsureQtApplication(), true);
+    std::unique_ptr<SystemServices> services_ = std::make_unique<SystemServices>();
+    std::unique_ptr<ModalCloser> closer_ = std::make_unique<ModalCloser>();
+    std::unique_ptr<QtMainWindow> window_;
+    int choosers_ = 0;
+};
+
 } // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowScenario, QtWindowDriver);

@@ -1,4 +1,4 @@
-#include "QtTestSupport.h"
+#include "ModalCloser.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -32,6 +32,9 @@ ModalCloser::~ModalCloser() {
 bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
     auto* dialog = qobject_cast<QDialog*>(watched);
     if (event->type() == QEvent::Show && dialog != nullptr && dialog->isModal()) {
+        if (onShown) {
+            onShown();
+        }
         // Pressed on the next turn of the dialog's own loop, once it runs.
         QPointer<QDialog> guarded(dialog);
         QMetaObject::invokeMethod(

@@ -1,22 +1,265 @@
-// Where the Win32 window differs from the others, on the real window and controls: its
-// twips layout and tab order, its event pump, the list's selection and custom draw, and
-// the root box's click and file drops.
-#include "platform/win32/window/MainWindow.h"
+// The Win32 window, created in the test's own process and driven by window messages under
+// Wine: the window scenarios that all front ends share, then what is its own: its twips
+// layout and tab order, its event pump, the list's selection and custom draw, and the root
+// box's click and file drops.
+#include "platform/win32/ProgramServices.h"
 #include "platform/win32/Utf.h"
-#include "win32/WindowTestSupport.h"
-
-#include <gtest/gtest.h>
+#include "platform/win32/window/VacantorWindow.h"
+#include "window/WindowScenarios.h"
 
 #include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
 using win32::PixelsFromTwips;
+
+// OLE and the common controls for the test's thread, as the program sets them up.
+class Win32TestEnvironment {
+  public:
+    Win32TestEnvironment() {
+        ::OleInitialize(nullptr);
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                           ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&controls);
+    }
+    ~Win32TestEnvironment() { ::OleUninitialize(); }
+};
+
+// Runs the thread's messages until `done` holds, for at most ten seconds; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        // Wakes for any message, or after a short while to test again.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return done();
+}
+
+// A shell file list (the HGLOBAL of CF_HDROP and WM_DROPFILES) holding `paths`.
+HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& path : paths) {
+        list += WideFromUtf8(path);
+        list += L'\0';
+    }
+    list += L'\0';
+    std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(),
+                list.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return memory;
+}
+
+// The text of a list view cell, read through the control.
+std::string ListViewCellText(HWND list, int row, int column) {
+    wchar_t buffer[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Utf8FromWide(buffer);
+}
+
+// Closes every dialog the thread shows, from a timer that also fires inside the dialogs'
+// own modal loops: Yes to a question, OK to another message box, Cancel to other dialogs
+// (the folder picker). Records the texts of the boxes, "" for other dialogs.
+class DialogCloser {
+  public:
+    DialogCloser() {
+        activeCloser = this;
+        timer_ = ::SetTimer(nullptr, 0, 20, OnTimer);
+    }
+    ~DialogCloser() {
+        ::KillTimer(nullptr, timer_);
+        activeCloser = nullptr;
+    }
+
+    std::vector<std::string> texts;
+
+  private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        if (activeCloser) {
+            ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog,
+                                reinterpret_cast<LPARAM>(activeCloser));
+        }
+    }
+
+    // A message box is a dialog whose text is the static control 0xFFFF.
+    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self) {
+        wchar_t className[64] = {};
+        ::GetClassNameW(window, className, 64);
+        if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
+            return TRUE;
+        }
+        HWND text = ::GetDlgItem(window, 0xFFFF);
+        std::vector<std::string>& texts = reinterpret_cast<DialogCloser*>(self)->texts;
+        texts.push_back(text ? win32::WindowTextUtf8(text) : std::string());
+        const bool question = !texts.back().empty() && texts.back().back() == '?';
+        const int button = !text ? IDCANCEL : question ? IDYES : IDOK;
+        // Sent, not posted: the dialog is gone before the timer can see it again.
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
+        return TRUE;
+    }
+
+    static inline DialogCloser* activeCloser = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
+// A message-only window whose posted message runs an action: it waits in the queue for the
+// first turn of the pump.
+class PostedAction {
+  public:
+    PostedAction() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Run;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"VacantorTestPostedAction";
+        ::RegisterClassW(&windowClass);
+        hwnd_ = ::CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                nullptr, windowClass.hInstance, nullptr);
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~PostedAction() { ::DestroyWindow(hwnd_); }
+
+    void Post(std::function<void()> action) {
+        action_ = std::move(action);
+        ::PostMessageW(hwnd_, WM_APP, 0, 0);
+    }
+
+  private:
+    static LRESULT CALLBACK Run(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PostedAction*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (message == WM_APP && self && self->action_) {
+            std::function<void()> action = std::move(self->action_);
+            self->action_ = nullptr;
+            action();
+            return 0;
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+    std::function<void()> action_;
+};
+
+class Win32WindowDriver : public WindowDriver {
+  public:
+    void Start(const std::string& settingsFolder) override {
+        program_ = std::make_unique<win32::VacantorWindow>(services_.Services());
+        ASSERT_TRUE(program_->Create({settingsFolder, false}, SW_SHOWNOACTIVATE));
+        hwnd_ = Window().Hwnd();
+        services_.SetActiveForm(hwnd_);
+    }
+    void Quit() override {
+        EXPECT_TRUE(RequestClose());
+        program_.reset();
+    }
+    bool RequestClose() override {
+        ::SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return !::IsWindow(hwnd_);
+    }
+    bool IsOpen() override { return program_ && ::IsWindow(hwnd_); }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        ::SendMessageW(Window().txtFolder.Hwnd(), WM_DROPFILES,
+                       reinterpret_cast<WPARAM>(MakeHDrop(paths)), 0);
+    }
+    // The box posts its click to itself, to run once it has released the mouse.
+    void ClickRootBox() override {
+        HWND box = Window().txtFolder.Hwnd();
+        ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        MSG message;
+        EXPECT_TRUE(PumpUntil([&] { return !::PeekMessageW(&message, box, 0, 0, PM_NOREMOVE); }));
+    }
+    // Dialogs other than message boxes: the folder picker.
+    int ChoosersShown() override {
+        return static_cast<int>(std::count(closer_.texts.begin(), closer_.texts.end(), ""));
+    }
+    std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
+    void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
+    void ClickRemove() override { ::SendMessageW(Window().cmdRemove.Hwnd(), BM_CLICK, 0, 0); }
+    void DuringTheNextRun(std::function<void()> action) override {
+        posted_.Post(std::move(action));
+    }
+
+    void Select(std::size_t row) override {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        ::SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+    // As the control shows them, once it has caught up with the appends.
+    std::vector<std::string> Rows() override {
+        const int rows = static_cast<int>(Window().ListView1.RowCount());
+        EXPECT_TRUE(PumpUntil([&] { return ShownRowCount() == rows; }));
+        std::vector<std::string> paths;
+        for (int row = 0; row < ShownRowCount(); ++row) {
+            paths.push_back(ListViewCellText(List(), row, 1));
+        }
+        return paths;
+    }
+    bool ShownAsRemoved(std::size_t row) override { return Window().ListView1.IsRemoved(row); }
+    std::vector<std::string> Messages() override {
+        std::vector<std::string> texts;
+        std::copy_if(closer_.texts.begin(), closer_.texts.end(), std::back_inserter(texts),
+                     [](const std::string& text) { return !text.empty(); });
+        return texts;
+    }
+    // The pointer as the window sets it over the list.
+    std::string Controls() override {
+        win32::MainWindow& window = Window();
+        ::SetCursor(nullptr);
+        ::SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(List()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ControlsText(
+            win32::WindowTextUtf8(window.cmdFind.Hwnd()), ::IsWindowEnabled(window.cmdFind.Hwnd()),
+            win32::WindowTextUtf8(window.cmdRemove.Hwnd()),
+            ::IsWindowEnabled(window.cmdRemove.Hwnd()), ::IsWindowEnabled(window.txtFolder.Hwnd()),
+            ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING));
+    }
+
+  private:
+    win32::MainWindow& Window() { return program_->Window(); }
+    HWND List() { return Window().ListView1.Hwnd(); }
+    int ShownRowCount() { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    Win32TestEnvironment environment_;
+    ProgramServices services_;
+    DialogCloser closer_;
+    PostedAction posted_;
+    std::unique_ptr<win32::VacantorWindow> program_;
+    HWND hwnd_ = nullptr;
+};
+
+} // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowScenario, Win32WindowDriver);
+
+namespace {
 
 TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
     struct Case {
@@ -65,7 +308,10 @@ class Win32Window : public ::testing::Test {
     win32::ResultListView& list = window.ListView1;
 };
 
+// The title bar and the taskbar show the program's icon.
 TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
     const int dpi = win32::WindowDpi(window.Hwnd());
     struct Expected {
         std::string text;

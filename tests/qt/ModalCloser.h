@@ -26,6 +26,7 @@ class ModalCloser : public QObject {
     std::vector<QString> texts;
     std::function<QPushButton*(QMessageBox&)> choose;
     std::function<void(QDialog&)> onDialog;
+    std::function<void()> onShown; // runs when any box or dialog appears
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
