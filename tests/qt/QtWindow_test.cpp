@@ -1,6 +1,6 @@
-// The Qt window, offscreen: the window scenarios that all front ends share, then what is its
-// own: drops read as URLs, its twips layout, its list model that takes rows in batches, and
-// the settings folder of the installed program.
+// The Qt window, offscreen: what is its own (drops read as URLs, its twips layout, its list
+// model that takes rows in batches), then the window scenarios that all front ends share,
+// run on the installed program with the real services.
 #include "ModalCloser.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/ResultListAdapter.h"
@@ -8,16 +8,15 @@
 #include "platform/qt/RootFolderEdit.h"
 #include "platform/qt/SystemServices.h"
 #include "platform/qt/VacantorWindow.h"
-#include "support/TempFolder.h"
 #include "window/WindowScenarios.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -28,10 +27,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
-
-namespace fs = std::filesystem;
+#include <utility>
 
 namespace {
 
@@ -52,6 +49,16 @@ std::unique_ptr<QMimeData> Text(const QString& text) {
     auto data = std::make_unique<QMimeData>();
     data->setText(text);
     return data;
+}
+
+// Drags `data` onto `widget` and drops it there; whether the drag and the drop were taken.
+std::pair<bool, bool> DragAndDrop(QWidget& widget, const QMimeData& data) {
+    const QPoint where(5, 5);
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &enter);
+    QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &drop);
+    return {enter.isAccepted(), drop.isAccepted()};
 }
 
 TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
@@ -97,28 +104,17 @@ TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
     edit.show();
     edit.setText("before");
     QSignalSpy drops(&edit, &RootFolderEdit::filesDropped);
-    auto data = Text("/tmp/typed");
-    const QPoint where(10, 10);
-    QDragEnterEvent enter(where, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&edit, &enter);
-    QDropEvent drop(QPointF(where), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&edit, &drop);
-    EXPECT_FALSE(enter.isAccepted());
-    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(DragAndDrop(edit, *Text("/tmp/typed")), std::make_pair(false, false));
     EXPECT_EQ(drops.count(), 0);
     EXPECT_EQ(edit.text(), "before");
 }
 
 TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
-    struct Case {
-        int twips;
-        double dpi;
-        int pixels;
-    };
-    const Case cases[] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
-                          {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    // Twips, dots per inch, pixels.
+    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
+                            {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TwipsToPixels(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
     }
 }
 
@@ -152,7 +148,6 @@ TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
 
 TEST_F(MainWindowLayout, TabGoesThroughTheControlsInTheirOrder) {
     window.show();
-    window.txtFolder().setFocus();
     std::vector<QWidget*> expected{&window.cmdFind(), &window.ListView1(), &window.cmdRemove(),
                                    &window.chkReadOnly(), &window.txtFolder()};
     QWidget* widget = &window.txtFolder();
@@ -212,24 +207,19 @@ TEST_F(QtResultList, ModelKeepsItsInvariantsThroughAddsFlushesMarksAndClears) {
     EXPECT_EQ(model.columnCount(), 1);
 }
 
+// Path bytes that are not UTF-8 are kept exactly, and shown all the same.
 TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
     int insertions = 0;
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
     AddRows(1000);
+    const std::string latin1Name("caf\xe9", 4);
+    list.SetSubItem1Text(999, latin1Name);
     EXPECT_EQ(list.RowCount(), 1000u);
-    EXPECT_EQ(list.SubItem1Text(999), "folder999");
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 1000; }, 5000));
     EXPECT_EQ(insertions, 1);
-}
-
-TEST_F(QtResultList, PathBytesThatAreNotUtf8AreKeptExactly) {
-    const std::string latin1Name("caf\xe9", 4);
-    AddRows(1);
-    list.SetSubItem1Text(0, latin1Name);
-    model.FlushPendingRows();
-    EXPECT_EQ(list.SubItem1Text(0), latin1Name);
-    EXPECT_FALSE(model.index(0, 1).data().toString().isEmpty());
+    EXPECT_EQ(list.SubItem1Text(999), latin1Name);
+    EXPECT_FALSE(model.index(999, 1).data().toString().isEmpty());
 }
 
 TEST_F(QtResultList, SelectionIsReadFromTheView) {
@@ -250,45 +240,28 @@ TEST_F(QtResultList, SelectionIsReadFromTheView) {
     EXPECT_FALSE(list.SelectedItem().has_value());
 }
 
-// The program as the package installs it: its folder is the installed one, so the settings
-// go to $XDG_CONFIG_HOME/vacantor, made by the first Find, read at the next start.
-TEST_F(QtWindow, TheInstalledProgramKeepsTheRootInTheUsersConfigurationFolder) {
-    TempFolder config;
-    TempFolder tree;
-    ::setenv("XDG_CONFIG_HOME", config.Text().c_str(), 1);
-    ModalCloser closer;
-    const fs::path folder = config.Path() / "vacantor";
-    {
-        SystemServices services(ExecutableFolder());
-        ASSERT_EQ(services.SettingsFolder(), PathText(folder));
-        QtMainWindow window(services.Services(), services.SettingsFolder());
-        window.Form().SetRootFolder(tree.Text());
-        QTest::mouseClick(&window.Window().cmdFind(), Qt::LeftButton);
-    }
-    EXPECT_TRUE(fs::exists(folder / "Scryve.ini"));
-    EXPECT_FALSE(fs::exists(fs::path(ExecutableFolder()) / "Scryve.ini"));
-
-    SystemServices services(ExecutableFolder());
-    QtMainWindow next(services.Services(), services.SettingsFolder());
-    EXPECT_EQ(next.Form().State().RootFolder, tree.Text());
-    ::unsetenv("XDG_CONFIG_HOME");
-}
-
 // The shared window scenarios against the Qt window with the real services.
 class QtWindowDriver : public WindowDriver {
   public:
     QtWindowDriver() {
-        closer_->choose = [](QMessageBox& box) {
-            return qobject_cast<QPushButton*>(box.button(QMessageBox::Yes));
-        };
-        closer_->onDialog = [this](QDialog& dialog) {
+        closer_.onDialog = [this](QDialog& dialog) {
             ++choosers_;
             dialog.reject();
         };
     }
 
+    ~QtWindowDriver() override { ::unsetenv("XDG_CONFIG_HOME"); }
+
+    // As the package installs the program, with the user's configuration folder in
+    // `settingsFolder`: the settings file goes to its folder "vacantor".
     void Start(const std::string& settingsFolder) override {
-        window_ = std::make_unique<QtMainWindow>(services_->Services(), settingsFolder);
+        window_.reset();
+        services_.reset();
+        ::setenv("XDG_CONFIG_HOME", settingsFolder.c_str(), 1);
+        services_ = std::make_unique<SystemServices>(ExecutableFolder());
+        EXPECT_EQ(services_->SettingsFolder(), settingsFolder + "/vacantor");
+        window_ =
+            std::make_unique<QtMainWindow>(services_->Services(), services_->SettingsFolder());
         services_->SetMainWindow(&window_->Window());
         window_->Window().show();
     }
@@ -306,12 +279,7 @@ class QtWindowDriver : public WindowDriver {
             urls.append(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
         }
         data.setUrls(urls);
-        RootFolderEdit& edit = window_->Window().txtFolder();
-        const QPoint where(5, 5);
-        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&edit, &enter);
-        QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&edit, &drop);
+        DragAndDrop(window_->Window().txtFolder(), data);
     }
     void ClickRootBox() override {
         QTest::mouseClick(&window_->Window().txtFolder(), Qt::LeftButton);
@@ -353,7 +321,7 @@ class QtWindowDriver : public WindowDriver {
     }
     std::vector<std::string> Messages() override {
         std::vector<std::string> texts;
-        for (const QString& text : closer_->texts) {
+        for (const QString& text : closer_.texts) {
             texts.push_back(text.toStdString());
         }
         return texts;
@@ -375,8 +343,8 @@ class QtWindowDriver : public WindowDriver {
     }
 
     bool started_ = (EnsureQtApplication(), true);
-    std::unique_ptr<SystemServices> services_ = std::make_unique<SystemServices>();
-    std::unique_ptr<ModalCloser> closer_ = std::make_unique<ModalCloser>();
+    ModalCloser closer_;
+    std::unique_ptr<SystemServices> services_;
     std::unique_ptr<QtMainWindow> window_;
     int choosers_ = 0;
 };

@@ -18,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -128,45 +129,13 @@ class DialogCloser {
     UINT_PTR timer_ = 0;
 };
 
-// A message-only window whose posted message runs an action: it waits in the queue for the
-// first turn of the pump.
-class PostedAction {
-  public:
-    PostedAction() {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = Run;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"VacantorTestPostedAction";
-        ::RegisterClassW(&windowClass);
-        hwnd_ = ::CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, windowClass.hInstance, nullptr);
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~PostedAction() { ::DestroyWindow(hwnd_); }
-
-    void Post(std::function<void()> action) {
-        action_ = std::move(action);
-        ::PostMessageW(hwnd_, WM_APP, 0, 0);
-    }
-
-  private:
-    static LRESULT CALLBACK Run(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<PostedAction*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (message == WM_APP && self && self->action_) {
-            std::function<void()> action = std::move(self->action_);
-            self->action_ = nullptr;
-            action();
-            return 0;
-        }
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-
-    HWND hwnd_ = nullptr;
-    std::function<void()> action_;
-};
-
 class Win32WindowDriver : public WindowDriver {
   public:
+    Win32WindowDriver() {
+        ::SetWindowSubclass(pump_, RunPending, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~Win32WindowDriver() override { ::DestroyWindow(pump_); }
+
     void Start(const std::string& settingsFolder) override {
         program_ = std::make_unique<win32::VacantorWindow>(services_.Services());
         ASSERT_TRUE(program_->Create({settingsFolder, false}, SW_SHOWNOACTIVATE));
@@ -202,8 +171,10 @@ class Win32WindowDriver : public WindowDriver {
     std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
     void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
     void ClickRemove() override { ::SendMessageW(Window().cmdRemove.Hwnd(), BM_CLICK, 0, 0); }
+    // Posted, the action waits in the queue for the first turn of the pump.
     void DuringTheNextRun(std::function<void()> action) override {
-        posted_.Post(std::move(action));
+        pending_ = std::move(action);
+        ::PostMessageW(pump_, WM_APP, 0, 0);
     }
 
     void Select(std::size_t row) override {
@@ -243,6 +214,15 @@ class Win32WindowDriver : public WindowDriver {
     }
 
   private:
+    static LRESULT CALLBACK RunPending(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+        std::function<void()>& pending = reinterpret_cast<Win32WindowDriver*>(self)->pending_;
+        if (message == WM_APP && pending) {
+            std::exchange(pending, nullptr)();
+            return 0;
+        }
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
     win32::MainWindow& Window() { return program_->Window(); }
     HWND List() { return Window().ListView1.Hwnd(); }
     int ShownRowCount() { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
@@ -250,7 +230,9 @@ class Win32WindowDriver : public WindowDriver {
     Win32TestEnvironment environment_;
     ProgramServices services_;
     DialogCloser closer_;
-    PostedAction posted_;
+    HWND pump_ =
+        ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    std::function<void()> pending_;
     std::unique_ptr<win32::VacantorWindow> program_;
     HWND hwnd_ = nullptr;
 };
@@ -262,12 +244,12 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowScenario, Win32WindowDriver);
 namespace {
 
 TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
-    struct Case {
-        int twips, dpi, pixels;
-    } cases[] = {{1440, 96, 96}, {9645, 96, 643},  {4950, 96, 330}, {255, 96, 17}, {270, 96, 18},
-                 {120, 96, 8},   {1440, 144, 144}, {375, 120, 31},  {0, 96, 0}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(PixelsFromTwips(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
+    // Twips, dots per inch, pixels.
+    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330},
+                            {255, 96, 17},    {270, 96, 18},   {120, 96, 8},
+                            {1440, 144, 144}, {375, 120, 31},  {0, 96, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PixelsFromTwips(c[0], c[1]), c[2]) << c[0] << " twips at " << c[1];
     }
 }
 
@@ -368,17 +350,13 @@ TEST_F(Win32Window, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
     EXPECT_EQ(clicks, 3);
 }
 
-TEST_F(Win32Window, TheListShowsUtf8PathsAsWideText) {
+// UTF-8 paths are shown as wide text. Regression: with the focus on a row that is not
+// selected, the first selected row was taken for the selected item.
+TEST_F(Win32Window, TheListShowsItsRowsAndTheFocusedRowIsSelectedOnlyWhileSelected) {
     const std::string path = "caf\xc3\xa9\\\xe6\x97\xa5";
-    AddRows({"a", path});
+    AddRows({"a", path, "c", "d"});
     EXPECT_EQ(ListViewCellText(list.Hwnd(), 1, 1), path);
     EXPECT_EQ(list.SubItem1Text(1), path);
-}
-
-// Regression: with the focus on a row that is not selected, the first selected row was
-// taken for the selected item.
-TEST_F(Win32Window, TheSelectedItemIsTheFocusedRowWhileItIsSelected) {
-    AddRows({"a", "b", "c", "d"});
     SetRowState(1, true);
     EXPECT_FALSE(list.SelectedItem()); // selected, but the focus is on no row
     SetRowState(3, true, true);
@@ -456,12 +434,9 @@ class OneFormatDataObject final : public IDataObject {
     ~OneFormatDataObject() { ::GlobalFree(memory_); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject);
+        *object = known ? this : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }

@@ -85,6 +85,13 @@ class WindowScenario : public testing::Test {
         return name;
     }
 
+    void FindAndSelectAll(std::size_t count) {
+        driver.ClickFind();
+        for (std::size_t row = 0; row < count; ++row) {
+            driver.Select(row);
+        }
+    }
+
     std::string LastMessage() {
         std::vector<std::string> messages = driver.Messages();
         return messages.empty() ? "" : messages.back();
@@ -159,10 +166,7 @@ TYPED_TEST_P(WindowScenario, StopEndsTheFindWithTheRowsFoundSoFar) {
 // after the current row.
 TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
     this->MakeTree(20);
-    this->driver.ClickFind();
-    for (std::size_t row = 0; row < 20; ++row) {
-        this->driver.Select(row);
-    }
+    this->FindAndSelectAll(20);
     std::string during;
     this->driver.DuringTheNextRun([&] {
         during = this->driver.Controls();
@@ -180,28 +184,23 @@ TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
     EXPECT_EQ(messages[2], std::to_string(20 - left) + " folders are removed.");
 }
 
-TYPED_TEST_P(WindowScenario, ClosingDuringFindStopsItThenCloses) {
-    this->MakeTree(300);
-    bool closedAtOnce = true;
-    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
-    this->driver.ClickFind();
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(this->driver.IsOpen());
-    EXPECT_TRUE(this->driver.Messages().empty());
-}
-
-TYPED_TEST_P(WindowScenario, ClosingDuringRemoveStopsWithoutAskingThenCloses) {
+// Closing the window during a run stops it, Remove without asking, then closes it.
+TYPED_TEST_P(WindowScenario, ClosingDuringARunStopsItThenCloses) {
     this->MakeTree(20);
-    this->driver.ClickFind();
-    for (std::size_t row = 0; row < 20; ++row) {
-        this->driver.Select(row);
+    for (bool remove : {false, true}) {
+        if (remove) {
+            this->driver.Start(this->settings.Text());
+            this->driver.Drop({this->tree.Text()});
+            this->FindAndSelectAll(20);
+        }
+        const std::size_t shown = this->driver.Messages().size();
+        bool closedAtOnce = true;
+        this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
+        remove ? this->driver.ClickRemove() : this->driver.ClickFind();
+        EXPECT_FALSE(closedAtOnce);
+        EXPECT_FALSE(this->driver.IsOpen());
+        EXPECT_EQ(this->driver.Messages().size(), shown);
     }
-    bool closedAtOnce = true;
-    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
-    this->driver.ClickRemove();
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(this->driver.IsOpen());
-    EXPECT_EQ(this->driver.Messages().size(), 1u);
     EXPECT_GT(this->FoldersLeft(20), 0u);
 }
 
@@ -235,6 +234,5 @@ TYPED_TEST_P(WindowScenario, TheRootStaysDuringARun) {
 
 REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders,
                             StopEndsTheFindWithTheRowsFoundSoFar, StopDuringRemoveKeepsTheLaterRows,
-                            ClosingDuringFindStopsItThenCloses,
-                            ClosingDuringRemoveStopsWithoutAskingThenCloses,
+                            ClosingDuringARunStopsItThenCloses,
                             ADropSetsTheRootWhichTheNextStartRestores, TheRootStaysDuringARun);
