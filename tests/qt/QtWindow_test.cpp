@@ -37,6 +37,7 @@ class QtWindow : public ::testing::Test {
   protected:
     QtWindow() { EnsureQtApplication(); }
 };
+
 using Paths = std::vector<std::string>;
 
 std::unique_ptr<QMimeData> Urls(const QList<QUrl>& urls) {

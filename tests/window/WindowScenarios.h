@@ -44,7 +44,7 @@ class WindowDriver {
     // The path cells, in row order, once the list shows every row.
     virtual std::vector<std::string> Rows() = 0;
     virtual bool ShownAsRemoved(std::size_t row) = 0;
-    // The texts of the message boxes shown since the start, in order.
+    // The texts of the message boxes shown since the last start at least, in order.
     virtual std::vector<std::string> Messages() = 0;
     // The buttons and the root box as ControlsText shows them.
     virtual std::string Controls() = 0;
