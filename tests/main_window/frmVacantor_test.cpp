@@ -37,6 +37,7 @@ class FakeMainWindow {
     // The root box or a button: its text or caption, and whether it takes input.
     class Control : public TextBoxControl, public ButtonControl {
       public:
+        explicit Control(std::string initial = "") : text(std::move(initial)) {}
         void SetText(const std::string& value) override { text = value; }
         void SetCaption(const std::string& value) override { text = value; }
         void SetEnabled(bool value) override { enabled = value; }
@@ -65,11 +66,6 @@ class FakeMainWindow {
         bool closed = false;
         std::function<void()> onDoEvents;
     };
-
-    FakeMainWindow() {
-        cmdFind.text = "Find";
-        cmdRemove.text = "Remove";
-    }
 
     MainWindowControls Controls() {
         return MainWindowControls{form, txtFolder, cmdFind, cmdRemove, chkReadOnly, list};
@@ -109,8 +105,8 @@ class FakeMainWindow {
 
     Form form;
     Control txtFolder;
-    Control cmdFind;
-    Control cmdRemove;
+    Control cmdFind{"Find"};
+    Control cmdRemove{"Remove"};
     CheckBox chkReadOnly;
     MemoryResultList list;
 
@@ -205,13 +201,6 @@ class WindowLogic : public ::testing::Test {
 
     std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
 
-    std::string StoredFolder() {
-        std::string value;
-        IniFileCommon::GetIniValue(*profile, "Vacantor", "Folder", "<none>", value,
-                                   form.State().IniFilePath);
-        return value;
-    }
-
     TempFolder appFolder;
     TempFolder treeFolder;
     std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
@@ -243,7 +232,10 @@ TEST_F(WindowLogic, FindStoresTheRootAsSetAndReportsAMissingOne) {
               (std::vector<std::string>{"Set data !", "Found 0 Folders.", "Found 1 Folders.",
                                         "Set data !", "Found 1 Folders."}));
     EXPECT_EQ(window.ListedPaths(), rows);
-    EXPECT_EQ(StoredFolder(), withSeparator);
+    std::string stored;
+    IniFileCommon::GetIniValue(*profile, "Vacantor", "Folder", "", stored,
+                               form.State().IniFilePath);
+    EXPECT_EQ(stored, withSeparator);
     EXPECT_EQ(window.txtFolder.text, withSeparator);
 }
 

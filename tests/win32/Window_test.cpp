@@ -27,8 +27,7 @@ namespace {
 using win32::PixelsFromTwips;
 
 // OLE and the common controls for the test's thread, as the program sets them up.
-class Win32TestEnvironment {
-  public:
+struct Win32TestEnvironment {
     Win32TestEnvironment() {
         ::OleInitialize(nullptr);
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
