@@ -7,22 +7,19 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
-constexpr DWORD TimeoutMilliseconds = 30000;
-
-template <typename Find>
-HWND WaitFor(Find find) {
-    DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < TimeoutMilliseconds) {
-        if (HWND window = find()) {
-            return window;
+// Polls `done` for at most 30 seconds.
+template <typename Done>
+bool WaitFor(Done done) {
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(50)) {
+        if (done()) {
+            return true;
         }
-        ::Sleep(50);
     }
-    return nullptr;
+    return false;
 }
 
 HWND MainWindow() {
@@ -34,44 +31,40 @@ HWND ResultBox() {
     return box && ::IsWindowVisible(box) ? box : nullptr;
 }
 
+int Fail(const char* what) {
+    std::fprintf(stderr, "vacantor_driver: %s\n", what);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vacantor_driver find|dismiss|close\n");
-        return 2;
-    }
-    if (std::strcmp(argv[1], "find") == 0) {
+    const std::string command = argc == 2 ? argv[1] : "";
+    HWND window = MainWindow();
+    if (command == "find") {
         // The window exists before its controls do; wait until it is shown.
-        HWND find = WaitFor([] {
-            HWND window = MainWindow();
-            return window && ::IsWindowVisible(window)
-                       ? ::FindWindowExW(window, nullptr, L"Button", L"Find")
-                       : nullptr;
-        });
-        if (!find) {
-            std::fprintf(stderr, "vacantor_driver: no window with a Find button\n");
-            return 1;
+        HWND find = nullptr;
+        if (!WaitFor([&] {
+                window = MainWindow();
+                find = window && ::IsWindowVisible(window)
+                           ? ::FindWindowExW(window, nullptr, L"Button", L"Find")
+                           : nullptr;
+                return find != nullptr;
+            })) {
+            return Fail("no window with a Find button");
         }
         ::PostMessageW(find, BM_CLICK, 0, 0);
-        if (!WaitFor(ResultBox)) {
-            std::fprintf(stderr, "vacantor_driver: no result message\n");
-            return 1;
-        }
-        return 0;
+        return WaitFor(ResultBox) ? 0 : Fail("no result message");
     }
-    if (std::strcmp(argv[1], "dismiss") == 0) {
+    if (command == "dismiss") {
         HWND box = ResultBox();
-        HWND window = MainWindow();
         if (!box || !window) {
-            std::fprintf(stderr, "vacantor_driver: no result message to dismiss\n");
-            return 1;
+            return Fail("no result message to dismiss");
         }
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        if (!WaitFor([] { return ResultBox() ? nullptr : ::GetDesktopWindow(); }) ||
-            !WaitFor([window] { return ::GetForegroundWindow() == window ? window : nullptr; })) {
-            std::fprintf(stderr, "vacantor_driver: the window did not come back\n");
-            return 1;
+        if (!WaitFor([] { return !ResultBox(); }) ||
+            !WaitFor([&] { return ::GetForegroundWindow() == window; })) {
+            return Fail("the window did not come back");
         }
         RECT rect{};
         ::GetWindowRect(window, &rect);
@@ -79,17 +72,16 @@ int main(int argc, char** argv) {
                     rect.top);
         return 0;
     }
-    if (std::strcmp(argv[1], "close") == 0) {
+    if (command == "close") {
         if (HWND box = ResultBox()) {
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
-        HWND window = MainWindow();
         if (window) {
-            WaitFor([] { return ResultBox() ? nullptr : MainWindow(); });
+            WaitFor([] { return !ResultBox(); });
             ::PostMessageW(window, WM_CLOSE, 0, 0);
         }
-        return WaitFor([] { return MainWindow() ? nullptr : ::GetDesktopWindow(); }) ? 0 : 1;
+        return WaitFor([] { return !MainWindow(); }) ? 0 : 1;
     }
-    std::fprintf(stderr, "vacantor_driver: unknown command %s\n", argv[1]);
+    std::fprintf(stderr, "usage: vacantor_driver find|dismiss|close\n");
     return 2;
 }

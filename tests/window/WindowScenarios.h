@@ -29,7 +29,7 @@ class WindowDriver {
     virtual bool IsOpen() = 0;
 
     virtual void Drop(const std::vector<std::string>& paths) = 0;
-    // A click on the root box, which opens the folder chooser when the window is idle.
+    // A click on the root box; returns once a chooser it opens is cancelled.
     virtual void ClickRootBox() = 0;
     // How many times a folder chooser was shown (and cancelled) since the start.
     virtual int ChoosersShown() = 0;
@@ -44,9 +44,19 @@ class WindowDriver {
     // The path cells, in row order, once the list shows every row.
     virtual std::vector<std::string> Rows() = 0;
     virtual bool ShownAsRemoved(std::size_t row) = 0;
-    // The texts of the message boxes shown since the start, in order.
+    // The texts of the message boxes shown since the last start at least, in order.
     virtual std::vector<std::string> Messages() = 0;
+    // The buttons and the root box as ControlsText shows them.
+    virtual std::string Controls() = 0;
 };
+
+// The captions of Find and Remove, then the root box, each followed by "-" when it takes no
+// input, and "busy" while the pointer shows a run: "Stop Remove- root- busy".
+inline std::string ControlsText(const std::string& find, bool findOn, const std::string& remove,
+                                bool removeOn, bool rootOn, bool busy) {
+    return find + (findOn ? " " : "- ") + remove + (removeOn ? " " : "- ") +
+           (rootOn ? "root" : "root-") + (busy ? " busy" : "");
+}
 
 template <typename Driver>
 class WindowScenario : public testing::Test {
@@ -75,10 +85,11 @@ class WindowScenario : public testing::Test {
         return name;
     }
 
-    std::vector<std::string> SortedRows() {
-        std::vector<std::string> rows = driver.Rows();
-        std::sort(rows.begin(), rows.end());
-        return rows;
+    void FindAndSelectAll(std::size_t count) {
+        driver.ClickFind();
+        for (std::size_t row = 0; row < count; ++row) {
+            driver.Select(row);
+        }
     }
 
     std::string LastMessage() {
@@ -101,34 +112,16 @@ class WindowScenario : public testing::Test {
 
 TYPED_TEST_SUITE_P(WindowScenario);
 
-TYPED_TEST_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCountsThem) {
+// Find lists the topmost empty folders. Remove deletes the selected ones and marks their
+// rows; a row already removed is not removed again, and one still selected goes next time.
+TYPED_TEST_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders) {
     this->MakeTree(3);
     this->driver.ClickFind();
     EXPECT_EQ(this->driver.Messages(), std::vector<std::string>{"Found 3 Folders."});
-    EXPECT_EQ(this->SortedRows(), (std::vector<std::string>{"e0", "e1", "e2"}));
-}
-
-// A Stop keeps the rows found so far, and is not carried over to the next Find.
-TYPED_TEST_P(WindowScenario, StopEndsTheFindWithTheRowsFoundSoFar) {
-    this->MakeTree(300);
-    this->driver.DuringTheNextRun([this] { this->driver.ClickFind(); });
-    this->driver.ClickFind();
-    const std::size_t rows = this->driver.Rows().size();
-    EXPECT_LT(rows, 300u);
-    EXPECT_EQ(this->driver.Messages(),
-              std::vector<std::string>{"Found " + std::to_string(rows) + " Folders."});
-
-    this->driver.ClickFind();
-    EXPECT_EQ(this->LastMessage(), "Found 300 Folders.");
-}
-
-// The selected rows' folders go and their rows are marked; a row already removed is not
-// removed again, and one still selected goes at the next Remove.
-TYPED_TEST_P(WindowScenario, RemoveDeletesTheSelectedFoldersAndMarksTheirRows) {
-    this->MakeTree(3);
-    this->driver.ClickFind();
     std::vector<std::string> rows = this->driver.Rows();
-    ASSERT_EQ(rows.size(), 3u);
+    std::vector<std::string> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_EQ(sorted, (std::vector<std::string>{"e0", "e1", "e2"}));
     this->driver.Select(0);
     this->driver.Select(2);
     this->driver.ClickRemove();
@@ -148,16 +141,41 @@ TYPED_TEST_P(WindowScenario, RemoveDeletesTheSelectedFoldersAndMarksTheirRows) {
     EXPECT_EQ(this->FoldersLeft(3), 0u);
 }
 
-// A click on Remove during Remove asks; Yes stops after the current row.
+// While Find runs only its button takes input, reading Stop, under a busy pointer. A Stop
+// keeps the rows found so far, and is not carried over to the next Find.
+TYPED_TEST_P(WindowScenario, StopEndsTheFindWithTheRowsFoundSoFar) {
+    this->MakeTree(300);
+    std::string during;
+    this->driver.DuringTheNextRun([&] {
+        during = this->driver.Controls();
+        this->driver.ClickFind();
+    });
+    this->driver.ClickFind();
+    EXPECT_EQ(during, "Stop Remove- root- busy");
+    EXPECT_EQ(this->driver.Controls(), "Find Remove root");
+    const std::size_t rows = this->driver.Rows().size();
+    EXPECT_LT(rows, 300u);
+    EXPECT_EQ(this->driver.Messages(),
+              std::vector<std::string>{"Found " + std::to_string(rows) + " Folders."});
+
+    this->driver.ClickFind();
+    EXPECT_EQ(this->LastMessage(), "Found 300 Folders.");
+}
+
+// A click on Remove during Remove, the only control then taking input, asks; Yes stops
+// after the current row.
 TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
     this->MakeTree(20);
-    this->driver.ClickFind();
-    for (std::size_t row = 0; row < 20; ++row) {
-        this->driver.Select(row);
-    }
-    this->driver.DuringTheNextRun([this] { this->driver.ClickRemove(); });
+    this->FindAndSelectAll(20);
+    std::string during;
+    this->driver.DuringTheNextRun([&] {
+        during = this->driver.Controls();
+        this->driver.ClickRemove();
+    });
     this->driver.ClickRemove();
 
+    EXPECT_EQ(during, "Find- Stop root- busy");
+    EXPECT_EQ(this->driver.Controls(), "Find Remove root");
     std::vector<std::string> messages = this->driver.Messages();
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[1], "Do you stop removing folders?");
@@ -166,63 +184,55 @@ TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
     EXPECT_EQ(messages[2], std::to_string(20 - left) + " folders are removed.");
 }
 
-TYPED_TEST_P(WindowScenario, ClosingDuringFindStopsItThenCloses) {
-    this->MakeTree(300);
-    bool closedAtOnce = true;
-    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
-    this->driver.ClickFind();
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(this->driver.IsOpen());
-    EXPECT_TRUE(this->driver.Messages().empty());
-}
-
-TYPED_TEST_P(WindowScenario, ClosingDuringRemoveStopsWithoutAskingThenCloses) {
+// Closing the window during a run stops it, Remove without asking, then closes it.
+TYPED_TEST_P(WindowScenario, ClosingDuringARunStopsItThenCloses) {
     this->MakeTree(20);
-    this->driver.ClickFind();
-    for (std::size_t row = 0; row < 20; ++row) {
-        this->driver.Select(row);
+    for (bool remove : {false, true}) {
+        if (remove) {
+            this->driver.Start(this->settings.Text());
+            this->driver.Drop({this->tree.Text()});
+            this->FindAndSelectAll(20);
+        }
+        const std::size_t shown = this->driver.Messages().size();
+        bool closedAtOnce = true;
+        this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
+        remove ? this->driver.ClickRemove() : this->driver.ClickFind();
+        EXPECT_FALSE(closedAtOnce);
+        EXPECT_FALSE(this->driver.IsOpen());
+        EXPECT_EQ(this->driver.Messages().size(), shown);
     }
-    bool closedAtOnce = true;
-    this->driver.DuringTheNextRun([&] { closedAtOnce = this->driver.RequestClose(); });
-    this->driver.ClickRemove();
-    EXPECT_FALSE(closedAtOnce);
-    EXPECT_FALSE(this->driver.IsOpen());
-    EXPECT_EQ(this->driver.Messages().size(), 1u);
     EXPECT_GT(this->FoldersLeft(20), 0u);
 }
 
-TYPED_TEST_P(WindowScenario, TheRootOfTheLastFindIsRestoredAtTheNextStart) {
-    this->MakeTree(1);
-    this->driver.ClickFind();
-    this->driver.Quit();
-    this->driver.Start(this->settings.Text());
-    EXPECT_EQ(this->driver.RootText(), this->tree.Text());
-}
-
-// A dropped file stands for its folder, and only the first item counts; a drop while a
-// command runs changes nothing.
-TYPED_TEST_P(WindowScenario, ADropSetsTheRootExceptDuringARun) {
+// A dropped file stands for its folder, and only the first item counts; the root of the
+// last Find is restored at the next start.
+TYPED_TEST_P(WindowScenario, ADropSetsTheRootWhichTheNextStartRestores) {
     WriteFile(this->tree.Path() / "sub" / "file.txt", "x");
     this->driver.Drop({this->tree.Text("sub/file.txt"), this->tree.Text()});
     EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
-
-    this->driver.DuringTheNextRun([this] { this->driver.Drop({this->tree.Text()}); });
     this->driver.ClickFind();
+    this->driver.Quit();
+    this->driver.Start(this->settings.Text());
     EXPECT_EQ(this->driver.RootText(), this->tree.Text("sub"));
 }
 
-TYPED_TEST_P(WindowScenario, TheChooserDoesNotOpenDuringARun) {
+// During a run neither a drop nor a click on the root box changes the root, and the click
+// opens no chooser; once the run is over, it does.
+TYPED_TEST_P(WindowScenario, TheRootStaysDuringARun) {
     this->MakeTree(1);
-    this->driver.DuringTheNextRun([this] { this->driver.ClickRootBox(); });
+    this->driver.DuringTheNextRun([this] {
+        this->driver.Drop({this->settings.Text()});
+        this->driver.ClickRootBox();
+    });
     this->driver.ClickFind();
     EXPECT_EQ(this->driver.ChoosersShown(), 0);
     EXPECT_EQ(this->driver.RootText(), this->tree.Text());
+
+    this->driver.ClickRootBox();
+    EXPECT_EQ(this->driver.ChoosersShown(), 1);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsTheTopmostEmptyFoldersAndCountsThem,
-                            StopEndsTheFindWithTheRowsFoundSoFar,
-                            RemoveDeletesTheSelectedFoldersAndMarksTheirRows,
-                            StopDuringRemoveKeepsTheLaterRows, ClosingDuringFindStopsItThenCloses,
-                            ClosingDuringRemoveStopsWithoutAskingThenCloses,
-                            TheRootOfTheLastFindIsRestoredAtTheNextStart,
-                            ADropSetsTheRootExceptDuringARun, TheChooserDoesNotOpenDuringARun);
+REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders,
+                            StopEndsTheFindWithTheRowsFoundSoFar, StopDuringRemoveKeepsTheLaterRows,
+                            ClosingDuringARunStopsItThenCloses,
+                            ADropSetsTheRootWhichTheNextStartRestores, TheRootStaysDuringARun);

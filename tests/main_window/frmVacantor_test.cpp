@@ -1,0 +1,420 @@
+// The window's logic over fake controls, with the real file system and settings file: the
+// window scenarios that all front ends share, then what they leave out.
+#include "fakes/FakeFolderRemoval.h"
+#include "main_window/frmVacantor.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemoval.h"
+#include "platform/FolderRemovalHook.h"
+#include "platform/MainWindowControls.h"
+#include "platform/MemoryResultList.h"
+#include "platform/PlatformError.h"
+#include "platform/ProfileFile.h"
+#include "settings/IniFileCommon.h"
+#include "support/TempFolder.h"
+#include "window/WindowScenarios.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <utility>
+
+#ifndef _WIN32
+#include "support/ChildProcess_posix.h"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The main window's controls as fakes that keep their state; message boxes are recorded and
+// answered Yes to a question, OK otherwise.
+class FakeMainWindow {
+  public:
+    // The root box or a button: its text or caption, and whether it takes input.
+    class Control : public TextBoxControl, public ButtonControl {
+      public:
+        explicit Control(std::string initial = "") : text(std::move(initial)) {}
+        void SetText(const std::string& value) override { text = value; }
+        void SetCaption(const std::string& value) override { text = value; }
+        void SetEnabled(bool value) override { enabled = value; }
+        void SetOLEDropMode(int) override {}
+        std::string text;
+        bool enabled = true;
+    };
+
+    class CheckBox : public CheckBoxControl {
+      public:
+        int Value() const override { return 0; }
+    };
+
+    class Form : public FormRuntime {
+      public:
+        void SetMousePointer(int pointer) override { mousePointer = pointer; }
+        std::string AppPath() const override { return appPath; }
+        void DoEvents() override {
+            if (onDoEvents) {
+                onDoEvents();
+            }
+        }
+        void Close() override { closed = true; }
+        std::string appPath;
+        int mousePointer = 0;
+        bool closed = false;
+        std::function<void()> onDoEvents;
+    };
+
+    MainWindowControls Controls() {
+        return MainWindowControls{form, txtFolder, cmdFind, cmdRemove, chkReadOnly, list};
+    }
+
+    // The services with this window's message boxes and folder picker; the scan pumps at
+    // every folder.
+    MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
+                                FolderRemoval& folderRemoval) {
+        return MainWindowServices{
+            fileSystem,
+            profileFile,
+            folderRemoval,
+            [this](const std::string& text, const std::string&, std::int32_t, std::int32_t) {
+                messages.push_back(text);
+                return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
+            },
+            [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
+                   const std::string& startFolder) {
+                pickerStartFolders.push_back(startFolder);
+                if (onBrowse) {
+                    onBrowse();
+                }
+                return browseResult;
+            },
+            std::chrono::milliseconds(0)};
+    }
+
+    // The path cells of the list, in row order.
+    std::vector<std::string> ListedPaths() const {
+        std::vector<std::string> paths;
+        for (const MemoryResultList::Row& row : list.Rows()) {
+            paths.push_back(row.subItem1);
+        }
+        return paths;
+    }
+
+    Form form;
+    Control txtFolder;
+    Control cmdFind{"Find"};
+    Control cmdRemove{"Remove"};
+    CheckBox chkReadOnly;
+    MemoryResultList list;
+
+    std::vector<std::string> messages; // the texts of the boxes shown, in order
+    std::vector<std::string> pickerStartFolders;
+    std::string browseResult;       // what the picker returns ("" for cancel)
+    std::function<void()> onBrowse; // runs while the picker is "open" (may throw)
+};
+
+// The shared window scenarios against the window's logic over fake controls, with the real
+// file system, settings file and removal.
+class FakeWindowDriver : public WindowDriver {
+  public:
+    void Start(const std::string& settingsFolder) override {
+        window_ = std::make_unique<FakeMainWindow>();
+        window_->form.appPath = settingsFolder;
+        form_ = std::make_unique<frmVacantor>(
+            window_->Controls(), window_->Services(*fileSystem_, *profile_, *removal_));
+        form_->Form_Load();
+    }
+    void Quit() override {
+        EXPECT_TRUE(form_->Form_QueryUnload());
+        form_.reset();
+    }
+    bool RequestClose() override {
+        window_->form.closed = form_->Form_QueryUnload();
+        return window_->form.closed;
+    }
+    bool IsOpen() override { return form_ && !window_->form.closed; }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        form_->txtFolder_OLEDragDrop(paths);
+    }
+    void ClickRootBox() override { form_->txtFolder_Click(); }
+    int ChoosersShown() override { return static_cast<int>(window_->pickerStartFolders.size()); }
+    std::string RootText() override { return window_->txtFolder.text; }
+    void ClickFind() override { form_->cmdFind_Click(); }
+    void ClickRemove() override { form_->cmdRemove_Click(); }
+    void DuringTheNextRun(std::function<void()> action) override {
+        window_->form.onDoEvents = [action = std::move(action)]() mutable {
+            if (action) {
+                std::exchange(action, nullptr)();
+            }
+        };
+    }
+
+    void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
+    std::vector<std::string> Rows() override { return window_->ListedPaths(); }
+    bool ShownAsRemoved(std::size_t row) override {
+        return window_->list.IsRemoved(row) &&
+               window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
+    }
+    std::vector<std::string> Messages() override { return window_->messages; }
+    std::string Controls() override {
+        const FakeMainWindow& w = *window_;
+        return ControlsText(w.cmdFind.text, w.cmdFind.enabled, w.cmdRemove.text,
+                            w.cmdRemove.enabled, w.txtFolder.enabled,
+                            w.form.mousePointer == PointerArrowHourglass);
+    }
+
+  private:
+    std::unique_ptr<FileSystem> fileSystem_ = CreateSystemFileSystem();
+    std::unique_ptr<ProfileFile> profile_ = CreateSystemProfileFile();
+    std::unique_ptr<FolderRemoval> removal_ = CreateSystemFolderRemoval();
+    std::unique_ptr<FakeMainWindow> window_;
+    std::unique_ptr<frmVacantor> form_;
+};
+
+} // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, WindowScenario, FakeWindowDriver);
+
+namespace {
+
+class WindowLogic : public ::testing::Test {
+  protected:
+    WindowLogic() {
+        window.form.appPath = appFolder.Text();
+        form.Form_Load();
+    }
+
+    // A root holding a file and `count` empty folders, listed by a Find.
+    void FindRows(int count) {
+        WriteFile(treeFolder.Path() / "file.txt", "x");
+        for (int i = 0; i < count; ++i) {
+            fs::create_directories(treeFolder.Path() / ("empty" + std::to_string(i)));
+        }
+        form.SetRootFolder(treeFolder.Text());
+        form.cmdFind_Click();
+        ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
+    }
+
+    std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
+
+    TempFolder appFolder;
+    TempFolder treeFolder;
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
+    FakeFolderRemoval removal{*fileSystem};
+    FakeMainWindow window;
+    frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
+};
+
+// Find stores the root as set and scans it without one trailing separator. No root yet (the
+// first start) or a root gone since: Find says so, keeps the rows it listed before and
+// stores nothing.
+TEST_F(WindowLogic, FindStoresTheRootAsSetAndReportsAMissingOne) {
+    form.cmdFind_Click();
+    EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini"));
+    fs::create_directories(treeFolder.Path() / "a" / "b");
+    WriteFile(treeFolder.Path() / "a" / "file.txt", "x");
+    const char separator = fileSystem->PathSeparator();
+    const std::string withSeparator = treeFolder.Text() + separator;
+    const std::vector<std::string> rows{std::string("a") + separator + "b"};
+    form.SetRootFolder(withSeparator);
+    form.cmdFind_Click();
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+    EXPECT_EQ(window.ListedPaths(), rows);
+    fs::remove_all(treeFolder.Path());
+    form.cmdFind_Click();
+
+    EXPECT_EQ(window.messages,
+              (std::vector<std::string>{"Set data !", "Found 0 Folders.", "Found 1 Folders.",
+                                        "Set data !", "Found 1 Folders."}));
+    EXPECT_EQ(window.ListedPaths(), rows);
+    std::string stored;
+    IniFileCommon::GetIniValue(*profile, "Vacantor", "Folder", "", stored,
+                               form.State().IniFilePath);
+    EXPECT_EQ(stored, withSeparator);
+    EXPECT_EQ(window.txtFolder.text, withSeparator);
+}
+
+// The tooltip tells whether the selected row was removed; the focused row deselected with
+// Ctrl is not the selected row any more.
+TEST_F(WindowLogic, AListClickShowsWhetherTheSelectedRowIsRemoved) {
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "");
+    FindRows(2);
+    window.list.SetSelected(1, true);
+    window.list.SetRemoved(1);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "True");
+    window.list.SetSelected(0, true);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "False");
+    window.list.SetSelected(1, true);
+    window.list.SetSelected(1, false);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "False");
+}
+
+// The picker opens on the root; Cancel keeps it, a folder chosen becomes the root (stored
+// by the next Find only), and a failure is reported with where it happened.
+TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
+    form.SetRootFolder("start");
+    form.txtFolder_Click();
+    window.browseResult = treeFolder.Text();
+    form.txtFolder_Click();
+    EXPECT_EQ(window.pickerStartFolders, (std::vector<std::string>{"start", "start"}));
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+    EXPECT_EQ(window.txtFolder.text, treeFolder.Text());
+    EXPECT_FALSE(fs::exists(appFolder.Path() / "Scryve.ini"));
+
+    window.onBrowse = [] { throw PlatformError("Out of memory", "ShellPicker"); };
+    form.txtFolder_Click();
+    EXPECT_EQ(window.messages,
+              std::vector<std::string>{"Out of memory\r\nIn txtFolder_Click of ShellPicker"});
+    EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
+}
+
+// A row that fails stays unmarked and is reported after the count with its full path; a
+// long report lists twenty and says how many more. A root set since the scan keeps its
+// rows, which are still reached from the root of their scan.
+TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
+    FindRows(24);
+    form.txtFolder_OLEDragDrop({appFolder.Text()});
+    ASSERT_EQ(window.list.RowCount(), 24u);
+    for (std::size_t row = 0; row < 24; ++row) {
+        window.list.SetSelected(row, true);
+        if (row > 0) {
+            removal.outcomes[Path(row)] = {RemovalOutcome::GainedFile, "a file appeared in it"};
+        }
+    }
+    form.cmdRemove_Click();
+
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_EQ(window.messages[1], "1 folders are removed.");
+    const std::string& report = window.messages[2];
+    const std::string start = "23 folders are not removed:\r\n" +
+                              fileSystem->BuildPath(treeFolder.Text(), Path(1)) +
+                              ": a file appeared in it\r\n";
+    EXPECT_EQ(report.substr(0, start.size()), start);
+    EXPECT_EQ(report.substr(report.rfind('\n') + 1), "and 3 more");
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 21);
+    EXPECT_TRUE(window.list.IsRemoved(0));
+    EXPECT_FALSE(window.list.IsRemoved(1));
+    EXPECT_EQ(removal.calls.at(0).rootFolder, treeFolder.Text());
+}
+
+#ifndef _WIN32
+// The root "/" is held without its separator, as "": a failed row must still read "/e". A
+// chroot into a small tree in a child process stands in for the whole file system.
+TEST_F(WindowLogic, FailedRowsBelowTheFileSystemRootKeepTheirLeadingSeparator) {
+    WriteFile(treeFolder.Path() / "keep.txt", "x");
+    fs::create_directories(treeFolder.Path() / "e");
+    removal.outcomes["e"] = {RemovalOutcome::GainedFile, "a file appeared in it"};
+
+    int status = InChild([&] {
+        if (::chroot(treeFolder.Text().c_str()) != 0 || ::chdir("/") != 0) {
+            return ChildUnavailable;
+        }
+        form.SetRootFolder("/");
+        form.cmdFind_Click();
+        window.list.SetSelected(0, true);
+        form.cmdRemove_Click();
+        return window.messages.back() == "1 folders are not removed:\r\n/e: a file appeared in it"
+                   ? 0
+                   : 1;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot change the root folder here";
+    }
+    EXPECT_EQ(status, 0);
+}
+#endif
+
+// The real removal, with the root folder replaced after Find or during the run, once the
+// first row is checked: renamed away with a look-alike put in its place, or swapped for a
+// link to a look-alike. Replaced after Find, nothing is removed; during the run, which
+// holds the root it checked, the rows go from the scanned folder wherever it now is.
+// Nothing else is touched.
+TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
+    const fs::path root = treeFolder.Path() / "root";
+    const fs::path renamed = treeFolder.Path() / "root.old";
+    const fs::path lookAlike = treeFolder.Path() / "other";
+    // Each row holds an empty folder, so that the removal checks it before it deletes.
+    auto makeRows = [](const fs::path& top) {
+        fs::create_directories(top / "x0" / "a");
+        fs::create_directories(top / "x1" / "a");
+    };
+    bool withLink = false;
+    bool replaced = false;
+    // Fails where the platform refuses: links under Wine, and Windows refuses to rename a
+    // folder a run holds.
+    std::function<void()> replace = [&] {
+        std::error_code error;
+        fs::rename(root, renamed, error);
+        if (!error && withLink) {
+            fs::create_directory_symlink(lookAlike, root, error);
+        } else if (!error) {
+            makeRows(root);
+        }
+        replaced = !error;
+    };
+    std::function<void()> hook;
+    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval([&](const std::string&) {
+        if (hook) {
+            std::exchange(hook, nullptr)();
+        }
+    });
+    frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
+    real.Form_Load();
+
+    for (bool duringTheRun : {false, true}) {
+        for (bool link : {false, true}) {
+            SCOPED_TRACE(std::string(duringTheRun ? "during the run, " : "after Find, ") +
+                         (link ? "swapped for a link" : "renamed away"));
+            withLink = link;
+            replaced = false;
+            fs::remove_all(treeFolder.Path());
+            for (const fs::path& top : {root, lookAlike}) {
+                WriteFile(top / "keep.txt", "x");
+                makeRows(top);
+            }
+            real.SetRootFolder(PathText(root));
+            real.cmdFind_Click();
+            ASSERT_EQ(window.list.RowCount(), 2u);
+            window.list.SetSelected(0, true);
+            window.list.SetSelected(1, true);
+            window.messages.clear();
+            if (duringTheRun) {
+                hook = replace;
+            } else if (replace(); !replaced) {
+                continue;
+            }
+
+            real.cmdRemove_Click();
+
+            const fs::path scanned = replaced ? renamed : root;
+            for (const char* row : {"x0", "x1"}) {
+                EXPECT_EQ(fs::exists(scanned / row), !duringTheRun) << row;
+                EXPECT_TRUE(fs::exists(lookAlike / row / "a")) << row;
+            }
+            EXPECT_TRUE(fs::exists(scanned / "keep.txt"));
+            if (replaced && !withLink) {
+                EXPECT_TRUE(fs::exists(root / "x1" / "a"));
+            }
+            if (duringTheRun) {
+                EXPECT_EQ(window.messages, std::vector<std::string>{"2 folders are removed."});
+            } else {
+                EXPECT_EQ(window.messages,
+                          (std::vector<std::string>{
+                              "0 folders are removed.",
+                              "2 folders are not removed:\r\n" + PathText(root) +
+                                  ": it is no longer the folder that was scanned"}));
+            }
+        }
+    }
+}
+
+} // namespace

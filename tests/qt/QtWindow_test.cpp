@@ -1,0 +1,355 @@
+// The Qt window, offscreen: what is its own (drops read as URLs, its twips layout, its list
+// model that takes rows in batches), then the window scenarios that all front ends share,
+// run on the installed program with the real services.
+#include "ModalCloser.h"
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/ResultListAdapter.h"
+#include "platform/qt/ResultRowsModel.h"
+#include "platform/qt/RootFolderEdit.h"
+#include "platform/qt/SystemServices.h"
+#include "platform/qt/VacantorWindow.h"
+#include "window/WindowScenarios.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+// A base for fixtures with widget members: the application exists before they do.
+class QtWindow : public ::testing::Test {
+  protected:
+    QtWindow() { EnsureQtApplication(); }
+};
+
+using Paths = std::vector<std::string>;
+
+std::unique_ptr<QMimeData> Urls(const QList<QUrl>& urls) {
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls(urls);
+    return data;
+}
+
+std::unique_ptr<QMimeData> Text(const QString& text) {
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text);
+    return data;
+}
+
+// Drags `data` onto `widget` and drops it there; whether the drag and the drop were taken.
+std::pair<bool, bool> DragAndDrop(QWidget& widget, const QMimeData& data) {
+    const QPoint where(5, 5);
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &enter);
+    QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &drop);
+    return {enter.isAccepted(), drop.isAccepted()};
+}
+
+TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
+    struct Case {
+        const char* name;
+        std::unique_ptr<QMimeData> data;
+        std::optional<Paths> expected;
+    };
+    Case cases[] = {
+        {"one folder", Urls({QUrl::fromLocalFile("/tmp/a b")}), Paths{"/tmp/a b"}},
+        {"first item first", Urls({QUrl::fromLocalFile("/tmp/x"), QUrl::fromLocalFile("/tmp/y")}),
+         Paths{"/tmp/x", "/tmp/y"}},
+        {"UTF-8 name", Urls({QUrl::fromLocalFile(QString::fromUtf8("/tmp/caf\xc3\xa9"))}),
+         Paths{"/tmp/caf\xc3\xa9"}},
+        {"name that is not UTF-8", Urls({QUrl(QStringLiteral("file:///tmp/caf%E9"))}),
+         Paths{std::string("/tmp/caf\xe9", 9)}},
+        {"percent sign in a name", Urls({QUrl::fromLocalFile("/tmp/100%")}), Paths{"/tmp/100%"}},
+        {"localhost", Urls({QUrl(QStringLiteral("file://localhost/tmp/a"))}), Paths{"/tmp/a"}},
+        {"dragged text", Text("/tmp/a"), std::nullopt},
+        {"empty list", Urls({}), std::nullopt},
+        {"web address", Urls({QUrl(QStringLiteral("https://example.org/a"))}), std::nullopt},
+        {"file on another host", Urls({QUrl(QStringLiteral("file://server/share/a"))}),
+         std::nullopt},
+        // Only the first item counts: regression, a later remote item refused the drop.
+        {"remote after local",
+         Urls({QUrl::fromLocalFile("/tmp/a"), QUrl(QStringLiteral("https://example.org/"))}),
+         Paths{"/tmp/a"}},
+        {"local after remote",
+         Urls({QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile("/tmp/a")}),
+         std::nullopt},
+    };
+    for (const Case& testCase : cases) {
+        EXPECT_EQ(LocalPathsOf(*testCase.data), testCase.expected) << testCase.name;
+    }
+}
+
+// Dragged text is refused as a whole: the box would otherwise take it as typed.
+TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
+    EnsureQtApplication();
+    RootFolderEdit edit;
+    edit.setAcceptDrops(true);
+    edit.resize(200, 20);
+    edit.show();
+    edit.setText("before");
+    QSignalSpy drops(&edit, &RootFolderEdit::filesDropped);
+    EXPECT_EQ(DragAndDrop(edit, *Text("/tmp/typed")), std::make_pair(false, false));
+    EXPECT_EQ(drops.count(), 0);
+    EXPECT_EQ(edit.text(), "before");
+}
+
+TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
+    // Twips, dots per inch, pixels.
+    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
+                            {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TwipsToPixels(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
+    }
+}
+
+class MainWindowLayout : public QtWindow {
+  protected:
+    QRect Expected(int left, int top, int width, int height) const {
+        const double x = window.logicalDpiX();
+        const double y = window.logicalDpiY();
+        return QRect(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
+                     TwipsToPixels(height, y));
+    }
+
+    VacantorWindow window;
+};
+
+// A fixed-size window with the program's icon, at small and large sizes.
+TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
+    EXPECT_EQ(window.lblFolder().geometry(), Expected(120, 240, 1095, 255));
+    EXPECT_EQ(window.txtFolder().geometry(), Expected(1200, 240, 8175, 270));
+    EXPECT_EQ(window.cmdFind().geometry(), Expected(6960, 600, 1095, 375));
+    EXPECT_EQ(window.ListView1().geometry(), Expected(120, 1080, 9495, 3735));
+    EXPECT_EQ(window.cmdRemove().geometry(), Expected(8280, 600, 1095, 375));
+    EXPECT_EQ(window.chkReadOnly().geometry(), Expected(240, 720, 3375, 255));
+    const QSize client = Expected(0, 0, 9645, 4950).size();
+    EXPECT_EQ(window.size(), client);
+    EXPECT_EQ(window.minimumSize(), client);
+    EXPECT_EQ(window.maximumSize(), client);
+    const QList<QSize> sizes = window.windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
+}
+
+TEST_F(MainWindowLayout, TabGoesThroughTheControlsInTheirOrder) {
+    window.show();
+    std::vector<QWidget*> expected{&window.cmdFind(), &window.ListView1(), &window.cmdRemove(),
+                                   &window.chkReadOnly(), &window.txtFolder()};
+    QWidget* widget = &window.txtFolder();
+    for (QWidget* next : expected) {
+        widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
+               widget->parentWidget() != &window) {
+            widget = widget->nextInFocusChain();
+        }
+        EXPECT_EQ(widget, next) << next->objectName().toStdString();
+    }
+}
+
+class QtResultList : public QtWindow {
+  protected:
+    QtResultList() {
+        view.setModel(&model);
+        list.SetFullRowSelect(true);
+        list.SetMultiSelect(true);
+        list.ClearColumns();
+        list.AddColumn("No.");
+        list.AddColumn("Folder Path");
+        list.SetView(3);
+    }
+
+    void AddRows(int count) {
+        for (int i = 0; i < count; ++i) {
+            list.AddRow(std::to_string(list.RowCount()));
+            list.SetSubItem1Text(list.RowCount() - 1, "folder" + std::to_string(i));
+        }
+    }
+
+    void Select(int row, QItemSelectionModel::SelectionFlags how) {
+        view.selectionModel()->setCurrentIndex(model.index(row, 0),
+                                               how | QItemSelectionModel::Rows);
+    }
+
+    ResultRowsModel model;
+    QTreeView view;
+    ResultListAdapter list{view, model};
+};
+
+TEST_F(QtResultList, ModelKeepsItsInvariantsThroughAddsFlushesMarksAndClears) {
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    AddRows(5);
+    model.FlushPendingRows();
+    list.SetRemoved(2);
+    list.SetSubItem1ForeColor(2, RemovedRowColor);
+    AddRows(3);
+    model.FlushPendingRows();
+    list.ClearRows();
+    AddRows(2);
+    model.FlushPendingRows();
+    list.ClearColumns();
+    list.AddColumn("No.");
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 1);
+}
+
+// Path bytes that are not UTF-8 are kept exactly, and shown all the same.
+TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
+    int insertions = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    AddRows(1000);
+    const std::string latin1Name("caf\xe9", 4);
+    list.SetSubItem1Text(999, latin1Name);
+    EXPECT_EQ(list.RowCount(), 1000u);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 1000; }, 5000));
+    EXPECT_EQ(insertions, 1);
+    EXPECT_EQ(list.SubItem1Text(999), latin1Name);
+    EXPECT_FALSE(model.index(999, 1).data().toString().isEmpty());
+}
+
+TEST_F(QtResultList, SelectionIsReadFromTheView) {
+    AddRows(4);
+    model.FlushPendingRows();
+    EXPECT_FALSE(list.SelectedItem().has_value());
+
+    Select(1, QItemSelectionModel::ClearAndSelect);
+    Select(3, QItemSelectionModel::Select);
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(list.IsSelected(row), row == 1 || row == 3) << row;
+    }
+    EXPECT_EQ(list.SelectedItem(), std::optional<std::size_t>(3));
+
+    // The focused row deselected with Ctrl: no SelectedItem although row 1 stays selected.
+    Select(3, QItemSelectionModel::Deselect);
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.SelectedItem().has_value());
+}
+
+// The shared window scenarios against the Qt window with the real services.
+class QtWindowDriver : public WindowDriver {
+  public:
+    QtWindowDriver() {
+        closer_.onDialog = [this](QDialog& dialog) {
+            ++choosers_;
+            dialog.reject();
+        };
+    }
+
+    ~QtWindowDriver() override { ::unsetenv("XDG_CONFIG_HOME"); }
+
+    // As the package installs the program, with the user's configuration folder in
+    // `settingsFolder`: the settings file goes to its folder "vacantor".
+    void Start(const std::string& settingsFolder) override {
+        window_.reset();
+        services_.reset();
+        ::setenv("XDG_CONFIG_HOME", settingsFolder.c_str(), 1);
+        services_ = std::make_unique<SystemServices>(ExecutableFolder());
+        EXPECT_EQ(services_->SettingsFolder(), settingsFolder + "/vacantor");
+        window_ =
+            std::make_unique<QtMainWindow>(services_->Services(), services_->SettingsFolder());
+        services_->SetMainWindow(&window_->Window());
+        window_->Window().show();
+    }
+    void Quit() override {
+        EXPECT_TRUE(window_->Window().close());
+        window_.reset();
+    }
+    bool RequestClose() override { return window_->Window().close(); }
+    bool IsOpen() override { return window_ && window_->Window().isVisible(); }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls.append(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+        }
+        data.setUrls(urls);
+        DragAndDrop(window_->Window().txtFolder(), data);
+    }
+    void ClickRootBox() override {
+        QTest::mouseClick(&window_->Window().txtFolder(), Qt::LeftButton);
+    }
+    int ChoosersShown() override { return choosers_; }
+    std::string RootText() override {
+        return QFile::encodeName(window_->Window().txtFolder().text()).toStdString();
+    }
+    void ClickFind() override { QTest::mouseClick(&window_->Window().cmdFind(), Qt::LeftButton); }
+    void ClickRemove() override {
+        QTest::mouseClick(&window_->Window().cmdRemove(), Qt::LeftButton);
+    }
+    void DuringTheNextRun(std::function<void()> action) override {
+        QTimer::singleShot(0, std::move(action));
+    }
+
+    // A click on the row with Ctrl held, as a user adds to the selection.
+    void Select(std::size_t row) override {
+        ShowAllRows();
+        QTreeView& view = window_->Window().ListView1();
+        QModelIndex cell = window_->Rows().index(static_cast<int>(row), 1);
+        view.scrollTo(cell);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          view.visualRect(cell).center());
+    }
+    std::vector<std::string> Rows() override {
+        ShowAllRows();
+        std::vector<std::string> paths;
+        ResultRowsModel& rows = window_->Rows();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            paths.push_back(QFile::encodeName(rows.index(row, 1).data().toString()).toStdString());
+        }
+        return paths;
+    }
+    bool ShownAsRemoved(std::size_t row) override {
+        const QColor dimmed = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        QVariant brush = window_->Rows().index(static_cast<int>(row), 1).data(Qt::ForegroundRole);
+        return brush.isValid() && brush.value<QBrush>().color() == dimmed;
+    }
+    std::vector<std::string> Messages() override {
+        std::vector<std::string> texts;
+        for (const QString& text : closer_.texts) {
+            texts.push_back(text.toStdString());
+        }
+        return texts;
+    }
+
+    std::string Controls() override {
+        VacantorWindow& w = window_->Window();
+        return ControlsText(w.cmdFind().text().toStdString(), w.cmdFind().isEnabled(),
+                            w.cmdRemove().text().toStdString(), w.cmdRemove().isEnabled(),
+                            w.txtFolder().isEnabled(), w.cursor().shape() == Qt::BusyCursor);
+    }
+
+  private:
+    // The list shows its rows in batches, a moment after they were added.
+    void ShowAllRows() {
+        ResultRowsModel& rows = window_->Rows();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return static_cast<std::size_t>(rows.rowCount()) == rows.RowCount(); }, 5000));
+    }
+
+    bool started_ = (EnsureQtApplication(), true);
+    ModalCloser closer_;
+    std::unique_ptr<SystemServices> services_;
+    std::unique_ptr<QtMainWindow> window_;
+    int choosers_ = 0;
+};
+
+} // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowScenario, QtWindowDriver);

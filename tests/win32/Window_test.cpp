@@ -1,0 +1,495 @@
+// The Win32 window, created in the test's own process and driven by window messages under
+// Wine: the window scenarios that all front ends share, then what is its own: its twips
+// layout and tab order, its event pump, the list's selection and custom draw, and the root
+// box's click and file drops.
+#include "platform/win32/ProgramServices.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/window/VacantorWindow.h"
+#include "window/WindowScenarios.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <utility>
+#include <string>
+#include <vector>
+
+namespace {
+
+using win32::PixelsFromTwips;
+
+// OLE and the common controls for the test's thread, as the program sets them up.
+struct Win32TestEnvironment {
+    Win32TestEnvironment() {
+        ::OleInitialize(nullptr);
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                           ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&controls);
+    }
+    ~Win32TestEnvironment() { ::OleUninitialize(); }
+};
+
+// Runs the thread's messages until `done` holds, for at most ten seconds; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        // Wakes for any message, or after a short while to test again.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return done();
+}
+
+// A shell file list (the HGLOBAL of CF_HDROP and WM_DROPFILES) holding `paths`.
+HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& path : paths) {
+        list += WideFromUtf8(path);
+        list += L'\0';
+    }
+    list += L'\0';
+    std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(),
+                list.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return memory;
+}
+
+// The text of a list view cell, read through the control.
+std::string ListViewCellText(HWND list, int row, int column) {
+    wchar_t buffer[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Utf8FromWide(buffer);
+}
+
+// Closes every dialog the thread shows, from a timer that also fires inside the dialogs'
+// own modal loops: Yes to a question, OK to another message box, Cancel to other dialogs
+// (the folder picker). Records the texts of the boxes, "" for other dialogs.
+class DialogCloser {
+  public:
+    DialogCloser() {
+        activeCloser = this;
+        timer_ = ::SetTimer(nullptr, 0, 20, OnTimer);
+    }
+    ~DialogCloser() {
+        ::KillTimer(nullptr, timer_);
+        activeCloser = nullptr;
+    }
+
+    std::vector<std::string> texts;
+
+  private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        if (activeCloser) {
+            ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog,
+                                reinterpret_cast<LPARAM>(activeCloser));
+        }
+    }
+
+    // A message box is a dialog whose text is the static control 0xFFFF.
+    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self) {
+        wchar_t className[64] = {};
+        ::GetClassNameW(window, className, 64);
+        if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
+            return TRUE;
+        }
+        HWND text = ::GetDlgItem(window, 0xFFFF);
+        std::vector<std::string>& texts = reinterpret_cast<DialogCloser*>(self)->texts;
+        texts.push_back(text ? win32::WindowTextUtf8(text) : std::string());
+        const bool question = !texts.back().empty() && texts.back().back() == '?';
+        const int button = !text ? IDCANCEL : question ? IDYES : IDOK;
+        // Sent, not posted: the dialog is gone before the timer can see it again.
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
+        return TRUE;
+    }
+
+    static inline DialogCloser* activeCloser = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
+class Win32WindowDriver : public WindowDriver {
+  public:
+    Win32WindowDriver() {
+        ::SetWindowSubclass(pump_, RunPending, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~Win32WindowDriver() override { ::DestroyWindow(pump_); }
+
+    void Start(const std::string& settingsFolder) override {
+        program_ = std::make_unique<win32::VacantorWindow>(services_.Services());
+        ASSERT_TRUE(program_->Create({settingsFolder, false}, SW_SHOWNOACTIVATE));
+        hwnd_ = Window().Hwnd();
+        services_.SetActiveForm(hwnd_);
+    }
+    void Quit() override {
+        EXPECT_TRUE(RequestClose());
+        program_.reset();
+    }
+    bool RequestClose() override {
+        ::SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return !::IsWindow(hwnd_);
+    }
+    bool IsOpen() override { return program_ && ::IsWindow(hwnd_); }
+
+    void Drop(const std::vector<std::string>& paths) override {
+        ::SendMessageW(Window().txtFolder.Hwnd(), WM_DROPFILES,
+                       reinterpret_cast<WPARAM>(MakeHDrop(paths)), 0);
+    }
+    // The box posts its click to itself, to run once it has released the mouse.
+    void ClickRootBox() override {
+        HWND box = Window().txtFolder.Hwnd();
+        ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        MSG message;
+        EXPECT_TRUE(PumpUntil([&] { return !::PeekMessageW(&message, box, 0, 0, PM_NOREMOVE); }));
+    }
+    // Dialogs other than message boxes: the folder picker.
+    int ChoosersShown() override {
+        return static_cast<int>(std::count(closer_.texts.begin(), closer_.texts.end(), ""));
+    }
+    std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
+    void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
+    void ClickRemove() override { ::SendMessageW(Window().cmdRemove.Hwnd(), BM_CLICK, 0, 0); }
+    // Posted, the action waits in the queue for the first turn of the pump.
+    void DuringTheNextRun(std::function<void()> action) override {
+        pending_ = std::move(action);
+        ::PostMessageW(pump_, WM_APP, 0, 0);
+    }
+
+    void Select(std::size_t row) override {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        ::SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+    // As the control shows them, once it has caught up with the appends.
+    std::vector<std::string> Rows() override {
+        const int rows = static_cast<int>(Window().ListView1.RowCount());
+        EXPECT_TRUE(PumpUntil([&] { return ShownRowCount() == rows; }));
+        std::vector<std::string> paths;
+        for (int row = 0; row < ShownRowCount(); ++row) {
+            paths.push_back(ListViewCellText(List(), row, 1));
+        }
+        return paths;
+    }
+    bool ShownAsRemoved(std::size_t row) override { return Window().ListView1.IsRemoved(row); }
+    std::vector<std::string> Messages() override {
+        std::vector<std::string> texts;
+        std::copy_if(closer_.texts.begin(), closer_.texts.end(), std::back_inserter(texts),
+                     [](const std::string& text) { return !text.empty(); });
+        return texts;
+    }
+    // The pointer as the window sets it over the list.
+    std::string Controls() override {
+        win32::MainWindow& window = Window();
+        ::SetCursor(nullptr);
+        ::SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(List()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ControlsText(
+            win32::WindowTextUtf8(window.cmdFind.Hwnd()), ::IsWindowEnabled(window.cmdFind.Hwnd()),
+            win32::WindowTextUtf8(window.cmdRemove.Hwnd()),
+            ::IsWindowEnabled(window.cmdRemove.Hwnd()), ::IsWindowEnabled(window.txtFolder.Hwnd()),
+            ::GetCursor() == ::LoadCursorW(nullptr, IDC_APPSTARTING));
+    }
+
+  private:
+    static LRESULT CALLBACK RunPending(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+        std::function<void()>& pending = reinterpret_cast<Win32WindowDriver*>(self)->pending_;
+        if (message == WM_APP && pending) {
+            std::exchange(pending, nullptr)();
+            return 0;
+        }
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    win32::MainWindow& Window() { return program_->Window(); }
+    HWND List() { return Window().ListView1.Hwnd(); }
+    int ShownRowCount() { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    Win32TestEnvironment environment_;
+    ProgramServices services_;
+    DialogCloser closer_;
+    HWND pump_ =
+        ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    std::function<void()> pending_;
+    std::unique_ptr<win32::VacantorWindow> program_;
+    HWND hwnd_ = nullptr;
+};
+
+} // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowScenario, Win32WindowDriver);
+
+namespace {
+
+TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
+    // Twips, dots per inch, pixels.
+    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330},
+                            {255, 96, 17},    {270, 96, 18},   {120, 96, 8},
+                            {1440, 144, 144}, {375, 120, 31},  {0, 96, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PixelsFromTwips(c[0], c[1]), c[2]) << c[0] << " twips at " << c[1];
+    }
+}
+
+class Win32Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(window.Create({"C:\\app", false}));
+        window.Show();
+        // As the window's start-up sets the list up.
+        list.SetFullRowSelect(true);
+        list.ClearColumns();
+        list.AddColumn("No.");
+        list.AddColumn("Folder Path");
+        list.SetView(3);
+        list.SetMultiSelect(true);
+    }
+
+    void AddRows(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) {
+            list.AddRow(std::to_string(list.RowCount()));
+            list.SetSubItem1Text(list.RowCount() - 1, path);
+        }
+        ASSERT_TRUE(PumpUntil([&] {
+            return ::SendMessageW(list.Hwnd(), LVM_GETITEMCOUNT, 0, 0) ==
+                   static_cast<LRESULT>(list.RowCount());
+        }));
+    }
+
+    void SetRowState(int row, bool selected, bool focused = false) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | (focused ? LVIS_FOCUSED : 0);
+        item.state = (selected ? LVIS_SELECTED : 0) | (focused ? LVIS_FOCUSED : 0);
+        ::SendMessageW(list.Hwnd(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    Win32TestEnvironment environment;
+    win32::MainWindow window;
+    win32::ResultListView& list = window.ListView1;
+};
+
+// The title bar and the taskbar show the program's icon.
+TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
+    EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
+    const int dpi = win32::WindowDpi(window.Hwnd());
+    struct Expected {
+        std::string text;
+        int left, top, width, height;
+        bool tabStop;
+    } expected[] = {
+        {"Root Folder", 120, 240, 1095, 255, false},
+        {"Text1", 1200, 240, 8175, 270, true},
+        {"Find", 6960, 600, 1095, 375, true},
+        {"", 120, 1080, 9495, 3735, true},
+        {"Remove", 8280, 600, 1095, 375, true},
+        {"Delete Read Only Folder", 240, 720, 3375, 255, true},
+    };
+    HWND child = ::GetWindow(window.Hwnd(), GW_CHILD);
+    for (const Expected& e : expected) {
+        ASSERT_NE(child, nullptr) << e.text;
+        EXPECT_EQ(win32::WindowTextUtf8(child), e.text);
+        RECT rect{};
+        ::GetWindowRect(child, &rect);
+        ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, PixelsFromTwips(e.left, dpi)) << e.text;
+        EXPECT_EQ(rect.top, PixelsFromTwips(e.top, dpi)) << e.text;
+        EXPECT_EQ(rect.right - rect.left, PixelsFromTwips(e.width, dpi)) << e.text;
+        EXPECT_EQ(rect.bottom - rect.top, PixelsFromTwips(e.height, dpi)) << e.text;
+        EXPECT_EQ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0, e.tabStop) << e.text;
+        child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+    // The tab key walks the same order and wraps round.
+    std::vector<HWND> order = {window.txtFolder.Hwnd(),   window.cmdFind.Hwnd(),
+                               window.ListView1.Hwnd(),   window.cmdRemove.Hwnd(),
+                               window.chkReadOnly.Hwnd(), window.txtFolder.Hwnd()};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(::GetNextDlgTabItem(window.Hwnd(), order[i], FALSE), order[i + 1]) << i;
+    }
+}
+
+// Every call runs what is pending, however soon after the last: Remove pumps after each
+// row so that a Stop is noticed within one row.
+TEST_F(Win32Window, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
+    int clicks = 0;
+    window.cmdFind.onClick = [&] { ++clicks; };
+    for (int expected = 1; expected <= 2; ++expected) {
+        ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
+        window.DoEvents();
+        EXPECT_EQ(clicks, expected);
+    }
+
+    ::PostQuitMessage(3);
+    ::PostMessageW(window.cmdFind.Hwnd(), BM_CLICK, 0, 0);
+    window.DoEvents();
+    MSG message;
+    ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_EQ(clicks, 3);
+}
+
+// UTF-8 paths are shown as wide text. Regression: with the focus on a row that is not
+// selected, the first selected row was taken for the selected item.
+TEST_F(Win32Window, TheListShowsItsRowsAndTheFocusedRowIsSelectedOnlyWhileSelected) {
+    const std::string path = "caf\xc3\xa9\\\xe6\x97\xa5";
+    AddRows({"a", path, "c", "d"});
+    EXPECT_EQ(ListViewCellText(list.Hwnd(), 1, 1), path);
+    EXPECT_EQ(list.SubItem1Text(1), path);
+    SetRowState(1, true);
+    EXPECT_FALSE(list.SelectedItem()); // selected, but the focus is on no row
+    SetRowState(3, true, true);
+    EXPECT_EQ(list.SelectedItem(), 3u);
+    SetRowState(3, false);
+    EXPECT_TRUE(list.IsSelected(1));
+    EXPECT_FALSE(list.SelectedItem());
+}
+
+TEST_F(Win32Window, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
+    AddRows({"a", "b"});
+    list.SetSubItem1ForeColor(1, RemovedRowColor);
+    auto drawnColour = [&](int row, int column) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list.Hwnd();
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.iSubItem = column;
+        draw.clrText = RGB(1, 2, 3); // left over from the previous cell
+        LRESULT result =
+            ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(result, CDRF_NEWFONT);
+        return draw.clrText;
+    };
+    EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
+    EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
+}
+
+TEST_F(Win32Window, AMouseClickOnARowSelectsItAndRaisesTheClick) {
+    AddRows({"a", "b", "c"});
+    int clicks = 0;
+    list.onClick = [&] { ++clicks; };
+    RECT cell{};
+    cell.top = 1;
+    cell.left = LVIR_BOUNDS;
+    ASSERT_TRUE(
+        ::SendMessageW(list.Hwnd(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
+    LPARAM point = MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2);
+    ::SendMessageW(list.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ::SendMessageW(list.Hwnd(), WM_LBUTTONUP, 0, point);
+    ASSERT_TRUE(PumpUntil([&] { return clicks > 0; }));
+    EXPECT_EQ(list.SelectedItem(), 2u);
+}
+
+// The click may open a modal picker: it runs once the edit has released the mouse.
+TEST_F(Win32Window, AMouseClickOnTheRootBoxRunsOnceTheEditHasHandledIt) {
+    HWND box = window.txtFolder.Hwnd();
+    int clicks = 0;
+    window.txtFolder.onClick = [&] { ++clicks; };
+    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(clicks, 0);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+    EXPECT_NE(::GetCapture(), box);
+}
+
+// Drop mode 1 takes files by WM_DROPFILES and by OLE, mode 0 by neither.
+TEST_F(Win32Window, DropMode1AcceptsFilesBothWays) {
+    HWND box = window.txtFolder.Hwnd();
+    win32::FileDropTarget other({});
+    for (int mode : {1, 0}) {
+        window.txtFolder.SetOLEDropMode(mode);
+        EXPECT_EQ((::GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, mode == 1);
+        EXPECT_EQ(::RegisterDragDrop(box, &other), mode == 1 ? DRAGDROP_E_ALREADYREGISTERED : S_OK);
+    }
+    ::RevokeDragDrop(box);
+}
+
+// A data object holding one format in global memory, as a drag source offers it.
+class OneFormatDataObject final : public IDataObject {
+  public:
+    OneFormatDataObject(CLIPFORMAT format, HGLOBAL memory) : format_(format), memory_(memory) {}
+    ~OneFormatDataObject() { ::GlobalFree(memory_); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject);
+        *object = known ? this : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) {
+            return DV_E_FORMATETC;
+        }
+        medium->hGlobal = static_cast<HGLOBAL>(::OleDuplicateData(memory_, format_, 0));
+        medium->tymed = TYMED_HGLOBAL;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK
+                                                                              : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+  private:
+    CLIPFORMAT format_;
+    HGLOBAL memory_;
+};
+
+TEST(Win32FileDropTarget, TakesFileListsAndRefusesEverythingElse) {
+    Win32TestEnvironment environment;
+    std::vector<std::vector<std::string>> drops;
+    win32::FileDropTarget target(
+        [&](const std::vector<std::string>& files) { drops.push_back(files); });
+    // Dragged text: a file list offered as text only must not be taken.
+    for (CLIPFORMAT format : {CF_HDROP, CF_TEXT}) {
+        OneFormatDataObject data(format, MakeHDrop({"C:\\one", "C:\\two"}));
+        const DWORD expected = format == CF_HDROP ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(target.DragEnter(&data, 0, POINTL{}, &effect), S_OK);
+        EXPECT_EQ(effect, expected) << format;
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        target.DragOver(0, POINTL{}, &effect);
+        EXPECT_EQ(effect, expected) << format;
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        ASSERT_EQ(target.Drop(&data, 0, POINTL{}, &effect), S_OK);
+        EXPECT_EQ(effect, expected) << format;
+    }
+    EXPECT_EQ(drops, (std::vector<std::vector<std::string>>{{"C:\\one", "C:\\two"}}));
+}
+
+} // namespace
