@@ -2,7 +2,6 @@
 #include "folder_picker/FileDialog.h"
 #include "platform/qt/QtWindowHandles.h"
 #include "qt/ModalCloser.h"
-#include "qt/QtTestApp.h"
 #include "support/TempFolder.h"
 
 #include <QAbstractItemView>
@@ -12,6 +11,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -52,7 +52,7 @@ bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
 void ModalCloser::Close(QDialog* dialog) {
     if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
         texts.push_back(box->text());
-        QPushButton* button = box->defaultButton();
+        QPushButton* button = choose ? choose(*box) : box->defaultButton();
         if (button == nullptr && !box->buttons().isEmpty()) {
             button = qobject_cast<QPushButton*>(box->buttons().first());
         }

@@ -1,5 +1,4 @@
 #include "ModalCloser.h"
-#include "QtTestApp.h"
 #include "message_box/MessageBox.h"
 #include "message_box/MessageBoxHook.h"
 #include "platform/qt/QtMessageBoxPlatform.h"
@@ -11,9 +10,16 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <gtest/gtest.h>
+
 namespace {
 
-class QtMessageBoxTest : public QtFixture {
+// The application exists before the fixture's widgets do.
+struct WithQtApplication {
+    WithQtApplication() { EnsureQtApplication(); }
+};
+
+class QtMessageBoxTest : public ::testing::Test, WithQtApplication {
   protected:
     void SetUp() override {
         form.setGeometry(100, 100, 400, 300);

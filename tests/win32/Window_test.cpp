@@ -5,6 +5,7 @@
 #include "platform/win32/ProgramServices.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/window/VacantorWindow.h"
+#include "win32/WindowTestSupport.h"
 #include "window/WindowScenarios.h"
 
 #include <commctrl.h>
@@ -13,10 +14,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <utility>
 #include <string>
@@ -25,32 +24,6 @@
 namespace {
 
 using win32::PixelsFromTwips;
-
-// OLE and the common controls for the test's thread, as the program sets them up.
-struct Win32TestEnvironment {
-    Win32TestEnvironment() {
-        ::OleInitialize(nullptr);
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                           ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&controls);
-    }
-    ~Win32TestEnvironment() { ::OleUninitialize(); }
-};
-
-// Runs the thread's messages until `done` holds, for at most ten seconds; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        // Wakes for any message, or after a short while to test again.
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
-    return done();
-}
 
 // A shell file list (the HGLOBAL of CF_HDROP and WM_DROPFILES) holding `paths`.
 HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {
@@ -81,52 +54,6 @@ std::string ListViewCellText(HWND list, int row, int column) {
     ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     return Utf8FromWide(buffer);
 }
-
-// Closes every dialog the thread shows, from a timer that also fires inside the dialogs'
-// own modal loops: Yes to a question, OK to another message box, Cancel to other dialogs
-// (the folder picker). Records the texts of the boxes, "" for other dialogs.
-class DialogCloser {
-  public:
-    DialogCloser() {
-        activeCloser = this;
-        timer_ = ::SetTimer(nullptr, 0, 20, OnTimer);
-    }
-    ~DialogCloser() {
-        ::KillTimer(nullptr, timer_);
-        activeCloser = nullptr;
-    }
-
-    std::vector<std::string> texts;
-
-  private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        if (activeCloser) {
-            ::EnumThreadWindows(::GetCurrentThreadId(), CloseIfDialog,
-                                reinterpret_cast<LPARAM>(activeCloser));
-        }
-    }
-
-    // A message box is a dialog whose text is the static control 0xFFFF.
-    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self) {
-        wchar_t className[64] = {};
-        ::GetClassNameW(window, className, 64);
-        if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) {
-            return TRUE;
-        }
-        HWND text = ::GetDlgItem(window, 0xFFFF);
-        std::vector<std::string>& texts = reinterpret_cast<DialogCloser*>(self)->texts;
-        texts.push_back(text ? win32::WindowTextUtf8(text) : std::string());
-        const bool question = !texts.back().empty() && texts.back().back() == '?';
-        const int button = !text ? IDCANCEL : question ? IDYES : IDOK;
-        // Sent, not posted: the dialog is gone before the timer can see it again.
-        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
-        return TRUE;
-    }
-
-    static inline DialogCloser* activeCloser = nullptr;
-    UINT_PTR timer_ = 0;
-};
 
 class Win32WindowDriver : public WindowDriver {
   public:
@@ -165,7 +92,8 @@ class Win32WindowDriver : public WindowDriver {
     }
     // Dialogs other than message boxes: the folder picker.
     int ChoosersShown() override {
-        return static_cast<int>(std::count(closer_.texts.begin(), closer_.texts.end(), ""));
+        return static_cast<int>(std::count_if(closer_.boxes.begin(), closer_.boxes.end(),
+                                              [](const auto& box) { return box.text.empty(); }));
     }
     std::string RootText() override { return win32::WindowTextUtf8(Window().txtFolder.Hwnd()); }
     void ClickFind() override { ::SendMessageW(Window().cmdFind.Hwnd(), BM_CLICK, 0, 0); }
@@ -195,8 +123,11 @@ class Win32WindowDriver : public WindowDriver {
     bool ShownAsRemoved(std::size_t row) override { return Window().ListView1.IsRemoved(row); }
     std::vector<std::string> Messages() override {
         std::vector<std::string> texts;
-        std::copy_if(closer_.texts.begin(), closer_.texts.end(), std::back_inserter(texts),
-                     [](const std::string& text) { return !text.empty(); });
+        for (const MessageBoxCloser::Box& box : closer_.boxes) {
+            if (!box.text.empty()) {
+                texts.push_back(box.text);
+            }
+        }
         return texts;
     }
     // The pointer as the window sets it over the list.
@@ -228,7 +159,7 @@ class Win32WindowDriver : public WindowDriver {
 
     Win32TestEnvironment environment_;
     ProgramServices services_;
-    DialogCloser closer_;
+    MessageBoxCloser closer_;
     HWND pump_ =
         ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::function<void()> pending_;
