@@ -16,8 +16,8 @@ void EnsureQtApplication();
 
 // Closes every modal dialog the application shows, as a person would, once it is on the
 // screen: a message box by pressing the button `choose` picks, else its default button (its
-// first, Yes to a question), any other dialog through `onDialog` (rejected when unset). Records the
-// texts of the message boxes in the order they were shown.
+// first, Yes to a question), any other dialog through `onDialog` (rejected when unset).
+// Records the texts of the message boxes in the order they were shown.
 class ModalCloser : public QObject {
   public:
     ModalCloser();
