@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 #include "scan/ListingRules.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -30,18 +31,13 @@ class FakeFileSystem : public FileSystem {
         bool mountPoint = false;     // OpenSubFolder finds a mount point there
 
         Node* Child(std::string_view childName) const {
-            for (const auto& child : children) {
-                if (child->name == childName) {
-                    return child.get();
-                }
-            }
-            return nullptr;
+            auto found = std::find_if(children.begin(), children.end(),
+                                      [&](const auto& child) { return child->name == childName; });
+            return found == children.end() ? nullptr : found->get();
         }
     };
 
-    explicit FakeFileSystem(std::string rootPath = "C:\\Root") : rootPath_(std::move(rootPath)) {
-        root_.name = rootPath_;
-    }
+    explicit FakeFileSystem(std::string rootPath = "C:\\Root") : rootPath_(std::move(rootPath)) {}
 
     const std::string& RootPath() const { return rootPath_; }
     Node& Root() { return root_; }
@@ -56,12 +52,10 @@ class FakeFileSystem : public FileSystem {
             bool isFolder = cut != std::string_view::npos;
             Node* child = at->Child(name);
             if (!child) {
-                auto created = std::make_unique<Node>();
-                created->name = std::string(name);
-                created->isFolder = isFolder;
-                created->attributes = isFolder ? FolderAttributeDirectory : 0;
-                child = created.get();
-                at->children.push_back(std::move(created));
+                child = at->children.emplace_back(std::make_unique<Node>()).get();
+                child->name = std::string(name);
+                child->isFolder = isFolder;
+                child->attributes = isFolder ? FolderAttributeDirectory : 0;
             }
             at = child;
             relative = isFolder ? relative.substr(cut + 1) : std::string_view();
@@ -82,47 +76,35 @@ class FakeFileSystem : public FileSystem {
     }
 
     // Removes the entry at a relative path with everything below it.
-    bool Remove(std::string_view relative) {
-        std::size_t cut = relative.rfind('/');
+    void Remove(std::string_view relative) {
+        std::size_t cut = relative.rfind('/'); // npos + 1 is 0
         Node* parent = cut == std::string_view::npos ? &root_ : Find(relative.substr(0, cut));
-        std::string_view name = cut == std::string_view::npos ? relative : relative.substr(cut + 1);
-        if (!parent) {
-            return false;
+        if (parent) {
+            std::erase_if(parent->children, [&](const auto& child) {
+                return child->name == relative.substr(cut + 1);
+            });
         }
-        for (auto child = parent->children.begin(); child != parent->children.end(); ++child) {
-            if ((*child)->name == name) {
-                parent->children.erase(child);
-                return true;
-            }
-        }
-        return false;
     }
 
     // The node at a full path, or nullptr.
-    Node* AtPath(const std::string& path) {
+    Node* AtPath(std::string path) {
         if (path == rootPath_) {
             return &root_;
         }
-        if (path.size() <= rootPath_.size() + 1 ||
-            path.compare(0, rootPath_.size(), rootPath_) != 0 || path[rootPath_.size()] != '\\') {
+        if (!path.starts_with(rootPath_ + '\\')) {
             return nullptr;
         }
-        std::string relative = path.substr(rootPath_.size() + 1);
-        for (char& c : relative) {
-            c = c == '\\' ? '/' : c;
-        }
-        return Find(relative);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return Find(std::string_view(path).substr(rootPath_.size() + 1));
     }
 
     // Runs before a folder is opened, with its full path, under the tree's lock.
     std::function<void(const std::string& path)> onOpen;
     // The full paths of the folders opened, in order.
     std::vector<std::string> opened;
-    // What the root folder answers to Identity.
-    FolderIdentity rootIdentity{1, 2, 3};
-    // Folder objects alive now, and the most alive at once.
+    // Folder objects alive now, and the most alive at once (counted under the lock).
     std::atomic<int> liveFolders{0};
-    std::atomic<int> peakLiveFolders{0};
+    int peakLiveFolders = 0;
     // What SpareOpenFolders answers: a limit like Linux's on descriptors.
     std::optional<std::size_t> spareOpenFolders;
 
@@ -130,17 +112,8 @@ class FakeFileSystem : public FileSystem {
 
     char PathSeparator() const override { return '\\'; }
 
-    bool FolderExists(const std::string& path) override {
-        auto lock = Lock();
-        Node* node = AtPath(path);
-        return node && node->isFolder;
-    }
-
-    bool FileExists(const std::string& path) override {
-        auto lock = Lock();
-        Node* node = AtPath(path);
-        return node && !node->isFolder;
-    }
+    bool FolderExists(const std::string& path) override { return Exists(path, true); }
+    bool FileExists(const std::string& path) override { return Exists(path, false); }
 
     std::string GetParentFolderName(const std::string& path) override {
         return ParentFolderName(WindowsPathSyntax(), path);
@@ -157,6 +130,12 @@ class FakeFileSystem : public FileSystem {
     std::optional<std::size_t> SpareOpenFolders() const override { return spareOpenFolders; }
 
   private:
+    bool Exists(const std::string& path, bool folder) {
+        auto lock = Lock();
+        Node* node = AtPath(path);
+        return node && node->isFolder == folder;
+    }
+
     std::string rootPath_;
     Node root_;
     std::mutex mutex_;
@@ -165,12 +144,7 @@ class FakeFileSystem : public FileSystem {
 class FakeFolder : public Folder {
   public:
     FakeFolder(FakeFileSystem& fileSystem, std::string path, const ListingRules* rules)
-        : fileSystem_(fileSystem), path_(std::move(path)), rules_(rules) {
-        int live = ++fileSystem_.liveFolders;
-        int peak = fileSystem_.peakLiveFolders;
-        while (live > peak && !fileSystem_.peakLiveFolders.compare_exchange_weak(peak, live)) {
-        }
-    }
+        : fileSystem_(fileSystem), path_(std::move(path)), rules_(rules) {}
     ~FakeFolder() override { --fileSystem_.liveFolders; }
 
     const std::string& Path() const override { return path_; }
@@ -178,26 +152,11 @@ class FakeFolder : public Folder {
     std::optional<std::size_t> FilesCount() override { return Count(false); }
     std::size_t JunkFilesCount() override { return Count(false, true).value_or(0); }
     std::optional<std::size_t> SubFoldersCount() override { return Count(true); }
-
-    std::optional<std::vector<std::string>> SubFolderNames() override {
-        auto lock = fileSystem_.Lock();
-        FakeFileSystem::Node* node = Readable();
-        if (!node) {
-            return std::nullopt;
-        }
-        std::vector<std::string> names;
-        for (const auto& child : node->children) {
-            if (child->isFolder) {
-                names.push_back(child->name);
-            }
-        }
-        return names;
-    }
+    std::optional<std::vector<std::string>> SubFolderNames() override { return Names(true); }
 
     std::optional<std::uint32_t> SubFolderAttributes(std::string_view name) override {
         auto lock = fileSystem_.Lock();
-        FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
-        FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
+        FakeFileSystem::Node* child = Child(name);
         if (!child || !child->isFolder || child->failAttributes) {
             return std::nullopt;
         }
@@ -205,42 +164,46 @@ class FakeFolder : public Folder {
     }
 
     OpenedSubFolder OpenSubFolder(std::string_view name) override {
-        {
-            auto lock = fileSystem_.Lock();
-            FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
-            FakeFileSystem::Node* child = node ? node->Child(name) : nullptr;
-            if (child && child->mountPoint) {
-                return {nullptr, true};
-            }
+        std::unique_lock<std::mutex> lock = fileSystem_.Lock();
+        FakeFileSystem::Node* child = Child(name);
+        if (child && child->mountPoint) {
+            return {nullptr, true};
         }
+        lock.unlock();
         return {fileSystem_.GetFolder(path_ + '\\' + std::string(name), rules_)};
     }
 
     std::optional<FolderIdentity> Identity() const override {
-        if (path_ != fileSystem_.RootPath()) {
-            return std::nullopt;
-        }
-        return fileSystem_.rootIdentity;
+        return path_ == fileSystem_.RootPath() ? std::optional(FolderIdentity{1, 2, 3})
+                                               : std::nullopt;
     }
 
   private:
-    FakeFileSystem::Node* Readable() const {
+    FakeFileSystem::Node* Child(std::string_view name) const {
         FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
-        return node && node->isFolder && !node->failContents ? node : nullptr;
+        return node ? node->Child(name) : nullptr;
+    }
+
+    // The names of its subfolders or files (junk or not), or nullopt when they cannot be read.
+    std::optional<std::vector<std::string>> Names(bool folders, bool junk = false) const {
+        auto lock = fileSystem_.Lock();
+        FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        if (!node || !node->isFolder || node->failContents) {
+            return std::nullopt;
+        }
+        std::vector<std::string> names;
+        for (const auto& child : node->children) {
+            bool isJunk = !child->isFolder && rules_ && rules_->IsJunkName(child->name);
+            if (child->isFolder == folders && isJunk == junk) {
+                names.push_back(child->name);
+            }
+        }
+        return names;
     }
 
     std::optional<std::size_t> Count(bool folders, bool junk = false) const {
-        auto lock = fileSystem_.Lock();
-        FakeFileSystem::Node* node = Readable();
-        if (!node) {
-            return std::nullopt;
-        }
-        std::size_t count = 0;
-        for (const auto& child : node->children) {
-            bool isJunk = !child->isFolder && rules_ && rules_->IsJunkName(child->name);
-            count += child->isFolder == folders && isJunk == junk ? 1 : 0;
-        }
-        return count;
+        std::optional<std::vector<std::string>> names = Names(folders, junk);
+        return names ? std::optional(names->size()) : std::nullopt;
     }
 
     FakeFileSystem& fileSystem_;
@@ -259,5 +222,6 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
         return nullptr;
     }
     opened.push_back(path);
+    peakLiveFolders = std::max(peakLiveFolders, ++liveFolders);
     return std::make_unique<FakeFolder>(*this, path, rules);
 }

@@ -1,330 +1,251 @@
-// The scan's rules on an in-memory tree: the order of rows, the read-only option, every
-// failure and the stop flag, where the file system's order and failures are under control.
-// The walk reads every folder itself here, so that what it opens can be checked too; the
-// tables run with threads reading ahead as well.
+// The scan on an in-memory tree, where the order of entries, failures and changes while the
+// scan runs are under control. Random trees give the rows of a plain recursive walk, and
+// threads reading ahead change nothing the walk decides (rows, result, event-pump calls)
+// whatever fails, changes, is stopped or toggled. Changes happen when a folder is opened and
+// touch only it and what lies below: whoever opens it, a thread ahead of time or the walk,
+// reads it as it is after the change, and nothing read before depends on it.
 
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeScanHost.h"
-#include "scan/EmptyFolderScan.h"
-#include "platform/MemoryResultList.h"
-#include "scan/RealTreeScan.h"
+#include "scan/ScanRun.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <random>
 
 namespace {
 
-struct Scanned {
-    std::vector<std::string> rows; // "number path", path with '/'
-    bool subtreeEmpty = false;
-};
+// The walk alone, then thread counts and budgets worth trying: one listing at a time, a
+// budget smaller than the threads, and the defaults.
+const ReadAheadSettings Settings[] = {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}};
 
-Scanned Scan(FakeFileSystem& fileSystem, FakeScanHost& host,
-             ReadAheadSettings settings = WalkAlone) {
-    MemoryResultList list;
-    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath(), settings);
-    Scanned scanned;
-    scanned.subtreeEmpty = scan.ScanFolder(fileSystem.RootPath());
-    for (const MemoryResultList::Row& row : list.Rows()) {
-        std::string path = row.subItem1;
-        std::replace(path.begin(), path.end(), '\\', '/');
-        scanned.rows.push_back(row.text + " " + path);
-    }
-    return scanned;
+Scanned ScanFake(FakeFileSystem& fileSystem, FakeScanHost& host, ReadAheadSettings settings) {
+    return Scan(fileSystem, fileSystem.RootPath(), host, std::move(settings));
 }
 
-// Rows numbered from 0 in the order given.
-std::vector<std::string> Numbered(const std::vector<std::string>& paths) {
-    std::vector<std::string> rows;
-    for (const std::string& path : paths) {
-        rows.push_back(std::to_string(rows.size()) + " " + path);
-    }
-    return rows;
-}
-
-bool WasOpened(const FakeFileSystem& fileSystem, const std::string& relative) {
-    std::string path = fileSystem.RootPath() + "\\" + relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return std::find(fileSystem.opened.begin(), fileSystem.opened.end(), path) !=
-           fileSystem.opened.end();
-}
-
-struct TreeCase {
-    const char* name;
-    std::vector<std::string> entries; // "a/b/" a folder, "a/f" a file, in enumeration order
-    std::vector<std::string> rows;    // expected, in order
-    int option = 0;
-    std::vector<std::string> readOnly = {};
-    std::vector<std::string> unreadable = {};     // contents cannot be read
-    std::vector<std::string> unopenable = {};     // cannot be opened at all
-    std::vector<std::string> attributesFail = {}; // attributes cannot be read
-    std::vector<std::string> mountPoints = {};    // another file system is mounted there
-};
-
-// CTest shows the case's name, not its bytes.
-void PrintTo(const TreeCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const TreeCase TreeCases[] = {
-    {"FileAtRootListsEmptySubfoldersAtOnce", {"f", "A/", "B/C/"}, {"A", "B"}},
-    {"FolderWithFileIsNeverListed", {"P/f", "E/"}, {"E"}},
-    {"CandidatesComeAfterRowsOfNonEmptySiblings",
-     {"Q/Q2/", "Q/Q1/f", "Q/Q1/X/"},
-     {"Q/Q1/X", "Q/Q2"}},
-    {"OnlyTopmostEmptyFolderIsListed", {"f", "A/B/C/", "A/D/"}, {"A"}},
-    {"WholeSubtreeEmptyListsNothing", {"a/b/c/", "a/d/", "e/"}, {}},
-    {"RootWithFileOnly", {"f"}, {}},
-    {"EmptyRoot", {}, {}},
-    {"CandidatesKeepEnumerationOrder", {"a/b/f", "a/c/d/", "a/e/"}, {"a/c", "a/e"}},
-    {"ReadOnlyExcludedWithoutOption", {"x", "F/E/", "F/R/", "F/G/"}, {"F/E", "F/G"}, 0, {"F/R"}},
-    {"ReadOnlyCountsWithOption", {"x", "F/E/", "F/R/", "F/G/"}, {"F"}, 1, {"F/R"}},
-    {"ReadOnlyBesideFilesListedWhateverTheOption", {"f", "R/"}, {"R"}, 0, {"R"}},
-    {"ReadOnlyFolderHoldingFileStillExcluded", {"x", "F/R/f", "F/E/"}, {"F/E"}, 0, {"F/R"}},
-    {"UnreadableSubfolderCountsAsNotEmpty", {"f", "A/", "U/", "B/"}, {"A", "B"}, 0, {}, {"U"}},
-    {"UnreadableSubfolderKeepsParentFromBeingEmpty",
-     {"f", "X/U/", "X/E/"},
-     {"X/E"},
-     0,
-     {},
-     {"X/U"}},
-    {"UnopenableSubfolderEndsParentScan",
-     {"f", "P/P1/f", "P/P1/a/", "P/V/", "P/P2/", "Q/"},
-     {"P/P1/a", "Q"},
-     0,
-     {},
-     {},
-     {"P/V"}},
-    {"UnopenableSubfolderDropsParentCandidates",
-     {"f", "P/A/", "P/V/", "P/C/", "Z/"},
-     {"Z"},
-     0,
-     {},
-     {},
-     {"P/V"}},
-    {"FailedAttributeReadEndsParentScan",
-     {"f", "P/A/", "P/B/", "P/C/", "Z/"},
-     {"Z"},
-     0,
-     {},
-     {},
-     {},
-     {"P/B"}},
-    {"AttributesNotNeededBesideFiles", {"f", "A/", "B/"}, {"A", "B"}, 0, {}, {}, {}, {"A"}},
-    {"MountPointIsContentNeverEntered",
-     {"x", "F/E/", "F/M/inner/", "F/G/"},
-     {"F/E", "F/G"},
-     0,
-     {},
-     {},
-     {},
-     {},
-     {"F/M"}},
-    {"MountPointBesideFilesIsNotListed", {"f", "M/", "A/"}, {"A"}, 0, {}, {}, {}, {}, {"M"}},
-};
-
-class TreeTest : public testing::TestWithParam<std::tuple<TreeCase, unsigned>> {};
-
-TEST_P(TreeTest, ListsTheTopmostEmptyFolders) {
-    const auto& [tree, threads] = GetParam();
-    FakeFileSystem fileSystem;
+// A random tree in which some folders are read-only, fail or are mount points.
+RandomTree AddAwkwardTree(FakeFileSystem& fileSystem, unsigned seed, int folders) {
+    RandomTree tree = MakeRandomTree(seed, folders, folders / 3);
     for (const std::string& entry : tree.entries) {
         fileSystem.Add(entry);
     }
-    auto mark = [&](const std::vector<std::string>& paths, bool FakeFileSystem::Node::*flag) {
-        for (const std::string& path : paths) {
-            fileSystem.Find(path)->*flag = true;
+    std::mt19937 random(seed * 7919);
+    for (const std::string& folder : tree.folders) {
+        FakeFileSystem::Node& node = *fileSystem.Find(folder);
+        unsigned draw = random() % 100;
+        node.attributes |= draw < 3 ? FolderAttributeReadOnly : 0;
+        node.failContents = draw == 3;
+        node.failOpen = draw == 4;
+        node.failAttributes = draw == 5;
+        node.mountPoint = draw == 6;
+    }
+    return tree;
+}
+
+TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        FakeFileSystem fileSystem;
+        AddAwkwardTree(fileSystem, seed, 400);
+        for (int option : {0, 1}) {
+            Scanned expected = PlainWalk(fileSystem, option);
+            ASSERT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
+            for (const ReadAheadSettings& settings : Settings) {
+                FakeScanHost host;
+                host.readOnlyOptionValue = option;
+                EXPECT_EQ(ScanFake(fileSystem, host, settings), expected)
+                    << "seed " << seed << ", option " << option << ", " << settings.threads
+                    << " threads, budget " << settings.budget;
+            }
+        }
+    }
+}
+
+// What can happen to a folder while a scan runs, applied when it is opened: it vanishes,
+// becomes a link (content, like a file), loses its read permission, cannot be opened, gains
+// a file, or its first subfolder before the scan vanishes or becomes read-only. A change
+// may run more than once (a folder may be read again) and comes to the same end.
+struct Changing {
+    std::string folder;
+    std::mt19937::result_type change;
+    std::string subfolder;
+};
+
+void Apply(FakeFileSystem& fileSystem, const Changing& changing) {
+    FakeFileSystem::Node* node = fileSystem.Find(changing.folder);
+    FakeFileSystem::Node* subfolder =
+        changing.subfolder.empty() ? nullptr : fileSystem.Find(changing.subfolder);
+    if (!node || !node->isFolder) {
+        return;
+    }
+    switch (changing.change) {
+    case 0:
+    case 1:
+        fileSystem.Remove(changing.folder);
+        if (changing.change == 1) {
+            fileSystem.Add(changing.folder);
+        }
+        break;
+    case 2:
+        node->failContents = true;
+        break;
+    case 3:
+        node->failOpen = true;
+        break;
+    case 4:
+        fileSystem.Add(changing.folder + "/new.txt");
+        break;
+    case 5:
+        fileSystem.Remove(changing.subfolder);
+        break;
+    default:
+        if (subfolder) {
+            subfolder->attributes |= FolderAttributeReadOnly;
+        }
+    }
+}
+
+// Arranges for random folders of the tree to change when opened.
+void AddChanges(FakeFileSystem& fileSystem, const RandomTree& tree, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Changing> changes;
+    for (int count = 0; count < 25; ++count) {
+        Changing& changing = changes.emplace_back(
+            Changing{tree.folders[random() % tree.folders.size()], random() % 7, ""});
+        for (const auto& child : fileSystem.Find(changing.folder)->children) {
+            if (child->isFolder && changing.subfolder.empty()) {
+                changing.subfolder = changing.folder + "/" + child->name;
+            }
+        }
+    }
+    std::string prefix = fileSystem.RootPath() + "\\";
+    fileSystem.onOpen = [&fileSystem, changes, prefix](const std::string& path) {
+        std::string relative = path.substr(std::min(prefix.size(), path.size()));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        for (const Changing& changing : changes) {
+            if (changing.folder == relative) {
+                Apply(fileSystem, changing);
+            }
         }
     };
-    for (const std::string& path : tree.readOnly) {
-        fileSystem.Find(path)->attributes |= FolderAttributeReadOnly;
-    }
-    mark(tree.unreadable, &FakeFileSystem::Node::failContents);
-    mark(tree.unopenable, &FakeFileSystem::Node::failOpen);
-    mark(tree.attributesFail, &FakeFileSystem::Node::failAttributes);
-    mark(tree.mountPoints, &FakeFileSystem::Node::mountPoint);
-    FakeScanHost host;
-    host.readOnlyOptionValue = tree.option;
-
-    EXPECT_EQ(Scan(fileSystem, host, {threads, 1}).rows, Numbered(tree.rows));
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, TreeTest,
-                         testing::Combine(testing::ValuesIn(TreeCases), testing::Values(1u, 4u)),
-                         [](const testing::TestParamInfo<TreeTest::ParamType>& testInfo) {
-                             return std::string(std::get<0>(testInfo.param).name) + "_" +
-                                    std::to_string(std::get<1>(testInfo.param)) + "threads";
-                         });
-
-TEST(EmptyFolderScan, RootResultIsTheWholeSubtree) {
-    FakeFileSystem empty;
-    empty.Add("a/b/");
-    FakeScanHost host;
-    EXPECT_TRUE(Scan(empty, host).subtreeEmpty);
-
-    FakeFileSystem full;
-    full.Add("a/b/f");
-    EXPECT_FALSE(Scan(full, host).subtreeEmpty);
-}
-
-TEST(EmptyFolderScan, RowPathIsRelativeToRootWithoutLeadingSeparator) {
-    FakeFileSystem fileSystem("D:\\Work");
-    fileSystem.Add("f");
-    fileSystem.Add("a/g");
-    fileSystem.Add("a/b/");
-    MemoryResultList list;
-    FakeScanHost host;
-    EmptyFolderScan scan(fileSystem, list, host, "D:\\Work", WalkAlone);
-    scan.ScanFolder("D:\\Work");
-    ASSERT_EQ(list.RowCount(), 1u);
-    EXPECT_EQ(list.Rows()[0].text, "0");
-    EXPECT_EQ(list.SubItem1Text(0), "a\\b");
-    EXPECT_FALSE(list.IsRemoved(0));
-}
-
-TEST(EmptyFolderScan, NumbersContinueFromRowsAlreadyInTheList) {
-    FakeFileSystem fileSystem;
-    fileSystem.Add("f");
-    fileSystem.Add("A/");
-    MemoryResultList list;
-    list.AddRow("earlier");
-    FakeScanHost host;
-    EmptyFolderScan(fileSystem, list, host, fileSystem.RootPath(), WalkAlone)
-        .ScanFolder(fileSystem.RootPath());
-    ASSERT_EQ(list.RowCount(), 2u);
-    EXPECT_EQ(list.Rows()[1].text, "1");
-    EXPECT_EQ(list.SubItem1Text(1), "A");
-}
-
-TEST(EmptyFolderScan, ReadOnlySubfolderIsNotScanned) {
-    FakeFileSystem fileSystem;
-    fileSystem.Add("F/R/inner/");
-    fileSystem.Find("F/R")->attributes |= FolderAttributeReadOnly;
-    FakeScanHost host;
-    Scan(fileSystem, host);
-    EXPECT_FALSE(WasOpened(fileSystem, "F/R"));
-}
-
-TEST(EmptyFolderScan, SubfolderVanishingBeforeItsOpeningEndsParentScan) {
-    FakeFileSystem fileSystem;
-    for (const char* entry : {"f", "P/P1/f", "P/P1/a/", "P/V/", "P/P2/", "Q/"}) {
-        fileSystem.Add(entry);
-    }
-    fileSystem.onOpen = [&](const std::string& path) {
-        if (path == fileSystem.RootPath() + "\\P\\V") {
-            fileSystem.Remove("P/V");
-        }
+// The user stops the scan at call `stopAt` of the event pump (the root's is 1; 0: never)
+// and toggles the check box at call `toggleAt`.
+void StopAndToggle(FakeScanHost& host, int stopAt, int toggleAt) {
+    host.onDoEvents = [&host, stopAt, toggleAt] {
+        host.readOnlyOptionValue ^= host.doEventsCalls == toggleAt ? 1 : 0;
+        host.stopRequested = stopAt > 0 && host.doEventsCalls >= stopAt;
     };
-    FakeScanHost host;
-    EXPECT_EQ(Scan(fileSystem, host).rows, Numbered({"P/P1/a", "Q"}));
-    EXPECT_FALSE(WasOpened(fileSystem, "P/P2"));
 }
 
-TEST(EmptyFolderScan, RootThatCannotBeReadIsReported) {
-    FakeFileSystem unopenable;
-    unopenable.Root().failOpen = true;
-    FakeFileSystem unreadable;
-    unreadable.Root().failContents = true;
-    for (FakeFileSystem* fileSystem : {&unopenable, &unreadable}) {
-        MemoryResultList list;
+// Folders change when opened, and the user toggles the check box and (odd seeds) stops the
+// scan at a random call of the event pump.
+TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        auto run = [seed](const ReadAheadSettings& settings, int stopAt, int toggleAt) {
+            FakeFileSystem fileSystem;
+            AddChanges(fileSystem, AddAwkwardTree(fileSystem, seed, 300), seed);
+            FakeScanHost host;
+            StopAndToggle(host, stopAt, toggleAt);
+            return ScanFake(fileSystem, host, settings);
+        };
+        int calls = run(WalkAlone, 0, 0).doEventsCalls;
+        std::mt19937 random(seed);
+        int stopAt = seed % 2 == 1 ? 1 + static_cast<int>(random() % calls) : 0;
+        int toggleAt = 1 + static_cast<int>(random() % calls);
+        Scanned expected = run(WalkAlone, stopAt, toggleAt);
+        for (const ReadAheadSettings& settings : Settings) {
+            EXPECT_EQ(run(settings, stopAt, toggleAt), expected)
+                << "seed " << seed << ", stop at " << stopAt << ", toggle at " << toggleAt << ", "
+                << settings.threads << " threads, budget " << settings.budget;
+        }
+    }
+}
+
+// Where the user stops the scan or toggles the check box, and what is listed then.
+// Folders named R... are read-only.
+TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
+    struct Case {
+        std::vector<std::string> entries;
+        int option;
+        int stopAt;   // the event-pump call (the root's is 1) that sets the stop flag
+        int toggleAt; // the call that toggles the check box
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {{"A/"}, 0, 1, 0, {}}, // stopped before the root is opened
+        // Root, a, then b stops: c and d are not examined.
+        {{"f", "a/", "b/", "c/", "d/"}, 0, 3, 0, {"0 a"}},
+        // The root's candidates found before the stop are still listed.
+        {{"a/", "b/", "c/x/", "d/"}, 0, 4, 0, {"0 a", "1 b"}},
+        // A folder under way lists what it had, where a full scan would list it instead.
+        {{"f", "A/A1/", "A/A2/", "B/"}, 0, 4, 0, {"0 A/A1"}},
+        // Unchecked at first: R1 is excluded, which makes the root not empty, and R2,
+        // tested after the toggle at E, counts. Checked at first: R2 is excluded.
+        {{"R1/", "E/", "R2/"}, 0, 0, 2, {"0 E", "1 R2"}},
+        {{"R1/", "E/", "R2/"}, 1, 0, 2, {"0 R1", "1 E"}},
+    };
+    for (const Case& test : cases) {
+        FakeFileSystem fileSystem;
+        for (const std::string& entry : test.entries) {
+            fileSystem.Add(entry).attributes |= entry[0] == 'R' ? FolderAttributeReadOnly : 0;
+        }
         FakeScanHost host;
-        EmptyFolderScan scan(*fileSystem, list, host, fileSystem->RootPath(), WalkAlone);
-        EXPECT_FALSE(scan.ScanFolder(fileSystem->RootPath()));
-        EXPECT_TRUE(scan.RootUnreadable());
-        EXPECT_EQ(list.RowCount(), 0u);
+        host.readOnlyOptionValue = test.option;
+        StopAndToggle(host, test.stopAt, test.toggleAt);
+        Scanned scanned = ScanFake(fileSystem, host, WalkAlone);
+        EXPECT_EQ(scanned.rows, test.rows) << test.entries[0] << ", stop at " << test.stopAt;
+        EXPECT_FALSE(scanned.rootUnreadable);
     }
 }
 
-TEST(EmptyFolderScan, StopBeforeStartOpensNothing) {
-    FakeFileSystem fileSystem;
-    fileSystem.Add("A/");
-    FakeScanHost host;
-    host.stopRequested = true;
-    MemoryResultList list;
-    EmptyFolderScan scan(fileSystem, list, host, fileSystem.RootPath(), WalkAlone);
-    EXPECT_FALSE(scan.ScanFolder(fileSystem.RootPath()));
-    EXPECT_FALSE(scan.RootUnreadable());
-    EXPECT_EQ(host.doEventsCalls, 1);
-    EXPECT_TRUE(fileSystem.opened.empty());
-}
-
-struct StopCase {
-    const char* name;
-    std::vector<std::string> entries;
-    int stopAtCall; // the DoEvents call (counted from 1, the root's) that sets the flag
-    std::vector<std::string> rows;
-    int doEventsCalls;
-    std::vector<std::string> opened; // relative; the root is always opened
-};
-
-// CTest shows the case's name, not its bytes.
-void PrintTo(const StopCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-const StopCase StopCases[] = {
-    // Root, a, then b stops: b, c and d cost one immediate call each.
-    {"BesideFiles", {"f", "a/", "b/", "c/", "d/"}, 3, {"a"}, 5, {"a"}},
-    // The root's candidates found before the stop are still listed.
-    {"WithoutFiles", {"a/", "b/", "c/x/", "d/"}, 4, {"a", "b"}, 5, {"a", "b"}},
-    // A folder under way lists what it had, where a full scan would list the folder itself.
-    {"InsideSubfolder", {"f", "A/A1/", "A/A2/", "B/"}, 4, {"A/A1"}, 5, {"A", "A/A1"}},
-};
-
-class StopTest : public testing::TestWithParam<StopCase> {};
-
-TEST_P(StopTest, KeepsRowsFoundAndExaminesNothingMore) {
-    const StopCase& stop = GetParam();
-    FakeFileSystem fileSystem;
-    for (const std::string& entry : stop.entries) {
-        fileSystem.Add(entry);
+TEST(EmptyFolderScan, RootThatCannotBeOpenedOrReadIsReported) {
+    for (bool opens : {false, true}) {
+        FakeFileSystem fileSystem;
+        fileSystem.Add("A/");
+        (opens ? fileSystem.Root().failContents : fileSystem.Root().failOpen) = true;
+        FakeScanHost host;
+        Scanned scanned = ScanFake(fileSystem, host, WalkAlone);
+        EXPECT_TRUE(scanned.rootUnreadable && scanned.rows.empty() && !scanned.subtreeEmpty)
+            << "opens " << opens;
     }
+}
+
+// The read-ahead keeps within the file system's limit on open folders (on Linux, the
+// descriptors): beyond it a folder that could not be opened would pass for one that
+// vanished. The walk waits at every folder until the threads run out of work.
+TEST(EmptyFolderScan, ReadAheadKeepsWithinTheLimitOnOpenFolders) {
+    FakeFileSystem fileSystem;
+    for (int w = 0; w < 20; ++w) {
+        std::string folder = std::string("w").append(std::to_string(w));
+        fileSystem.Add(folder + "/f");
+        for (int x = 0; x < 5; ++x) {
+            fileSystem.Add(std::string(folder).append("/x").append(std::to_string(x)) + "/inner/");
+        }
+    }
+    const unsigned threads = 4;
+    // Room for two folders per thread (one it reads, one it has just read) and three more.
+    fileSystem.spareOpenFolders = 2 * threads + 3;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool idle = false;
+    ReadAheadSettings settings{threads, 64};
+    settings.onIdle = [&](bool allIdle) {
+        std::lock_guard<std::mutex> lock(mutex);
+        idle = allIdle;
+        changed.notify_all();
+    };
     FakeScanHost host;
     host.onDoEvents = [&] {
-        if (host.doEventsCalls == stop.stopAtCall) {
-            host.stopRequested = true;
-        }
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(30),
+                         [&] { return idle || host.doEventsCalls < 2; });
     };
-    EXPECT_EQ(Scan(fileSystem, host).rows, Numbered(stop.rows));
-    EXPECT_EQ(host.doEventsCalls, stop.doEventsCalls);
-    std::vector<std::string> expectedOpened{fileSystem.RootPath()};
-    for (const std::string& relative : stop.opened) {
-        std::string path = fileSystem.RootPath() + "\\" + relative;
-        std::replace(path.begin(), path.end(), '/', '\\');
-        expectedOpened.push_back(path);
-    }
-    EXPECT_EQ(fileSystem.opened, expectedOpened);
-}
-
-INSTANTIATE_TEST_SUITE_P(Stops, StopTest, testing::ValuesIn(StopCases),
-                         [](const testing::TestParamInfo<StopCase>& testInfo) {
-                             return std::string(testInfo.param.name);
-                         });
-
-TEST(EmptyFolderScan, OptionIsReadAnewAtEveryTest) {
-    for (int initial : {0, 1}) {
-        FakeFileSystem fileSystem;
-        for (const char* entry : {"R1/", "E/", "R2/"}) {
-            fileSystem.Add(entry);
-        }
-        fileSystem.Find("R1")->attributes |= FolderAttributeReadOnly;
-        fileSystem.Find("R2")->attributes |= FolderAttributeReadOnly;
-        FakeScanHost host;
-        host.readOnlyOptionValue = initial;
-        host.onDoEvents = [&] {
-            if (host.doEventsCalls == 2) { // E's call: the user toggles the check box
-                host.readOnlyOptionValue = 1 - initial;
-            }
-        };
-        // Unchecked at first: R1 is excluded, which makes the root not empty, and R2, tested
-        // after the toggle, counts. Checked at first: R2, tested after the toggle, is excluded.
-        std::vector<std::string> expected =
-            initial == 0 ? Numbered({"E", "R2"}) : Numbered({"R1", "E"});
-        EXPECT_EQ(Scan(fileSystem, host).rows, expected) << "option at start " << initial;
-    }
+    EXPECT_EQ(ScanFake(fileSystem, host, settings).rows.size(), 20u * 5u);
+    // Besides: the walk's path (the root, w, x) and the folder it opens.
+    EXPECT_LE(fileSystem.peakLiveFolders, 4 + static_cast<int>(*fileSystem.spareOpenFolders));
 }
 
 } // namespace

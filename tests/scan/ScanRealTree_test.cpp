@@ -1,151 +1,174 @@
-// The scan over the platform's real file system, on trees made in a temporary folder: the
-// same rules as on the in-memory tree, plus what only a real file system has (hidden files,
-// read-only folders, its own enumeration order), checked against a plain recursive scan
-// written with std::filesystem on random trees.
+// The scan over the platform's real file system, on trees made in a temporary folder: random
+// trees with read-only folders and hidden files against the plain walk over the same tree
+// read with std::filesystem (whose order is the platform's own), and tables of exclusions
+// and junk files, after the tables of their matchers.
 
-#include "scan/EmptyFolderScan.h"
 #include "platform/FileSystem.h"
-#include "scan/RandomTree.h"
-#include "scan/RealTreeScan.h"
+#include "scan/ListingRules.h"
+#include "scan/ScanRun.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-#include <algorithm>
-#include <random>
-
 namespace fs = std::filesystem;
 
 namespace {
 
-TEST(ScanRealTree, HiddenFileMakesItsSubtreeNotEmpty) {
-    TempFolder temp;
-    MakeTree(temp.Path(), {"f", "A/B/", "C/"});
-    if (!MakeHiddenFile(temp.Path() / "A" / "B" / "h")) {
-        GTEST_SKIP() << "no hidden file can be made here";
-    }
-    auto fileSystem = CreateSystemFileSystem();
-    EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text(), 0)), std::vector<std::string>{"C"});
-}
-
-// The rules written as plainly as possible, over std::filesystem (whose order is the
-// platform's own); a link of any kind is content.
-bool ReferenceScan(const fs::path& folder, const fs::path& root, int option,
-                   std::vector<std::string>& paths) {
-    bool holdsFiles = false;
-    std::vector<fs::path> subFolders;
+// Copies the real tree below `folder` into `tree`; a link of any kind is content.
+void Load(FakeFileSystem& tree, const fs::path& folder, const std::string& relative = "") {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        if (entry.is_directory() && !entry.is_symlink()) {
-            subFolders.push_back(entry.path());
-        } else {
-            holdsFiles = true;
+        std::string path = relative + PathText(entry.path().filename());
+        bool isFolder = entry.is_directory() && !entry.is_symlink();
+        tree.Add(isFolder ? path + "/" : path).attributes |=
+            isFolder && IsReadOnlyFolder(entry.path()) ? FolderAttributeReadOnly : 0;
+        if (isFolder) {
+            Load(tree, entry.path(), path + "/");
         }
     }
-    auto relative = [&](const fs::path& path) {
-        std::string text = PathText(path.lexically_relative(root));
-        std::replace(text.begin(), text.end(), '\\', '/');
-        return text;
-    };
-    if (holdsFiles) {
-        for (const fs::path& sub : subFolders) {
-            if (ReferenceScan(sub, root, option, paths)) {
-                paths.push_back(relative(sub));
-            }
-        }
-        return false;
-    }
-    bool notEmpty = false;
-    std::vector<std::string> candidates;
-    for (const fs::path& sub : subFolders) {
-        if (option != 1 && IsReadOnlyFolder(sub)) {
-            notEmpty = true;
-        } else if (ReferenceScan(sub, root, option, paths)) {
-            candidates.push_back(relative(sub));
-        } else {
-            notEmpty = true;
-        }
-    }
-    if (notEmpty) {
-        paths.insert(paths.end(), candidates.begin(), candidates.end());
-    }
-    return !notEmpty;
 }
 
-// A tree of `folders` folders, each placed below a random earlier one, some holding a file,
-// some read-only: the shapes come from chance, not from the rules.
-std::vector<fs::path> MakeRandomlyNamedTree(const fs::path& root, unsigned seed, int folders) {
-    std::mt19937 random(seed);
-    std::vector<fs::path> all{root};
-    std::vector<fs::path> readOnly;
-    const char* names[] = {"a", "b", "Dir", "x y", "\xC3\xBC", "long-folder-name-beyond-sso"};
-    for (int index = 0; index < folders; ++index) {
-        const fs::path& parent = all[random() % all.size()];
-        std::string name = std::string(names[random() % 6]) + std::to_string(index);
-        fs::path folder = parent / fs::u8path(name);
-        fs::create_directory(folder);
-        all.push_back(folder);
-    }
-    for (std::size_t index = 1; index < all.size(); ++index) {
-        unsigned draw = random() % 100;
-        if (draw < 8) {
-            WriteFile(all[index] / "file", "x");
-        } else if (draw < 12) {
-            readOnly.push_back(all[index]);
-        }
-    }
-    for (const fs::path& folder : readOnly) {
-        MakeReadOnly(folder);
-    }
-    return readOnly;
-}
-
-// A tree of the benchmark's shape with some read-only folders.
-std::vector<fs::path> MakeBenchmarkShapedTree(const fs::path& root, unsigned seed) {
-    RandomTree tree = MakeRandomTree(seed, 600, 200);
-    MakeTree(root, tree.entries);
-    std::vector<fs::path> readOnly;
-    for (std::size_t index = seed; index < tree.folders.size(); index += 37) {
-        readOnly.push_back(root / fs::u8path(tree.folders[index]));
-        MakeReadOnly(readOnly.back());
-    }
-    return readOnly;
-}
-
-// The rows of the plain recursive scan, in its order, and the same with threads reading
-// ahead, whatever their number and budget, and with the walk alone.
-TEST(ScanRealTree, AgreesWithPlainRecursiveScanOnRandomTrees) {
+TEST(ScanRealTree, AgreesWithThePlainWalkOnRandomTrees) {
     auto fileSystem = CreateSystemFileSystem();
     for (unsigned seed : {1u, 2u, 3u}) {
-        for (bool benchmarkShaped : {false, true}) {
-            TempFolder temp;
-            std::vector<fs::path> readOnly = benchmarkShaped
-                                                 ? MakeBenchmarkShapedTree(temp.Path(), seed)
-                                                 : MakeRandomlyNamedTree(temp.Path(), seed, 250);
-            for (int option : {0, 1}) {
-                std::string context = "seed " + std::to_string(seed) + ", option " +
-                                      std::to_string(option) +
-                                      (benchmarkShaped ? ", benchmark's shape" : "");
-                std::vector<std::string> expected;
-                ReferenceScan(temp.Path(), temp.Path(), option, expected);
-                std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text(), option);
-                std::vector<std::string> numbered;
-                for (const std::string& path : expected) {
-                    numbered.push_back(std::to_string(numbered.size()) + " " + path);
-                }
-                EXPECT_EQ(rows, numbered) << context;
-                EXPECT_GE(rows.size(), 5u) << context << " made a dull tree";
-                for (const ReadAheadSettings& settings :
-                     {WalkAlone, ReadAheadSettings(2, 1), ReadAheadSettings(8, 16)}) {
-                    EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), option, settings), rows)
-                        << context << ", " << settings.threads << " threads";
-                }
+        TempFolder temp;
+        RandomTree tree = MakeRandomTree(seed, 600, 150);
+        MakeTree(temp.Path(), tree.entries);
+        std::vector<fs::path> readOnly;
+        for (std::size_t index = seed; index < tree.folders.size(); index += 37) {
+            readOnly.push_back(temp.Path() / fs::u8path(tree.folders[index]));
+            MakeReadOnly(readOnly.back());
+            MakeHiddenFile(temp.Path() / fs::u8path(tree.folders[index - seed]) / "h");
+        }
+        FakeFileSystem loaded;
+        Load(loaded, temp.Path());
+        for (int option : {0, 1}) {
+            Scanned expected = PlainWalk(loaded, option);
+            EXPECT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
+            for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings(2, 1), {}}) {
+                FakeScanHost host;
+                host.readOnlyOptionValue = option;
+                EXPECT_EQ(Scan(*fileSystem, temp.Text(), host, settings), expected)
+                    << "seed " << seed << ", option " << option << ", " << settings.threads
+                    << " threads";
             }
-            for (const fs::path& folder : readOnly) {
-                ClearReadOnly(folder);
-            }
+        }
+        for (const fs::path& folder : readOnly) {
+            ClearReadOnly(folder);
+        }
+    }
+}
+
+TEST(GlobMatches, FollowsFnmatchWithDoubleStarForAnyDepth) {
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"build", "build", true},
+        {"build", "builds", false},
+        {"*.tmp", "a.tmp", true},
+        {"*.tmp", "x/a.tmp", false}, // '*' stops at '/'
+        {"a/*", "a/b", true},
+        {"a/*", "a/b/c", false},
+        {"a?c", "abc", true},
+        {"a?c", "a/c", false},
+        {"[ab]x", "bx", true},
+        {"[!ab]x", "bx", false},
+        {"[a-c]x", "cx", true},
+        {"[]]x", "]x", true},
+        {"[x", "[x", true}, // an unclosed bracket is a character
+        {"\\*x", "*x", true},
+        {"\\*x", "ax", false},
+        {"**/objects", "objects", true},
+        {"**/objects", "a/b/.git/objects", true},
+        {"**/objects", "a/objects2", false},
+        {"a/**/z", "a/z", true},
+        {"a/**/z", "a/b/c/z", true},
+        {"a/**", "a/b/c", true},
+        {"a/**", "b/c", false},
+        {"*", "", true},
+        {"", "a", false},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(GlobMatches(test.pattern, test.text, true, false), test.matches)
+            << test.pattern << " on " << test.text;
+    }
+    // Many stars on a long name: each end of each star is tried once, not once per way of
+    // getting there, so this ends at once instead of after years.
+    EXPECT_FALSE(GlobMatches("*a*a*a*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a'), true, false));
+    EXPECT_TRUE(GlobMatches("BUILD", "build", false, true));
+    EXPECT_FALSE(GlobMatches("BUILD", "build", true, false));
+}
+
+// Patterns name a folder anywhere, or a path from the root; a leading '/' anchors at the
+// root. On Windows case does not matter and either separator does.
+TEST(ListingRules, MatchFoldersToExcludeAndJunkNames) {
+    ListingRules rules('/');
+    rules.AddExclude(".git");
+    rules.AddExclude("src/gen/");
+    rules.AddExclude("/top");
+    for (const char* path : {".git", "a/b/.git", "src/gen", "top"}) {
+        EXPECT_TRUE(rules.Excludes(path)) << path;
+    }
+    for (const char* path : {"x/src/gen", "gen", "a/top", ".GIT"}) {
+        EXPECT_FALSE(rules.Excludes(path)) << path;
+    }
+    EXPECT_TRUE(rules.ExcludesOrLiesIn("src/gen/deeper"));
+    EXPECT_FALSE(rules.ExcludesOrLiesIn("src/other"));
+
+    ListingRules windows('\\');
+    windows.AddExclude("Src\\Gen");
+    EXPECT_TRUE(windows.Excludes("src\\GEN"));
+    EXPECT_TRUE(windows.ExcludesOrLiesIn("SRC/gen/x"));
+
+    // Junk names are exact, whatever their case; "._" is a prefix.
+    rules.AddCommonJunk();
+    rules.AddJunkName("Notes.BAK");
+    for (const char* name :
+         {"Thumbs.db", "THUMBS.DB", "desktop.ini", ".DS_Store", "._x", "Icon\r", "notes.bak"}) {
+        EXPECT_TRUE(rules.IsJunkName(name)) << name;
+    }
+    for (const char* name : {"Thumbs.db2", "xThumbs.db", "._", "Icon", "Icon\r\r", "notes.bak~"}) {
+        EXPECT_FALSE(rules.IsJunkName(name)) << name;
+    }
+}
+
+// Rows sorted, " junk" after a folder whose subtree holds junk files.
+TEST(ListingRules, TheScanListsWhatTheRulesLeaveEmpty) {
+    struct Case {
+        std::vector<std::string> entries;
+        std::vector<std::string> excludes;
+        bool commonJunk;
+        std::vector<std::string> rows;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"f", "P/.git/", "E/"}, {".git"}, false, {"E"}}, // an excluded folder is content
+        {{"f", "a/b/.git/objects/", "c/objects2/"}, {"**/objects"}, false, {"c"}},
+        {{"f", "x/build/", "src/gen/", "y/gen/"}, {"build", "src/gen"}, false, {"y"}},
+        {{"f", "J/Thumbs.db", "J/sub/._a", "K/"}, {}, true, {"J junk", "K"}},
+        {{"f", "D/a/Thumbs.db", "D/b/"}, {}, true, {"D junk"}},
+        {{"f", "J/desktop.ini", "J/real.txt", "J/E/"}, {}, true, {"J/E"}},
+        {{"f", "K/Thumbs.db/"}, {}, true, {"K"}}, // a folder of a junk name is a folder
+        {{"f", "J/Thumbs.db", "K/"}, {}, false, {"K"}},
+    };
+    // clang-format on
+    for (const Case& test : cases) {
+        TempFolder temp;
+        MakeTree(temp.Path(), test.entries);
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        ListingRules rules(fileSystem->PathSeparator());
+        for (const std::string& pattern : test.excludes) {
+            rules.AddExclude(pattern);
+        }
+        if (test.commonJunk) {
+            rules.AddCommonJunk();
+        }
+        for (unsigned threads : {1u, 4u}) {
+            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text(), 0, threads, &rules)), test.rows)
+                << test.entries[1] << ", " << threads << " threads";
         }
     }
 }

@@ -1,25 +1,17 @@
 // What only Windows shows: paths beyond MAX_PATH, reparse points, drive roots.
 
-#include "scan/EmptyFolderScan.h"
-#include "platform/FileSystem.h"
-#include "platform/MemoryResultList.h"
-#include "scan/TreeMaking.h"
-#include "support/TempFolder.h"
-
 #include <windows.h>
 
-#include "scan/RealTreeScan.h"
+#include "platform/FileSystem.h"
+#include "scan/ScanRun.h"
+#include "scan/TreeMaking.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace {
-
-std::vector<std::string> ScanPaths(const std::string& root) {
-    auto fileSystem = CreateSystemFileSystem();
-    return PathsOnly(ScanRows(*fileSystem, root));
-}
 
 std::wstring Long(const std::string& path) {
     return L"\\\\?\\" + std::filesystem::u8path(path).wstring();
@@ -30,12 +22,10 @@ TEST(ScanWin32, FoldersBeyondMaxPath) {
     std::string name(60, 'n');
     std::string relative;
     std::string full = temp.Text();
-    std::vector<std::string> levels;
     for (int level = 0; level < 8; ++level) { // about 490 characters below the root
         relative += (level ? "/" : "") + name;
         full += "\\" + name;
         ASSERT_TRUE(::CreateDirectoryW(Long(full).c_str(), nullptr)) << level;
-        levels.push_back(full);
     }
     ASSERT_TRUE(::CreateDirectoryW(Long(full + "\\empty").c_str(), nullptr));
     HANDLE file = ::CreateFileW(Long(full + "\\f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -44,15 +34,18 @@ TEST(ScanWin32, FoldersBeyondMaxPath) {
     ::CloseHandle(file);
     EXPECT_GT(full.size(), 300u);
 
-    EXPECT_EQ(ScanPaths(temp.Text()), std::vector<std::string>{relative + "/empty"});
-    EXPECT_TRUE(CreateSystemFileSystem()->FolderExists(full));
-    EXPECT_TRUE(CreateSystemFileSystem()->FileExists(full + "\\f"));
+    auto fileSystem = CreateSystemFileSystem();
+    EXPECT_EQ(ScanRows(*fileSystem, temp.Text()),
+              std::vector<std::string>{"0 " + relative + "/empty"});
+    EXPECT_TRUE(fileSystem->FolderExists(full));
+    EXPECT_TRUE(fileSystem->FileExists(full + "\\f"));
 
     // The temporary folder's own removal does not reach this deep.
     ::DeleteFileW(Long(full + "\\f").c_str());
     ::RemoveDirectoryW(Long(full + "\\empty").c_str());
-    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
-        ::RemoveDirectoryW(Long(*level).c_str());
+    for (std::string level = full; level.size() > temp.Text().size();
+         level.resize(level.rfind('\\'))) {
+        ::RemoveDirectoryW(Long(level).c_str());
     }
 }
 
@@ -67,7 +60,7 @@ TEST(ScanWin32, LinkToFolderIsContentAndNeverEntered) {
         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         GTEST_SKIP() << "no link to a folder can be made here";
     }
-    EXPECT_EQ(ScanPaths(temp.Text()), std::vector<std::string>{"E"});
+    EXPECT_EQ(ScanRows(*CreateSystemFileSystem(), temp.Text()), std::vector<std::string>{"0 E"});
 }
 
 TEST(ScanWin32, DriveWithoutSeparatorIsItsRoot) {

@@ -1,20 +1,8 @@
 #include "scan/TreeMaking.h"
 
-#include "support/TempFolder.h"
-
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
-
-void MakeTree(const fs::path& root, const std::vector<std::string>& entries) {
-    for (const std::string& entry : entries) {
-        if (!entry.empty() && entry.back() == '/') {
-            fs::create_directories(root / entry.substr(0, entry.size() - 1));
-        } else {
-            WriteFile(root / entry, "x");
-        }
-    }
-}
 
 void MakeReadOnly(const fs::path& folder) {
     fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);

@@ -2,19 +2,7 @@
 
 #include <windows.h>
 
-#include "support/TempFolder.h"
-
 namespace fs = std::filesystem;
-
-void MakeTree(const fs::path& root, const std::vector<std::string>& entries) {
-    for (const std::string& entry : entries) {
-        if (!entry.empty() && entry.back() == '/') {
-            fs::create_directories(root / fs::u8path(entry.substr(0, entry.size() - 1)));
-        } else {
-            WriteFile(root / fs::u8path(entry), "x");
-        }
-    }
-}
 
 void MakeReadOnly(const fs::path& folder) {
     DWORD attributes = ::GetFileAttributesW(folder.c_str());

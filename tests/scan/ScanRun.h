@@ -1,0 +1,53 @@
+#pragma once
+
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeScanHost.h"
+#include "scan/ReadAhead.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+class ListingRules;
+
+// What a scan gave. Rows read "number path", with '/' between names whatever the platform's
+// separator and " junk" after a folder whose subtree holds junk files.
+struct Scanned {
+    std::vector<std::string> rows;
+    bool subtreeEmpty = false;
+    bool rootUnreadable = false;
+    int doEventsCalls = 0;
+
+    bool operator==(const Scanned&) const = default;
+};
+
+void PrintTo(const Scanned& scanned, std::ostream* os);
+
+Scanned Scan(FileSystem& fileSystem, const std::string& root, FakeScanHost& host,
+             ReadAheadSettings settings = {}, const ListingRules* rules = nullptr);
+
+// The rows only, with the read-only option at `readOnlyOption` all along.
+std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,
+                                  int readOnlyOption = 0, ReadAheadSettings settings = {},
+                                  const ListingRules* rules = nullptr);
+
+// The walk reading every folder itself.
+inline const ReadAheadSettings WalkAlone{1};
+
+// The paths of the rows, sorted, for trees whose enumeration order the platform decides.
+// Checks on the way that the rows are numbered 0, 1, 2...
+std::vector<std::string> PathsOnly(std::vector<std::string> rows);
+
+// What the scan must give on the fake's tree, found by the rules written as plainly as
+// possible: a recursive walk over the tree, failures included.
+Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption);
+
+// A tree shaped like the benchmark's (bench/generate_tree.py): each folder hangs below the
+// newest or a random earlier one, giving wide and deep parts, and files land in random
+// folders, so many subtrees hold none. The same seed gives the same tree.
+struct RandomTree {
+    std::vector<std::string> folders; // relative paths with '/', in the order made
+    std::vector<std::string> entries; // for MakeTree and FakeFileSystem::Add: "a/b/", "a/f"
+};
+
+RandomTree MakeRandomTree(unsigned seed, int folders, int files);
