@@ -73,7 +73,14 @@ void ReadAhead::Work() {
                 continue;
             }
             CountWaiting(true);
-            workToDo_.wait(lock, [this] { return cancelled_ || CanHandOut(); });
+            workToDo_.wait(lock, [this] {
+                if (cancelled_ || CanHandOut()) {
+                    return true;
+                }
+                // Woken for a folder the walk took meanwhile: all may be waiting again.
+                ReportIdle(false);
+                return false;
+            });
             CountWaiting(false);
         }
         if (cancelled_) {

@@ -107,6 +107,8 @@ class FakeFileSystem : public FileSystem {
     int peakLiveFolders = 0;
     // What SpareOpenFolders answers: a limit like Linux's on descriptors.
     std::optional<std::size_t> spareOpenFolders;
+    // What the root folder answers to Identity.
+    FolderIdentity rootIdentity{1, 2, 3};
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
 
@@ -174,7 +176,7 @@ class FakeFolder : public Folder {
     }
 
     std::optional<FolderIdentity> Identity() const override {
-        return path_ == fileSystem_.RootPath() ? std::optional(FolderIdentity{1, 2, 3})
+        return path_ == fileSystem_.RootPath() ? std::optional(fileSystem_.rootIdentity)
                                                : std::nullopt;
     }
 
