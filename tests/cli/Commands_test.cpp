@@ -47,7 +47,7 @@ const char* const NoOutput = "vacantor-cli: cannot write the output\n";
 // clang-format off
 const CliCase CliCases[] = {
     {"Rows", "find ROOT", 0, Rows, ""},
-    // Roots taken for options: the test's working folder holds no '-' nor '--print0'.
+    // Roots taken for options: they are run in the tree, which holds no '-' nor '--print0'.
     {"DashIsARoot", "find -", 1, "", "vacantor-cli: not a folder: -\n"},
     {"DoubleDashEndsOptions", "find --print0 -- --print0", 1, "",
      "vacantor-cli: not a folder: --print0\n"},
@@ -131,7 +131,8 @@ TEST_P(CliCommands, PrintRowsAndExitStatus) {
         arguments.replace(at, word.size(), Quoted(temp.Text() + word.substr(4)));
     }
 
-    CliRun run = RunCli(arguments, "timeout 60", test.output ? test.output : "");
+    CliRun run = RunCli(arguments, "cd " + Quoted(temp.Text()) + " && timeout 60",
+                        test.output ? test.output : "");
 
     EXPECT_EQ(run.status, test.status);
     EXPECT_EQ(run.out, test.out);
