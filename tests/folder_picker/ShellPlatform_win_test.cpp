@@ -19,7 +19,6 @@ TEST(Win32BrowseForFolder, OpensOnTheStartFolderAndReturnsWhatIsPressed) {
     };
     const Case cases[] = {
         {"start", IDCANCEL},
-        {"start", IDOK},
         {"Fotos \xC3\x84\xC3\x96 \xE6\x97\xA5\xE6\x9C\xAC", IDOK},
     };
     for (const Case& c : cases) {

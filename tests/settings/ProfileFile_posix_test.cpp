@@ -62,24 +62,6 @@ TEST_F(PosixProfileFile, WritesThroughALinkAndKeepsTheTargetsMode) {
     EXPECT_EQ(Status(folder.Path() / "real.ini").st_mode & 07777, 0640u);
 }
 
-// A write cut short (here by a file-size limit) fails, keeps the old file and leaves no
-// temporary file behind.
-TEST_F(PosixProfileFile, FailedWriteLeavesNoTemporaryFile) {
-    const std::string before = "[Vacantor]\nFolder=old\n";
-    WriteFile(path, before);
-    int status = InChild([&] {
-        const rlimit limit{16, 16};
-        ::signal(SIGXFSZ, SIG_IGN);
-        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-                       !SetIniValue(*profile, "Vacantor", "Folder", "a-longer-value", file)
-                   ? 0
-                   : 1;
-    });
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(ReadFile(path), before);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"Scryve.ini"});
-}
-
 // A FIFO blocked the program in open, a link to /dev/zero read until memory ran out.
 // Each reads as missing, at once (the child's alarm stands for a hang), and the writer
 // leaves it as it is.
@@ -108,8 +90,8 @@ TEST_F(PosixProfileFile, SpecialFilesReadAsMissingAndAreLeftAlone) {
 
 // The writer as root and as an ordinary user, in the cases where renaming a new file over
 // the old one would fail or take something from the file: it rewrites the file in place
-// then, keeping its owner, its mode and its links. A file the user may not write is left
-// alone. No temporary file is ever left behind.
+// then, keeping its owner, its mode and its links. A file the user may not write, or a write
+// cut short (by a file-size limit), keeps the old file. No temporary file is left behind.
 TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give files to other users";
@@ -123,6 +105,7 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         mode_t fileMode;
         bool secondLink;
         bool written;
+        rlim_t sizeLimit = 0;
     };
     const Case cases[] = {
         // Regression: the file became root's.
@@ -135,6 +118,7 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         {"writable file of another user", true, Nobody, Root, 0666, false, true},
         {"own file in own folder", true, Nobody, Nobody, 0604, false, true},
         {"read-only file", true, Nobody, Nobody, 0444, false, false},
+        {"write cut short", false, Root, Root, 0644, false, false, 16},
     };
     const std::string before = "[Vacantor]\nFolder=an-old-value-longer-than-the-new\nOther=1\n";
     for (const Case& c : cases) {
@@ -151,6 +135,11 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
 
         int status = InChild([&] {
             if (c.asNobody && !BecomeNobody()) {
+                return ChildUnavailable;
+            }
+            const rlimit limit{c.sizeLimit, c.sizeLimit};
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (c.sizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
                 return ChildUnavailable;
             }
             return SetIniValue(*profile, "Vacantor", "Folder", "new", file) ? 0 : 1;
