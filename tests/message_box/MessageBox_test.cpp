@@ -31,8 +31,10 @@ class MessageBoxTest : public testing::Test {
 };
 
 // A minimised owner is restored first; without a visible, restored owner the box comes as
-// it is: not centred, not closed by the timer. The hook never outlives the box. Regression:
-// with OptionAutoClose alone the Enter went to the box of an earlier call.
+// it is: not centred, not closed by the timer. Nothing outlives the box. Regressions: with
+// OptionAutoClose alone the Enter went to the box of an earlier call, a box closed before
+// the interval left its Enter press pending, and one never activated left the hook for the
+// next window.
 TEST_F(MessageBoxTest, OwnerStateDecidesWhetherTheBoxIsTakenInHand) {
     struct Case {
         const char* name;
@@ -40,52 +42,43 @@ TEST_F(MessageBoxTest, OwnerStateDecidesWhetherTheBoxIsTakenInHand) {
         bool visible;
         bool keepsState;
         bool handled;
+        bool timerFires = true; // false: the box is closed before the interval
+        bool activated = true;
+        WindowHandle form = Form;
     };
     const Case cases[] = {
         {"restored", 0, true, false, true},
         {"minimised, restored first", 1, true, false, true},
         {"hidden", 0, false, false, false},
         {"stays minimised", 1, true, true, false},
+        {"closed early", 0, true, false, true, false},
+        {"never activated", 0, true, false, false, false, false},
+        {"no form, closed early", 0, true, false, false, false, true, 0},
+        {"no form, never activated", 0, true, false, false, false, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        fake.form = c.form;
         fake.formState = c.state;
         fake.formVisible = c.visible;
         fake.formKeepsState = c.keepsState;
+        fake.boxActivated = c.activated;
+        fake.fireTimerInBox = c.timerFires;
         fake.boxMovedTo.reset();
         fake.enterPressedOn.clear();
-        fake.fireTimerInBox = true;
         MessageBox::BoxWindow = 0x999;
         MessageBox::AutoCloseInterval = 100;
 
         Show(36, MessageBox::OptionAutoClose | MessageBox::OptionCenterOwner);
 
-        EXPECT_EQ(fake.boxOwner, Form);
+        EXPECT_EQ(fake.boxOwner, c.form);
         EXPECT_EQ(fake.formStateDuringBox, c.keepsState ? 1 : 0);
         using Point = std::pair<std::int32_t, std::int32_t>;
         EXPECT_EQ(fake.boxMovedTo, c.handled ? std::optional<Point>({200, 200}) : std::nullopt);
-        EXPECT_EQ(fake.enterPressedOn, std::vector<WindowHandle>(c.handled ? 1 : 0, Box));
+        const bool enter = c.handled && c.timerFires;
+        EXPECT_EQ(fake.enterPressedOn, std::vector<WindowHandle>(enter ? 1 : 0, Box));
         EXPECT_FALSE(fake.hookInstalled);
         EXPECT_FALSE(fake.timerPending);
-    }
-}
-
-// Regressions: a box closed before the interval left its Enter press pending, and a box
-// never activated left the hook for the next window. With or without an owner form.
-TEST_F(MessageBoxTest, NothingIsLeftBehindByABoxClosedEarlyOrNeverActivated) {
-    for (WindowHandle form : {Form, WindowHandle{0}}) {
-        for (bool activated : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "form " << form << " activated " << activated);
-            fake.form = form;
-            fake.boxActivated = activated;
-            MessageBox::AutoCloseInterval = 3000;
-
-            Show(0, MessageBox::OptionAutoClose);
-
-            EXPECT_FALSE(fake.timerPending);
-            EXPECT_FALSE(fake.hookInstalled);
-            EXPECT_TRUE(fake.enterPressedOn.empty());
-        }
     }
 }
 

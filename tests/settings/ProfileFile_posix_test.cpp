@@ -8,13 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <iterator>
 #include <csignal>
 #include <filesystem>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 using IniFileCommon::GetIniValue;
@@ -41,13 +40,8 @@ class PosixProfileFile : public ::testing::Test {
     std::string file = path.string();
     std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
 
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.Path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+    std::ptrdiff_t Entries() const {
+        return std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator());
     }
 };
 
@@ -84,7 +78,7 @@ TEST_F(PosixProfileFile, SpecialFilesReadAsMissingAndAreLeftAlone) {
         EXPECT_EQ(status, 0) << before.st_mode;
         EXPECT_EQ(Status(path).st_ino, before.st_ino);
         EXPECT_EQ(Status(path).st_mode, before.st_mode);
-        EXPECT_EQ(Entries(), std::vector<std::string>{"Scryve.ini"});
+        EXPECT_EQ(Entries(), 1);
     }
 }
 
@@ -131,7 +125,7 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         if (c.secondLink) {
             fs::create_hard_link(path, folder.Path() / "link.ini");
         }
-        const std::vector<std::string> entries = Entries();
+        const std::ptrdiff_t entries = Entries();
 
         int status = InChild([&] {
             if (c.asNobody && !BecomeNobody()) {
@@ -164,31 +158,22 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
 }
 
 TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
-    struct Case {
-        const char* name;
-        bool fileBeside;
-        bool writable;
-        bool installed;
-        const char* xdgConfigHome;
-        const char* home;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"writable folder: beside", false, true, false, "/xdg", "/home/u", "/opt/app"},
-        {"existing file: beside", true, false, false, "/xdg", "/home/u", "/opt/app"},
-        {"existing file, installed: beside", true, true, true, "/xdg", "/home/u", "/opt/app"},
-        {"neither: XDG_CONFIG_HOME", false, false, false, "/xdg", "/home/u", "/xdg/vacantor"},
-        {"neither, without XDG", false, false, false, "", "/home/u", "/home/u/.config/vacantor"},
-        {"relative XDG ignored", false, false, false, "cfg", "/home/u", "/home/u/.config/vacantor"},
-        {"trailing slashes dropped", false, false, false, "/xdg/", "/home/u", "/xdg/vacantor"},
+    // The facts: program folder, file beside it, folder writable, folder installed,
+    // XDG_CONFIG_HOME, HOME.
+    const std::pair<SettingsFolderFacts, const char*> cases[] = {
+        {{"/app", false, true, false, "/xdg", "/h"}, "/app"}, // writable: beside
+        {{"/app", true, false, false, "/xdg", "/h"}, "/app"}, // existing file: beside
+        {{"/app", true, true, true, "/xdg", "/h"}, "/app"},
+        {{"/app", false, false, false, "/xdg", "/h"}, "/xdg/vacantor"},
+        {{"/app", false, false, false, "", "/h"}, "/h/.config/vacantor"},
+        {{"/app", false, false, false, "cfg", "/h"}, "/h/.config/vacantor"}, // relative
+        {{"/app", false, false, false, "/xdg/", "/h"}, "/xdg/vacantor"},     // slashes dropped
         // Root may write the installed folder, but it is not used.
-        {"installed, root", false, true, true, "", "/root", "/root/.config/vacantor"},
-        {"no home anywhere: beside", false, false, false, "", "", "/opt/app"},
+        {{"/app", false, true, true, "", "/root"}, "/root/.config/vacantor"},
+        {{"/app", false, false, false, "", ""}, "/app"}, // no home anywhere
     };
-    for (const Case& c : cases) {
-        SettingsFolderFacts facts{"/opt/app",  c.fileBeside,    c.writable,
-                                  c.installed, c.xdgConfigHome, c.home};
-        EXPECT_EQ(ChooseSettingsFolder(facts), c.expected) << c.name;
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
+        EXPECT_EQ(ChooseSettingsFolder(cases[row].first), cases[row].second) << "row " << row;
     }
 }
 

