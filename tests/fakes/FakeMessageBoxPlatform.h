@@ -11,7 +11,7 @@
 
 // The UI framework and user32 with one active form and one box. MessageBox stands for the
 // box's modal loop: it reports the box's activation to an installed hook, fires a pending
-// timer when asked to and returns `result`. It keeps what a user would notice: the box's
+// timer when asked to and returns IDOK. It keeps what a user would notice: the box's
 // owner, position, icon and button labels, the Enter presses, and what is left behind.
 class FakeMessageBoxPlatform final : public MessageBoxPlatform {
   public:
@@ -25,16 +25,13 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
 
     // The scripted world.
     WindowHandle form = 0; // the active form's window; 0: no active form
-    WindowRect formRect;
+    WindowRect formRect{100, 100, 500, 400};
     std::int32_t formState = 0; // 1: minimised
     bool formVisible = true;
     bool formKeepsState = false;   // SetFormWindowState has no effect
     std::vector<Control> controls; // the box's children in order; handles Box + 1, Box + 2...
-    WindowRect boxRect{0, 0, 200, 100};
-    WindowRect workArea{0, 0, 1024, 768};
-    bool boxActivated = true; // false: the box never reaches the hook
+    bool boxActivated = true;      // false: the box never reaches the hook
     bool fireTimerInBox = false;
-    std::int32_t result = 1;
 
     // What happened.
     WindowHandle boxOwner = 0;
@@ -72,7 +69,7 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
         if (fireTimerInBox && timerPending) {
             timer(timerWindow, User32::WmTimer, timerId, 0);
         }
-        return result;
+        return 1;
     }
     std::uintptr_t SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t,
                             TimerProc procedure) override {
@@ -140,11 +137,13 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
         return 0;
     }
     WindowRect GetWindowRect(WindowHandle window) override {
-        return window == Box ? boxRect : window == form ? formRect : WindowRect{};
+        return window == Box    ? WindowRect{0, 0, 200, 100}
+               : window == form ? formRect
+                                : WindowRect{};
     }
     bool SystemParametersInfo(std::uint32_t, std::uint32_t, WindowRect& rect,
                               std::uint32_t) override {
-        rect = workArea;
+        rect = {0, 0, 1024, 768};
         return true;
     }
     IconHandle PictureHandle(const Picture& picture) override { return picture.handle; }

@@ -9,18 +9,11 @@
 #include <vector>
 
 // A scripted shell: SHBrowseForFolder sends the scripted notifications to the record's
-// callback, writes the scripted display name and returns the scripted list. Any one call
-// can be made to throw.
+// callback, writes the scripted display name and returns the scripted list. Some calls can
+// be made to throw.
 class FakeShellPlatform final : public ShellPlatform {
   public:
-    enum class Call {
-        None,
-        GetDesktopWindow,
-        SHBrowseForFolder,
-        SHGetPathFromIDList,
-        SHFree,
-        Send
-    };
+    enum class Call { None, SHGetPathFromIDList, SHFree, Send };
     struct Sent {
         WindowHandle window;
         std::uint32_t message;
@@ -43,12 +36,8 @@ class FakeShellPlatform final : public ShellPlatform {
     std::vector<Sent> sent;
     std::vector<ItemIdList> freed;
 
-    WindowHandle GetDesktopWindow() override {
-        FailIf(Call::GetDesktopWindow);
-        return Desktop;
-    }
+    WindowHandle GetDesktopWindow() override { return Desktop; }
     ItemIdList SHBrowseForFolder(const BrowseInfo& info) override {
-        FailIf(Call::SHBrowseForFolder);
         owner = info.hwndOwner;
         for (std::uint32_t message : info.lpfn ? notifications : std::vector<std::uint32_t>{}) {
             info.lpfn(*this, Dialog, message, 0, info.lParam);

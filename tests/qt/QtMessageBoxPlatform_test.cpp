@@ -14,13 +14,10 @@
 
 namespace {
 
-// The application exists before the fixture's widgets do.
-struct WithQtApplication {
-    WithQtApplication() { EnsureQtApplication(); }
-};
-
-class QtMessageBoxTest : public ::testing::Test, WithQtApplication {
+class QtMessageBoxTest : public ::testing::Test {
   protected:
+    // Runs before the fixture, and so its widgets, is made.
+    static void SetUpTestSuite() { EnsureQtApplication(); }
     void SetUp() override {
         form.setGeometry(100, 100, 400, 300);
         form.show();
@@ -30,11 +27,13 @@ class QtMessageBoxTest : public ::testing::Test, WithQtApplication {
         MessageBox::ButtonCaptions = {};
         MessageBox::BoxIcons = {};
     }
-    void TearDown() override { MessageBox::SetPlatform(nullptr); }
+    void TearDown() override {
+        EXPECT_FALSE(platform.UnhookWindowsHookEx(MessageBox::HookHandle)) << "hook left behind";
+        MessageBox::SetPlatform(nullptr);
+    }
     std::int32_t Show(std::int32_t style, std::int32_t options) {
         return MessageBox::ShowMessageBox("Message", "Vacantor test", style, options);
     }
-    void ExpectHookGone() { EXPECT_FALSE(platform.UnhookWindowsHookEx(MessageBox::HookHandle)); }
 
     QtMessageBoxPlatform platform;
     QWidget form;
@@ -48,7 +47,6 @@ TEST_F(QtMessageBoxTest, AutoCloseTimerPressesEnterOnTheBox) {
 
     EXPECT_NE(MessageBox::BoxWindow, 0u);
     EXPECT_EQ(QtWindowHandles::WidgetOf(MessageBox::BoxWindow), nullptr);
-    ExpectHookGone();
 }
 
 TEST_F(QtMessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
@@ -67,7 +65,6 @@ TEST_F(QtMessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
     EXPECT_EQ(yes.toStdString(), "Sure");
     EXPECT_NE(no.toStdString(), "Sure");
     EXPECT_FALSE(no.isEmpty());
-    ExpectHookGone();
 }
 
 TEST_F(QtMessageBoxTest, CustomIconReplacesTheStandardIcon) {
@@ -86,7 +83,6 @@ TEST_F(QtMessageBoxTest, CustomIconReplacesTheStandardIcon) {
 
     int size = QApplication::style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     EXPECT_EQ(shown, icon.pixmap(size, size).toImage());
-    ExpectHookGone();
 }
 
 } // namespace

@@ -36,11 +36,6 @@ TEST(IniDocument, EditsChangeOnlyTheLinesTheyMust) {
     }
 }
 
-TEST(IniDocument, UntouchedDocumentKeepsEveryByte) {
-    std::string text = std::string("\xEF\xBB\xBF; x\r\n[A]\nk = v \r\r\n\x01\x02\0z", 24);
-    EXPECT_EQ(IniDocument(text).Text(), text);
-}
-
 TEST(IniDocument, KeysOutsideTheirSectionAreNotFound) {
     IniDocument document("k=0\n[A]\nx=1\n[B]\nk=2\n");
     EXPECT_EQ(document.Find("A", "k"), std::nullopt);

@@ -23,11 +23,13 @@ class Win32MessageBoxTest : public testing::Test {
         MessageBox::ButtonCaptions = {};
     }
     void TearDown() override {
+        EXPECT_FALSE(::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(MessageBox::HookHandle)))
+            << "hook left behind";
         MessageBox::SetPlatform(nullptr);
         ::DestroyWindow(form);
     }
-    static void ExpectHookGone() {
-        EXPECT_FALSE(::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(MessageBox::HookHandle)));
+    static std::int32_t Show(std::int32_t style, std::int32_t options) {
+        return MessageBox::ShowMessageBox("Message", "Vacantor test", style, options);
     }
 
     HWND form = ::CreateWindowExW(0, L"STATIC", L"Form", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
@@ -39,13 +41,10 @@ TEST_F(Win32MessageBoxTest, AutoCloseTimerPressesEnterOnTheBox) {
     MessageBox::AutoCloseInterval = 200;
     MessageBox::BoxWindow = 0;
 
-    EXPECT_EQ(
-        MessageBox::ShowMessageBox("Message", "Vacantor test", 64 | 1, MessageBox::OptionAutoClose),
-        1);
+    EXPECT_EQ(Show(64 | 1, MessageBox::OptionAutoClose), 1);
 
     EXPECT_NE(MessageBox::BoxWindow, 0u);
     EXPECT_FALSE(::IsWindow(reinterpret_cast<HWND>(MessageBox::BoxWindow)));
-    ExpectHookGone();
 }
 
 TEST_F(Win32MessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
@@ -62,14 +61,11 @@ TEST_F(Win32MessageBoxTest, YesButtonIsRelabelledAndNoKeepsItsLabel) {
         return IDNO;
     });
 
-    EXPECT_EQ(MessageBox::ShowMessageBox("Message", "Vacantor test", 4 | 32,
-                                         MessageBox::OptionButtonCaptions),
-              7);
+    EXPECT_EQ(Show(4 | 32, MessageBox::OptionButtonCaptions), 7);
 
     EXPECT_EQ(yes, L"Sure");
     EXPECT_NE(no, L"");
     EXPECT_NE(no, L"Sure");
-    ExpectHookGone();
 }
 
 } // namespace
