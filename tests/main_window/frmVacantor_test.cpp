@@ -55,9 +55,10 @@ class FakeMainWindow {
       public:
         void SetMousePointer(int pointer) override { mousePointer = pointer; }
         std::string AppPath() const override { return appPath; }
+        // Runs `onDoEvents` once, at the first turn.
         void DoEvents() override {
             if (onDoEvents) {
-                onDoEvents();
+                std::exchange(onDoEvents, nullptr)();
             }
         }
         void Close() override { closed = true; }
@@ -146,11 +147,7 @@ class FakeWindowDriver : public WindowDriver {
     void ClickFind() override { form_->cmdFind_Click(); }
     void ClickRemove() override { form_->cmdRemove_Click(); }
     void DuringTheNextRun(std::function<void()> action) override {
-        window_->form.onDoEvents = [action = std::move(action)]() mutable {
-            if (action) {
-                std::exchange(action, nullptr)();
-            }
-        };
+        window_->form.onDoEvents = std::move(action);
     }
 
     void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
