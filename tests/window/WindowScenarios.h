@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -120,10 +120,9 @@ TYPED_TEST_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders) {
     this->MakeTree(3);
     this->driver.ClickFind();
     EXPECT_EQ(this->driver.Messages(), std::vector<std::string>{"Found 3 Folders."});
-    std::vector<std::string> rows = this->driver.Rows();
-    std::vector<std::string> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    ASSERT_EQ(sorted, (std::vector<std::string>{"e0", "e1", "e2"}));
+    const std::vector<std::string> rows = this->driver.Rows();
+    ASSERT_EQ(std::multiset<std::string>(rows.begin(), rows.end()),
+              (std::multiset<std::string>{"e0", "e1", "e2"}));
     this->driver.Select(0);
     this->driver.Select(2);
     this->driver.ClickRemove();
@@ -188,12 +187,11 @@ TYPED_TEST_P(WindowScenario, StopDuringRemoveKeepsTheLaterRows) {
 
     EXPECT_EQ(during, "Find- Stop root- busy");
     EXPECT_EQ(this->driver.Controls(), "Find Remove root");
-    std::vector<std::string> messages = this->driver.Messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[1], "Do you stop removing folders?");
     const std::size_t left = this->FoldersLeft(20);
     EXPECT_GT(left, 0u);
-    EXPECT_EQ(messages[2], std::to_string(20 - left) + " folders are removed.");
+    EXPECT_EQ(this->driver.Messages(),
+              (std::vector<std::string>{"Found 20 Folders.", "Do you stop removing folders?",
+                                        std::to_string(20 - left) + " folders are removed."}));
 }
 
 // Closing the window during a run stops it, Remove without asking, then closes it.
