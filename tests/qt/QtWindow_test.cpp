@@ -56,7 +56,7 @@ std::pair<bool, bool> DragAndDrop(QWidget& widget, const QMimeData& data) {
     return {enter.isAccepted(), drop.isAccepted()};
 }
 
-TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
+TEST(QtRootFolderEdit, TakesDropsWhoseFirstItemIsALocalFileAndRefusesText) {
     struct Case {
         const char* name;
         std::unique_ptr<QMimeData> data;
@@ -85,10 +85,8 @@ TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
     for (const Case& testCase : cases) {
         EXPECT_EQ(LocalPathsOf(*testCase.data), testCase.expected) << testCase.name;
     }
-}
 
-// Dragged text is refused as a whole: the box would otherwise take it as typed.
-TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
+    // Dragged text is refused as a whole: the box would otherwise take it as typed.
     EnsureQtApplication();
     RootFolderEdit edit;
     edit.setText("before");
@@ -136,11 +134,10 @@ TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
                                    &window.chkReadOnly(), &window.txtFolder()};
     QWidget* widget = &window.txtFolder();
     for (QWidget* next : expected) {
-        widget = widget->nextInFocusChain();
-        while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
-               widget->parentWidget() != &window) {
+        do {
             widget = widget->nextInFocusChain();
-        }
+        } while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
+                 widget->parentWidget() != &window);
         EXPECT_EQ(widget, next) << next->objectName().toStdString();
     }
 }
@@ -172,8 +169,8 @@ class QtResultList : public ::testing::Test {
     ResultListAdapter list{view, model};
 };
 
-// Path bytes that are not UTF-8 are kept exactly, and shown all the same. The model keeps
-// its invariants through adds, marks and clears.
+// Path bytes that are not UTF-8 are kept exactly, and shown all the same. The selection is
+// read from the view. The model keeps its invariants through adds, marks and clears.
 TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     int insertions = 0;
@@ -188,20 +185,6 @@ TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
     EXPECT_EQ(list.SubItem1Text(999), latin1Name);
     EXPECT_FALSE(model.index(999, 1).data().toString().isEmpty());
 
-    list.SetRemoved(2);
-    list.SetSubItem1ForeColor(2, RemovedRowColor);
-    list.ClearRows();
-    AddRows(2);
-    model.FlushPendingRows();
-    list.ClearColumns();
-    list.AddColumn("No.");
-    EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.columnCount(), 1);
-}
-
-TEST_F(QtResultList, SelectionIsReadFromTheView) {
-    AddRows(4);
-    model.FlushPendingRows();
     EXPECT_FALSE(list.SelectedItem().has_value());
     Select(1, QItemSelectionModel::ClearAndSelect);
     Select(3, QItemSelectionModel::Select);
@@ -212,6 +195,16 @@ TEST_F(QtResultList, SelectionIsReadFromTheView) {
     Select(3, QItemSelectionModel::Deselect);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem().has_value());
+
+    list.SetRemoved(2);
+    list.SetSubItem1ForeColor(2, RemovedRowColor);
+    list.ClearRows();
+    AddRows(2);
+    model.FlushPendingRows();
+    list.ClearColumns();
+    list.AddColumn("No.");
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 1);
 }
 
 // The shared window scenarios against the Qt window with the real services.
