@@ -185,19 +185,10 @@ TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
     }
 }
 
+// The program's window, set up as at its start.
 class Win32Window : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(window.Create({"C:\\app", false}));
-        window.Show();
-        // As the window's start-up sets the list up.
-        list.SetFullRowSelect(true);
-        list.ClearColumns();
-        list.AddColumn("No.");
-        list.AddColumn("Folder Path");
-        list.SetView(3);
-        list.SetMultiSelect(true);
-    }
+    void SetUp() override { ASSERT_TRUE(program.Create({"C:\\app", false}, SW_SHOWNOACTIVATE)); }
 
     void AddRows(const std::vector<std::string>& paths) {
         for (const std::string& path : paths) {
@@ -209,14 +200,10 @@ class Win32Window : public ::testing::Test {
         }));
     }
 
-    void SetRowState(int row, bool selected, bool focused = false) {
-        const UINT focus = focused ? LVIS_FOCUSED : 0;
-        ListView_SetItemState(list.Hwnd(), row, (selected ? LVIS_SELECTED : 0) | focus,
-                              LVIS_SELECTED | focus);
-    }
-
     Win32TestEnvironment environment;
-    win32::MainWindow window;
+    ProgramServices services;
+    win32::VacantorWindow program{services.Services()};
+    win32::MainWindow& window = program.Window();
     win32::ResultListView& list = window.ListView1;
 };
 
@@ -228,7 +215,7 @@ TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     const int dpi = win32::WindowDpi(window.Hwnd());
     // Text, then left, top, width and height in twips.
     const std::pair<std::string, std::array<int, 4>> expected[] = {
-        {"Root Folder", {120, 240, 1095, 255}}, {"Text1", {1200, 240, 8175, 270}},
+        {"Root Folder", {120, 240, 1095, 255}}, {"", {1200, 240, 8175, 270}},
         {"Find", {6960, 600, 1095, 375}},       {"", {120, 1080, 9495, 3735}},
         {"Remove", {8280, 600, 1095, 375}},     {"Delete Read Only Folder", {240, 720, 3375, 255}},
     };
@@ -276,15 +263,16 @@ TEST_F(Win32Window, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
 
 // UTF-8 paths are shown as wide text. Regression: with the focus on a row that is not
 // selected, the first selected row was taken for the selected item.
-TEST_F(Win32Window, TheListShowsItsRowsAndTheFocusedRowIsTheSelectedItemOnlyWhileSelected) {
+TEST_F(Win32Window, TheListShowsItsRowsAndReadsTheSelection) {
     const std::string path = "caf\xc3\xa9\\\xe6\x97\xa5";
     AddRows({"a", path, "c", "d"});
     EXPECT_EQ(ListViewCellText(list.Hwnd(), 1, 1), path);
-    SetRowState(1, true);
+    ListView_SetItemState(list.Hwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_FALSE(list.SelectedItem()); // selected, but the focus is on no row
-    SetRowState(3, true, true);
+    ListView_SetItemState(list.Hwnd(), 3, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(list.SelectedItem(), 3u);
-    SetRowState(3, false);
+    ListView_SetItemState(list.Hwnd(), 3, 0, LVIS_SELECTED);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem());
 
@@ -301,10 +289,8 @@ TEST_F(Win32Window, TheListShowsItsRowsAndTheFocusedRowIsTheSelectedItemOnlyWhil
     ::SendMessageW(list.Hwnd(), WM_LBUTTONUP, 0, point);
     ASSERT_TRUE(PumpUntil([&] { return clicks > 0; }));
     EXPECT_EQ(list.SelectedItem(), 2u);
-}
 
-TEST_F(Win32Window, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
-    AddRows({"a", "b"});
+    // A removed row's path is drawn in the inactive caption text colour.
     list.SetSubItem1ForeColor(1, RemovedRowColor);
     auto drawnColour = [&](int row, int column) {
         NMLVCUSTOMDRAW draw{};
@@ -314,9 +300,8 @@ TEST_F(Win32Window, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
         draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
         draw.iSubItem = column;
         draw.clrText = RGB(1, 2, 3); // left over from the previous cell
-        LRESULT result =
-            ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
-        EXPECT_EQ(result, CDRF_NEWFONT);
+        EXPECT_EQ(::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)),
+                  CDRF_NEWFONT);
         return draw.clrText;
     };
     EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
@@ -340,15 +325,13 @@ TEST(Win32FileDropTarget, TakesFileListsAndRefusesEverythingElse) {
         IDataObject* clipboard = nullptr;
         ASSERT_EQ(::OleGetClipboard(&clipboard), S_OK);
         const DWORD expected = format == CF_HDROP ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        ASSERT_EQ(target.DragEnter(clipboard, 0, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, expected) << format;
-        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target.DragOver(0, POINTL{}, &effect);
-        EXPECT_EQ(effect, expected) << format;
-        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        ASSERT_EQ(target.Drop(clipboard, 0, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, expected) << format;
+        // The effects offered to the drag's entry, its moves and the drop.
+        std::array<DWORD, 3> effects;
+        effects.fill(DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        ASSERT_EQ(target.DragEnter(clipboard, 0, POINTL{}, &effects[0]), S_OK);
+        target.DragOver(0, POINTL{}, &effects[1]);
+        ASSERT_EQ(target.Drop(clipboard, 0, POINTL{}, &effects[2]), S_OK);
+        EXPECT_EQ(effects, (std::array<DWORD, 3>{expected, expected, expected})) << format;
         clipboard->Release();
     }
     ::DestroyWindow(owner);
