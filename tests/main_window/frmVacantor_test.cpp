@@ -55,9 +55,10 @@ class FakeMainWindow {
       public:
         void SetMousePointer(int pointer) override { mousePointer = pointer; }
         std::string AppPath() const override { return appPath; }
+        // Runs `onDoEvents` once, at the first turn.
         void DoEvents() override {
             if (onDoEvents) {
-                onDoEvents();
+                std::exchange(onDoEvents, nullptr)();
             }
         }
         void Close() override { closed = true; }
@@ -131,10 +132,7 @@ class FakeWindowDriver : public WindowDriver {
         EXPECT_TRUE(form_->Form_QueryUnload());
         form_.reset();
     }
-    bool RequestClose() override {
-        window_->form.closed = form_->Form_QueryUnload();
-        return window_->form.closed;
-    }
+    bool RequestClose() override { return window_->form.closed = form_->Form_QueryUnload(); }
     bool IsOpen() override { return form_ && !window_->form.closed; }
 
     void Drop(const std::vector<std::string>& paths) override {
@@ -146,11 +144,7 @@ class FakeWindowDriver : public WindowDriver {
     void ClickFind() override { form_->cmdFind_Click(); }
     void ClickRemove() override { form_->cmdRemove_Click(); }
     void DuringTheNextRun(std::function<void()> action) override {
-        window_->form.onDoEvents = [action = std::move(action)]() mutable {
-            if (action) {
-                std::exchange(action, nullptr)();
-            }
-        };
+        window_->form.onDoEvents = std::move(action);
     }
 
     void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
@@ -239,25 +233,6 @@ TEST_F(WindowLogic, FindStoresTheRootAsSetAndReportsAMissingOne) {
     EXPECT_EQ(window.txtFolder.text, withSeparator);
 }
 
-// The tooltip tells whether the selected row was removed; the focused row deselected with
-// Ctrl is not the selected row any more.
-TEST_F(WindowLogic, AListClickShowsWhetherTheSelectedRowIsRemoved) {
-    form.ListView1_Click();
-    EXPECT_EQ(window.list.ToolTipText(), "");
-    FindRows(2);
-    window.list.SetSelected(1, true);
-    window.list.SetRemoved(1);
-    form.ListView1_Click();
-    EXPECT_EQ(window.list.ToolTipText(), "True");
-    window.list.SetSelected(0, true);
-    form.ListView1_Click();
-    EXPECT_EQ(window.list.ToolTipText(), "False");
-    window.list.SetSelected(1, true);
-    window.list.SetSelected(1, false);
-    form.ListView1_Click();
-    EXPECT_EQ(window.list.ToolTipText(), "False");
-}
-
 // The picker opens on the root; Cancel keeps it, a folder chosen becomes the root (stored
 // by the next Find only), and a failure is reported with where it happened.
 TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
@@ -279,8 +254,12 @@ TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
 
 // A row that fails stays unmarked and is reported after the count with its full path; a
 // long report lists twenty and says how many more. A root set since the scan keeps its
-// rows, which are still reached from the root of their scan.
+// rows, which are still reached from the root of their scan. A click on the list shows
+// whether the selected row was removed; the focused row deselected with Ctrl is not the
+// selected row any more.
 TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "");
     FindRows(24);
     form.txtFolder_OLEDragDrop({appFolder.Text()});
     ASSERT_EQ(window.list.RowCount(), 24u);
@@ -304,6 +283,17 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     EXPECT_TRUE(window.list.IsRemoved(0));
     EXPECT_FALSE(window.list.IsRemoved(1));
     EXPECT_EQ(removal.calls.at(0).rootFolder, treeFolder.Text());
+
+    window.list.SetSelected(0, true);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "True");
+    window.list.SetSelected(1, true);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "False");
+    window.list.SetSelected(0, true);
+    window.list.SetSelected(0, false);
+    form.ListView1_Click();
+    EXPECT_EQ(window.list.ToolTipText(), "False");
 }
 
 #ifndef _WIN32

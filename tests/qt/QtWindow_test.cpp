@@ -32,12 +32,6 @@
 
 namespace {
 
-// A base for fixtures with widget members: the application exists before they do.
-class QtWindow : public ::testing::Test {
-  protected:
-    QtWindow() { EnsureQtApplication(); }
-};
-
 using Paths = std::vector<std::string>;
 
 std::unique_ptr<QMimeData> Urls(const QList<QUrl>& urls) {
@@ -62,7 +56,7 @@ std::pair<bool, bool> DragAndDrop(QWidget& widget, const QMimeData& data) {
     return {enter.isAccepted(), drop.isAccepted()};
 }
 
-TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
+TEST(QtRootFolderEdit, TakesDropsWhoseFirstItemIsALocalFileAndRefusesText) {
     struct Case {
         const char* name;
         std::unique_ptr<QMimeData> data;
@@ -70,13 +64,10 @@ TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
     };
     Case cases[] = {
         {"one folder", Urls({QUrl::fromLocalFile("/tmp/a b")}), Paths{"/tmp/a b"}},
-        {"first item first", Urls({QUrl::fromLocalFile("/tmp/x"), QUrl::fromLocalFile("/tmp/y")}),
-         Paths{"/tmp/x", "/tmp/y"}},
         {"UTF-8 name", Urls({QUrl::fromLocalFile(QString::fromUtf8("/tmp/caf\xc3\xa9"))}),
          Paths{"/tmp/caf\xc3\xa9"}},
         {"name that is not UTF-8", Urls({QUrl(QStringLiteral("file:///tmp/caf%E9"))}),
          Paths{std::string("/tmp/caf\xe9", 9)}},
-        {"percent sign in a name", Urls({QUrl::fromLocalFile("/tmp/100%")}), Paths{"/tmp/100%"}},
         {"localhost", Urls({QUrl(QStringLiteral("file://localhost/tmp/a"))}), Paths{"/tmp/a"}},
         {"dragged text", Text("/tmp/a"), std::nullopt},
         {"empty list", Urls({}), std::nullopt},
@@ -94,15 +85,10 @@ TEST(LocalPathsOf, TakesDropsWhoseFirstItemIsALocalFile) {
     for (const Case& testCase : cases) {
         EXPECT_EQ(LocalPathsOf(*testCase.data), testCase.expected) << testCase.name;
     }
-}
 
-// Dragged text is refused as a whole: the box would otherwise take it as typed.
-TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
+    // Dragged text is refused as a whole: the box would otherwise take it as typed.
     EnsureQtApplication();
     RootFolderEdit edit;
-    edit.setAcceptDrops(true);
-    edit.resize(200, 20);
-    edit.show();
     edit.setText("before");
     QSignalSpy drops(&edit, &RootFolderEdit::filesDropped);
     EXPECT_EQ(DragAndDrop(edit, *Text("/tmp/typed")), std::make_pair(false, false));
@@ -112,27 +98,24 @@ TEST(QtRootFolderEdit, RefusesDroppedTextAndLeavesItsOwnAlone) {
 
 TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
     // Twips, dots per inch, pixels.
-    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330}, {255, 96, 17},
-                            {9645, 120, 804}, {270, 144, 27},  {0, 96, 0},      {15, 96, 1}};
+    const int cases[][3] = {{1440, 96, 96}, {255, 96, 17}, {9645, 120, 804},
+                            {270, 144, 27}, {0, 96, 0},    {15, 96, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(TwipsToPixels(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
     }
 }
 
-class MainWindowLayout : public QtWindow {
-  protected:
-    QRect Expected(int left, int top, int width, int height) const {
+// A fixed-size window with the program's icon, at small and large sizes; the tab key walks
+// the controls in their order.
+TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
+    EnsureQtApplication();
+    VacantorWindow window;
+    auto Expected = [&](int left, int top, int width, int height) {
         const double x = window.logicalDpiX();
         const double y = window.logicalDpiY();
         return QRect(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
                      TwipsToPixels(height, y));
-    }
-
-    VacantorWindow window;
-};
-
-// A fixed-size window with the program's icon, at small and large sizes.
-TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
+    };
     EXPECT_EQ(window.lblFolder().geometry(), Expected(120, 240, 1095, 255));
     EXPECT_EQ(window.txtFolder().geometry(), Expected(1200, 240, 8175, 270));
     EXPECT_EQ(window.cmdFind().geometry(), Expected(6960, 600, 1095, 375));
@@ -145,33 +128,27 @@ TEST_F(MainWindowLayout, ControlsSitAtTheirTwipsPositionsInAFixedSizeWindow) {
     EXPECT_EQ(window.maximumSize(), client);
     const QList<QSize> sizes = window.windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
-}
 
-TEST_F(MainWindowLayout, TabGoesThroughTheControlsInTheirOrder) {
     window.show();
     std::vector<QWidget*> expected{&window.cmdFind(), &window.ListView1(), &window.cmdRemove(),
                                    &window.chkReadOnly(), &window.txtFolder()};
     QWidget* widget = &window.txtFolder();
     for (QWidget* next : expected) {
-        widget = widget->nextInFocusChain();
-        while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
-               widget->parentWidget() != &window) {
+        do {
             widget = widget->nextInFocusChain();
-        }
+        } while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
+                 widget->parentWidget() != &window);
         EXPECT_EQ(widget, next) << next->objectName().toStdString();
     }
 }
 
-class QtResultList : public QtWindow {
+class QtResultList : public ::testing::Test {
   protected:
     QtResultList() {
         view.setModel(&model);
-        list.SetFullRowSelect(true);
         list.SetMultiSelect(true);
-        list.ClearColumns();
         list.AddColumn("No.");
         list.AddColumn("Folder Path");
-        list.SetView(3);
     }
 
     void AddRows(int count) {
@@ -186,30 +163,16 @@ class QtResultList : public QtWindow {
                                                how | QItemSelectionModel::Rows);
     }
 
+    bool started = (EnsureQtApplication(), true); // before the widgets
     ResultRowsModel model;
     QTreeView view;
     ResultListAdapter list{view, model};
 };
 
-TEST_F(QtResultList, ModelKeepsItsInvariantsThroughAddsFlushesMarksAndClears) {
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    AddRows(5);
-    model.FlushPendingRows();
-    list.SetRemoved(2);
-    list.SetSubItem1ForeColor(2, RemovedRowColor);
-    AddRows(3);
-    model.FlushPendingRows();
-    list.ClearRows();
-    AddRows(2);
-    model.FlushPendingRows();
-    list.ClearColumns();
-    list.AddColumn("No.");
-    EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.columnCount(), 1);
-}
-
-// Path bytes that are not UTF-8 are kept exactly, and shown all the same.
+// Path bytes that are not UTF-8 are kept exactly, and shown all the same. The selection is
+// read from the view. The model keeps its invariants through adds, marks and clears.
 TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     int insertions = 0;
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
     AddRows(1000);
@@ -221,24 +184,27 @@ TEST_F(QtResultList, RowsReachTheViewInOneBatchSoonAfterTheyAreAdded) {
     EXPECT_EQ(insertions, 1);
     EXPECT_EQ(list.SubItem1Text(999), latin1Name);
     EXPECT_FALSE(model.index(999, 1).data().toString().isEmpty());
-}
 
-TEST_F(QtResultList, SelectionIsReadFromTheView) {
-    AddRows(4);
-    model.FlushPendingRows();
     EXPECT_FALSE(list.SelectedItem().has_value());
-
     Select(1, QItemSelectionModel::ClearAndSelect);
     Select(3, QItemSelectionModel::Select);
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ(list.IsSelected(row), row == 1 || row == 3) << row;
-    }
+    EXPECT_TRUE(!list.IsSelected(2) && list.IsSelected(3));
     EXPECT_EQ(list.SelectedItem(), std::optional<std::size_t>(3));
 
     // The focused row deselected with Ctrl: no SelectedItem although row 1 stays selected.
     Select(3, QItemSelectionModel::Deselect);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem().has_value());
+
+    list.SetRemoved(2);
+    list.SetSubItem1ForeColor(2, RemovedRowColor);
+    list.ClearRows();
+    AddRows(2);
+    model.FlushPendingRows();
+    list.ClearColumns();
+    list.AddColumn("No.");
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 1);
 }
 
 // The shared window scenarios against the Qt window with the real services.
@@ -274,13 +240,11 @@ class QtWindowDriver : public WindowDriver {
     bool IsOpen() override { return window_ && window_->Window().isVisible(); }
 
     void Drop(const std::vector<std::string>& paths) override {
-        QMimeData data;
         QList<QUrl> urls;
         for (const std::string& path : paths) {
             urls.append(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
         }
-        data.setUrls(urls);
-        DragAndDrop(window_->Window().txtFolder(), data);
+        DragAndDrop(window_->Window().txtFolder(), *Urls(urls));
     }
     void ClickRootBox() override {
         QTest::mouseClick(&window_->Window().txtFolder(), Qt::LeftButton);

@@ -14,6 +14,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -47,11 +48,7 @@ HGLOBAL MakeHDrop(const std::vector<std::string>& paths) {
 // The text of a list view cell, read through the control.
 std::string ListViewCellText(HWND list, int row, int column) {
     wchar_t buffer[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(list, row, column, buffer, 1024);
     return Utf8FromWide(buffer);
 }
 
@@ -62,11 +59,16 @@ class Win32WindowDriver : public WindowDriver {
     }
     ~Win32WindowDriver() override { ::DestroyWindow(pump_); }
 
+    // The root box takes files both by WM_DROPFILES and by OLE.
     void Start(const std::string& settingsFolder) override {
         program_ = std::make_unique<win32::VacantorWindow>(services_.Services());
         ASSERT_TRUE(program_->Create({settingsFolder, false}, SW_SHOWNOACTIVATE));
         hwnd_ = Window().Hwnd();
         services_.SetActiveForm(hwnd_);
+        HWND box = Window().txtFolder.Hwnd();
+        EXPECT_NE(::GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+        win32::FileDropTarget other({});
+        EXPECT_EQ(::RegisterDragDrop(box, &other), DRAGDROP_E_ALREADYREGISTERED);
     }
     void Quit() override {
         EXPECT_TRUE(RequestClose());
@@ -82,13 +84,17 @@ class Win32WindowDriver : public WindowDriver {
         ::SendMessageW(Window().txtFolder.Hwnd(), WM_DROPFILES,
                        reinterpret_cast<WPARAM>(MakeHDrop(paths)), 0);
     }
-    // The box posts its click to itself, to run once it has released the mouse.
+    // The box posts its click to itself: the picker it may open runs once the edit has
+    // released the mouse.
     void ClickRootBox() override {
         HWND box = Window().txtFolder.Hwnd();
+        const int shown = ChoosersShown();
         ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
         ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        EXPECT_EQ(ChoosersShown(), shown);
         MSG message;
         EXPECT_TRUE(PumpUntil([&] { return !::PeekMessageW(&message, box, 0, 0, PM_NOREMOVE); }));
+        EXPECT_NE(::GetCapture(), box);
     }
     // Dialogs other than message boxes: the folder picker.
     int ChoosersShown() override {
@@ -105,10 +111,7 @@ class Win32WindowDriver : public WindowDriver {
     }
 
     void Select(std::size_t row) override {
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        ::SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED);
     }
     // As the control shows them, once it has caught up with the appends.
     std::vector<std::string> Rows() override {
@@ -155,7 +158,7 @@ class Win32WindowDriver : public WindowDriver {
     }
     win32::MainWindow& Window() { return program_->Window(); }
     HWND List() { return Window().ListView1.Hwnd(); }
-    int ShownRowCount() { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+    int ShownRowCount() { return ListView_GetItemCount(List()); }
 
     Win32TestEnvironment environment_;
     ProgramServices services_;
@@ -175,27 +178,17 @@ namespace {
 
 TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
     // Twips, dots per inch, pixels.
-    const int cases[][3] = {{1440, 96, 96},   {9645, 96, 643}, {4950, 96, 330},
-                            {255, 96, 17},    {270, 96, 18},   {120, 96, 8},
-                            {1440, 144, 144}, {375, 120, 31},  {0, 96, 0}};
+    const int cases[][3] = {{1440, 96, 96}, {255, 96, 17},    {120, 96, 8},
+                            {375, 120, 31}, {1440, 144, 144}, {0, 96, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(PixelsFromTwips(c[0], c[1]), c[2]) << c[0] << " twips at " << c[1];
     }
 }
 
+// The program's window, set up as at its start.
 class Win32Window : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(window.Create({"C:\\app", false}));
-        window.Show();
-        // As the window's start-up sets the list up.
-        list.SetFullRowSelect(true);
-        list.ClearColumns();
-        list.AddColumn("No.");
-        list.AddColumn("Folder Path");
-        list.SetView(3);
-        list.SetMultiSelect(true);
-    }
+    void SetUp() override { ASSERT_TRUE(program.Create({"C:\\app", false}, SW_SHOWNOACTIVATE)); }
 
     void AddRows(const std::vector<std::string>& paths) {
         for (const std::string& path : paths) {
@@ -203,55 +196,43 @@ class Win32Window : public ::testing::Test {
             list.SetSubItem1Text(list.RowCount() - 1, path);
         }
         ASSERT_TRUE(PumpUntil([&] {
-            return ::SendMessageW(list.Hwnd(), LVM_GETITEMCOUNT, 0, 0) ==
-                   static_cast<LRESULT>(list.RowCount());
+            return ListView_GetItemCount(list.Hwnd()) == static_cast<int>(list.RowCount());
         }));
     }
 
-    void SetRowState(int row, bool selected, bool focused = false) {
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED | (focused ? LVIS_FOCUSED : 0);
-        item.state = (selected ? LVIS_SELECTED : 0) | (focused ? LVIS_FOCUSED : 0);
-        ::SendMessageW(list.Hwnd(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-
     Win32TestEnvironment environment;
-    win32::MainWindow window;
+    ProgramServices services;
+    win32::VacantorWindow program{services.Services()};
+    win32::MainWindow& window = program.Window();
     win32::ResultListView& list = window.ListView1;
 };
 
-// The title bar and the taskbar show the program's icon.
+// The title bar and the taskbar show the program's icon. The tab key skips the label and
+// wraps round.
 TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
     EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
     const int dpi = win32::WindowDpi(window.Hwnd());
-    struct Expected {
-        std::string text;
-        int left, top, width, height;
-        bool tabStop;
-    } expected[] = {
-        {"Root Folder", 120, 240, 1095, 255, false},
-        {"Text1", 1200, 240, 8175, 270, true},
-        {"Find", 6960, 600, 1095, 375, true},
-        {"", 120, 1080, 9495, 3735, true},
-        {"Remove", 8280, 600, 1095, 375, true},
-        {"Delete Read Only Folder", 240, 720, 3375, 255, true},
+    // Text, then left, top, width and height in twips.
+    const std::pair<std::string, std::array<int, 4>> expected[] = {
+        {"Root Folder", {120, 240, 1095, 255}}, {"", {1200, 240, 8175, 270}},
+        {"Find", {6960, 600, 1095, 375}},       {"", {120, 1080, 9495, 3735}},
+        {"Remove", {8280, 600, 1095, 375}},     {"Delete Read Only Folder", {240, 720, 3375, 255}},
     };
     HWND child = ::GetWindow(window.Hwnd(), GW_CHILD);
-    for (const Expected& e : expected) {
-        ASSERT_NE(child, nullptr) << e.text;
-        EXPECT_EQ(win32::WindowTextUtf8(child), e.text);
-        RECT rect{};
-        ::GetWindowRect(child, &rect);
-        ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, PixelsFromTwips(e.left, dpi)) << e.text;
-        EXPECT_EQ(rect.top, PixelsFromTwips(e.top, dpi)) << e.text;
-        EXPECT_EQ(rect.right - rect.left, PixelsFromTwips(e.width, dpi)) << e.text;
-        EXPECT_EQ(rect.bottom - rect.top, PixelsFromTwips(e.height, dpi)) << e.text;
-        EXPECT_EQ((::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0, e.tabStop) << e.text;
+    for (const auto& [text, twips] : expected) {
+        ASSERT_NE(child, nullptr) << text;
+        EXPECT_EQ(win32::WindowTextUtf8(child), text);
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        std::array<int, 4> pixels{};
+        std::transform(twips.begin(), twips.end(), pixels.begin(),
+                       [&](int t) { return PixelsFromTwips(t, dpi); });
+        EXPECT_EQ((std::array<int, 4>{r.left, r.top, r.right - r.left, r.bottom - r.top}), pixels)
+            << text;
         child = ::GetWindow(child, GW_HWNDNEXT);
     }
-    // The tab key walks the same order and wraps round.
     std::vector<HWND> order = {window.txtFolder.Hwnd(),   window.cmdFind.Hwnd(),
                                window.ListView1.Hwnd(),   window.cmdRemove.Hwnd(),
                                window.chkReadOnly.Hwnd(), window.txtFolder.Hwnd()};
@@ -282,43 +263,20 @@ TEST_F(Win32Window, DoEventsRunsPendingMessagesAndLeavesWmQuitToTheMainLoop) {
 
 // UTF-8 paths are shown as wide text. Regression: with the focus on a row that is not
 // selected, the first selected row was taken for the selected item.
-TEST_F(Win32Window, TheListShowsItsRowsAndTheFocusedRowIsSelectedOnlyWhileSelected) {
+TEST_F(Win32Window, TheListShowsItsRowsAndReadsTheSelection) {
     const std::string path = "caf\xc3\xa9\\\xe6\x97\xa5";
     AddRows({"a", path, "c", "d"});
     EXPECT_EQ(ListViewCellText(list.Hwnd(), 1, 1), path);
-    EXPECT_EQ(list.SubItem1Text(1), path);
-    SetRowState(1, true);
+    ListView_SetItemState(list.Hwnd(), 1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_FALSE(list.SelectedItem()); // selected, but the focus is on no row
-    SetRowState(3, true, true);
+    ListView_SetItemState(list.Hwnd(), 3, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(list.SelectedItem(), 3u);
-    SetRowState(3, false);
+    ListView_SetItemState(list.Hwnd(), 3, 0, LVIS_SELECTED);
     EXPECT_TRUE(list.IsSelected(1));
     EXPECT_FALSE(list.SelectedItem());
-}
 
-TEST_F(Win32Window, DrawsTheRemovedRowsPathInTheInactiveCaptionTextColour) {
-    AddRows({"a", "b"});
-    list.SetSubItem1ForeColor(1, RemovedRowColor);
-    auto drawnColour = [&](int row, int column) {
-        NMLVCUSTOMDRAW draw{};
-        draw.nmcd.hdr.hwndFrom = list.Hwnd();
-        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-        draw.iSubItem = column;
-        draw.clrText = RGB(1, 2, 3); // left over from the previous cell
-        LRESULT result =
-            ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
-        EXPECT_EQ(result, CDRF_NEWFONT);
-        return draw.clrText;
-    };
-    EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
-    EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
-    EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
-}
-
-TEST_F(Win32Window, AMouseClickOnARowSelectsItAndRaisesTheClick) {
-    AddRows({"a", "b", "c"});
+    // A mouse click on a row selects it and raises the click.
     int clicks = 0;
     list.onClick = [&] { ++clicks; };
     RECT cell{};
@@ -331,95 +289,52 @@ TEST_F(Win32Window, AMouseClickOnARowSelectsItAndRaisesTheClick) {
     ::SendMessageW(list.Hwnd(), WM_LBUTTONUP, 0, point);
     ASSERT_TRUE(PumpUntil([&] { return clicks > 0; }));
     EXPECT_EQ(list.SelectedItem(), 2u);
+
+    // A removed row's path is drawn in the inactive caption text colour.
+    list.SetSubItem1ForeColor(1, RemovedRowColor);
+    auto drawnColour = [&](int row, int column) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list.Hwnd();
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        draw.iSubItem = column;
+        draw.clrText = RGB(1, 2, 3); // left over from the previous cell
+        EXPECT_EQ(::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)),
+                  CDRF_NEWFONT);
+        return draw.clrText;
+    };
+    EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
+    EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
 }
 
-// The click may open a modal picker: it runs once the edit has released the mouse.
-TEST_F(Win32Window, AMouseClickOnTheRootBoxRunsOnceTheEditHasHandledIt) {
-    HWND box = window.txtFolder.Hwnd();
-    int clicks = 0;
-    window.txtFolder.onClick = [&] { ++clicks; };
-    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(clicks, 0);
-    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
-    EXPECT_NE(::GetCapture(), box);
-}
-
-// Drop mode 1 takes files by WM_DROPFILES and by OLE, mode 0 by neither.
-TEST_F(Win32Window, DropMode1AcceptsFilesBothWays) {
-    HWND box = window.txtFolder.Hwnd();
-    win32::FileDropTarget other({});
-    for (int mode : {1, 0}) {
-        window.txtFolder.SetOLEDropMode(mode);
-        EXPECT_EQ((::GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, mode == 1);
-        EXPECT_EQ(::RegisterDragDrop(box, &other), mode == 1 ? DRAGDROP_E_ALREADYREGISTERED : S_OK);
-    }
-    ::RevokeDragDrop(box);
-}
-
-// A data object holding one format in global memory, as a drag source offers it.
-class OneFormatDataObject final : public IDataObject {
-  public:
-    OneFormatDataObject(CLIPFORMAT format, HGLOBAL memory) : format_(format), memory_(memory) {}
-    ~OneFormatDataObject() { ::GlobalFree(memory_); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject);
-        *object = known ? this : nullptr;
-        return known ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (QueryGetData(format) != S_OK) {
-            return DV_E_FORMATETC;
-        }
-        medium->hGlobal = static_cast<HGLOBAL>(::OleDuplicateData(memory_, format_, 0));
-        medium->tymed = TYMED_HGLOBAL;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK
-                                                                              : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-  private:
-    CLIPFORMAT format_;
-    HGLOBAL memory_;
-};
-
+// The clipboard, read through OLE, stands in for a drag source offering one format.
 TEST(Win32FileDropTarget, TakesFileListsAndRefusesEverythingElse) {
     Win32TestEnvironment environment;
+    HWND owner =
+        ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::vector<std::vector<std::string>> drops;
     win32::FileDropTarget target(
         [&](const std::vector<std::string>& files) { drops.push_back(files); });
     // Dragged text: a file list offered as text only must not be taken.
     for (CLIPFORMAT format : {CF_HDROP, CF_TEXT}) {
-        OneFormatDataObject data(format, MakeHDrop({"C:\\one", "C:\\two"}));
+        ASSERT_TRUE(::OpenClipboard(owner) && ::EmptyClipboard());
+        ::SetClipboardData(format, MakeHDrop({"C:\\one", "C:\\two"}));
+        ::CloseClipboard();
+        IDataObject* clipboard = nullptr;
+        ASSERT_EQ(::OleGetClipboard(&clipboard), S_OK);
         const DWORD expected = format == CF_HDROP ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        ASSERT_EQ(target.DragEnter(&data, 0, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, expected) << format;
-        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target.DragOver(0, POINTL{}, &effect);
-        EXPECT_EQ(effect, expected) << format;
-        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        ASSERT_EQ(target.Drop(&data, 0, POINTL{}, &effect), S_OK);
-        EXPECT_EQ(effect, expected) << format;
+        // The effects offered to the drag's entry, its moves and the drop.
+        std::array<DWORD, 3> effects;
+        effects.fill(DROPEFFECT_COPY | DROPEFFECT_MOVE);
+        ASSERT_EQ(target.DragEnter(clipboard, 0, POINTL{}, &effects[0]), S_OK);
+        target.DragOver(0, POINTL{}, &effects[1]);
+        ASSERT_EQ(target.Drop(clipboard, 0, POINTL{}, &effects[2]), S_OK);
+        EXPECT_EQ(effects, (std::array<DWORD, 3>{expected, expected, expected})) << format;
+        clipboard->Release();
     }
+    ::DestroyWindow(owner);
     EXPECT_EQ(drops, (std::vector<std::vector<std::string>>{{"C:\\one", "C:\\two"}}));
 }
 
