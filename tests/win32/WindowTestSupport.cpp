@@ -1,6 +1,7 @@
 #include "win32/WindowTestSupport.h"
 
 #include "platform/win32/Utf.h"
+#include "platform/win32/window/Control.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -36,12 +37,6 @@ bool PumpUntil(const std::function<bool()>& done) {
 namespace {
 
 MessageBoxCloser* activeCloser = nullptr;
-
-std::string TextOf(HWND window) {
-    wchar_t buffer[2048] = {};
-    ::GetWindowTextW(window, buffer, 2048);
-    return Utf8FromWide(buffer);
-}
 
 // The text of the selected item of the dialog's tree view, if it has one.
 std::string SelectedTreeItem(HWND dialog) {
@@ -90,7 +85,8 @@ BOOL CALLBACK MessageBoxCloser::CloseIfDialog(HWND window, LPARAM self) {
     }
     HWND text = ::GetDlgItem(window, 0xFFFF);
     auto& closer = *reinterpret_cast<MessageBoxCloser*>(self);
-    closer.boxes.push_back(Box{TextOf(window), text ? TextOf(text) : std::string(),
+    closer.boxes.push_back(Box{win32::WindowTextUtf8(window),
+                               text ? win32::WindowTextUtf8(text) : std::string(),
                                text ? std::string() : SelectedTreeItem(window)});
     const std::string& shown = closer.boxes.back().text;
     const bool question = !shown.empty() && shown.back() == '?';
