@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -57,6 +60,60 @@ Found OpenProfileFile(const std::string& path, int access, Descriptor& fd, struc
     return Found::Regular;
 }
 
+// Someone the running user must trust anyway: the user, or root.
+bool BelongsToUser(uid_t owner) {
+    return owner == ::geteuid() || owner == 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Anyone who may change a link decides where a write through it lands, so a link is only
+// followed when nobody else may: the link and its folder belong to the user (or root) and
+// no group or other user may write that folder. Otherwise a program run as root from a
+// folder others may write could be made to rewrite any file.
+bool IsTrustedLink(const std::string& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    return BelongsToUser(linkInfo.st_uid) && ::stat(FolderOf(link).c_str(), &folder) == 0 &&
+           BelongsToUser(folder.st_uid) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+struct Destination {
+    Found found;
+    std::string path; // the file itself, never a link
+    bool linked;      // reached through at least one link
+};
+
+// Follows the links in front of the settings file, one by one, each only when it is
+// trusted. A link to nothing is refused: a write through it would make a file elsewhere.
+Destination FollowTrustedLinks(std::string path) {
+    constexpr int MaximumLinks = 40; // the kernel's own limit
+    for (int links = 0; links <= MaximumLinks; ++links) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) {
+            bool missing = errno == ENOENT || errno == ENOTDIR;
+            return {missing && links == 0 ? Found::Missing : Found::Refused, path, links > 0};
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            return {Found::Regular, path, links > 0};
+        }
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (!IsTrustedLink(path, info) || length <= 0 ||
+            static_cast<std::size_t>(length) == sizeof target) {
+            return {Found::Refused, path, true};
+        }
+        std::string next(target, static_cast<std::size_t>(length));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return {Found::Refused, path, true};
+}
+
 // Reads at most the cap, whatever the file's size said: a file that grows while it is read
 // is refused too.
 std::optional<std::string> ReadCapped(int fd) {
@@ -101,19 +158,72 @@ bool IsPermissionError(int error) {
     return error == EACCES || error == EPERM;
 }
 
+// Fills `buffer` by a call that reports the size it needs, as the *xattr calls do; the size
+// may change between two calls.
+template <typename Call>
+bool ReadSized(std::vector<char>& buffer, Call call) {
+    for (;;) {
+        ssize_t size = call(nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        buffer.resize(static_cast<std::size_t>(size));
+        size = size == 0 ? 0 : call(buffer.data(), buffer.size());
+        if (size >= 0) {
+            buffer.resize(static_cast<std::size_t>(size));
+            return true;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+}
+
+// Gives the new file the old one's extended attributes (user.*, ACLs, security labels).
+// One the user may not set (most security.* names need privileges) makes the replacement
+// Impossible: the file is rewritten in place then, which keeps every attribute. A value the
+// new file already has (a security label given by its folder) is left as it is.
+Replacement CopyExtendedAttributes(int from, int to) {
+    std::vector<char> names;
+    if (!ReadSized(names, [from](char* list, std::size_t size) {
+            return ::flistxattr(from, list, size);
+        })) {
+        return errno == ENOTSUP ? Replacement::Done : Replacement::Failed;
+    }
+    std::vector<char> value;
+    std::vector<char> present;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(&names[at]) + 1) {
+        const char* name = &names[at];
+        auto get = [name](int fd, std::vector<char>& into) {
+            return ReadSized(into, [fd, name](char* data, std::size_t size) {
+                return ::fgetxattr(fd, name, data, size);
+            });
+        };
+        if (!get(from, value)) {
+            if (errno == ENODATA) {
+                continue; // removed meanwhile
+            }
+            return IsPermissionError(errno) ? Replacement::Impossible : Replacement::Failed;
+        }
+        if (get(to, present) && present == value) {
+            continue;
+        }
+        if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0) {
+            return IsPermissionError(errno) || errno == ENOTSUP ? Replacement::Impossible
+                                                                : Replacement::Failed;
+        }
+    }
+    return Replacement::Done;
+}
+
 // Writes beside the file and renames over it, so that a crash or a full disk leaves either
 // the old file or the new one, never half of one. The new file gets the old one's owner,
-// group and mode; a new settings file gets the mode the umask leaves. Impossible when the
-// folder takes no new file or the owner cannot be kept: the file must then be rewritten in
-// place, as renaming would take it from its owner or fail.
-Replacement ReplaceAtomically(const std::string& path, std::string_view text,
-                              const struct stat* existing) {
-    // A settings file reached through a link stays a link: replace its target.
-    std::string target = path;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
+// group, mode and extended attributes; a new settings file gets the mode the umask leaves.
+// Impossible when the folder takes no new file or the owner or an attribute cannot be kept:
+// the file must then be rewritten in place, as renaming would take it from its owner or
+// fail. `existingFd` is the open file, when there is one.
+Replacement ReplaceAtomically(const std::string& target, std::string_view text,
+                              const struct stat* existing, int existingFd) {
     std::string temporary = target + ".XXXXXX";
     Descriptor fd(::mkstemp(temporary.data()));
     if (fd.Get() < 0) {
@@ -123,9 +233,13 @@ Replacement ReplaceAtomically(const std::string& path, std::string_view text,
         ::unlink(temporary.c_str());
         return outcome;
     };
+    // The text goes first: writing clears the set-id bits and file capabilities of a file,
+    // and so does a change of owner, so fchown comes before fchmod and the attributes.
+    if (!WriteAllAt(fd.Get(), text, 0)) {
+        return giveUp(Replacement::Failed);
+    }
     mode_t mode = 0;
     if (existing) {
-        // fchown before fchmod: a change of owner clears the set-id bits.
         if (::fchown(fd.Get(), existing->st_uid, existing->st_gid) != 0) {
             return giveUp(IsPermissionError(errno) ? Replacement::Impossible : Replacement::Failed);
         }
@@ -135,9 +249,17 @@ Replacement ReplaceAtomically(const std::string& path, std::string_view text,
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool written =
-        ::fchmod(fd.Get(), mode) == 0 && WriteAllAt(fd.Get(), text, 0) && ::fsync(fd.Get()) == 0;
-    if (::close(fd.Release()) != 0 || !written) {
+    if (::fchmod(fd.Get(), mode) != 0) {
+        return giveUp(Replacement::Failed);
+    }
+    if (existing) {
+        if (Replacement copied = CopyExtendedAttributes(existingFd, fd.Get());
+            copied != Replacement::Done) {
+            return giveUp(copied);
+        }
+    }
+    bool synced = ::fsync(fd.Get()) == 0;
+    if (::close(fd.Release()) != 0 || !synced) {
         return giveUp(Replacement::Failed);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -178,16 +300,19 @@ std::optional<std::string> ReadProfileFile(const std::string& path) {
 
 bool UpdateProfileFile(const std::string& path,
                        const std::function<std::string(const std::string&)>& edit) {
+    Destination destination = FollowTrustedLinks(path);
+    if (destination.found == Found::Missing) {
+        return ReplaceAtomically(path, edit(std::string()), nullptr, -1) == Replacement::Done;
+    }
     Descriptor fd;
     struct stat info {};
-    switch (OpenProfileFile(path, O_RDWR, fd, info)) {
-    case Found::Missing:
-        return ReplaceAtomically(path, edit(std::string()), nullptr) == Replacement::Done;
-    case Found::Refused:
-        // Not readable, not writable, or not a settings file: never replaced.
+    // O_NOFOLLOW: a link put in the file's place since it was looked at is not followed.
+    if (destination.found != Found::Regular ||
+        OpenProfileFile(destination.path, O_RDWR | O_NOFOLLOW, fd, info) != Found::Regular ||
+        (destination.linked && !BelongsToUser(info.st_uid))) {
+        // Not readable, not writable, not a settings file, or behind an untrusted link:
+        // never replaced.
         return false;
-    case Found::Regular:
-        break;
     }
     std::optional<std::string> oldText = ReadCapped(fd.Get());
     if (!oldText) {
@@ -195,7 +320,7 @@ bool UpdateProfileFile(const std::string& path,
     }
     std::string newText = edit(*oldText);
     if (info.st_nlink == 1) {
-        Replacement replaced = ReplaceAtomically(path, newText, &info);
+        Replacement replaced = ReplaceAtomically(destination.path, newText, &info, fd.Get());
         if (replaced != Replacement::Impossible) {
             return replaced == Replacement::Done;
         }
