@@ -227,19 +227,23 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
 }
 
 TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
-    // The facts: program folder, file beside it, folder writable, folder installed,
-    // XDG_CONFIG_HOME, HOME.
+    // The facts: program folder, file beside it, folder writable, folder shared, folder
+    // installed, XDG_CONFIG_HOME, HOME.
     const std::pair<SettingsFolderFacts, const char*> cases[] = {
-        {{"/app", false, true, false, "/xdg", "/h"}, "/app"}, // writable: beside
-        {{"/app", true, false, false, "/xdg", "/h"}, "/app"}, // existing file: beside
-        {{"/app", true, true, true, "/xdg", "/h"}, "/app"},
-        {{"/app", false, false, false, "/xdg", "/h"}, "/xdg/vacantor"},
-        {{"/app", false, false, false, "", "/h"}, "/h/.config/vacantor"},
-        {{"/app", false, false, false, "cfg", "/h"}, "/h/.config/vacantor"}, // relative
-        {{"/app", false, false, false, "/xdg/", "/h"}, "/xdg/vacantor"},     // slashes dropped
+        {{"/app", false, true, false, false, "/xdg", "/h"}, "/app"}, // writable: beside
+        {{"/app", true, false, false, false, "/xdg", "/h"}, "/app"}, // existing file: beside
+        {{"/app", true, true, false, true, "/xdg", "/h"}, "/app"},
+        {{"/app", false, false, false, false, "/xdg", "/h"}, "/xdg/vacantor"},
+        {{"/app", false, false, false, false, "", "/h"}, "/h/.config/vacantor"},
+        {{"/app", false, false, false, false, "cfg", "/h"}, "/h/.config/vacantor"}, // relative
+        {{"/app", false, false, false, false, "/xdg/", "/h"}, "/xdg/vacantor"}, // slashes dropped
         // Root may write the installed folder, but it is not used.
-        {{"/app", false, true, true, "", "/root"}, "/root/.config/vacantor"},
-        {{"/app", false, false, false, "", ""}, "/app"}, // no home anywhere
+        {{"/app", false, true, false, true, "", "/root"}, "/root/.config/vacantor"},
+        {{"/app", false, false, false, false, "", ""}, "/app"}, // no home anywhere
+        // Others may write the program folder: never used, even with a file in it.
+        {{"/app", false, true, true, false, "/xdg", "/h"}, "/xdg/vacantor"},
+        {{"/app", true, true, true, false, "", "/h"}, "/h/.config/vacantor"},
+        {{"/app", true, true, true, false, "", ""}, ""},
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         EXPECT_EQ(ChooseSettingsFolder(cases[row].first), cases[row].second) << "row " << row;
@@ -255,27 +259,39 @@ int FactsAsNobody(const std::string& programFolder, const std::string& installed
         SettingsFolderFacts facts =
             GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
         return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
-               (facts.programFolderInstalled ? 4 : 0);
+               (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
     });
 }
 
 // Everything else runs as root, who may write anywhere: writability must be the user's.
-TEST_F(PosixProfileFile, SettingsFolderWritabilityIsJudgedForTheRealUser) {
+// A folder is shared when its group or others may write it or another user owns it.
+TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to become another user";
     }
     ::chmod(folder.Text().c_str(), 0755);
-    const fs::path rootsOnly = folder.Path() / "bin";
-    const fs::path everyones = folder.Path() / "portable";
-    fs::create_directory(rootsOnly);
-    fs::create_directory(everyones);
-    ::chmod(rootsOnly.c_str(), 0755);
-    ::chmod(everyones.c_str(), 0777);
-    WriteFile(everyones / "Scryve.ini", "");
+    struct Case {
+        const char* name;
+        uid_t owner;
+        mode_t mode;
+        int facts;
+    };
+    const Case cases[] = {
+        {"bin", 0, 0755, 0},      {"portable", 0, 0777, 1 | 2 | 8}, // with Scryve.ini in it
+        {"own", Nobody, 0755, 2}, {"group", Nobody, 0775, 2 | 8},   {"stranger", 4242, 0755, 8},
+    };
+    for (const Case& c : cases) {
+        const fs::path at = folder.Path() / c.name;
+        fs::create_directory(at);
+        ::chown(at.c_str(), c.owner, c.owner);
+        ::chmod(at.c_str(), c.mode);
+    }
+    WriteFile(folder.Path() / "portable" / "Scryve.ini", "");
 
-    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), "/nonexistent"), 0);
-    EXPECT_EQ(FactsAsNobody(everyones.string(), "/nonexistent"), 1 | 2);
-    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), folder.Text("bin/.")), 4);
+    for (const Case& c : cases) {
+        EXPECT_EQ(FactsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
+    }
+    EXPECT_EQ(FactsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
 }
 
 TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
@@ -293,6 +309,12 @@ TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
     }
     ASSERT_TRUE(profile->WritePrivateProfileString("Vacantor", "Folder", "/other", file));
     EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "/other");
+
+    // No folder to keep settings in: the file is neither read nor written.
+    profile = CreateFolderMakingProfileFile(CreateSystemProfileFile(), "");
+    EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "");
+    EXPECT_FALSE(profile->WritePrivateProfileString("Vacantor", "Folder", "/data", file));
+    EXPECT_EQ(ReadFile(file), "[Vacantor]\nFolder=/other\n");
 }
 
 } // namespace
