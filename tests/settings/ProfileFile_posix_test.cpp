@@ -14,6 +14,7 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace fs = std::filesystem;
 using IniFileCommon::GetIniValue;
@@ -45,15 +46,76 @@ class PosixProfileFile : public ::testing::Test {
     }
 };
 
-TEST_F(PosixProfileFile, WritesThroughALinkAndKeepsTheTargetsMode) {
-    WriteFile(folder.Path() / "real.ini", "[Vacantor]\nFolder=a\n");
-    ::chmod(folder.Text("real.ini").c_str(), 0640);
-    fs::create_symlink("real.ini", path);
+// A settings file that is a link is written through only when nobody but the user (or
+// root) may have made or changed the link: else a program run as root could be made to
+// rewrite any file. Written or not, the link stays a link.
+TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give files to other users";
+    }
+    constexpr uid_t Root = 0;
+    constexpr uid_t Stranger = 4242;
+    struct Case {
+        const char* name;
+        bool asNobody;
+        uid_t folderOwner;
+        mode_t folderMode;
+        uid_t linkOwner;
+        uid_t targetOwner;
+        const char* linkTarget;
+        bool written;
+    };
+    const Case cases[] = {
+        {"root's own link", false, Root, 0755, Root, Root, "real.ini", true},
+        {"the user's own link", true, Nobody, 0755, Nobody, Nobody, "real.ini", true},
+        {"a link root made for the user", true, Nobody, 0700, Root, Nobody, "real.ini", true},
+        {"target of another user", false, Root, 0755, Root, Nobody, "real.ini", false},
+        {"the user's link to a stranger's file", true, Nobody, 0755, Nobody, Stranger, "real.ini",
+         false},
+        {"group-writable folder", true, Nobody, 0775, Nobody, Nobody, "real.ini", false},
+        {"folder anyone may write", false, Root, 01777, Root, Root, "real.ini", false},
+        {"link of another user", true, Nobody, 0755, Stranger, Nobody, "real.ini", false},
+        {"folder of another user", true, Stranger, 0755, Nobody, Nobody, "real.ini", false},
+        {"through a second link others may change", false, Root, 0755, Root, Root,
+         "shared/next.ini", false},
+        {"link to nothing", false, Root, 0755, Root, Root, "missing.ini", false},
+    };
+    const std::string before = "[Vacantor]\nFolder=a\n";
+    const fs::path target = folder.Path() / "real.ini";
+    const fs::path shared = folder.Path() / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 0777);
+    fs::create_symlink("../real.ini", shared / "next.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(path);
+        WriteFile(target, before);
+        ASSERT_EQ(::chown(target.c_str(), c.targetOwner, c.targetOwner), 0);
+        ::chmod(target.c_str(), 0646); // writable for the stranger's file too
+        fs::create_symlink(c.linkTarget, path);
+        ASSERT_EQ(::lchown(file.c_str(), c.linkOwner, c.linkOwner), 0);
+        ASSERT_EQ(::chown(folder.Text().c_str(), c.folderOwner, c.folderOwner), 0);
+        ::chmod(folder.Text().c_str(), c.folderMode);
+        const std::ptrdiff_t entries = Entries();
 
-    ASSERT_TRUE(profile->WritePrivateProfileString("Vacantor", "Folder", "b", file));
-    EXPECT_TRUE(fs::is_symlink(path));
-    EXPECT_EQ(ReadFile(folder.Path() / "real.ini"), "[Vacantor]\nFolder=b\n");
-    EXPECT_EQ(Status(folder.Path() / "real.ini").st_mode & 07777, 0640u);
+        int status = InChild([&] {
+            if (c.asNobody && !BecomeNobody()) {
+                return ChildUnavailable;
+            }
+            return SetIniValue(*profile, "Vacantor", "Folder", "b", file) ? 0 : 1;
+        });
+        if (status == ChildUnavailable) {
+            GTEST_SKIP() << "cannot drop privileges here";
+        }
+
+        EXPECT_EQ(status, c.written ? 0 : 1);
+        EXPECT_EQ(ReadFile(target), c.written ? "[Vacantor]\nFolder=b\n" : before);
+        EXPECT_TRUE(fs::is_symlink(path));
+        const struct stat info = Status(target);
+        EXPECT_EQ(info.st_uid, c.targetOwner);
+        EXPECT_EQ(info.st_mode & 07777, 0646u);
+        EXPECT_EQ(Entries(), entries);
+    }
 }
 
 // A FIFO blocked the program in open, a link to /dev/zero read until memory ran out.
@@ -84,8 +146,9 @@ TEST_F(PosixProfileFile, SpecialFilesReadAsMissingAndAreLeftAlone) {
 
 // The writer as root and as an ordinary user, in the cases where renaming a new file over
 // the old one would fail or take something from the file: it rewrites the file in place
-// then, keeping its owner, its mode and its links. A file the user may not write, or a write
-// cut short (by a file-size limit), keeps the old file. No temporary file is left behind.
+// then, keeping its owner, its mode and its links. Extended attributes stay either way. A
+// file the user may not write, or a write cut short (by a file-size limit), keeps the old
+// file. No temporary file is left behind.
 TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give files to other users";
@@ -121,6 +184,9 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         WriteFile(path, before);
         ASSERT_EQ(::chown(file.c_str(), c.fileOwner, c.fileOwner), 0);
         ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+        if (::setxattr(file.c_str(), "user.note", "kept", 4, 0) != 0) {
+            GTEST_SKIP() << "no extended attributes here";
+        }
         ASSERT_EQ(::chown(folder.Text().c_str(), c.folderOwner, c.folderOwner), 0);
         if (c.secondLink) {
             fs::create_hard_link(path, folder.Path() / "link.ini");
@@ -149,6 +215,9 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         EXPECT_EQ(info.st_uid, c.fileOwner);
         EXPECT_EQ(info.st_gid, c.fileOwner);
         EXPECT_EQ(info.st_mode & 07777, c.fileMode);
+        char note[8] = {};
+        EXPECT_EQ(::getxattr(file.c_str(), "user.note", note, sizeof note), 4);
+        EXPECT_STREQ(note, "kept");
         if (c.secondLink) {
             EXPECT_EQ(info.st_nlink, 2u);
             EXPECT_EQ(ReadFile(folder.Path() / "link.ini"), expected);
@@ -158,19 +227,23 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
 }
 
 TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
-    // The facts: program folder, file beside it, folder writable, folder installed,
-    // XDG_CONFIG_HOME, HOME.
+    // The facts: program folder, file beside it, folder writable, folder shared, folder
+    // installed, XDG_CONFIG_HOME, HOME.
     const std::pair<SettingsFolderFacts, const char*> cases[] = {
-        {{"/app", false, true, false, "/xdg", "/h"}, "/app"}, // writable: beside
-        {{"/app", true, false, false, "/xdg", "/h"}, "/app"}, // existing file: beside
-        {{"/app", true, true, true, "/xdg", "/h"}, "/app"},
-        {{"/app", false, false, false, "/xdg", "/h"}, "/xdg/vacantor"},
-        {{"/app", false, false, false, "", "/h"}, "/h/.config/vacantor"},
-        {{"/app", false, false, false, "cfg", "/h"}, "/h/.config/vacantor"}, // relative
-        {{"/app", false, false, false, "/xdg/", "/h"}, "/xdg/vacantor"},     // slashes dropped
+        {{"/app", false, true, false, false, "/xdg", "/h"}, "/app"}, // writable: beside
+        {{"/app", true, false, false, false, "/xdg", "/h"}, "/app"}, // existing file: beside
+        {{"/app", true, true, false, true, "/xdg", "/h"}, "/app"},
+        {{"/app", false, false, false, false, "/xdg", "/h"}, "/xdg/vacantor"},
+        {{"/app", false, false, false, false, "", "/h"}, "/h/.config/vacantor"},
+        {{"/app", false, false, false, false, "cfg", "/h"}, "/h/.config/vacantor"}, // relative
+        {{"/app", false, false, false, false, "/xdg/", "/h"}, "/xdg/vacantor"}, // slashes dropped
         // Root may write the installed folder, but it is not used.
-        {{"/app", false, true, true, "", "/root"}, "/root/.config/vacantor"},
-        {{"/app", false, false, false, "", ""}, "/app"}, // no home anywhere
+        {{"/app", false, true, false, true, "", "/root"}, "/root/.config/vacantor"},
+        {{"/app", false, false, false, false, "", ""}, "/app"}, // no home anywhere
+        // Others may write the program folder: never used, even with a file in it.
+        {{"/app", false, true, true, false, "/xdg", "/h"}, "/xdg/vacantor"},
+        {{"/app", true, true, true, false, "", "/h"}, "/h/.config/vacantor"},
+        {{"/app", true, true, true, false, "", ""}, ""},
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         EXPECT_EQ(ChooseSettingsFolder(cases[row].first), cases[row].second) << "row " << row;
@@ -186,27 +259,39 @@ int FactsAsNobody(const std::string& programFolder, const std::string& installed
         SettingsFolderFacts facts =
             GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
         return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
-               (facts.programFolderInstalled ? 4 : 0);
+               (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
     });
 }
 
 // Everything else runs as root, who may write anywhere: writability must be the user's.
-TEST_F(PosixProfileFile, SettingsFolderWritabilityIsJudgedForTheRealUser) {
+// A folder is shared when its group or others may write it or another user owns it.
+TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to become another user";
     }
     ::chmod(folder.Text().c_str(), 0755);
-    const fs::path rootsOnly = folder.Path() / "bin";
-    const fs::path everyones = folder.Path() / "portable";
-    fs::create_directory(rootsOnly);
-    fs::create_directory(everyones);
-    ::chmod(rootsOnly.c_str(), 0755);
-    ::chmod(everyones.c_str(), 0777);
-    WriteFile(everyones / "Scryve.ini", "");
+    struct Case {
+        const char* name;
+        uid_t owner;
+        mode_t mode;
+        int facts;
+    };
+    const Case cases[] = {
+        {"bin", 0, 0755, 0},      {"portable", 0, 0777, 1 | 2 | 8}, // with Scryve.ini in it
+        {"own", Nobody, 0755, 2}, {"group", Nobody, 0775, 2 | 8},   {"stranger", 4242, 0755, 8},
+    };
+    for (const Case& c : cases) {
+        const fs::path at = folder.Path() / c.name;
+        fs::create_directory(at);
+        ::chown(at.c_str(), c.owner, c.owner);
+        ::chmod(at.c_str(), c.mode);
+    }
+    WriteFile(folder.Path() / "portable" / "Scryve.ini", "");
 
-    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), "/nonexistent"), 0);
-    EXPECT_EQ(FactsAsNobody(everyones.string(), "/nonexistent"), 1 | 2);
-    EXPECT_EQ(FactsAsNobody(rootsOnly.string(), folder.Text("bin/.")), 4);
+    for (const Case& c : cases) {
+        EXPECT_EQ(FactsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
+    }
+    EXPECT_EQ(FactsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
 }
 
 TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
@@ -224,6 +309,12 @@ TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
     }
     ASSERT_TRUE(profile->WritePrivateProfileString("Vacantor", "Folder", "/other", file));
     EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "/other");
+
+    // No folder to keep settings in: the file is neither read nor written.
+    profile = CreateFolderMakingProfileFile(CreateSystemProfileFile(), "");
+    EXPECT_EQ(profile->GetPrivateProfileString("Vacantor", "Folder", "", file), "");
+    EXPECT_FALSE(profile->WritePrivateProfileString("Vacantor", "Folder", "/data", file));
+    EXPECT_EQ(ReadFile(file), "[Vacantor]\nFolder=/other\n");
 }
 
 } // namespace

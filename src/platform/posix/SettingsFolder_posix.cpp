@@ -67,14 +67,20 @@ class FolderMakingProfileFile final : public ProfileFile {
     FolderMakingProfileFile(std::unique_ptr<ProfileFile> inner, std::string folder)
         : inner_(std::move(inner)), folder_(std::move(folder)) {}
 
+    // Without a folder the file's path names no file of ours: the empty path reads as a
+    // missing file, which gives the default.
     std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue,
                                         std::string_view file) override {
-        return inner_->GetPrivateProfileString(section, key, defaultValue, file);
+        return inner_->GetPrivateProfileString(section, key, defaultValue,
+                                               folder_.empty() ? std::string_view() : file);
     }
 
     bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                    std::string_view value, std::string_view file) override {
+        if (folder_.empty()) {
+            return false;
+        }
         struct stat info {};
         if (::stat(folder_.c_str(), &info) != 0) {
             MakeFolders(folder_); // a failure shows as the write's own
@@ -90,7 +96,9 @@ class FolderMakingProfileFile final : public ProfileFile {
 } // namespace
 
 std::string ChooseSettingsFolder(const SettingsFolderFacts& facts) {
-    if (facts.fileBesideProgram || (facts.programFolderWritable && !facts.programFolderInstalled)) {
+    if (!facts.programFolderShared &&
+        (facts.fileBesideProgram ||
+         (facts.programFolderWritable && !facts.programFolderInstalled))) {
         return facts.programFolder;
     }
     // The XDG base directory rules: a relative $XDG_CONFIG_HOME is ignored.
@@ -100,7 +108,7 @@ std::string ChooseSettingsFolder(const SettingsFolderFacts& facts) {
     } else if (IsAbsolute(facts.home)) {
         base = WithoutTrailingSlashes(facts.home) + "/.config";
     } else {
-        return facts.programFolder; // nowhere better to keep it
+        return facts.programFolderShared ? "" : facts.programFolder; // nowhere else
     }
     return WithoutTrailingSlashes(base) + "/" + ConfigFolderName;
 }
@@ -115,6 +123,10 @@ SettingsFolderFacts GatherSettingsFolderFacts(const std::string& programFolder,
     facts.fileBesideProgram = ::lstat(file.c_str(), &info) == 0;
     // access() asks for the real user, who is the one the program works for.
     facts.programFolderWritable = ::access(programFolder.c_str(), W_OK | X_OK) == 0;
+    // Mode bits also show an ACL that lets others write: its mask is the group's bits.
+    facts.programFolderShared = ::stat(programFolder.c_str(), &info) != 0 ||
+                                (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 ||
+                                (info.st_uid != ::getuid() && info.st_uid != 0);
     facts.programFolderInstalled = SameFolder(programFolder, installedFolder);
     facts.xdgConfigHome = Environment("XDG_CONFIG_HOME");
     facts.home = HomeFolder();
