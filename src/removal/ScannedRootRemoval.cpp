@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::string NotTheScannedFolder = "it is no longer the folder that was scanned";
+constexpr const char* NotTheScannedFolder = "it is no longer the folder that was scanned";
 
 } // namespace
 
