@@ -114,7 +114,7 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested,
-                    std::optional<FolderIdentity>* rootIdentity, const ListingRules* rules,
+                    std::shared_ptr<const HeldRoot>* scannedRootHold, const ListingRules* rules,
                     std::function<void(bool holdsJunk)> beforeRow) {
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
@@ -131,8 +131,8 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     if (err.progress) {
         err.progress->ScanEnded(list.RowCount());
     }
-    if (rootIdentity) {
-        *rootIdentity = scan.RootIdentity();
+    if (scannedRootHold) {
+        *scannedRootHold = scan.ScannedRoot();
     }
     if (scan.RootUnreadable()) {
         err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");

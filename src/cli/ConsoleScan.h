@@ -2,17 +2,18 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
-#include "platform/FolderIdentity.h"
 #include "scan/ListingRules.h"
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class FileSystem;
+class HeldRoot;
 class ResultList;
 
 // The option both commands take: how many threads read folders ahead of the scan.
@@ -57,13 +58,14 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
 // `find` and `remove` do, with `threads` reading ahead. One trailing separator on ROOT is
 // ignored; `scannedRoot` is the root the rows are relative to. `stopRequested` is asked
 // at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
-// can be read. `rootIdentity`, when given, receives which folder the scan read at ROOT.
+// can be read. `scannedRootHold`, when given, receives the root the scan read, held open
+// for the removal of the rows.
 // The progress line on `err`, if there is one, counts the folders read and the rows found.
 // `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row
 // whether its folder's subtree holds junk files.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {},
-                    std::optional<FolderIdentity>* rootIdentity = nullptr,
+                    std::shared_ptr<const HeldRoot>* scannedRootHold = nullptr,
                     const ListingRules* rules = nullptr,
                     std::function<void(bool holdsJunk)> beforeRow = {});

@@ -69,13 +69,14 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     // The whole scan first: removing while it walks would change the tree under it.
     MemoryResultList rows;
     std::string scannedRoot;
-    std::optional<FolderIdentity> scannedIdentity;
+    // The removal reaches the rows from the very root the scan read, held in between.
+    std::shared_ptr<const HeldRoot> scannedRootHold;
     if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
-                        rows, scannedRoot, err, {}, &scannedIdentity, &command->rules)) {
+                        rows, scannedRoot, err, {}, &scannedRootHold, &command->rules)) {
         return 1;
     }
     RecordWriter printer(out, terminator);
-    ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &command->rules);
+    ScannedRootRemoval removal(folderRemoval, scannedRootHold, &command->rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
     for (const MemoryResultList::Row& row : rows.Rows()) {

@@ -110,7 +110,7 @@ void frmVacantor::FindEmptyFolders() {
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
     listedRoot_.clear();
-    listedRootIdentity_.reset();
+    listedRootHold_.reset();
     if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {
         state_.RootFolder.pop_back();
     }
@@ -119,7 +119,7 @@ void frmVacantor::FindEmptyFolders() {
     FindScanHost host(*this);
     EmptyFolderScan scan(fileSystem, controls_.ListView1, host, state_.RootFolder);
     scan.ScanFolder(state_.RootFolder);
-    listedRootIdentity_ = scan.RootIdentity();
+    listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty
     // folders.
     if (scan.RootUnreadable()) {

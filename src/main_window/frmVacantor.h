@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
 #include "platform/MainWindowControls.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <optional>
@@ -13,6 +13,7 @@
 
 class FileSystem;
 class FolderRemoval;
+class HeldRoot;
 class ProfileFile;
 
 // The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
@@ -96,8 +97,9 @@ class frmVacantor {
     // The root of the scan that listed the rows now in the list; Remove joins rows with it,
     // never with a root folder chosen after that scan.
     std::string listedRoot_;
-    // Which folder that scan read at listedRoot_: Remove removes nothing from another.
-    std::optional<FolderIdentity> listedRootIdentity_;
+    // That root, held open while its rows are shown: every Remove on them reaches them from
+    // it, and removes nothing when listedRoot_ no longer leads to it.
+    std::shared_ptr<const HeldRoot> listedRootHold_;
     std::vector<RemovalFailure> removalFailures_;
     // Why the last Remove could not use the root folder at all, and how many of its rows
     // that left in place.

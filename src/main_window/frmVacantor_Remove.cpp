@@ -46,13 +46,13 @@ void frmVacantor::cmdRemove_Click() {
 
 // A row whose folder cannot be removed safely is left unmarked and reported after the run;
 // the run goes on with the next row, so the rows already removed stay marked. All rows are
-// reached from the root folder of the scan that listed them, held for the whole run.
+// reached from the root folder of the scan that listed them, held since that scan.
 std::int32_t frmVacantor::RemoveFolders() {
     std::int32_t count = 0;
     removalFailures_.clear();
     rowsNotRemovedWithTheRoot_ = 0;
     ResultList& list = controls_.ListView1;
-    ScannedRootRemoval removal(services_.folderRemoval, listedRoot_, listedRootIdentity_);
+    ScannedRootRemoval removal(services_.folderRemoval, listedRootHold_);
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         if (list.IsSelected(row) && !list.IsRemoved(row)) {
             std::string relativePath = list.SubItem1Text(row);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +13,7 @@ inline constexpr std::uint32_t FolderAttributeReadOnly = 1;
 inline constexpr std::uint32_t FolderAttributeDirectory = 16;
 
 class Folder;
+class HeldRoot;
 class ListingRules;
 
 // What Folder::OpenSubFolder found.
@@ -60,9 +59,10 @@ class Folder {
     // never onto another mount.
     virtual OpenedSubFolder OpenSubFolder(std::string_view name) = 0;
 
-    // Which folder this is, read from the open folder itself. Always known for a folder
-    // opened by GetFolder (the root of a walk); nullopt where it was not read.
-    virtual std::optional<FolderIdentity> Identity() const = 0;
+    // For a folder opened by GetFolder (the root of a walk): a hold on the very folder read,
+    // which outlives this object, so that the rows listed below it are removed from it.
+    // nullptr for the folders below, or when the root could not be held.
+    virtual std::shared_ptr<const HeldRoot> HoldRoot() const = 0;
 };
 
 // The file-system operations the window and the scan need.

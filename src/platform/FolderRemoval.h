@@ -1,10 +1,9 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
-
 #include <memory>
 #include <string>
 
+class HeldRoot;
 class ListingRules;
 
 // Why a folder was or was not removed.
@@ -26,9 +25,9 @@ struct RemovalResult {
     std::string reason; // for the user, when the outcome is not Removed
 };
 
-// A run of removals below one root folder, which it holds open from its start to its end:
-// every folder is reached from the held root, never by looking the root's path up again,
-// so a root renamed or replaced meanwhile cannot lead the run elsewhere.
+// A run of removals below the root folder a scan held: every folder is reached from the
+// held root, never by looking the root's path up again, so a root renamed or replaced
+// meanwhile cannot lead the run elsewhere.
 //
 // A listed folder is deleted safely. Only folders are ever deleted, bottom-up, and never a
 // file: a folder that has gained a file anywhere below it is left whole. No link, junction,
@@ -44,9 +43,6 @@ class RemovalRun {
   public:
     virtual ~RemovalRun() = default;
 
-    // Which folder the run holds, read from the held folder when it was opened.
-    virtual FolderIdentity RootIdentity() const = 0;
-
     // Deletes the folder at `relativePath` below the held root, with the empty folders
     // below it.
     virtual RemovalResult DeleteFolder(const std::string& relativePath) = 0;
@@ -56,12 +52,11 @@ class FolderRemoval {
   public:
     virtual ~FolderRemoval() = default;
 
-    // Opens the root folder (the root of the scan that listed the rows, without a trailing
-    // separator) as the scan did, following a link there, and holds it for a run. nullptr,
-    // with the reason in `failure`, when it cannot be opened. `rules` (exclusions and junk
-    // names; none when nullptr) must outlive the run.
-    virtual std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder,
-                                                RemovalResult& failure,
+    // Starts a run on the root the scan that listed the rows holds (from this platform's
+    // FileSystem); the run holds that folder itself, so `root` need not outlive it. nullptr,
+    // with the reason in `failure`, when it cannot. `rules` (exclusions and junk names; none
+    // when nullptr) must outlive the run.
+    virtual std::unique_ptr<RemovalRun> OpenRun(const HeldRoot& root, RemovalResult& failure,
                                                 const ListingRules* rules = nullptr) = 0;
 };
 

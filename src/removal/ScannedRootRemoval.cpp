@@ -1,25 +1,40 @@
 #include "removal/ScannedRootRemoval.h"
 
+#include "platform/HeldRoot.h"
 #include "platform/RemovalResults.h"
 #include "scan/ListingRules.h"
 
-ScannedRootRemoval::ScannedRootRemoval(FolderRemoval& folderRemoval, std::string rootFolder,
-                                       std::optional<FolderIdentity> scannedRoot,
-                                       const ListingRules* rules)
-    : folderRemoval_(folderRemoval), rootFolder_(std::move(rootFolder)), scannedRoot_(scannedRoot),
-      rules_(rules) {}
+namespace {
 
+constexpr const char* NotTheScannedFolder = "it is no longer the folder that was scanned";
+
+} // namespace
+
+ScannedRootRemoval::ScannedRootRemoval(FolderRemoval& folderRemoval,
+                                       std::shared_ptr<const HeldRoot> scannedRoot,
+                                       const ListingRules* rules)
+    : folderRemoval_(folderRemoval), scannedRoot_(std::move(scannedRoot)), rules_(rules) {}
+
+// The rows are reached from the held folder whatever the path leads to now, but a root the
+// user can no longer see at its path is not what they chose to clean: it has been moved or
+// replaced. Held, its identity cannot pass to a folder made since, so comparing is sound.
 bool ScannedRootRemoval::HoldsScannedRoot() {
-    if (!opened_) {
-        opened_ = true;
-        RemovalResult failure;
-        run_ = folderRemoval_.OpenRun(rootFolder_, failure, rules_);
-        if (!run_) {
-            rootFailure_ = failure.reason;
-        } else if (!scannedRoot_ || run_->RootIdentity() != *scannedRoot_) {
-            run_.reset();
-            rootFailure_ = "it is no longer the folder that was scanned";
-        }
+    if (opened_) {
+        return run_ != nullptr;
+    }
+    opened_ = true;
+    if (!scannedRoot_) {
+        rootFailure_ = NotTheScannedFolder;
+        return false;
+    }
+    RemovalResult failure;
+    std::optional<FolderIdentity> atPath = scannedRoot_->IdentityAtPath(failure);
+    if (!atPath) {
+        rootFailure_ = failure.reason;
+    } else if (*atPath != scannedRoot_->Identity() || !scannedRoot_->IsLinked()) {
+        rootFailure_ = NotTheScannedFolder;
+    } else if (run_ = folderRemoval_.OpenRun(*scannedRoot_, failure, rules_); !run_) {
+        rootFailure_ = failure.reason;
     }
     return run_ != nullptr;
 }

@@ -1,29 +1,27 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
 #include "platform/FolderRemoval.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
+class HeldRoot;
 class ListingRules;
 
-// Removes the rows that one scan listed, all in one run on the root folder that scan read.
-// The run is opened at the first row and holds the root to its end. When the folder now at
-// the root's path is not the one the scan read (renamed away, replaced, a link to another
-// folder), nothing is removed, and RootFailure says why once for all the rows.
+// Removes the rows that one scan listed, all in one run from the root folder that scan
+// read and still holds. When the path of that root no longer leads to the held folder
+// (renamed away, replaced, a link to another folder, deleted and made again, a file system
+// mounted on it), nothing is removed, and RootFailure says why once for all the rows.
 class ScannedRootRemoval {
   public:
-    // `rootFolder`: the scan's root, without a trailing separator; `scannedRoot`: which
-    // folder the scan read there. `rules`: exclusions and junk names for the removal, which
-    // may differ from the scan's (nullptr: none); they must outlive this object.
-    ScannedRootRemoval(FolderRemoval& folderRemoval, std::string rootFolder,
-                       std::optional<FolderIdentity> scannedRoot,
+    // `scannedRoot`: the root the scan held (nullptr: none was read). `rules`: exclusions and
+    // junk names for the removal, which may differ from the scan's (nullptr: none); they
+    // must outlive this object.
+    ScannedRootRemoval(FolderRemoval& folderRemoval, std::shared_ptr<const HeldRoot> scannedRoot,
                        const ListingRules* rules = nullptr);
 
-    // True while rows can be removed: the run holds the scanned root. Opens the run at the
-    // first call.
+    // True while rows can be removed: the root is still the scanned folder. Checks and opens
+    // the run at the first call.
     bool HoldsScannedRoot();
 
     // Why no row can be removed; empty while they can.
@@ -35,8 +33,7 @@ class ScannedRootRemoval {
 
   private:
     FolderRemoval& folderRemoval_;
-    std::string rootFolder_;
-    std::optional<FolderIdentity> scannedRoot_;
+    std::shared_ptr<const HeldRoot> scannedRoot_;
     const ListingRules* rules_;
     bool opened_ = false;
     std::unique_ptr<RemovalRun> run_;

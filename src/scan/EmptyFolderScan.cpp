@@ -190,7 +190,7 @@ EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanH
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
-    rootIdentity_.reset();
+    scannedRoot_.reset();
     host_.DoEvents();
     if (host_.StopRequested()) {
         return false;
@@ -200,7 +200,7 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         rootUnreadable_ = true;
         return false;
     }
-    rootIdentity_ = root->Identity();
+    scannedRoot_ = root->HoldRoot();
     // Declared before the walk, so that the walk lets go of its folders before the threads
     // are joined.
     std::optional<ReadAhead> readAhead;

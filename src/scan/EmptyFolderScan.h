@@ -1,14 +1,15 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
 #include "scan/FolderListing.h"
 #include "scan/ReadAhead.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class FileSystem;
+class HeldRoot;
 class ListingRules;
 class ResultList;
 
@@ -50,9 +51,9 @@ class EmptyFolderScan {
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
 
-    // Which folder the last ScanFolder opened as the root, read from the open folder: a
-    // removal of its rows must find that very folder there. nullopt when none was opened.
-    const std::optional<FolderIdentity>& RootIdentity() const { return rootIdentity_; }
+    // The root the last ScanFolder read, held open: the removal of its rows reaches them
+    // from that very folder. nullptr when none was read.
+    const std::shared_ptr<const HeldRoot>& ScannedRoot() const { return scannedRoot_; }
 
   private:
     struct Walk;
@@ -66,5 +67,5 @@ class EmptyFolderScan {
     ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
-    std::optional<FolderIdentity> rootIdentity_;
+    std::shared_ptr<const HeldRoot> scannedRoot_;
 };

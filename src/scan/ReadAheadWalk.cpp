@@ -51,8 +51,8 @@ class ReadAhead::WalkFolder final : public Folder {
     }
 
     // Known while its folder is kept: always for the root.
-    std::optional<FolderIdentity> Identity() const override {
-        return node_->folder ? node_->folder->Identity() : std::nullopt;
+    std::shared_ptr<const HeldRoot> HoldRoot() const override {
+        return node_->folder ? node_->folder->HoldRoot() : nullptr;
     }
 
   private:

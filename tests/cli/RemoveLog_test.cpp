@@ -40,7 +40,7 @@ struct CliLog : testing::Test {
     }
 
     FakeFileSystem fileSystem;
-    FakeFolderRemoval removal{fileSystem};
+    FakeFolderRemoval removal;
     TempFolder temp;
     std::chrono::steady_clock::time_point now{};
     std::string out;
@@ -75,27 +75,36 @@ TEST_F(CliLog, ADryRunSkipsEveryFolder) {
               "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
-// A root replaced between the scan and the removal (the run opens it a second time) is
+// A root replaced between the scan and the removal (seen when the removal looks at the
+// root's path), or deleted and made again with the same numbers while the scan held it, is
 // reported once; every folder is logged as left whole on purpose.
-TEST_F(CliLog, AReplacedRootIsReportedOnceAndNothingIsRemoved) {
-    fileSystem.onOpen = [this](const std::string& path) {
-        if (path == fileSystem.RootPath() && !fileSystem.opened.empty()) {
-            fileSystem.rootIdentity = {7, 7, 7};
+TEST_F(CliLog, AReplacedOrRemadeRootIsReportedOnceAndNothingIsRemoved) {
+    for (bool remade : {false, true}) {
+        SCOPED_TRACE(remade ? "made again" : "replaced");
+        fileSystem.onOpen = [this, remade](const std::string& path) {
+            if (path == fileSystem.RootPath() && !fileSystem.opened.empty()) {
+                if (remade) {
+                    ++fileSystem.rootGeneration;
+                } else {
+                    fileSystem.rootIdentity = {7, 7, 7};
+                }
+            }
+        };
+        fileSystem.opened.clear();
+
+        EXPECT_EQ(Run({}), 1);
+
+        EXPECT_TRUE(removal.calls.empty());
+        EXPECT_EQ(out, "0 folders are removed.\n");
+        const std::string why = "it is no longer the folder that was scanned";
+        EXPECT_EQ(err, "vacantor-cli: nothing removed below C:\\Root: " + why + "\n");
+        std::string log;
+        for (const char* folder : {"a", "E\x1b[1m", "b", "c", "d"}) {
+            log += "skipped\t"s + folder + "\troot folder: " + why + "\n";
         }
-    };
-
-    EXPECT_EQ(Run({}), 1);
-
-    EXPECT_TRUE(removal.calls.empty());
-    EXPECT_EQ(out, "0 folders are removed.\n");
-    const std::string why = "it is no longer the folder that was scanned";
-    EXPECT_EQ(err, "vacantor-cli: nothing removed below C:\\Root: " + why + "\n");
-    std::string log;
-    for (const char* folder : {"a", "E\x1b[1m", "b", "c", "d"}) {
-        log += "skipped\t"s + folder + "\troot folder: " + why + "\n";
+        EXPECT_EQ(ReadFile(temp.Path() / "log"),
+                  log + "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\n");
     }
-    EXPECT_EQ(ReadFile(temp.Path() / "log"),
-              log + "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\n");
 }
 
 } // namespace

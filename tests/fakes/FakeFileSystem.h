@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/HeldRoot.h"
 #include "platform/PathText.h"
 #include "scan/ListingRules.h"
 
@@ -107,8 +108,11 @@ class FakeFileSystem : public FileSystem {
     int peakLiveFolders = 0;
     // What SpareOpenFolders answers: a limit like Linux's on descriptors.
     std::optional<std::size_t> spareOpenFolders;
-    // What the root folder answers to Identity.
+    // Which folder is at the root path now, as its hold reads it. A hold taken before
+    // rootGeneration changed holds a root deleted since: the worst case, where the new root
+    // got the old one's numbers.
     FolderIdentity rootIdentity{1, 2, 3};
+    int rootGeneration = 0;
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
 
@@ -175,10 +179,7 @@ class FakeFolder : public Folder {
         return {fileSystem_.GetFolder(path_ + '\\' + std::string(name), rules_)};
     }
 
-    std::optional<FolderIdentity> Identity() const override {
-        return path_ == fileSystem_.RootPath() ? std::optional(fileSystem_.rootIdentity)
-                                               : std::nullopt;
-    }
+    std::shared_ptr<const HeldRoot> HoldRoot() const override;
 
   private:
     FakeFileSystem::Node* Child(std::string_view name) const {
@@ -226,4 +227,41 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
     opened.push_back(path);
     peakLiveFolders = std::max(peakLiveFolders, ++liveFolders);
     return std::make_unique<FakeFolder>(*this, path, rules);
+}
+
+// The root as a fake folder holds it: what was there when it was taken.
+class FakeHeldRoot : public HeldRoot {
+  public:
+    FakeHeldRoot(FakeFileSystem& fileSystem, std::string path)
+        : fileSystem_(fileSystem), path_(std::move(path)), identity_(fileSystem.rootIdentity),
+          generation_(fileSystem.rootGeneration) {}
+
+    const std::string& Path() const override { return path_; }
+    const FolderIdentity& Identity() const override { return identity_; }
+    bool IsLinked() const override { return fileSystem_.rootGeneration == generation_; }
+
+    // Runs onOpen, as opening the folder at the path would.
+    std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const override {
+        auto lock = fileSystem_.Lock();
+        if (fileSystem_.onOpen) {
+            fileSystem_.onOpen(path_);
+        }
+        FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        if (!node || !node->isFolder) {
+            failure = {RemovalOutcome::Vanished, "it no longer exists"};
+            return std::nullopt;
+        }
+        return fileSystem_.rootIdentity;
+    }
+
+  private:
+    FakeFileSystem& fileSystem_;
+    std::string path_;
+    FolderIdentity identity_;
+    int generation_;
+};
+
+inline std::shared_ptr<const HeldRoot> FakeFolder::HoldRoot() const {
+    return path_ == fileSystem_.RootPath() ? std::make_shared<FakeHeldRoot>(fileSystem_, path_)
+                                           : nullptr;
 }

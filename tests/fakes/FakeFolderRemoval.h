@@ -1,15 +1,14 @@
 #pragma once
 
-#include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "platform/HeldRoot.h"
 
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-// Removes nothing; answers Removed unless the test scripted another outcome for a path. A
-// run finds which folder is at its root through `fileSystem`, as the scan does.
+// Removes nothing; answers Removed unless the test scripted another outcome for a path.
 class FakeFolderRemoval : public FolderRemoval {
   public:
     struct Call {
@@ -17,17 +16,10 @@ class FakeFolderRemoval : public FolderRemoval {
         std::string relativePath;
     };
 
-    explicit FakeFolderRemoval(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
-
     // The rules are left to the real removals: this one removes nothing.
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+    std::unique_ptr<RemovalRun> OpenRun(const HeldRoot& root, RemovalResult&,
                                         const ListingRules* = nullptr) override {
-        std::unique_ptr<Folder> root = fileSystem_.GetFolder(rootFolder);
-        if (!root || !root->Identity()) {
-            failure = {RemovalOutcome::Vanished, "it no longer exists"};
-            return nullptr;
-        }
-        return std::make_unique<Run>(*this, rootFolder, *root->Identity());
+        return std::make_unique<Run>(*this, root.Path());
     }
 
     std::map<std::string, RemovalResult> outcomes;
@@ -36,10 +28,7 @@ class FakeFolderRemoval : public FolderRemoval {
 
   private:
     struct Run : RemovalRun {
-        Run(FakeFolderRemoval& from, std::string root, FolderIdentity id)
-            : owner(from), rootFolder(std::move(root)), identity(id) {}
-
-        FolderIdentity RootIdentity() const override { return identity; }
+        Run(FakeFolderRemoval& from, std::string root) : owner(from), rootFolder(std::move(root)) {}
 
         RemovalResult DeleteFolder(const std::string& relativePath) override {
             owner.calls.push_back({rootFolder, relativePath});
@@ -53,8 +42,5 @@ class FakeFolderRemoval : public FolderRemoval {
 
         FakeFolderRemoval& owner;
         std::string rootFolder;
-        FolderIdentity identity;
     };
-
-    FileSystem& fileSystem_;
 };

@@ -24,6 +24,8 @@
 
 #ifndef _WIN32
 #include "support/ChildProcess_posix.h"
+
+#include <sys/mount.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -199,7 +201,7 @@ class WindowLogic : public ::testing::Test {
     TempFolder treeFolder;
     std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
     std::unique_ptr<ProfileFile> profile = CreateSystemProfileFile();
-    FakeFolderRemoval removal{*fileSystem};
+    FakeFolderRemoval removal;
     FakeMainWindow window;
     frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
 };
@@ -320,6 +322,68 @@ TEST_F(WindowLogic, FailedRowsBelowTheFileSystemRootKeepTheirLeadingSeparator) {
         GTEST_SKIP() << "cannot change the root folder here";
     }
     EXPECT_EQ(status, 0);
+}
+
+// The root made again with the same names after Find: deleted (ext4 hands a freed inode
+// number back), a tmpfs mounted on it, or the tmpfs it is replaced by a fresh one (the same
+// device, inode and mount id come back once the old one is gone). The rows shown are those
+// of the folder held since Find: neither Remove nor a second one on the same rows removes
+// anything from the new tree, and each names the root once.
+TEST_F(WindowLogic, ARootMadeAgainOrMountedOverIsAnotherFolder) {
+    const fs::path root = treeFolder.Path() / "root";
+    auto makeTree = [&] {
+        WriteFile(root / "keep.txt", "x");
+        fs::create_directories(root / "x0");
+        fs::create_directories(root / "x1");
+    };
+    struct Case {
+        const char* name;
+        bool onTmpfs; // the root is a tmpfs of its own from the start
+        std::function<bool()> change;
+    };
+    const Case cases[] = {
+        {"deleted and made again", false, [&] { return fs::remove_all(root) > 0; }},
+        {"a tmpfs mounted on it", false, [&] { return Mount(MountKind::Tmpfs, {}, root); }},
+        {"its tmpfs replaced by a fresh one", true,
+         [&] {
+             return ::umount2(root.c_str(), MNT_DETACH) == 0 && Mount(MountKind::Tmpfs, {}, root);
+         }},
+    };
+    const std::string report = "2 folders are not removed:\r\n" + PathText(root) +
+                               ": it is no longer the folder that was scanned";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int status = InChild([&] {
+            fs::create_directories(root);
+            if (!EnterPrivateMountNamespace() ||
+                (c.onTmpfs && !Mount(MountKind::Tmpfs, {}, root))) {
+                return ChildUnavailable;
+            }
+            makeTree();
+            form.SetRootFolder(PathText(root));
+            form.cmdFind_Click();
+            window.list.SetSelected(0, true);
+            window.list.SetSelected(1, true);
+            window.messages.clear();
+            if (window.list.RowCount() != 2 || !c.change()) {
+                return ChildUnavailable;
+            }
+            makeTree();
+            form.cmdRemove_Click();
+            form.cmdRemove_Click();
+            return removal.calls.empty() &&
+                           window.messages ==
+                               std::vector<std::string>{"0 folders are removed.", report,
+                                                        "0 folders are removed.", report}
+                       ? 0
+                       : 1;
+        });
+        if (status == ChildUnavailable) {
+            GTEST_SKIP() << "cannot mount in a private mount namespace here";
+        }
+        EXPECT_EQ(status, 0);
+        fs::remove_all(root);
+    }
 }
 #endif
 

@@ -1,13 +1,17 @@
 // What only Linux can show: the removal as an unprivileged user (everything else runs as
 // root, for whom permission bits deny nothing), mount points, levels reopened deep down.
+#include "platform/FileSystem.h"
+#include "platform/FolderRemovalHook.h"
 #include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixFolderRemoval.h"
 #include "removal/RemovalTestTree.h"
+#include "removal/ScannedRootRemoval.h"
 #include "support/ChildProcess_posix.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -203,6 +207,76 @@ TEST(FolderRemovalAtDepth, ALevelReplacedBeforeItIsReopenedIsLeftAlone) {
     EXPECT_EQ(result.outcome, RemovalOutcome::Failed) << result.reason;
     EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
     EXPECT_TRUE(fs::exists(replaced / "d"));
+}
+
+// The root a scan held, made again with the same names: deleted (ext4 hands a freed inode
+// number back), a tmpfs mounted on it, or the tmpfs it is replaced by a fresh one (the same
+// device, inode and mount id come back once the old one is gone), before the removal or
+// once its first row is checked. Either way the new tree is another folder and keeps all.
+TEST(ScannedRootRemovalTest, ARootMadeAgainOrMountedOverKeepsItsFolders) {
+    struct Case {
+        const char* name;
+        bool onTmpfs;      // the root is a tmpfs of its own from the start
+        bool duringTheRun; // changed once the first row is checked
+        std::function<bool(const fs::path& root)> change;
+    };
+    auto remake = [](const fs::path& root) { return fs::remove_all(root) > 0; };
+    auto mountOver = [](const fs::path& root) { return Mount(MountKind::Tmpfs, {}, root); };
+    auto freshTmpfs = [](const fs::path& root) {
+        return ::umount2(root.c_str(), MNT_DETACH) == 0 && Mount(MountKind::Tmpfs, {}, root);
+    };
+    const Case cases[] = {
+        {"deleted and made again", false, false, remake},
+        {"a tmpfs mounted on it", false, false, mountOver},
+        {"its tmpfs replaced by a fresh one", true, false, freshTmpfs},
+        {"deleted and made again during the run", false, true, remake},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        const fs::path root = temp.Path() / "root";
+        auto makeTree = [&] {
+            fs::create_directories(root / "x0" / "a");
+            fs::create_directories(root / "x1" / "a");
+            WriteFile(root / "keep.txt", "x");
+        };
+        int status = InChild([&] {
+            fs::create_directories(root);
+            if (!EnterPrivateMountNamespace() ||
+                (c.onTmpfs && !Mount(MountKind::Tmpfs, {}, root))) {
+                return ChildUnavailable;
+            }
+            makeTree();
+            bool changed = false;
+            auto change = [&] { return (changed = c.change(root)) && (makeTree(), true); };
+            std::unique_ptr<FolderRemoval> folderRemoval =
+                CreateSystemFolderRemoval([&](const std::string&) {
+                    if (c.duringTheRun && !changed) {
+                        change();
+                    }
+                });
+            ScannedRootRemoval removal(
+                *folderRemoval, CreateSystemFileSystem()->GetFolder(PathText(root))->HoldRoot());
+            if (!c.duringTheRun && !change()) {
+                return ChildUnavailable;
+            }
+            int removed = 0;
+            if (removal.HoldsScannedRoot()) {
+                for (const char* row : {"x0", "x1"}) {
+                    removed += removal.DeleteFolder(row).outcome == RemovalOutcome::Removed;
+                }
+            } else if (removal.RootFailure() != "it is no longer the folder that was scanned") {
+                return 1;
+            }
+            return !changed ? ChildUnavailable
+                   : fs::exists(root / "x0" / "a") && fs::exists(root / "x1" / "a") ? removed
+                                                                                    : 2;
+        });
+        if (status == ChildUnavailable) {
+            GTEST_SKIP() << "cannot mount in a private mount namespace here";
+        }
+        EXPECT_EQ(status, 0);
+    }
 }
 
 } // namespace

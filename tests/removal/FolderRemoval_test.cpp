@@ -2,6 +2,7 @@
 // before the removal starts or through the hook between the check and the first deletion.
 #include "platform/FileSystem.h"
 #include "platform/FolderRemovalHook.h"
+#include "platform/HeldRoot.h"
 #include "removal/RemovalTestTree.h"
 #include "removal/ScannedRootRemoval.h"
 #include "scan/ListingRules.h"
@@ -208,8 +209,7 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
     if (row.rules && *row.rules) {
         rules.AddExclude(row.rules);
     }
-    ScannedRootRemoval removal(*folderRemoval, temp.Text(),
-                               fileSystem->GetFolder(temp.Text())->Identity(),
+    ScannedRootRemoval removal(*folderRemoval, fileSystem->GetFolder(temp.Text())->HoldRoot(),
                                row.rules ? &rules : nullptr);
     ASSERT_TRUE(removal.HoldsScannedRoot()) << removal.RootFailure();
 
@@ -262,6 +262,32 @@ TEST(FolderRemoval, RefusesPathsThatDoNotNameAFolderBelowTheRoot) {
     }
     EXPECT_TRUE(fs::exists(temp.Path() / "root" / "a"));
     EXPECT_TRUE(fs::exists(temp.Path() / "outside"));
+}
+
+// A run reaches its rows from the root the scan held, never by the root's path: renamed
+// away, with a look-alike put in its place, the held folder loses its row and the look-alike
+// keeps its own. (Windows refuses to rename a held folder.)
+TEST(FolderRemoval, ARunRemovesFromTheHeldRootWhereverItIsNow) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    fs::create_directories(root / "x" / "a");
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::shared_ptr<const HeldRoot> held = fileSystem->GetFolder(PathText(root))->HoldRoot();
+    ASSERT_TRUE(held);
+    std::error_code error;
+    fs::rename(root, temp.Path() / "moved", error);
+    if (error) {
+        GTEST_SKIP() << "this platform cannot rename a held folder";
+    }
+    fs::create_directories(root / "x" / "a");
+
+    RemovalResult failure;
+    std::unique_ptr<RemovalRun> run = CreateSystemFolderRemoval()->OpenRun(*held, failure);
+    ASSERT_TRUE(run) << failure.reason;
+    EXPECT_EQ(run->DeleteFolder("x").outcome, Removed);
+
+    EXPECT_FALSE(fs::exists(temp.Path() / "moved" / "x"));
+    EXPECT_TRUE(fs::exists(root / "x" / "a"));
 }
 
 } // namespace

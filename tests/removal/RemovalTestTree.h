@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "platform/HeldRoot.h"
+#include "platform/RemovalResults.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -20,10 +23,12 @@ std::uint32_t PermissionBits(const std::filesystem::path& path);
 // A chain of nested folders below `top`, deeper than any path length limit; true.
 bool MakeDeepChain(const std::filesystem::path& top);
 
-// One run on `root` that removes the one row `relativePath`.
+// One run on `root`, held as a scan holds it, that removes the one row `relativePath`.
 inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,
                                const std::string& relativePath) {
-    RemovalResult failure;
-    std::unique_ptr<RemovalRun> run = removal.OpenRun(root, failure);
+    RemovalResult failure = MakeRemovalResult(RemovalOutcome::Vanished);
+    std::unique_ptr<Folder> folder = CreateSystemFileSystem()->GetFolder(root);
+    std::shared_ptr<const HeldRoot> held = folder ? folder->HoldRoot() : nullptr;
+    std::unique_ptr<RemovalRun> run = held ? removal.OpenRun(*held, failure) : nullptr;
     return run ? run->DeleteFolder(relativePath) : failure;
 }

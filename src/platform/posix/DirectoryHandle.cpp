@@ -67,11 +67,14 @@ bool DirectoryHandle::KeepsDescriptorAt(std::size_t depth) {
 }
 
 DirectoryHandle::Opened DirectoryHandle::OpenRoot(const std::string& path,
-                                                  DirectoryChainOptions options) {
+                                                  DirectoryChainOptions options, int heldFd) {
     auto chain = std::make_shared<Chain>(
         Chain{MountBoundary(options.mountCheck), std::move(options.beforeReopen)});
     Opened opened;
-    int fd = ::open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // "." opens the held folder with an offset of its own to read its entries from.
+    int fd = heldFd >= 0
+                 ? ::openat(heldFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                 : ::open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     FolderPlace place;
     if (fd < 0) {
         opened.error = errno;
@@ -171,12 +174,4 @@ DirectoryDescriptor DirectoryHandle::Descriptor() const {
         current = std::move(next);
     }
     return current;
-}
-
-std::optional<FolderIdentity> DirectoryHandle::Identity() const {
-    if (!located_) {
-        return std::nullopt;
-    }
-    return FolderIdentity{static_cast<std::uint64_t>(place_.device),
-                          static_cast<std::uint64_t>(place_.inode), place_.mountId};
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/FolderIdentity.h"
 #include "platform/posix/MountBoundary.h"
 
 #include <cstddef>
@@ -61,8 +60,11 @@ class DirectoryHandle {
         int error = 0; // errno when not opened or not readable; EXDEV: a mount point
     };
 
-    // Opens the root of a walk by its path, following a link there: the user chose it.
-    static Opened OpenRoot(const std::string& path, DirectoryChainOptions options = {});
+    // Opens the root of a walk by its path, following a link there: the user chose it. With
+    // `heldFd`, a descriptor of the folder once opened at `path`, opens that folder anew
+    // instead, whatever is at the path now.
+    static Opened OpenRoot(const std::string& path, DirectoryChainOptions options = {},
+                           int heldFd = -1);
 
     // Opens the named direct subfolder of `parent`. `parentFd`: a descriptor of the parent
     // that the caller holds, or -1 to take the parent's own (see Descriptor).
@@ -77,9 +79,6 @@ class DirectoryHandle {
     // reopened and checked, owned by the caller. Not open when the folder can no longer
     // be reached as the very folder it was.
     DirectoryDescriptor Descriptor() const;
-
-    // Which folder this is, when it was read at the opening (always for the root).
-    std::optional<FolderIdentity> Identity() const;
 
     const std::shared_ptr<const DirectoryHandle>& Parent() const { return parent_; }
     // The name in its parent; for the root, the path it was opened with.

@@ -3,6 +3,7 @@
 #include "platform/PathText.h"
 #include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/DirectoryHandle.h"
+#include "platform/posix/PosixHeldRoot.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/ListingRules.h"
 
@@ -126,7 +127,9 @@ class PosixFolder : public Folder {
         return {Opened(std::move(opened), ignoreEntryTypes_, rules_)};
     }
 
-    std::optional<FolderIdentity> Identity() const override { return handle_->Identity(); }
+    std::shared_ptr<const HeldRoot> HoldRoot() const override {
+        return handle_->Parent() ? nullptr : PosixHeldRoot::Hold(handle_);
+    }
 
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).

@@ -4,6 +4,7 @@
 #include "platform/posix/DirectoryCursor.h"
 #include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/PosixFolderRemoval.h"
+#include "platform/posix/PosixHeldRoot.h"
 #include "scan/ListingRules.h"
 
 #include <cerrno>
@@ -89,11 +90,9 @@ class PosixRemovalRun : public RemovalRun {
   public:
     PosixRemovalRun(DirectoryHandle::Opened root, std::string rootFolder,
                     const PosixRemovalOptions& options, const ListingRules* rules)
-        : identity_(*root.handle->Identity()), cursor_(std::move(root)),
-          rootFolder_(std::move(rootFolder)), afterChecked_(options.afterChecked),
-          ignoreEntryTypes_(options.ignoreEntryTypes), rules_(rules) {}
-
-    FolderIdentity RootIdentity() const override { return identity_; }
+        : cursor_(std::move(root)), rootFolder_(std::move(rootFolder)),
+          afterChecked_(options.afterChecked), ignoreEntryTypes_(options.ignoreEntryTypes),
+          rules_(rules) {}
 
     RemovalResult DeleteFolder(const std::string& relativePath) override;
 
@@ -107,7 +106,6 @@ class PosixRemovalRun : public RemovalRun {
     RemovalResult DeleteJunkFiles();
     bool IsJunk(int fd, const char* name, unsigned char type) const;
 
-    FolderIdentity identity_;
     // Level 0 is the root; the levels below it lead to the parent of the last row, which
     // the next row, listed in the scan's order, most often shares.
     DirectoryCursor cursor_;
@@ -400,16 +398,22 @@ class PosixFolderRemoval : public FolderRemoval {
   public:
     explicit PosixFolderRemoval(PosixRemovalOptions options) : options_(std::move(options)) {}
 
-    // The root is opened by its path, links included: it is the folder the user chose,
-    // and the scan reached it the same way. Below it, no link is ever followed.
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+    // The run opens the held folder anew, never its path, with a chain of its own: the
+    // removal finds mount points its own way. Below it, no link is ever followed.
+    std::unique_ptr<RemovalRun> OpenRun(const HeldRoot& root, RemovalResult& failure,
                                         const ListingRules* rules = nullptr) override {
-        DirectoryHandle::Opened root = DirectoryHandle::OpenRoot(rootFolder, options_.chain);
-        if (!root.descriptor.IsOpen()) {
-            failure = FromErrno(root.error);
+        const auto* held = dynamic_cast<const PosixHeldRoot*>(&root);
+        if (held == nullptr) {
+            failure = MakeRemovalResult(RemovalOutcome::Failed, "not a folder held on Linux");
             return nullptr;
         }
-        return std::make_unique<PosixRemovalRun>(std::move(root), rootFolder, options_, rules);
+        DirectoryHandle::Opened opened =
+            DirectoryHandle::OpenRoot(held->Path(), options_.chain, held->Fd());
+        if (!opened.descriptor.IsOpen()) {
+            failure = FromErrno(opened.error);
+            return nullptr;
+        }
+        return std::make_unique<PosixRemovalRun>(std::move(opened), held->Path(), options_, rules);
     }
 
   private:

@@ -164,14 +164,11 @@ class Win32Folder : public Folder {
         return {Open(std::move(level), rules_)};
     }
 
-    std::optional<FolderIdentity> Identity() const override { return identity_; }
+    std::shared_ptr<const HeldRoot> HoldRoot() const override { return root_; }
 
-    // The root is held for as long as its folder object lives: its identity is read from
-    // the held folder, which cannot be renamed or deleted while the scan reads below it.
-    void HoldAsRoot(HeldFolder root, FolderIdentity identity) {
-        root_ = std::move(root);
-        identity_ = identity;
-    }
+    // The root is held for as long as its folder object lives, and after by whoever takes
+    // the hold: it cannot be renamed or deleted while the scan reads below it.
+    void HoldAsRoot(std::shared_ptr<const Win32HeldRoot> root) { root_ = std::move(root); }
 
   private:
     bool Readable() const { return entries_.reading == Reading::Read; }
@@ -194,8 +191,7 @@ class Win32Folder : public Folder {
     std::shared_ptr<PathLevel> level_;
     Entries entries_;
     const ListingRules* rules_;
-    HeldFolder root_;
-    std::optional<FolderIdentity> identity_;
+    std::shared_ptr<const Win32HeldRoot> root_;
     std::atomic<std::size_t> lastFound_{0};
     mutable std::once_flag pathBuilt_;
     mutable std::string path_;
@@ -242,7 +238,7 @@ class Win32FileSystem : public FileSystem {
         }
         std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root), rules);
         if (folder) {
-            folder->HoldAsRoot(std::move(held), identity);
+            folder->HoldAsRoot(std::make_shared<Win32HeldRoot>(std::move(held), path, identity));
         }
         return folder;
     }

@@ -236,14 +236,12 @@ struct Node {
 
 class Win32RemovalRun : public RemovalRun {
   public:
-    Win32RemovalRun(HeldFolder root, FolderIdentity identity, std::string rootFolder,
-                    AfterFolderCheckedHook afterChecked, const ListingRules* rules)
-        : identity_(identity), rootFolder_(std::move(rootFolder)),
-          afterChecked_(std::move(afterChecked)), rules_(rules) {
+    Win32RemovalRun(HeldFolder root, std::string rootFolder, AfterFolderCheckedHook afterChecked,
+                    const ListingRules* rules)
+        : rootFolder_(std::move(rootFolder)), afterChecked_(std::move(afterChecked)),
+          rules_(rules) {
         levels_.push_back(std::move(root));
     }
-
-    FolderIdentity RootIdentity() const override { return identity_; }
 
     RemovalResult DeleteFolder(const std::string& relativePath) override;
 
@@ -253,7 +251,6 @@ class Win32RemovalRun : public RemovalRun {
                                std::vector<Node>& nodes);
     RemovalResult RemoveSubtree(const std::wstring& name, const std::vector<Node>& nodes);
 
-    FolderIdentity identity_;
     std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
     const ListingRules* rules_;
@@ -423,23 +420,22 @@ class Win32FolderRemoval : public FolderRemoval {
     explicit Win32FolderRemoval(AfterFolderCheckedHook afterChecked)
         : afterChecked_(std::move(afterChecked)) {}
 
-    // The root is opened by its path, links included: it is the folder the user chose,
-    // and the scan reached it the same way. Below it, no reparse point is ever passed.
-    std::unique_ptr<RemovalRun> OpenRun(const std::string& rootFolder, RemovalResult& failure,
+    // The run holds the scan's root by a handle of its own, never by its path. Below it, no
+    // reparse point is ever passed.
+    std::unique_ptr<RemovalRun> OpenRun(const HeldRoot& root, RemovalResult& failure,
                                         const ListingRules* rules = nullptr) override {
-        HeldFolder root;
-        DWORD attributes = 0;
-        FolderIdentity identity;
-        DWORD error = root.OpenRoot(rootFolder);
-        if (error == ERROR_SUCCESS) {
-            error = root.Read(attributes, identity);
+        const auto* held = dynamic_cast<const Win32HeldRoot*>(&root);
+        if (held == nullptr) {
+            failure = MakeRemovalResult(RemovalOutcome::Failed, "not a folder held on Windows");
+            return nullptr;
         }
-        if (error != ERROR_SUCCESS) {
+        HeldFolder folder;
+        if (DWORD error = folder.HoldAgain(held->Folder()); error != ERROR_SUCCESS) {
             failure = FromError(error);
             return nullptr;
         }
-        return std::make_unique<Win32RemovalRun>(std::move(root), identity, rootFolder,
-                                                 afterChecked_, rules);
+        return std::make_unique<Win32RemovalRun>(std::move(folder), held->Path(), afterChecked_,
+                                                 rules);
     }
 
   private:

@@ -2,7 +2,9 @@
 
 #include <winternl.h>
 
+#include "platform/RemovalResults.h"
 #include "platform/win32/LongPath.h"
+#include "platform/win32/SystemMessage.h"
 
 #include <utility>
 
@@ -96,6 +98,17 @@ DWORD HeldFolder::OpenRoot(const std::string& path) {
     return ERROR_SUCCESS;
 }
 
+DWORD HeldFolder::HoldAgain(const HeldFolder& other) {
+    Close();
+    HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, other.Get(), process, &handle_, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS)) {
+        handle_ = nullptr;
+        return ::GetLastError();
+    }
+    return ERROR_SUCCESS;
+}
+
 DWORD HeldFolder::OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess) {
     Close();
     return OpenRelative(parent.Get(), name, ListAccess | extraAccess, HeldSharing,
@@ -120,4 +133,32 @@ DWORD HeldFolder::Read(DWORD& attributes, FolderIdentity& identity) const {
         (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     identity.mount = 0;
     return ERROR_SUCCESS;
+}
+
+// Windows keeps a held folder from being deleted; another system's file server (or Wine's
+// host) may not.
+bool Win32HeldRoot::IsLinked() const {
+    FILE_STANDARD_INFO information{};
+    return ::GetFileInformationByHandleEx(folder_.Get(), FileStandardInfo, &information,
+                                          sizeof information) &&
+           !information.DeletePending;
+}
+
+std::optional<FolderIdentity> Win32HeldRoot::IdentityAtPath(RemovalResult& failure) const {
+    HeldFolder atPath;
+    DWORD attributes = 0;
+    FolderIdentity identity;
+    DWORD error = atPath.OpenRoot(path_);
+    if (error == ERROR_SUCCESS) {
+        error = atPath.Read(attributes, identity);
+    }
+    if (error == ERROR_SUCCESS) {
+        return identity;
+    }
+    failure = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                  ? MakeRemovalResult(RemovalOutcome::Vanished)
+              : error == ERROR_ACCESS_DENIED
+                  ? MakeRemovalResult(RemovalOutcome::AccessDenied)
+                  : MakeRemovalResult(RemovalOutcome::Failed, SystemMessage(error));
+    return std::nullopt;
 }

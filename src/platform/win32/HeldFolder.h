@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/FolderIdentity.h"
+#include "platform/HeldRoot.h"
 
 #include <string>
 
@@ -22,6 +23,10 @@ class HeldFolder {
     // Returns ERROR_SUCCESS or the Win32 error.
     DWORD OpenRoot(const std::string& path);
 
+    // Holds the folder `other` holds, by a handle of its own. Returns ERROR_SUCCESS or the
+    // Win32 error.
+    DWORD HoldAgain(const HeldFolder& other);
+
     // Opens the named direct subfolder of `parent` itself, a reparse point as what it is.
     // `extraAccess`: DELETE, FILE_WRITE_ATTRIBUTES for a folder that is to be removed.
     DWORD OpenBelow(const HeldFolder& parent, const std::wstring& name, DWORD extraAccess = 0);
@@ -39,4 +44,24 @@ class HeldFolder {
 
   private:
     HANDLE handle_ = nullptr;
+};
+
+// The root of a scan, held by handle: a held folder is neither renamed nor deleted, and its
+// file id cannot go to another folder while it is held.
+class Win32HeldRoot : public HeldRoot {
+  public:
+    Win32HeldRoot(HeldFolder folder, std::string path, FolderIdentity identity)
+        : folder_(std::move(folder)), path_(std::move(path)), identity_(identity) {}
+
+    const std::string& Path() const override { return path_; }
+    const FolderIdentity& Identity() const override { return identity_; }
+    bool IsLinked() const override;
+    std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const override;
+
+    const HeldFolder& Folder() const { return folder_; }
+
+  private:
+    HeldFolder folder_;
+    std::string path_;
+    FolderIdentity identity_;
 };

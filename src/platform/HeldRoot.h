@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/FolderIdentity.h"
+#include "platform/FolderRemoval.h"
+
+#include <optional>
+#include <string>
+
+// The root folder of a scan, held open (a descriptor on Linux, a handle on Windows) from the
+// scan that read it to the removals of the rows it listed. A held folder is never freed, so
+// no folder made later can take its identity: a root deleted and made again, or a file
+// system mounted over it, is another folder, however its numbers were handed out. A removal
+// reaches every row from the held folder, never by the path. Any thread may use it; the
+// last owner lets it go.
+class HeldRoot {
+  public:
+    virtual ~HeldRoot() = default;
+
+    // The path it was opened with, without a trailing separator ("" for "/").
+    virtual const std::string& Path() const = 0;
+
+    // Which folder is held, read from it when it was taken.
+    virtual const FolderIdentity& Identity() const = 0;
+
+    // False once the held folder has been deleted.
+    virtual bool IsLinked() const = 0;
+
+    // Which folder (or file) the path leads to now, following a link there as the root was
+    // opened; nullopt, with the reason in `failure`, when nothing can be read there.
+    virtual std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const = 0;
+};
