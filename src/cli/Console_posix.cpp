@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -45,4 +46,32 @@ std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
     }
     ::close(fd);
     return nullptr;
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit,
+                                         std::string& failure) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    while (bytes.size() < limit) {
+        ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            failure = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
 }

@@ -6,6 +6,7 @@
 #include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -86,4 +87,38 @@ std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
     }
     ::CloseHandle(handle);
     return nullptr;
+}
+
+// Others may go on writing, renaming or deleting the file while it is read, as they may
+// with any file a program reads.
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit,
+                                         std::string& failure) {
+    HANDLE handle = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        failure = SystemMessage(::GetLastError());
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    while (bytes.size() < limit) {
+        DWORD got = 0;
+        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, limit - bytes.size()));
+        if (!::ReadFile(handle, chunk, wanted, &got, nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_BROKEN_PIPE) {
+                break; // the writer of a pipe has closed its end
+            }
+            failure = SystemMessage(error);
+            ::CloseHandle(handle);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(chunk, got);
+    }
+    ::CloseHandle(handle);
+    return bytes;
 }

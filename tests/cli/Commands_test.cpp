@@ -73,7 +73,13 @@ const CliCase CliCases[] = {
      ""},
     {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", Usage},
     {"EmptyPattern", "find --exclude '' ROOT", 2, "", Usage},
-    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", OneLine},
+    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in .*/missing: No such file or directory\n"},
+    {"ExcludeFromWithByteOrderMark", "find --exclude-from ROOT/bom ROOT", 0, "0\tQ/Q2\n", ""},
+    {"ExcludeFromUtf16", "find --exclude-from ROOT/utf16 ROOT", 0, "0\tQ/Q2\n", ""},
+    // What is no pattern file ends the run before the scan, with the reason, and soon.
+    {"ExcludeFromZeros", "find --exclude-from /dev/zero ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in /dev/zero: it is larger than 16 MiB\n"},
     {"EmptyJunkName", "find --junk '' ROOT", 2, "", Usage},
     {"Junk", "find --junk-common ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     {"JunkNamed", "find --junk thumbs.DB ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
@@ -100,7 +106,8 @@ const CliCase CliCases[] = {
     {"RemoveUnknownOption", "remove --force ROOT", 2, "", Usage},
     {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", Usage},
     {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "", Usage},
-    {"RemoveExcludeFromMissingFile", "remove --exclude-from /nonexistent ROOT", 1, "", OneLine},
+    {"RemoveExcludeFromFolder", "remove --exclude-from ROOT/Q ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in .*/Q: Is a directory\n"},
     {"RemoveMissingRoot", "remove ROOT/missing", 1, "", OneLine},
     // Whoever may write where the log goes must not make remove overwrite another file,
     // nor make it wait for ever on a FIFO; and nothing is removed without the log.
@@ -124,6 +131,8 @@ TEST_P(CliCommands, PrintRowsAndExitStatus) {
     fs::create_symlink("f", temp.Path() / "Q" / "Q1" / "link");
     WriteFile(temp.Path() / "patterns", "# not a pattern\n\nX\r\n");
     WriteFile(temp.Path() / "more", "Q2");
+    WriteFile(temp.Path() / "bom", "\xEF\xBB\xBFX\n");
+    WriteFile(temp.Path() / "utf16", "\xFF\xFEX\0\r\0\n\0"s);
     std::string arguments = test.arguments;
     for (std::size_t at; (at = arguments.find("ROOT")) != std::string::npos;) {
         std::size_t end = arguments.find(' ', at);
@@ -188,6 +197,15 @@ TEST(CliFind, RowsGoOutExactlyToAPipeAndQuotedToATerminal) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "vacantor-cli: not a folder: '" + temp.Text() +
                            "/missing'$'\\033'']0;title'$'\\a'\n");
+
+    // A right-to-left override would show this name as "invoiceexe.pdf".
+    TempFolder bidi;
+    MakeTree(bidi.Path(), {"f", "invoice\xE2\x80\xAE"
+                                "fdp.exe/"});
+    EXPECT_EQ(RunCli("find " + Quoted(bidi.Text())).out, "0\tinvoice\xE2\x80\xAE"
+                                                         "fdp.exe\n");
+    EXPECT_EQ(RunOnTerminal({VACANTOR_CLI, "find", "--quiet", bidi.Text()}).out,
+              "0\t'invoice'$'\\342\\200\\256''fdp.exe'\n");
 }
 
 // Many rows cross the output's block size; none may be lost, doubled or misnumbered.
