@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <regex>
 #include <set>
+#include <fcntl.h>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -251,6 +253,27 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
                 run.out == notRemoved + removed + "1 folders are removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// A FIFO is refused as the log before anything opens it for writing: its reader, waiting
+// without blocking, sees no writer come and go.
+TEST(CliRemoveLog, AFifoIsRefusedWithoutWakingItsReader) {
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "a/"});
+    ASSERT_EQ(::mkfifo(temp.Text("fifo").c_str(), 0600), 0);
+    int reader = ::open(temp.Text("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    CliRun run =
+        RunCli("remove --log " + Quoted(temp.Text("fifo")) + " " + Quoted(temp.Text("root")));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vacantor-cli: cannot create the log " + temp.Text("fifo") +
+                           ": it is not a regular file\n");
+    pollfd waiting{reader, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0) << waiting.revents; // POLLHUP after a writer
+    ::close(reader);
+    EXPECT_TRUE(fs::exists(temp.Path() / "root" / "a"));
 }
 
 // When the log can no longer grow (no file may pass 600 bytes), the removal stops with it.
