@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -13,7 +14,11 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-void PrepareStandardStreams() {}
+// A reader that has gone away (`| head`) makes a write fail, which the commands report and
+// stop on, rather than end the program between a folder removed and its line in the log.
+void PrepareStandardStreams() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 ConsoleStream StandardOutput() {
     return {stdout, ::isatty(STDOUT_FILENO) == 1};

@@ -2,18 +2,24 @@
 // status, standard error, and what is left of the tree.
 
 #include "cli/CliRun.h"
+#include "cli/RemoveCommand.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemovalHook.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <grp.h>
 #include <regex>
 #include <set>
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -92,7 +98,6 @@ const CliCase CliCases[] = {
     // Lost output is a failure: a script must not take a run whose rows it never got for
     // success.
     {"FindOutputLost", "find ROOT", 1, "", NoOutput, false, "/dev/full"},
-    {"RemoveOutputLost", "remove ROOT", 1, "", NoOutput, true, "/dev/full"},
     {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n", "", true},
     {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n",
      ""},
@@ -253,6 +258,109 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
                 run.out == notRemoved + removed + "1 folders are removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// The program with `arguments`, its standard output a pipe whose reader has already gone,
+// standard error into `errFile`; its raw wait status.
+int RunWithOutputClosed(std::vector<std::string> arguments, const std::string& errFile) {
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return -1;
+    }
+    ::close(ends[0]);
+    pid_t child = ::fork();
+    if (child == 0) {
+        int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(VACANTOR_CLI)};
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// `remove ... | head -1`: the reader goes, and the removal stops after the row whose line it
+// could not write, which the log still holds; the log says why the run ended early. `find`
+// ends with the same failure, not killed by SIGPIPE.
+TEST(CliRemove, AReaderGoneStopsTheRemovalAfterTheRowAndTheLogSaysSo) {
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "a/", "b/", "c/"});
+
+    int status = RunWithOutputClosed({"remove", "--log", temp.Text("log"), temp.Text("root")},
+                                     temp.Text("err"));
+
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadFile(temp.Path() / "err"), "vacantor-cli: cannot write the output\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path() / "root"), {}), 3);
+    EXPECT_TRUE(std::regex_match(ReadFile(temp.Path() / "log"),
+                                 std::regex("removed\t[abc]\t\n"
+                                            "summary\t1 removed, 0 skipped, 0 failed\t[0-9.]+ s\t"
+                                            "cut short: the output cannot be written\n")))
+        << ReadFile(temp.Path() / "log");
+
+    status = RunWithOutputClosed({"find", "--threads", "1", temp.Text("root")}, temp.Text("err"));
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// SIGINT while a folder's removal runs, staged at the check of the first listed folder: as
+// nobody, P is read-only to its owner, so removing P/x or P/y adds the owner-write bit to P.
+// The row ends, the bit is taken off again, the other row is left alone, and the log is
+// closed with its summary.
+TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a tree of another user";
+    }
+    constexpr uid_t Nobody = 65534;
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "P/f", "P/x/z/", "P/y/z/"});
+    ::chown(temp.Text().c_str(), Nobody, Nobody);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(temp.Path())) {
+        ::lchown(entry.path().c_str(), Nobody, Nobody);
+    }
+    ::chmod(temp.Text("root/P").c_str(), 0555);
+
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0) {
+            ::_exit(126);
+        }
+        bool raised = false;
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        std::unique_ptr<FolderRemoval> removal =
+            CreateSystemFolderRemoval([&raised](const std::string&) {
+                if (!std::exchange(raised, true)) {
+                    std::raise(SIGINT);
+                }
+            });
+        std::FILE* nowhere = std::fopen("/dev/null", "w");
+        ::_exit(RunRemoveCommand({"--threads", "1", "--log", temp.Text("log"), temp.Text("root")},
+                                 *fileSystem, *removal, {nowhere, false}, {nowhere, false}));
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+    struct stat mode {};
+    ASSERT_EQ(::stat(temp.Text("root/P").c_str(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 07777, 0555u);
+    EXPECT_NE(fs::exists(temp.Path() / "root" / "P" / "x"),
+              fs::exists(temp.Path() / "root" / "P" / "y"));
+    EXPECT_TRUE(std::regex_match(ReadFile(temp.Path() / "log"),
+                                 std::regex("removed\tP/[xy]\t\n"
+                                            "summary\t1 removed, 0 skipped, 0 failed\t[0-9.]+ s\t"
+                                            "cut short: interrupted by SIGINT\n")))
+        << ReadFile(temp.Path() / "log");
 }
 
 // A FIFO is refused as the log before anything opens it for writing: its reader, waiting
