@@ -2,7 +2,9 @@
 
 #include "cli/ConsoleText.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,3 +25,9 @@ ConsoleStream StandardError();
 // file. Anything else at `path` is refused, never written through or waited on: a link, a
 // folder, a FIFO, a device. nullptr, with the reason in `failure`, when it cannot be opened.
 std::FILE* CreateLogFile(const std::string& path, std::string& failure);
+
+// The first `limit` bytes of the file at `path` (all of it when it is shorter), read to its
+// end or to the limit: a regular file, a FIFO, a device. nullopt, with the reason in
+// `failure`, when it cannot be opened or read.
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit,
+                                         std::string& failure);

@@ -1,6 +1,7 @@
 #include "cli/ConsoleScan.h"
 
 #include "cli/CommandLine.h"
+#include "cli/PatternFile.h"
 #include "cli/Progress.h"
 #include "scan/EmptyFolderScan.h"
 #include "scan/ListingRules.h"
@@ -9,8 +10,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 namespace {
@@ -38,28 +37,6 @@ class ConsoleScanHost : public ScanHost {
     const ResultList& list_;
 };
 
-// The patterns of an --exclude-from file, or nullopt when it cannot be read.
-std::optional<std::vector<std::string>> ReadPatternFile(const std::string& path) {
-    std::u8string utf8(path.begin(), path.end());
-    std::ifstream file(std::filesystem::path(utf8), std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::vector<std::string> patterns;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (!line.empty() && line.front() != '#') {
-            patterns.push_back(line);
-        }
-    }
-    if (file.bad()) {
-        return std::nullopt;
-    }
-    return patterns;
-}
-
 bool EndsWithSeparator(const std::string& path, char separator) {
     return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
 }
@@ -85,9 +62,11 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
     ListingRules rules(separator);
     std::vector<std::string> patterns = commandLine.All(ExcludeOption);
     for (const std::string& path : commandLine.All(ExcludeFromOption)) {
-        std::optional<std::vector<std::string>> read = ReadPatternFile(path);
+        std::string failure;
+        std::optional<std::vector<std::string>> read = ReadPatternFile(path, failure);
         if (!read) {
-            err.Write("vacantor-cli: cannot read the patterns in " + err.Shown(path) + "\n");
+            err.Write("vacantor-cli: cannot read the patterns in " + err.Shown(path) + ": " +
+                      failure + "\n");
             unreadable = true;
             return std::nullopt;
         }

@@ -16,6 +16,28 @@ unsigned char ByteAt(std::string_view text, std::size_t index) {
     return static_cast<unsigned char>(text[index]);
 }
 
+// Code points a terminal would act on or not show as themselves: C1 controls (a terminal
+// may take U+009B as the start of an escape sequence), the line and paragraph separators,
+// which may break the row, and the format characters (Unicode 15's category Cf, with the
+// reserved U+2065 among its neighbours), which reorder the text around them (U+202E shows
+// "exe.pdf" as "fdp.exe") or take no room at all.
+bool IsHidden(char32_t codePoint) {
+    static constexpr char32_t Ranges[][2] = {
+        {0x80, 0x9F},       {0xAD, 0xAD},       {0x600, 0x605},     {0x61C, 0x61C},
+        {0x6DD, 0x6DD},     {0x70F, 0x70F},     {0x890, 0x891},     {0x8E2, 0x8E2},
+        {0x180E, 0x180E},   {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x206F},
+        {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+        {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+        {0xE0020, 0xE007F},
+    };
+    for (const auto& range : Ranges) {
+        if (codePoint >= range[0] && codePoint <= range[1]) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The character at the start of `text`: a whole UTF-8 sequence, or one byte that starts
 // none (a stray continuation byte, a cut sequence, an overlong form, a surrogate, a value
 // past U+10FFFF), which is escaped on its own.
@@ -40,12 +62,11 @@ Character NextCharacter(std::string_view text) {
     if (!valid) {
         return {text.substr(0, 1), true};
     }
-    // C1 controls (terminals may take U+009B as the start of an escape sequence), and the
-    // line and paragraph separators, which may break the row.
-    const bool c1 = lead == 0xC2 && ByteAt(text, 1) <= 0x9F;
-    const bool separator = lead == 0xE2 && ByteAt(text, 1) == 0x80 &&
-                           (ByteAt(text, 2) == 0xA8 || ByteAt(text, 2) == 0xA9);
-    return {text.substr(0, length), c1 || separator};
+    char32_t codePoint = lead & (0x7F >> length);
+    for (std::size_t index = 1; index < length; ++index) {
+        codePoint = (codePoint << 6) | (ByteAt(text, index) & 0x3F);
+    }
+    return {text.substr(0, length), IsHidden(codePoint)};
 }
 
 template <typename Visit>

@@ -7,9 +7,10 @@
 // `name` made safe for a terminal, the way GNU ls --quoting-style=shell-escape shows it: a
 // name of plain characters is left as it is; any other becomes one shell word that stands
 // for exactly its bytes. Shell-special characters put the name in single quotes; control
-// characters (C0, DEL, C1, the Unicode line and paragraph separators) and bytes that are
-// not UTF-8 go out as $'...' escapes, so that the name shows on one row and no escape
-// sequence reaches the terminal.
+// characters (C0, DEL, C1, the Unicode line and paragraph separators), Unicode format
+// characters (bidirectional controls, zero-width characters...) and bytes that are not
+// UTF-8 go out as $'...' escapes, so that the name shows on one row, in its own order, and
+// no escape sequence reaches the terminal.
 std::string ShellEscaped(std::string_view name);
 
 class Progress;

@@ -6,6 +6,7 @@
 #include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -52,13 +53,24 @@ ConsoleStream StandardError() {
     return {stderr, IsConsole(STD_ERROR_HANDLE)};
 }
 
-// FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused rather than
-// followed; a console, a pipe or a device is no disk file. The file is emptied only once it
-// is known to be a disk file.
+// A new file is made only where nothing stands: CREATE_NEW fails on a dangling link, which
+// Wine shows as no file at all, where OPEN_ALWAYS would create the link's target. Anything
+// that stands there is opened itself, FILE_FLAG_OPEN_REPARSE_POINT keeping a link from being
+// followed, and refused unless it is a disk file that is no link nor folder; only then is
+// it emptied. A console, a pipe or a device is no disk file.
 std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
-    HANDLE handle =
-        ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const std::wstring widePath = WideFromUtf8(path);
+    HANDLE handle = ::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) {
+        handle =
+            ::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+            failure = "it is a link to nothing, or it changed while it was opened";
+            return nullptr;
+        }
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         failure = SystemMessage(::GetLastError());
         return nullptr;
@@ -86,4 +98,38 @@ std::FILE* CreateLogFile(const std::string& path, std::string& failure) {
     }
     ::CloseHandle(handle);
     return nullptr;
+}
+
+// Others may go on writing, renaming or deleting the file while it is read, as they may
+// with any file a program reads.
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit,
+                                         std::string& failure) {
+    HANDLE handle = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        failure = SystemMessage(::GetLastError());
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    while (bytes.size() < limit) {
+        DWORD got = 0;
+        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, limit - bytes.size()));
+        if (!::ReadFile(handle, chunk, wanted, &got, nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_BROKEN_PIPE) {
+                break; // the writer of a pipe has closed its end
+            }
+            failure = SystemMessage(error);
+            ::CloseHandle(handle);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(chunk, got);
+    }
+    ::CloseHandle(handle);
+    return bytes;
 }

@@ -50,7 +50,7 @@ void RemovalLog::Add(LogVerdict verdict, std::string_view path, std::string_view
     records_->EndRecord();
 }
 
-bool RemovalLog::Close(std::chrono::steady_clock::duration taken) {
+bool RemovalLog::Close(std::chrono::steady_clock::duration taken, std::string_view cutShort) {
     std::string counts;
     for (std::size_t index = 0; index < 3; ++index) {
         counts +=
@@ -59,6 +59,10 @@ bool RemovalLog::Close(std::chrono::steady_clock::duration taken) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.2f s", std::chrono::duration<double>(taken).count());
     records_->Add("summary\t" + counts + "\t" + seconds);
+    if (!cutShort.empty()) {
+        records_->Add("\tcut short: ");
+        records_->Add(cutShort);
+    }
     records_->EndRecord();
     bool written = !records_->Failed();
     records_.reset();

@@ -24,9 +24,10 @@ LogVerdict VerdictOf(RemovalOutcome outcome);
 // The log of one `remove --log FILE` run. One record per listed folder: "removed",
 // "skipped" or "failed", a tab, the path relative to the root as its exact bytes, a tab,
 // and the reason (empty for removed). At the end one record "summary", a tab, the counts
-// ("3 removed, 1 skipped, 0 failed"), a tab, the time taken ("2.51 s"). Records end as the
-// rows printed do (newline, or NUL with --print0). Each record is written out at once, so
-// the file holds every folder dealt with so far even when the run is cut short.
+// ("3 removed, 1 skipped, 0 failed"), a tab, the time taken ("2.51 s"), and for a run cut
+// short a tab and why ("cut short: interrupted by SIGINT"). Records end as the rows printed
+// do (newline, or NUL with --print0). Each record is written out at once, so the file holds
+// every folder dealt with so far even when the run ends before its summary.
 class RemovalLog {
   public:
     // Takes over `file` (from CreateLogFile) and closes it.
@@ -37,8 +38,9 @@ class RemovalLog {
 
     void Add(LogVerdict verdict, std::string_view path, std::string_view reason);
 
-    // Writes the summary and closes the file. False when any write failed.
-    bool Close(std::chrono::steady_clock::duration taken);
+    // Writes the summary and closes the file. False when any write failed. `cutShort`: why
+    // the run ended before its last folder, empty when it did not.
+    bool Close(std::chrono::steady_clock::duration taken, std::string_view cutShort = {});
 
     // True once a write has failed.
     bool Failed() const { return records_ && records_->Failed(); }

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleScan.h"
+#include "cli/Interruption.h"
 #include "cli/RecordWriter.h"
 #include "cli/RemovalLog.h"
 #include "platform/FileSystem.h"
@@ -11,6 +12,8 @@
 #include "removal/ScannedRootRemoval.h"
 
 #include <optional>
+
+using namespace std::string_literals;
 
 const char* const RemoveUsage =
     "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
@@ -66,20 +69,34 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
         return 1;
     }
     std::unique_ptr<Progress> progress = StartProgress(options, out, err, clock);
+    // From here on an interrupt ends the run between two rows, never inside one: the row's
+    // folder is removed or left whole, the modes it changed are put back, and the log says
+    // how the run ended.
+    InterruptionCatcher interruptions;
+    auto interrupted = [&interruptions] { return interruptions.Caught() != 0; };
     // The whole scan first: removing while it walks would change the tree under it.
     MemoryResultList rows;
     std::string scannedRoot;
     // The removal reaches the rows from the very root the scan read, held in between.
     std::shared_ptr<const HeldRoot> scannedRootHold;
     if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
-                        rows, scannedRoot, err, {}, &scannedRootHold, &command->rules)) {
+                        rows, scannedRoot, err, interrupted, &scannedRootHold, &command->rules)) {
         return 1;
     }
-    RecordWriter printer(out, terminator);
+    // Record by record, so that a reader gone away stops the removal at the next row.
+    RecordWriter printer(out, terminator, true);
     ScannedRootRemoval removal(folderRemoval, scannedRootHold, &command->rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
+    // Why the rows were not all dealt with; the scan may have been interrupted already.
+    const bool scanInterrupted = interrupted();
+    std::string cutShort = scanInterrupted ? "interrupted by "s + interruptions.CaughtName() : "";
     for (const MemoryResultList::Row& row : rows.Rows()) {
+        if (interrupted() || printer.Failed()) {
+            cutShort = interrupted() ? "interrupted by "s + interruptions.CaughtName()
+                                     : "the output cannot be written";
+            break;
+        }
         const std::string& path = row.subItem1;
         LogVerdict verdict = LogVerdict::Skipped;
         std::string reason = "dry run";
@@ -126,10 +143,20 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     if (!written) {
         err.Write("vacantor-cli: cannot write the output\n");
     }
-    if (log && !log->Close(clock() - start)) {
+    if (interrupted()) {
+        err.Write("vacantor-cli: interrupted by "s + interruptions.CaughtName() +
+                  (scanInterrupted
+                       ? " during the scan: nothing removed\n"
+                       : ": " + std::to_string(removed + notRemoved) + " of " +
+                             std::to_string(rows.Rows().size()) + " folders dealt with\n"));
+    }
+    if (log && !log->Close(clock() - start, cutShort)) {
         err.Write("vacantor-cli: cannot write the log " + err.Shown(options.values.at(LogOption)) +
                   "\n");
         written = false;
+    }
+    if (interrupted()) {
+        return 128 + interruptions.Caught();
     }
     return written && notRemoved == 0 ? 0 : 1;
 }

@@ -2,16 +2,24 @@
 // status, standard error, and what is left of the tree.
 
 #include "cli/CliRun.h"
+#include "cli/RemoveCommand.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderRemovalHook.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <grp.h>
 #include <regex>
 #include <set>
+#include <fcntl.h>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -73,7 +81,13 @@ const CliCase CliCases[] = {
      ""},
     {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", Usage},
     {"EmptyPattern", "find --exclude '' ROOT", 2, "", Usage},
-    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", OneLine},
+    {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in .*/missing: No such file or directory\n"},
+    {"ExcludeFromWithByteOrderMark", "find --exclude-from ROOT/bom ROOT", 0, "0\tQ/Q2\n", ""},
+    {"ExcludeFromUtf16", "find --exclude-from ROOT/utf16 ROOT", 0, "0\tQ/Q2\n", ""},
+    // What is no pattern file ends the run before the scan, with the reason, and soon.
+    {"ExcludeFromZeros", "find --exclude-from /dev/zero ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in /dev/zero: it is larger than 16 MiB\n"},
     {"EmptyJunkName", "find --junk '' ROOT", 2, "", Usage},
     {"Junk", "find --junk-common ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     {"JunkNamed", "find --junk thumbs.DB ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
@@ -84,7 +98,6 @@ const CliCase CliCases[] = {
     // Lost output is a failure: a script must not take a run whose rows it never got for
     // success.
     {"FindOutputLost", "find ROOT", 1, "", NoOutput, false, "/dev/full"},
-    {"RemoveOutputLost", "remove ROOT", 1, "", NoOutput, true, "/dev/full"},
     {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n", "", true},
     {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n",
      ""},
@@ -100,7 +113,8 @@ const CliCase CliCases[] = {
     {"RemoveUnknownOption", "remove --force ROOT", 2, "", Usage},
     {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", Usage},
     {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "", Usage},
-    {"RemoveExcludeFromMissingFile", "remove --exclude-from /nonexistent ROOT", 1, "", OneLine},
+    {"RemoveExcludeFromFolder", "remove --exclude-from ROOT/Q ROOT", 1, "",
+     "vacantor-cli: cannot read the patterns in .*/Q: Is a directory\n"},
     {"RemoveMissingRoot", "remove ROOT/missing", 1, "", OneLine},
     // Whoever may write where the log goes must not make remove overwrite another file,
     // nor make it wait for ever on a FIFO; and nothing is removed without the log.
@@ -124,6 +138,8 @@ TEST_P(CliCommands, PrintRowsAndExitStatus) {
     fs::create_symlink("f", temp.Path() / "Q" / "Q1" / "link");
     WriteFile(temp.Path() / "patterns", "# not a pattern\n\nX\r\n");
     WriteFile(temp.Path() / "more", "Q2");
+    WriteFile(temp.Path() / "bom", "\xEF\xBB\xBFX\n");
+    WriteFile(temp.Path() / "utf16", "\xFF\xFEX\0\r\0\n\0"s);
     std::string arguments = test.arguments;
     for (std::size_t at; (at = arguments.find("ROOT")) != std::string::npos;) {
         std::size_t end = arguments.find(' ', at);
@@ -188,6 +204,15 @@ TEST(CliFind, RowsGoOutExactlyToAPipeAndQuotedToATerminal) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "vacantor-cli: not a folder: '" + temp.Text() +
                            "/missing'$'\\033'']0;title'$'\\a'\n");
+
+    // A right-to-left override would show this name as "invoiceexe.pdf".
+    TempFolder bidi;
+    MakeTree(bidi.Path(), {"f", "invoice\xE2\x80\xAE"
+                                "fdp.exe/"});
+    EXPECT_EQ(RunCli("find " + Quoted(bidi.Text())).out, "0\tinvoice\xE2\x80\xAE"
+                                                         "fdp.exe\n");
+    EXPECT_EQ(RunOnTerminal({VACANTOR_CLI, "find", "--quiet", bidi.Text()}).out,
+              "0\t'invoice'$'\\342\\200\\256''fdp.exe'\n");
 }
 
 // Many rows cross the output's block size; none may be lost, doubled or misnumbered.
@@ -233,6 +258,130 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
                 run.out == notRemoved + removed + "1 folders are removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// The program with `arguments`, its standard output a pipe whose reader has already gone,
+// standard error into `errFile`; its raw wait status.
+int RunWithOutputClosed(std::vector<std::string> arguments, const std::string& errFile) {
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return -1;
+    }
+    ::close(ends[0]);
+    pid_t child = ::fork();
+    if (child == 0) {
+        int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(VACANTOR_CLI)};
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// `remove ... | head -1`: the reader goes, and the removal stops after the row whose line it
+// could not write, which the log still holds; the log says why the run ended early. `find`
+// ends with the same failure, not killed by SIGPIPE.
+TEST(CliRemove, AReaderGoneStopsTheRemovalAfterTheRowAndTheLogSaysSo) {
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "a/", "b/", "c/"});
+
+    int status = RunWithOutputClosed({"remove", "--log", temp.Text("log"), temp.Text("root")},
+                                     temp.Text("err"));
+
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadFile(temp.Path() / "err"), "vacantor-cli: cannot write the output\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path() / "root"), {}), 3);
+    EXPECT_TRUE(std::regex_match(ReadFile(temp.Path() / "log"),
+                                 std::regex("removed\t[abc]\t\n"
+                                            "summary\t1 removed, 0 skipped, 0 failed\t[0-9.]+ s\t"
+                                            "cut short: the output cannot be written\n")))
+        << ReadFile(temp.Path() / "log");
+
+    status = RunWithOutputClosed({"find", "--threads", "1", temp.Text("root")}, temp.Text("err"));
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// SIGINT while a folder's removal runs, staged at the check of the first listed folder: as
+// nobody, P is read-only to its owner, so removing P/x or P/y adds the owner-write bit to P.
+// The row ends, the bit is taken off again, the other row is left alone, and the log is
+// closed with its summary.
+TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a tree of another user";
+    }
+    constexpr uid_t Nobody = 65534;
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "P/f", "P/x/z/", "P/y/z/"});
+    ::chown(temp.Text().c_str(), Nobody, Nobody);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(temp.Path())) {
+        ::lchown(entry.path().c_str(), Nobody, Nobody);
+    }
+    ::chmod(temp.Text("root/P").c_str(), 0555);
+
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0) {
+            ::_exit(126);
+        }
+        bool raised = false;
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        std::unique_ptr<FolderRemoval> removal =
+            CreateSystemFolderRemoval([&raised](const std::string&) {
+                if (!std::exchange(raised, true)) {
+                    std::raise(SIGINT);
+                }
+            });
+        std::FILE* nowhere = std::fopen("/dev/null", "w");
+        ::_exit(RunRemoveCommand({"--threads", "1", "--log", temp.Text("log"), temp.Text("root")},
+                                 *fileSystem, *removal, {nowhere, false}, {nowhere, false}));
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+    struct stat mode {};
+    ASSERT_EQ(::stat(temp.Text("root/P").c_str(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 07777, 0555u);
+    EXPECT_NE(fs::exists(temp.Path() / "root" / "P" / "x"),
+              fs::exists(temp.Path() / "root" / "P" / "y"));
+    EXPECT_TRUE(std::regex_match(ReadFile(temp.Path() / "log"),
+                                 std::regex("removed\tP/[xy]\t\n"
+                                            "summary\t1 removed, 0 skipped, 0 failed\t[0-9.]+ s\t"
+                                            "cut short: interrupted by SIGINT\n")))
+        << ReadFile(temp.Path() / "log");
+}
+
+// A FIFO is refused as the log before anything opens it for writing: its reader, waiting
+// without blocking, sees no writer come and go.
+TEST(CliRemoveLog, AFifoIsRefusedWithoutWakingItsReader) {
+    TempFolder temp;
+    MakeTree(temp.Path() / "root", {"f", "a/"});
+    ASSERT_EQ(::mkfifo(temp.Text("fifo").c_str(), 0600), 0);
+    int reader = ::open(temp.Text("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    CliRun run =
+        RunCli("remove --log " + Quoted(temp.Text("fifo")) + " " + Quoted(temp.Text("root")));
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vacantor-cli: cannot create the log " + temp.Text("fifo") +
+                           ": it is not a regular file\n");
+    pollfd waiting{reader, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0) << waiting.revents; // POLLHUP after a writer
+    ::close(reader);
+    EXPECT_TRUE(fs::exists(temp.Path() / "root" / "a"));
 }
 
 // When the log can no longer grow (no file may pass 600 bytes), the removal stops with it.
