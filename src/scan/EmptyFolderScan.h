@@ -63,7 +63,6 @@ class EmptyFolderScan {
     std::string rootFolder_;
     ReadAheadSettings readAhead_;
     const ListingRules* rules_;
-    ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
     std::optional<FolderIdentity> rootIdentity_;
