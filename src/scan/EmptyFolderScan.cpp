@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
+#include "scan/ListingRules.h"
 
 #include <algorithm>
 #include <memory>
@@ -25,6 +26,8 @@ struct Frame {
     std::vector<Candidate> candidates; // its empty subfolders
     std::size_t next = 0;              // position in `names` of the subfolder to examine
     std::size_t pathLength = 0;        // its path is the walk's path up to this length
+    // Where the exclusions stand at it, when the walk reads its listing itself.
+    ListingRules::ExclusionState exclusions;
     bool holdsFiles = false;
     bool notEmpty = false;
     bool holdsJunk = false; // junk files in it or in an empty subfolder's subtree
@@ -44,7 +47,8 @@ struct EmptyFolderScan::Walk {
     bool openedJunk = false; // whether the folder Open decided at once holds junk files
 
     bool Run(std::unique_ptr<Folder> root) {
-        Opening opening = Open(std::move(root));
+        Opening opening = Open(std::move(root), Excluding() ? scan.rules_->RootState()
+                                                            : ListingRules::ExclusionState());
         if (opening != Opening::Descend) {
             scan.rootUnreadable_ = opening == Opening::Unreadable;
             return opening == Opening::Empty;
@@ -67,10 +71,9 @@ struct EmptyFolderScan::Walk {
     }
 
     // The counts decide a folder without subfolders at once; any other gets a frame.
-    // The read-ahead's folders answer with listings its threads read with the exclusions.
-    Opening Open(std::unique_ptr<Folder> folder) {
+    Opening Open(std::unique_ptr<Folder> folder, ListingRules::ExclusionState exclusions) {
         FolderListing listing =
-            readAhead ? ReadListing(*folder) : ReadListing(*folder, scan.exclusions_);
+            Excluding() ? ReadListing(*folder, {scan.rules_, &exclusions}) : ReadListing(*folder);
         if (!listing.subFolders) {
             return Opening::Unreadable;
         }
@@ -87,6 +90,7 @@ struct EmptyFolderScan::Walk {
         frame.pathLength = path.size();
         frame.holdsFiles = *listing.files > 0;
         frame.holdsJunk = openedJunk;
+        frame.exclusions = std::move(exclusions);
         return Opening::Descend;
     }
 
@@ -128,13 +132,19 @@ struct EmptyFolderScan::Walk {
         }
         path += separator;
         path += name;
-        Opening opening = Open(std::move(child.folder));
+        Opening opening = Open(std::move(child.folder),
+                               Excluding() ? scan.rules_->SubFolderState(frame.exclusions, name)
+                                           : ListingRules::ExclusionState());
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
             Deliver(frame, opening == Opening::Empty, openedJunk);
         }
         return std::nullopt;
     }
+
+    // Whether the walk applies exclusions to the listings it reads; the read-ahead's folders
+    // answer with listings its threads read with them.
+    bool Excluding() const { return !readAhead && scan.rules_ && scan.rules_->HasExcludes(); }
 
     int ReadOnlyOptionValue() {
         int value = scan.host_.ReadOnlyOptionValue();
@@ -186,7 +196,7 @@ EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanH
                                  std::string rootFolder, ReadAheadSettings readAhead,
                                  const ListingRules* rules)
     : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)),
-      readAhead_(readAhead), rules_(rules), exclusions_{rules, rootFolder_.size()} {}
+      readAhead_(readAhead), rules_(rules) {}
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
@@ -212,7 +222,8 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
             std::size_t reading = 2 * std::size_t{settings.threads};
             settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
         }
-        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(), exclusions_);
+        readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(),
+                          rules_ && rules_->HasExcludes() ? rules_ : nullptr);
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
         root = readAhead->Start(std::move(root));
     }

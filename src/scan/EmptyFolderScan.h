@@ -64,7 +64,6 @@ class EmptyFolderScan {
     std::string rootFolder_;
     ReadAheadSettings readAhead_;
     const ListingRules* rules_;
-    ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
     std::shared_ptr<const HeldRoot> scannedRoot_;

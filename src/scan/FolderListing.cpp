@@ -1,23 +1,14 @@
 #include "scan/FolderListing.h"
 
-#include "scan/ListingRules.h"
-
 #include <algorithm>
 
 namespace {
 
-void Exclude(Folder& folder, const ListingExclusions& exclusions, FolderListing& listing) {
+void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
     const ListingRules& rules = *exclusions.rules;
-    std::string_view parent;
-    if (rules.NeedsPaths()) {
-        const std::string& path = folder.Path();
-        parent = path.size() > exclusions.rootLength
-                     ? std::string_view(path).substr(exclusions.rootLength + 1)
-                     : std::string_view();
-    }
     std::vector<std::string>& names = *listing.names;
     auto excluded = std::remove_if(names.begin(), names.end(), [&](const std::string& name) {
-        return rules.ExcludesSubFolder(parent, name);
+        return rules.ExcludesSubFolder(*exclusions.folder, name);
     });
     std::size_t count = static_cast<std::size_t>(names.end() - excluded);
     names.erase(excluded, names.end());
@@ -37,7 +28,7 @@ FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     if (listing.subFolders && *listing.subFolders > 0) {
         listing.names = folder.SubFolderNames();
         if (listing.names && exclusions.rules && exclusions.rules->HasExcludes()) {
-            Exclude(folder, exclusions, listing);
+            Exclude(exclusions, listing);
         }
     }
     return listing;

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "scan/ListingRules.h"
 
 #include <optional>
 #include <string>
 #include <vector>
-
-class ListingRules;
 
 // What the walk reads of one open folder, read in one go and in the walk's own order:
 // the file count, then the subfolder count, then the names when there are subfolders.
@@ -21,11 +20,11 @@ struct FolderListing {
     std::size_t NameCount() const { return names ? names->size() : 0; }
 };
 
-// The exclusions of a scan, where a listing is read: an excluded subfolder leaves the
-// names and counts among the files, so nobody opens it.
+// The exclusions of a scan at the folder whose listing is read: an excluded subfolder
+// leaves the names and counts among the files, so nobody opens it.
 struct ListingExclusions {
-    const ListingRules* rules = nullptr; // nullptr or without exclusions: none
-    std::size_t rootLength = 0;          // of the root's path, which paths are relative to
+    const ListingRules* rules = nullptr;                  // nullptr or without exclusions: none
+    const ListingRules::ExclusionState* folder = nullptr; // where they stand at the folder
 };
 
 FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions = {});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/PathGlobs.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +16,12 @@
 // patterns are case-sensitive, junk names never are. Case is folded for ASCII letters only.
 class ListingRules {
   public:
-    explicit ListingRules(char separator = '/') : separator_(separator) {}
+    explicit ListingRules(char separator = '/')
+        : separator_(separator), excludes_(separator != '\\', separator == '\\') {}
+
+    // Where the exclusions stand at a folder, for its subfolders: a walk carries it down, so
+    // that each folder's own name is matched, never its whole path again.
+    using ExclusionState = PathGlobs::State;
 
     // A glob with fnmatch's rules ('*', '?', '[...]'; on Linux '\' escapes), matched
     // against a folder's path relative to the root ('/' between names on both platforms)
@@ -26,35 +33,36 @@ class ListingRules {
     // Thumbs.db, desktop.ini, .DS_Store, ._* and "Icon\r".
     void AddCommonJunk();
 
-    bool HasExcludes() const { return !excludes_.empty(); }
+    bool HasExcludes() const { return !excludes_.Empty(); }
     bool HasJunk() const { return !junkNames_.empty() || !junkPrefixes_.empty(); }
-    // True when an exclusion needs the folder's whole relative path, not its name only.
-    bool NeedsPaths() const { return needsPaths_; }
 
-    // `relativePath`: the folder's path relative to the root, with the platform's separator.
+    ExclusionState RootState() const { return excludes_.Root(); }
+    // The state at the subfolder `name` of the folder whose state is `folder`.
+    ExclusionState SubFolderState(const ExclusionState& folder, std::string_view name) const {
+        return excludes_.Below(folder, name);
+    }
+    // The state at the folder at `relativePath` (relative to the root, either separator on
+    // Windows).
+    ExclusionState FolderState(std::string_view relativePath) const;
+
+    // True when the subfolder `name` of the folder whose state is `folder` is excluded.
+    bool ExcludesSubFolder(const ExclusionState& folder, std::string_view name) const {
+        return excludes_.Matches(folder, name);
+    }
+    // The same for the folder at `relativePath`.
     bool Excludes(std::string_view relativePath) const;
-    // The same for the subfolder `name` of the folder at `parentRelativePath` ("" for the root).
-    bool ExcludesSubFolder(std::string_view parentRelativePath, std::string_view name) const;
     // True when the folder or a folder on the way to it from the root is excluded.
     bool ExcludesOrLiesIn(std::string_view relativePath) const;
     bool IsJunkName(std::string_view name) const;
 
   private:
-    struct Exclude {
-        std::string pattern;
-        bool pathOnly;
-    };
+    // The names of a relative path, from the root.
+    std::vector<std::string_view> Names(std::string_view relativePath) const;
 
-    bool FoldCase() const { return separator_ == '\\'; }
     const char* Separators() const { return separator_ == '\\' ? "\\/" : "/"; }
 
     char separator_;
-    std::vector<Exclude> excludes_;
+    PathGlobs excludes_;
     std::vector<std::string> junkNames_;    // ASCII lower case
     std::vector<std::string> junkPrefixes_; // likewise
-    bool needsPaths_ = false;
 };
-
-// fnmatch with FNM_PATHNAME on '/'-separated text, plus "**" as ListingRules describes.
-// `escapes`: '\' quotes the next character. `foldCase`: ASCII letters compare without case.
-bool GlobMatches(std::string_view pattern, std::string_view text, bool escapes, bool foldCase);

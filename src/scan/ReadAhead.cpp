@@ -14,6 +14,7 @@ struct ReadAhead::Reading {
     std::optional<std::uint32_t> attributes;
     std::unique_ptr<Folder> folder;
     FolderListing listing;
+    ListingRules::ExclusionState exclusions; // at the folder read
 };
 
 namespace {
@@ -40,9 +41,9 @@ void Read(Folder& parent, const std::string& name, bool readAttributes, bool ope
 
 } // namespace
 
-ReadAhead::ReadAhead(ReadAheadSettings settings, char separator, ListingExclusions exclusions)
+ReadAhead::ReadAhead(ReadAheadSettings settings, char separator, const ListingRules* rules)
     : settings_(std::move(settings)), budget_(std::max<std::size_t>(settings_.budget, 1)),
-      separator_(separator), exclusions_(exclusions) {}
+      separator_(separator), rules_(rules) {}
 
 ReadAhead::~ReadAhead() {
     Cancel();
@@ -98,6 +99,8 @@ void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftover
     const Node& parentNode = *node->parent;
     std::shared_ptr<Folder> parent = parentNode.folder;
     std::string name = parentNode.Name(node->index);
+    // The parent may be gone once the lock is let go: its state goes with the name.
+    ListingRules::ExclusionState parentExclusions = parentNode.exclusions;
     // The walk tests the attributes of the subfolders of a folder without files, before it
     // opens them, while the option does not let read-only folders count. The option may
     // change meanwhile: they are read whatever it says, always before the opening.
@@ -108,8 +111,9 @@ void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftover
     lock.unlock();
 
     leftovers = {};
-    Read(*parent, name, reading.attributesRead, openReadOnly, exclusions_, reading.attributes,
-         reading.folder, reading.listing);
+    reading.exclusions = SubFolderExclusions(parentExclusions, name);
+    Read(*parent, name, reading.attributesRead, openReadOnly, {rules_, &reading.exclusions},
+         reading.attributes, reading.folder, reading.listing);
     parent.reset();
 
     lock.lock();
@@ -173,7 +177,7 @@ void ReadAhead::Settle(Node& node, Reading& reading) {
     node.attributesRead = reading.attributesRead;
     node.attributes = reading.attributes;
     if (reading.folder && reading.listing.Readable()) {
-        Keep(node, reading.folder, std::move(reading.listing));
+        Keep(node, reading.folder, std::move(reading.listing), std::move(reading.exclusions));
         node.state = NodeState::Listed;
     } else {
         Unhold(node);
@@ -181,14 +185,23 @@ void ReadAhead::Settle(Node& node, Reading& reading) {
     }
 }
 
-// Takes the listing, and the folder when the walk may still open subfolders of it.
-void ReadAhead::Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing) {
+// Takes the listing, and the folder and where the exclusions stand at it when the walk may
+// still open subfolders of it.
+void ReadAhead::Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing,
+                     ListingRules::ExclusionState&& exclusions) {
     node.listing = std::move(listing);
     // A folder without subfolders needs its folder no more (on Linux: its descriptor).
     if (node.listing.NameCount() > 0) {
         node.folder = std::move(folder);
+        node.exclusions = std::move(exclusions);
     }
     Queue(node);
+}
+
+ListingRules::ExclusionState
+ReadAhead::SubFolderExclusions(const ListingRules::ExclusionState& folder,
+                               std::string_view name) const {
+    return rules_ ? rules_->SubFolderState(folder, name) : ListingRules::ExclusionState();
 }
 
 // Marks a subtree as never to be taken: it leaves the queue and the budget, and a thread

@@ -56,9 +56,9 @@ struct ReadAheadSettings {
 // that failed again itself, so that every failure is judged as the walk judges it.
 class ReadAhead {
   public:
-    // `separator`: the file system's path separator. `exclusions` apply to every listing
-    // read, so no thread opens an excluded folder.
-    ReadAhead(ReadAheadSettings settings, char separator, ListingExclusions exclusions = {});
+    // `separator`: the file system's path separator. The exclusions of `rules` (none when
+    // nullptr) apply to every listing read, so no thread opens an excluded folder.
+    ReadAhead(ReadAheadSettings settings, char separator, const ListingRules* rules = nullptr);
     // Cancels and joins the threads.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -96,7 +96,10 @@ class ReadAhead {
     std::shared_ptr<Node> HandOut();
     void Evict(Node& last);
     void Settle(Node& node, Reading& reading);
-    void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing);
+    void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing,
+              ListingRules::ExclusionState&& exclusions);
+    ListingRules::ExclusionState SubFolderExclusions(const ListingRules::ExclusionState& folder,
+                                                     std::string_view name) const;
     void Drop(Node& node);
     void Queue(Node& node);
     void Unqueue(Node& node);
@@ -121,7 +124,7 @@ class ReadAhead {
     const ReadAheadSettings settings_;
     const std::size_t budget_;
     const char separator_;
-    const ListingExclusions exclusions_;
+    const ListingRules* const rules_;
     std::mutex mutex_;
     std::condition_variable workToDo_;     // threads wait here for a folder to read
     std::condition_variable listingReady_; // the walk waits here for a folder being read

@@ -75,6 +75,7 @@ struct Node {
     // Kept while the walk may still open subfolders of it.
     std::shared_ptr<Folder> folder;
     FolderListing listing;
+    ListingRules::ExclusionState exclusions; // where they stand at it, for its subfolders
     // Subfolders handed out or taken, by index, that the walk has not passed yet.
     ChildList children;
     std::size_t nextRead = 0;   // the next subfolder to hand out

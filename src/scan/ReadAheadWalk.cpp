@@ -75,11 +75,13 @@ class ReadAhead::WalkFolder final : public Folder {
 };
 
 std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
-    FolderListing listing = ReadListing(*root, exclusions_);
+    ListingRules::ExclusionState exclusions =
+        rules_ ? rules_->RootState() : ListingRules::ExclusionState();
+    FolderListing listing = ReadListing(*root, {rules_, &exclusions});
     root_ = std::make_shared<Node>(nullptr, 0);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        Keep(*root_, root, std::move(listing));
+        Keep(*root_, root, std::move(listing), std::move(exclusions));
         root_->state = NodeState::Walked;
     }
     if (root) {
@@ -170,15 +172,17 @@ OpenedSubFolder ReadAhead::ReadForWalk(Node& parent, std::shared_ptr<Node> child
     lock.unlock();
     OpenedSubFolder opened = parent.folder->OpenSubFolder(name);
     FolderListing listing;
+    ListingRules::ExclusionState exclusions;
     if (opened.folder) {
-        listing = ReadListing(*opened.folder, exclusions_);
+        exclusions = SubFolderExclusions(parent.exclusions, name);
+        listing = ReadListing(*opened.folder, {rules_, &exclusions});
     }
     lock.lock();
     if (!opened.folder) {
         parent.children.pop_front();
         return opened;
     }
-    Keep(*child, opened.folder, std::move(listing));
+    Keep(*child, opened.folder, std::move(listing), std::move(exclusions));
     child->state = NodeState::Walked;
     WakeThread(true);
     return {std::make_unique<WalkFolder>(*this, std::move(child))};

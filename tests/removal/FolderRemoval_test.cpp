@@ -159,6 +159,8 @@ const RemovalCase Cases[] = {
      {"x/Thumbs.db/a/f.txt"}, {}, ""},
     {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, nullptr,
      HoldsExcluded, {"x/a/keep", "x/Thumbs.db"}, {}, "keep"},
+    {"ExcludedPathBelowTheListedFolder", {"p/x/a/keep/"}, "p/x", Before, nullptr, HoldsExcluded,
+     {"p/x/a/keep"}, {}, "/p/*/a/keep"},
     {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {},
      "p/x"},
     {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {}, "p"},

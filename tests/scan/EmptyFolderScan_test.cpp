@@ -5,6 +5,7 @@
 // touch only it and what lies below: whoever opens it, a thread ahead of time or the walk,
 // reads it as it is after the change, and nothing read before depends on it.
 
+#include "scan/ListingRules.h"
 #include "scan/ScanRun.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,28 @@ TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
             EXPECT_EQ(run(settings, stopAt, toggleAt), expected)
                 << "seed " << seed << ", stop at " << stopAt << ", toggle at " << toggleAt << ", "
                 << settings.threads << " threads, budget " << settings.budget;
+        }
+    }
+}
+
+// Paths matched deep down: the threads and the walk, which reads what no thread has, must
+// carry where the patterns stand from each folder to its subfolders as the walk alone does.
+TEST(EmptyFolderScan, ReadAheadExcludesWhatTheWalkExcludes) {
+    ListingRules rules;
+    rules.AddExclude("**/x y*/d*");
+    rules.AddExclude("/d*/*/*1");
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        FakeFileSystem fileSystem;
+        AddAwkwardTree(fileSystem, seed, 400);
+        auto rows = [&](const ReadAheadSettings& settings, const ListingRules* with) {
+            return ScanRows(fileSystem, fileSystem.RootPath(), 0, settings, with);
+        };
+        std::vector<std::string> expected = rows(WalkAlone, &rules);
+        ASSERT_NE(expected, rows(WalkAlone, nullptr)) << "seed " << seed;
+        for (const ReadAheadSettings& settings : Settings) {
+            EXPECT_EQ(rows(settings, &rules), expected)
+                << "seed " << seed << ", " << settings.threads << " threads, budget "
+                << settings.budget;
         }
     }
 }

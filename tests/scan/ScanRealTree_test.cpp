@@ -1,7 +1,7 @@
 // The scan over the platform's real file system, on trees made in a temporary folder: random
 // trees with read-only folders and hidden files against the plain walk over the same tree
-// read with std::filesystem (whose order is the platform's own), and tables of exclusions
-// and junk files, after the tables of their matchers.
+// read with std::filesystem (whose order is the platform's own), and a table of exclusions
+// and junk files.
 
 #include "platform/FileSystem.h"
 #include "scan/ListingRules.h"
@@ -56,82 +56,6 @@ TEST(ScanRealTree, AgreesWithThePlainWalkOnRandomTrees) {
         for (const fs::path& folder : readOnly) {
             ClearReadOnly(folder);
         }
-    }
-}
-
-TEST(GlobMatches, FollowsFnmatchWithDoubleStarForAnyDepth) {
-    struct Case {
-        const char* pattern;
-        const char* text;
-        bool matches;
-    };
-    const Case cases[] = {
-        {"build", "build", true},
-        {"build", "builds", false},
-        {"*.tmp", "a.tmp", true},
-        {"*.tmp", "x/a.tmp", false}, // '*' stops at '/'
-        {"a/*", "a/b", true},
-        {"a/*", "a/b/c", false},
-        {"a?c", "abc", true},
-        {"a?c", "a/c", false},
-        {"[ab]x", "bx", true},
-        {"[!ab]x", "bx", false},
-        {"[a-c]x", "cx", true},
-        {"[]]x", "]x", true},
-        {"[x", "[x", true}, // an unclosed bracket is a character
-        {"\\*x", "*x", true},
-        {"\\*x", "ax", false},
-        {"**/objects", "objects", true},
-        {"**/objects", "a/b/.git/objects", true},
-        {"**/objects", "a/objects2", false},
-        {"a/**/z", "a/z", true},
-        {"a/**/z", "a/b/c/z", true},
-        {"a/**", "a/b/c", true},
-        {"a/**", "b/c", false},
-        {"*", "", true},
-        {"", "a", false},
-    };
-    for (const Case& test : cases) {
-        EXPECT_EQ(GlobMatches(test.pattern, test.text, true, false), test.matches)
-            << test.pattern << " on " << test.text;
-    }
-    // Many stars on a long name: each end of each star is tried once, not once per way of
-    // getting there, so this ends at once instead of after years.
-    EXPECT_FALSE(GlobMatches("*a*a*a*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a'), true, false));
-    EXPECT_TRUE(GlobMatches("BUILD", "build", false, true));
-    EXPECT_FALSE(GlobMatches("BUILD", "build", true, false));
-}
-
-// Patterns name a folder anywhere, or a path from the root; a leading '/' anchors at the
-// root. On Windows case does not matter and either separator does.
-TEST(ListingRules, MatchFoldersToExcludeAndJunkNames) {
-    ListingRules rules('/');
-    rules.AddExclude(".git");
-    rules.AddExclude("src/gen/");
-    rules.AddExclude("/top");
-    for (const char* path : {".git", "a/b/.git", "src/gen", "top"}) {
-        EXPECT_TRUE(rules.Excludes(path)) << path;
-    }
-    for (const char* path : {"x/src/gen", "gen", "a/top", ".GIT"}) {
-        EXPECT_FALSE(rules.Excludes(path)) << path;
-    }
-    EXPECT_TRUE(rules.ExcludesOrLiesIn("src/gen/deeper"));
-    EXPECT_FALSE(rules.ExcludesOrLiesIn("src/other"));
-
-    ListingRules windows('\\');
-    windows.AddExclude("Src\\Gen");
-    EXPECT_TRUE(windows.Excludes("src\\GEN"));
-    EXPECT_TRUE(windows.ExcludesOrLiesIn("SRC/gen/x"));
-
-    // Junk names are exact, whatever their case; "._" is a prefix.
-    rules.AddCommonJunk();
-    rules.AddJunkName("Notes.BAK");
-    for (const char* name :
-         {"Thumbs.db", "THUMBS.DB", "desktop.ini", ".DS_Store", "._x", "Icon\r", "notes.bak"}) {
-        EXPECT_TRUE(rules.IsJunkName(name)) << name;
-    }
-    for (const char* name : {"Thumbs.db2", "xThumbs.db", "._", "Icon", "Icon\r\r", "notes.bak~"}) {
-        EXPECT_FALSE(rules.IsJunkName(name)) << name;
     }
 }
 

@@ -101,7 +101,7 @@ class PosixRemovalRun : public RemovalRun {
     RemovalResult RemoveListed(const std::string& name, const std::string& relativePath);
     RemovalResult CheckSubtree(std::vector<Node>& nodes, const std::string& relativePath);
     RemovalResult ListSubFolders(std::vector<Node>& nodes, std::size_t index,
-                                 const std::string& relativePath);
+                                 const ListingRules::ExclusionState& exclusions);
     RemovalResult RemoveSubtree(std::vector<Node>& nodes);
     RemovalResult DeleteJunkFiles();
     bool IsJunk(int fd, const char* name, unsigned char type) const;
@@ -199,11 +199,11 @@ bool PosixRemovalRun::IsJunk(int fd, const char* name, unsigned char type) const
            ::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode);
 }
 
-// Reads the entries of the folder at the cursor (at `relativePath`): each subfolder becomes
+// Reads the entries of the folder at the cursor (`exclusions` stand at it): each subfolder becomes
 // a node; anything else (a file, a link, a device, a socket) but a junk file means the
 // folder is not empty, and so does an excluded subfolder.
 RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::size_t index,
-                                              const std::string& relativePath) {
+                                              const ListingRules::ExclusionState& exclusions) {
     const int fd = cursor_.Fd();
     if (fd < 0) {
         return FromErrno(ESTALE);
@@ -234,7 +234,7 @@ RemovalResult PosixRemovalRun::ListSubFolders(std::vector<Node>& nodes, std::siz
             return false;
         }
         if (rules_ != nullptr && rules_->HasExcludes() &&
-            rules_->ExcludesSubFolder(relativePath, entryName)) {
+            rules_->ExcludesSubFolder(exclusions, entryName)) {
             result = MakeRemovalResult(RemovalOutcome::HoldsExcluded);
             return false;
         }
@@ -264,14 +264,15 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
     struct Frame {
         std::size_t index;
         std::uint32_t next;
-        std::size_t pathLength; // of its relative path, the beginning of `path`
+        ListingRules::ExclusionState exclusions; // where they stand at it
     };
-    std::string path = relativePath;
-    std::vector<Frame> stack{{0, 0, path.size()}};
-    RemovalResult result = ListSubFolders(nodes, 0, path);
+    const bool excluding = rules_ != nullptr && rules_->HasExcludes();
+    std::vector<Frame> stack;
+    stack.push_back(
+        {0, 0, excluding ? rules_->FolderState(relativePath) : ListingRules::ExclusionState()});
+    RemovalResult result = ListSubFolders(nodes, 0, stack.back().exclusions);
     while (result.outcome == RemovalOutcome::Removed && !stack.empty()) {
         Frame& frame = stack.back();
-        path.resize(frame.pathLength);
         if (frame.next == nodes[frame.index].childCount) {
             stack.pop_back();
             if (!stack.empty()) {
@@ -298,10 +299,11 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
             break;
         }
         nodes[child].inode = status->st_ino;
-        path += '/';
-        path += nodes[child].name;
-        stack.push_back({child, 0, path.size()});
-        result = ListSubFolders(nodes, child, path);
+        ListingRules::ExclusionState exclusions =
+            excluding ? rules_->SubFolderState(frame.exclusions, nodes[child].name)
+                      : ListingRules::ExclusionState();
+        stack.push_back({child, 0, std::move(exclusions)});
+        result = ListSubFolders(nodes, child, stack.back().exclusions);
     }
     cursor_.AscendTo(top);
     return result;

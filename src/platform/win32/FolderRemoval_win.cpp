@@ -112,11 +112,12 @@ RemovalResult ForEachEntry(const HeldFolder& folder, Each&& each) {
     }
 }
 
-// Reads the entries of a held folder at `relativePath`: each subfolder's name goes to
+// Reads the entries of a held folder (`exclusions` stand at it): each subfolder's name goes to
 // `names`; anything that is not a plain local folder (a file, a link, a junction, a
 // placeholder) but a junk file means the folder is not empty, and so does an excluded
 // subfolder.
-RemovalResult ListSubFolders(const HeldFolder& folder, const std::string& relativePath,
+RemovalResult ListSubFolders(const HeldFolder& folder,
+                             const ListingRules::ExclusionState& exclusions,
                              const ListingRules* rules, std::vector<std::wstring>& names) {
     RemovalResult result = Removed();
     RemovalResult read = ForEachEntry(folder, [&](std::wstring_view name, DWORD attributes) {
@@ -128,7 +129,7 @@ RemovalResult ListSubFolders(const HeldFolder& folder, const std::string& relati
             return false;
         }
         if (rules != nullptr && rules->HasExcludes() &&
-            rules->ExcludesSubFolder(relativePath, Utf8FromWide(std::wstring(name)))) {
+            rules->ExcludesSubFolder(exclusions, Utf8FromWide(std::wstring(name)))) {
             result = MakeRemovalResult(RemovalOutcome::HoldsExcluded);
             return false;
         }
@@ -316,10 +317,13 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name,
         std::size_t index;
         std::uint32_t next;
         HeldFolder folder;
-        std::string path; // relative to the root
+        ListingRules::ExclusionState exclusions; // where they stand at it
     };
+    const bool excluding = rules_ != nullptr && rules_->HasExcludes();
     std::vector<Frame> stack;
-    stack.push_back({0, 0, HeldFolder(), relativePath});
+    stack.push_back(
+        {0, 0, HeldFolder(),
+         excluding ? rules_->FolderState(relativePath) : ListingRules::ExclusionState()});
     DWORD error = ERROR_SUCCESS;
     if (RemovalResult opened = OpenFolderBelow(levels_.back(), name, stack.back().folder, error);
         opened.outcome != RemovalOutcome::Removed) {
@@ -329,7 +333,8 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name,
         Frame& frame = stack.back();
         if (list) {
             std::vector<std::wstring> names;
-            if (RemovalResult listed = ListSubFolders(frame.folder, frame.path, rules_, names);
+            if (RemovalResult listed =
+                    ListSubFolders(frame.folder, frame.exclusions, rules_, names);
                 listed.outcome != RemovalOutcome::Removed) {
                 return listed;
             }
@@ -356,8 +361,10 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name,
                        ? MakeRemovalResult(RemovalOutcome::GainedFile)
                        : opened;
         }
-        std::string path = frame.path + '\\' + Utf8FromWide(nodes[child].name);
-        stack.push_back({child, 0, std::move(folder), std::move(path)});
+        ListingRules::ExclusionState exclusions =
+            excluding ? rules_->SubFolderState(frame.exclusions, Utf8FromWide(nodes[child].name))
+                      : ListingRules::ExclusionState();
+        stack.push_back({child, 0, std::move(folder), std::move(exclusions)});
         list = true;
     }
     return Removed();
