@@ -79,7 +79,7 @@ DirectoryHandle::Opened DirectoryHandle::OpenRoot(const std::string& path,
         if (!IsAccessDenied(opened.error)) {
             return opened;
         }
-    } else if (!LocateFolder(fd, place)) {
+    } else if (!chain->boundary.Locate(fd, place)) {
         opened.error = errno;
         ::close(fd);
         return opened;
@@ -121,7 +121,7 @@ DirectoryHandle::OpenChild(const std::shared_ptr<const DirectoryHandle>& parent,
         }
     } else if (!located && !keeps) {
         // A level that gives its descriptor up must be recognised when it is reopened.
-        located = LocateFolder(fd, place);
+        located = chain.boundary.Locate(fd, place);
     }
     auto handle = std::shared_ptr<DirectoryHandle>(
         new DirectoryHandle(parent, chain, name, keeps ? fd : -1, depth));
@@ -164,8 +164,8 @@ DirectoryDescriptor DirectoryHandle::Descriptor() const {
             return {};
         }
         DirectoryDescriptor next = DirectoryDescriptor::Owned(fd);
-        if ((!located && !LocateFolder(fd, place)) || place.device != wanted.place_.device ||
-            place.inode != wanted.place_.inode) {
+        if ((!located && !chain_->boundary.Locate(fd, place)) ||
+            place.device != wanted.place_.device || place.inode != wanted.place_.inode) {
             return {};
         }
         current = std::move(next);
