@@ -86,9 +86,7 @@ std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
         root_->folder = std::move(root); // for its path and identity
     }
     if (root_->listing.NameCount() > 0) {
-        for (unsigned count = 0; count < settings_.threads; ++count) {
-            threads_.emplace_back([this] { Work(); });
-        }
+        StartThreads();
     }
     return std::make_unique<WalkFolder>(*this, root_);
 }
