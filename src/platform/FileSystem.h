@@ -63,6 +63,12 @@ class Folder {
     // Which folder this is, read from the open folder itself. Always known for a folder
     // opened by GetFolder (the root of a walk); nullopt where it was not read.
     virtual std::optional<FolderIdentity> Identity() const = 0;
+
+    // True once a folder of this walk (every folder opened from the same GetFolder, on any
+    // thread) could not be opened or read for want of what the system rations (on Linux,
+    // descriptors or memory), not because of the folder: the walk's answer since then
+    // would be a wrong one.
+    virtual bool WalkRanShort() const { return false; }
 };
 
 // The file-system operations the window and the scan need.
@@ -94,7 +100,8 @@ class FileSystem {
                                               const ListingRules* rules = nullptr) = 0;
 
     // How many open folders may be alive at once besides those of a walk down one path;
-    // nullopt when nothing limits them. (On Linux each holds a descriptor.)
+    // nullopt when nothing limits them. (On Linux each holds a descriptor, and a reading
+    // may hold a second one for a moment.)
     virtual std::optional<std::size_t> SpareOpenFolders() const { return std::nullopt; }
 };
 

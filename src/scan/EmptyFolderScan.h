@@ -50,6 +50,11 @@ class EmptyFolderScan {
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
 
+    // True when the last ScanFolder ran short of what the system rations (on Linux,
+    // descriptors or memory) and ended there: its rows are right but may be incomplete,
+    // and its result says nothing.
+    bool RanShort() const { return ranShort_; }
+
     // Which folder the last ScanFolder opened as the root, read from the open folder: a
     // removal of its rows must find that very folder there. nullopt when none was opened.
     const std::optional<FolderIdentity>& RootIdentity() const { return rootIdentity_; }
@@ -66,5 +71,6 @@ class EmptyFolderScan {
     ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
+    bool ranShort_ = false;
     std::optional<FolderIdentity> rootIdentity_;
 };

@@ -55,6 +55,9 @@ class ReadAhead::WalkFolder final : public Folder {
         return node_->folder ? node_->folder->Identity() : std::nullopt;
     }
 
+    // The walk asks this of a folder it holds a frame for, whose folder is kept.
+    bool WalkRanShort() const override { return node_->folder && node_->folder->WalkRanShort(); }
+
   private:
     // The walk asks for subfolders in enumeration order, so the search starts at the one
     // after the last it opened.
