@@ -253,6 +253,12 @@ TEST(CliRemoveLog, TheRemovalStopsWhenTheLogCannotBeWritten) {
     EXPECT_GT(std::distance(fs::directory_iterator(temp.Path() / "root"), {}), 10);
 }
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool SanitizerBuild = true;
+#else
+constexpr bool SanitizerBuild = false;
+#endif
+
 // Every entry below `root`, sorted: what a removal left.
 std::vector<std::string> TreeEntries(const fs::path& root) {
     std::vector<std::string> entries;
@@ -293,15 +299,20 @@ TEST(CliLimits, FewOpenFilesGiveTheSameRowsOrALoudFailure) {
         EXPECT_EQ(run.out, rows.out) << limit;
         EXPECT_EQ(run.err, "") << limit;
     }
-    CliRun starved = RunCli("find " + Quoted(PathText(tree)), Starved);
-    EXPECT_EQ(starved.status, 1);
-    EXPECT_NE(starved.err.find("too many open files"), std::string::npos) << starved.err;
-
     const CliRun unlimited = RunCli("remove " + Quoted(temp.Text("unlimited")));
     CliRun limited = RunCli("remove " + Quoted(temp.Text("limited")), "prlimit --nofile=16");
     EXPECT_EQ(limited.status, 0);
     EXPECT_EQ(limited.out, unlimited.out);
     EXPECT_EQ(TreeEntries(temp.Path() / "limited"), TreeEntries(temp.Path() / "unlimited"));
+
+    // The sanitizers' runtime needs descriptors of its own, which a starved program lacks;
+    // in that build the window's test checks the loud failure, in the program's process.
+    if (SanitizerBuild) {
+        return;
+    }
+    CliRun starved = RunCli("find " + Quoted(PathText(tree)), Starved);
+    EXPECT_EQ(starved.status, 1);
+    EXPECT_NE(starved.err.find("too many open files"), std::string::npos) << starved.err;
     starved = RunCli("remove " + Quoted(temp.Text("starved")), Starved);
     EXPECT_EQ(starved.status, 1);
     EXPECT_NE(starved.err.find("too many open files"), std::string::npos) << starved.err;
