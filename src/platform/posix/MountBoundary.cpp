@@ -135,8 +135,10 @@ MountCheck Supported() {
             (status.stx_mask & STATX_MNT_ID) != 0) {
             return MountCheck::MountId;
         }
+        // Whether the kernel has file handles at all: a file system without them (as "/"
+        // may be in a container) falls back to the mount table folder by folder.
         int root = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-        const bool handles = root >= 0 && HandleMountId(root).has_value();
+        const bool handles = root >= 0 && (HandleMountId(root).has_value() || errno != ENOSYS);
         if (root >= 0) {
             ::close(root);
         }
