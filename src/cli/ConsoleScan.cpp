@@ -113,6 +113,13 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     if (scannedRootHold) {
         *scannedRootHold = scan.ScannedRoot();
     }
+    // Rows that are missing for want of descriptors or memory must not pass for a complete
+    // answer.
+    if (scan.RanShort()) {
+        err.Write("vacantor-cli: the scan of " + err.Shown(root) +
+                  " stopped: too many open files, or too little memory\n");
+        return false;
+    }
     if (scan.RootUnreadable()) {
         err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
         return false;

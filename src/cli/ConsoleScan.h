@@ -58,7 +58,8 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
 // `find` and `remove` do, with `threads` reading ahead. One trailing separator on ROOT is
 // ignored; `scannedRoot` is the root the rows are relative to. `stopRequested` is asked
 // at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
-// can be read. `scannedRootHold`, when given, receives the root the scan read, held open
+// can be read, or when the scan ran short of descriptors or memory (its rows may then be
+// incomplete). `scannedRootHold`, when given, receives the root the scan read, held open
 // for the removal of the rows.
 // The progress line on `err`, if there is one, counts the folders read and the rows found.
 // `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row

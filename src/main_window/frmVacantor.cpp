@@ -121,8 +121,12 @@ void frmVacantor::FindEmptyFolders() {
     scan.ScanFolder(state_.RootFolder);
     listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty
-    // folders.
-    if (scan.RootUnreadable()) {
+    // folders, and a scan cut short for one with fewer.
+    if (scan.RanShort()) {
+        services_.showMessageBox("The search of " + state_.RootFolder +
+                                     " stopped: too many open files, or too little memory",
+                                 AlarmTitle, MessageBox::StyleStopIcon, 0);
+    } else if (scan.RootUnreadable()) {
         services_.showMessageBox("Cannot read the folder " + state_.RootFolder, AlarmTitle,
                                  MessageBox::StyleStopIcon, 0);
     }

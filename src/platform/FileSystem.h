@@ -63,6 +63,12 @@ class Folder {
     // which outlives this object, so that the rows listed below it are removed from it.
     // nullptr for the folders below, or when the root could not be held.
     virtual std::shared_ptr<const HeldRoot> HoldRoot() const = 0;
+
+    // True once a folder of this walk (every folder opened from the same GetFolder, on any
+    // thread) could not be opened or read for want of what the system rations (on Linux,
+    // descriptors or memory), not because of the folder: the walk's answer since then
+    // would be a wrong one.
+    virtual bool WalkRanShort() const { return false; }
 };
 
 // The file-system operations the window and the scan need.
@@ -94,7 +100,8 @@ class FileSystem {
                                               const ListingRules* rules = nullptr) = 0;
 
     // How many open folders may be alive at once besides those of a walk down one path;
-    // nullopt when nothing limits them. (On Linux each holds a descriptor.)
+    // nullopt when nothing limits them. (On Linux each holds a descriptor, and a reading
+    // may hold a second one for a moment.)
     virtual std::optional<std::size_t> SpareOpenFolders() const { return std::nullopt; }
 };
 

@@ -54,6 +54,9 @@ struct EmptyFolderScan::Walk {
             return opening == Opening::Empty;
         }
         for (;;) {
+            if (scan.ranShort_) {
+                return false;
+            }
             Frame& frame = frames.back();
             std::optional<bool> subtreeEmpty =
                 frame.next == frame.names.size() ? Finish(frame) : Examine(frame);
@@ -75,6 +78,7 @@ struct EmptyFolderScan::Walk {
         FolderListing listing =
             Excluding() ? ReadListing(*folder, {scan.rules_, &exclusions}) : ReadListing(*folder);
         if (!listing.subFolders) {
+            RanShort(*folder);
             return Opening::Unreadable;
         }
         openedJunk = listing.junkFiles > 0;
@@ -82,6 +86,7 @@ struct EmptyFolderScan::Walk {
             return *listing.files == 0 ? Opening::Empty : Opening::NotEmpty;
         }
         if (!listing.names) {
+            RanShort(*folder);
             return Opening::Unreadable;
         }
         Frame& frame = frames.emplace_back();
@@ -103,6 +108,7 @@ struct EmptyFolderScan::Walk {
         if (!frame.holdsFiles && ReadOnlyOptionValue() != 1) {
             std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
             if (!attributes) {
+                RanShort(*frame.folder);
                 return false;
             }
             if (*attributes & FolderAttributeReadOnly) {
@@ -128,6 +134,7 @@ struct EmptyFolderScan::Walk {
         }
         if (!child.folder) {
             // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
+            RanShort(*frame.folder);
             return false;
         }
         path += separator;
@@ -145,6 +152,16 @@ struct EmptyFolderScan::Walk {
     // Whether the walk applies exclusions to the listings it reads; the read-ahead's folders
     // answer with listings its threads read with them.
     bool Excluding() const { return !readAhead && scan.rules_ && scan.rules_->HasExcludes(); }
+    // After a failure: when the walk ran short of what the system rations, the failure is
+    // not the folder's, and nothing the walk would conclude from it holds. It ends at once.
+    void RanShort(const Folder& folder) {
+        if (folder.WalkRanShort()) {
+            scan.ranShort_ = true;
+            if (readAhead) {
+                readAhead->Cancel();
+            }
+        }
+    }
 
     int ReadOnlyOptionValue() {
         int value = scan.host_.ReadOnlyOptionValue();
@@ -201,6 +218,7 @@ EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanH
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     rootUnreadable_ = false;
     scannedRoot_.reset();
+    ranShort_ = false;
     host_.DoEvents();
     if (host_.StopRequested()) {
         return false;
@@ -214,14 +232,21 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     // Declared before the walk, so that the walk lets go of its folders before the threads
     // are joined.
     std::optional<ReadAhead> readAhead;
-    if (readAhead_.threads > 1) {
-        ReadAheadSettings settings = readAhead_;
-        // Each listing held, and each reading under way (a folder and perhaps its parent
-        // reopened), keeps a folder open.
-        if (std::optional<std::size_t> spare = fileSystem_.SpareOpenFolders()) {
-            std::size_t reading = 2 * std::size_t{settings.threads};
-            settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
-        }
+    ReadAheadSettings settings = readAhead_;
+    // Each reading under way, the walk's and each thread's (a folder and perhaps its parent
+    // reopened), and each listing held keeps a folder open. Where few may be, fewer threads
+    // read, down to the walk alone.
+    if (std::optional<std::size_t> spare = fileSystem_.SpareOpenFolders();
+        spare && settings.threads > 1) {
+        std::size_t readers = *spare / 2;
+        settings.threads =
+            readers > 2
+                ? static_cast<unsigned>(std::min<std::size_t>(settings.threads, readers - 1))
+                : 1;
+        std::size_t reading = 2 * std::size_t{settings.threads};
+        settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
+    }
+    if (settings.threads > 1) {
         readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(),
                           rules_ && rules_->HasExcludes() ? rules_ : nullptr);
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());

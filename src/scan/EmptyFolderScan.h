@@ -55,6 +55,11 @@ class EmptyFolderScan {
     // from that very folder. nullptr when none was read.
     const std::shared_ptr<const HeldRoot>& ScannedRoot() const { return scannedRoot_; }
 
+    // True when the last ScanFolder ran short of what the system rations (on Linux,
+    // descriptors or memory) and ended there: its rows are right but may be incomplete,
+    // and its result says nothing.
+    bool RanShort() const { return ranShort_; }
+
   private:
     struct Walk;
 
@@ -67,4 +72,5 @@ class EmptyFolderScan {
     std::function<void(bool holdsJunk)> beforeRow_;
     bool rootUnreadable_ = false;
     std::shared_ptr<const HeldRoot> scannedRoot_;
+    bool ranShort_ = false;
 };

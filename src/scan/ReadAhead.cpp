@@ -4,6 +4,8 @@
 #include "scan/ReadAhead.h"
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 using read_ahead::NodeState;
 using read_ahead::Place;
@@ -49,6 +51,22 @@ ReadAhead::~ReadAhead() {
     Cancel();
     for (std::thread& thread : threads_) {
         thread.join();
+    }
+}
+
+// Threads are a help: one the system will not start (memory, a limit on processes) is
+// done without, down to none, when the walk reads every folder itself.
+void ReadAhead::StartThreads() {
+    try {
+        threads_.reserve(settings_.threads); // so that keeping a started thread cannot throw
+        for (unsigned count = 0; count < settings_.threads; ++count) {
+            threads_.push_back(settings_.startThread ? settings_.startThread([this] { Work(); })
+                                                     : std::thread([this] { Work(); }));
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++startedThreads_;
+        }
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
     }
 }
 
@@ -277,6 +295,6 @@ void ReadAhead::CountWaiting(bool waiting) {
 
 void ReadAhead::ReportIdle(bool urgent) {
     if (settings_.onIdle) {
-        settings_.onIdle(waitingThreads_ == settings_.threads && !ThreadWanted(urgent));
+        settings_.onIdle(waitingThreads_ == startedThreads_ && !ThreadWanted(urgent));
     }
 }

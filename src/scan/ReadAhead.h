@@ -38,6 +38,9 @@ struct ReadAheadSettings {
     // For tests: told, under the read-ahead's lock, whether every thread waits with nothing
     // it may read, each time that may have changed.
     std::function<void(bool idle)> onIdle;
+    // For tests: starts a thread running `work`, or throws as std::thread does when the
+    // system will not start one. Empty: std::thread.
+    std::function<std::thread(std::function<void()> work)> startThread;
 };
 
 // A pool of threads that opens and lists folders ahead of the scan's walk and hands each
@@ -90,6 +93,7 @@ class ReadAhead {
     };
 
     // The threads' side (ReadAhead.cpp).
+    void StartThreads();
     void Work();
     void ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers);
     bool CanHandOut() const;
@@ -139,5 +143,6 @@ class ReadAhead {
     std::size_t heldCount_ = 0;
     const Node* walkWaitsFor_ = nullptr;
     unsigned waitingThreads_ = 0;
+    unsigned startedThreads_ = 0;
     std::vector<std::thread> threads_;
 };

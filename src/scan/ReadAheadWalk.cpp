@@ -55,6 +55,9 @@ class ReadAhead::WalkFolder final : public Folder {
         return node_->folder ? node_->folder->HoldRoot() : nullptr;
     }
 
+    // The walk asks this of a folder it holds a frame for, whose folder is kept.
+    bool WalkRanShort() const override { return node_->folder && node_->folder->WalkRanShort(); }
+
   private:
     // The walk asks for subfolders in enumeration order, so the search starts at the one
     // after the last it opened.
@@ -88,9 +91,7 @@ std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
         root_->folder = std::move(root); // for its path and identity
     }
     if (root_->listing.NameCount() > 0) {
-        for (unsigned count = 0; count < settings_.threads; ++count) {
-            threads_.emplace_back([this] { Work(); });
-        }
+        StartThreads();
     }
     return std::make_unique<WalkFolder>(*this, root_);
 }

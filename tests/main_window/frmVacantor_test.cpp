@@ -25,7 +25,9 @@
 #ifndef _WIN32
 #include "support/ChildProcess_posix.h"
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -470,5 +472,35 @@ TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
         }
     }
 }
+
+#ifndef _WIN32
+// A Find that runs out of descriptors raises the alarm rather than pass for one that found
+// fewer folders. The child leaves the scan two descriptors: the root and a subfolder.
+TEST_F(WindowLogic, AFindShortOfDescriptorsRaisesTheAlarm) {
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    fs::create_directories(treeFolder.Path() / "e" / "d" / "d" / "d");
+    form.SetRootFolder(treeFolder.Text());
+    int status = InChild([&] {
+        // The limit is on descriptor numbers: it is set just above the second free one.
+        int fd = 0;
+        for (int spare = 0; spare < 2; ++fd) {
+            spare += ::fcntl(fd, F_GETFD) == -1 ? 1 : 0;
+        }
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = static_cast<rlim_t>(fd);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        form.cmdFind_Click();
+        return window.messages ==
+                       std::vector<std::string>{"The search of " + treeFolder.Text() +
+                                                    " stopped: too many open files, or too "
+                                                    "little memory",
+                                                "Found 0 Folders."}
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(status, 0);
+}
+#endif
 
 } // namespace

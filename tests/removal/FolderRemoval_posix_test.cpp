@@ -177,10 +177,64 @@ INSTANTIATE_TEST_SUITE_P(Mounts, MountPointTest, testing::Values(
     MountCase{"ReadOnlyBindBelowTheFolder", ReadOnlyBind, "x/a/m", "x", Automatic},
     MountCase{"BindBelowByMountId", Bind, "x/a/m", "x", MountId},
     MountCase{"BindOnTheWayByMountId", Bind, "x/a/m", "x/a/m/inside", MountId},
+    MountCase{"BindBelowByHandle", Bind, "x/a/m", "x", HandleMountId},
+    MountCase{"BindOnTheWayByHandle", Bind, "x/a/m", "x/a/m/inside", HandleMountId},
     MountCase{"BindBelowByMountTable", Bind, "x/a/m", "x", DeviceAndMountTable},
+    MountCase{"BindOnTheWayByMountTable", Bind, "x/a/m", "x/a/m/inside", DeviceAndMountTable},
     MountCase{"TmpfsBelowByMountTable", Tmpfs, "x/a/m", "x", DeviceAndMountTable}),
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
+
+class MountMadeDuringTheRun : public testing::TestWithParam<MountCheck> {};
+
+// A bind mount made after the run opened its root (here while it removes the row before),
+// on any kernel: the later row is checked after the mount and must find it.
+TEST_P(MountMadeDuringTheRun, IsNeitherRemovedNorEntered) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    const fs::path source = temp.Path() / "elsewhere" / "build";
+    fs::create_directories(root / "y" / "z");
+    fs::create_directories(root / "x" / "a" / "m");
+    fs::create_directories(source / "inside");
+
+    int status = InChild([&] {
+        if (!EnterPrivateMountNamespace()) {
+            return ChildUnavailable;
+        }
+        bool mounted = false;
+        PosixRemovalOptions options;
+        options.chain.mountCheck = GetParam();
+        options.afterChecked = [&](const std::string&) {
+            mounted = Mount(MountKind::Bind, source, root / "x" / "a" / "m");
+        };
+        RemovalResult failure;
+        std::shared_ptr<const HeldRoot> held =
+            CreateSystemFileSystem()->GetFolder(PathText(root))->HoldRoot();
+        std::unique_ptr<RemovalRun> run =
+            held ? CreatePosixFolderRemoval(options)->OpenRun(*held, failure) : nullptr;
+        if (!run || run->DeleteFolder("y").outcome != RemovalOutcome::Removed) {
+            return 101;
+        }
+        if (!mounted) {
+            return ChildUnavailable;
+        }
+        RemovalResult result = run->DeleteFolder("x");
+        return fs::exists(source / "inside") ? static_cast<int>(result.outcome) : 100;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot mount in a private mount namespace here";
+    }
+    EXPECT_EQ(status, static_cast<int>(RemovalOutcome::MountPoint));
+}
+
+std::string CheckName(const testing::TestParamInfo<MountCheck>& check) {
+    const char* names[] = {"Automatic", "MountId", "HandleMountId", "DeviceAndMountTable"};
+    return names[check.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, MountMadeDuringTheRun,
+                         testing::Values(Automatic, MountId, HandleMountId, DeviceAndMountTable),
+                         CheckName);
 
 // Deeper than AlwaysOpenDepth, the removal's walk keeps the descriptors of its innermost
 // levels only; a level it gave up is reopened from the nearest level that kept one when

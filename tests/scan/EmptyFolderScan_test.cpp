@@ -15,6 +15,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -60,6 +62,28 @@ TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
                     << " threads, budget " << settings.budget;
             }
         }
+    }
+}
+
+// A thread the system will not start (memory, a limit on processes) is done without, down
+// to none: the rows stay the plain walk's, and nothing escapes the scan.
+TEST(EmptyFolderScan, ThreadsThatCannotStartAreDoneWithout) {
+    FakeFileSystem fileSystem;
+    AddAwkwardTree(fileSystem, 3, 400);
+    const Scanned expected = PlainWalk(fileSystem, 0);
+    for (int startable : {0, 1, 3}) {
+        ReadAheadSettings settings{8, 16};
+        int started = 0;
+        settings.startThread = [&](std::function<void()> work) {
+            if (started == startable) {
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            ++started;
+            return std::thread(std::move(work));
+        };
+        FakeScanHost host;
+        EXPECT_EQ(ScanFake(fileSystem, host, settings), expected) << startable << " started";
     }
 }
 

@@ -1,8 +1,11 @@
 #include "platform/posix/DirectoryCursor.h"
 
+#include <algorithm>
 #include <cerrno>
 
 DirectoryCursor::DirectoryCursor(DirectoryHandle::Opened top) {
+    const std::size_t spare = top.handle->Share().spare;
+    openLevelsLimit_ = std::clamp<std::size_t>(spare > 4 ? spare - 4 : 1, 1, 64);
     Level level;
     level.handle = std::move(top.handle);
     level.descriptor = std::move(top.descriptor);
@@ -47,10 +50,10 @@ int DirectoryCursor::Descend(const std::string& name) {
     level.handle = std::move(opened.handle);
     level.descriptor = std::move(opened.descriptor);
     levels_.push_back(std::move(level));
-    if (levels_.size() > OpenLevelsLimit + 1) {
+    if (levels_.size() > openLevelsLimit_ + 1) {
         // A level far up gives up a descriptor the chain does not keep; one whose mode
         // was changed holds it until the mode is put back.
-        Level& far = levels_[levels_.size() - 1 - OpenLevelsLimit];
+        Level& far = levels_[levels_.size() - 1 - openLevelsLimit_];
         if (far.descriptor.IsOwned() && !far.ownerWriteAdded) {
             far.descriptor.Close();
         }

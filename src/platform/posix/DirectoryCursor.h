@@ -54,7 +54,10 @@ class DirectoryCursor {
         bool statusRead = false;
         bool ownerWriteAdded = false;
     };
-    static constexpr std::size_t OpenLevelsLimit = 64;
+    // Innermost levels that hold a descriptor besides those the chain keeps: at most 64,
+    // fewer where the walk's share of descriptors leaves fewer spare (a level being
+    // reopened and the folder being opened need two).
+    std::size_t openLevelsLimit_;
 
     void RestoreMode(Level& level);
 

@@ -31,6 +31,21 @@ class DirectoryDescriptor {
     bool owned_ = false;
 };
 
+// How a walk shares the descriptors the process has left under its soft limit
+// (RLIMIT_NOFILE), chosen when its root is opened: half for the levels its chain keeps
+// open, half for those opened for a moment (a level reopened, a folder being read, by the
+// walk or a thread reading ahead) and the rest of the program. With few left, fewer levels
+// keep theirs and more are reopened, which costs time, never an answer.
+struct DescriptorShare {
+    std::size_t alwaysOpenDepth; // every level above this depth keeps its descriptor...
+    std::size_t checkpointEvery; // ...and below it every checkpointEvery-th one...
+    std::size_t keptLimit;       // ...while the chain's handles keep fewer than this
+    std::size_t spare;           // the other half
+};
+
+// The share of the descriptors free now.
+DescriptorShare ShareOfFreeDescriptors();
+
 struct DirectoryChainOptions {
     MountCheck mountCheck = MountCheck::Automatic;
     // For tests: called before a folder whose descriptor is not kept is reopened, with its
@@ -41,14 +56,19 @@ struct DirectoryChainOptions {
 // One folder of a walk down from a root, held by descriptor: the chain that the scan and
 // the removal both walk. Each level is opened relative to its parent, never through a link
 // and never onto another mount. Near the root every level keeps its descriptor; deeper
-// down only every CheckpointEvery-th level does, and the others are reopened on demand,
-// name by name from the nearest level that keeps one, and must be the very folder they
-// were. A walk of any depth thus stays far below the open-file limit.
+// down only every checkpointEvery-th level does (DescriptorShare), and the others are
+// reopened on demand, name by name from the nearest level that keeps one, and must be the
+// very folder they were. A walk of any depth thus stays below the open-file limit.
+//
+// A walk that runs out of descriptors anyway (EMFILE, ENFILE: something else took them)
+// counts it (Shortages): the folder that could not be opened is not missing, and the
+// walk's answer would be wrong.
 //
 // A handle never changes once opened: any thread may open subfolders of it or reopen it
 // while others do the same, and the last owner may release it on any thread.
 class DirectoryHandle {
   public:
+    // The share when descriptors are plentiful.
     static constexpr std::size_t AlwaysOpenDepth = 256;
     static constexpr std::size_t CheckpointEvery = 64;
 
@@ -80,6 +100,15 @@ class DirectoryHandle {
     // be reached as the very folder it was.
     DirectoryDescriptor Descriptor() const;
 
+    // The walk's share of the descriptors, the same for every handle below one root.
+    const DescriptorShare& Share() const;
+
+    // How often an operation of this walk (any handle below the same root, on any thread)
+    // failed for want of descriptors or memory. NoteFailure counts `error` when it is such.
+    unsigned Shortages() const;
+    int LastShortage() const; // the errno of the last one
+    void NoteFailure(int error) const;
+
     const std::shared_ptr<const DirectoryHandle>& Parent() const { return parent_; }
     // The name in its parent; for the root, the path it was opened with.
     const std::string& Name() const { return name_; }
@@ -90,8 +119,6 @@ class DirectoryHandle {
 
     DirectoryHandle(std::shared_ptr<const DirectoryHandle> parent, const Chain& chain,
                     std::string name, int fd, std::size_t depth);
-
-    static bool KeepsDescriptorAt(std::size_t depth);
 
     std::shared_ptr<const DirectoryHandle> parent_;
     std::shared_ptr<const Chain> ownedChain_; // the root's; the others point into it

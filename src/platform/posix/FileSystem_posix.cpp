@@ -40,7 +40,8 @@ unsigned char EntryType(int fd, const char* name, unsigned char type, bool ignor
     return S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_UNKNOWN;
 }
 
-Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules) {
+// 0, or the errno of a failed read (the entries are then not readable).
+Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules, int& failure) {
     Entries entries;
     const bool junkRules = rules != nullptr && rules->HasJunk();
     int error = ForEachEntry(fd, [&](const char* name, unsigned char type) {
@@ -54,6 +55,7 @@ Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules) {
         }
         return true;
     });
+    failure = error;
     if (error != 0) {
         return Entries{};
     }
@@ -131,6 +133,8 @@ class PosixFolder : public Folder {
         return handle_->Parent() ? nullptr : PosixHeldRoot::Hold(handle_);
     }
 
+    bool WalkRanShort() const override { return handle_->Shortages() != 0; }
+
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).
     static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes,
@@ -140,7 +144,9 @@ class PosixFolder : public Folder {
         }
         Entries entries;
         if (opened.descriptor.IsOpen()) {
-            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes, rules);
+            int failure = 0;
+            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes, rules, failure);
+            opened.handle->NoteFailure(failure);
         }
         return std::make_unique<PosixFolder>(std::move(opened.handle), std::move(entries),
                                              ignoreEntryTypes, rules);
@@ -187,15 +193,12 @@ class PosixFileSystem : public FileSystem {
                                    options_.ignoreEntryTypes, rules);
     }
 
-    // The descriptors left under the soft limit once a walk down one path has its own (the
-    // levels DirectoryHandle keeps open) and the program its others.
+    // The descriptors that a walk leaves to others (DescriptorShare), less a margin for
+    // the program's own: a folder it reads may open a second one (the mount table) for a
+    // moment.
     std::optional<std::size_t> SpareOpenFolders() const override {
-        constexpr rlim_t Reserved = DirectoryHandle::AlwaysOpenDepth + 128;
-        struct rlimit limit;
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
-            return std::nullopt;
-        }
-        return limit.rlim_cur > Reserved ? limit.rlim_cur - Reserved : 0;
+        std::size_t spare = ShareOfFreeDescriptors().spare;
+        return spare - spare / 3;
     }
 
   private:

@@ -90,7 +90,7 @@ class PosixRemovalRun : public RemovalRun {
   public:
     PosixRemovalRun(DirectoryHandle::Opened root, std::string rootFolder,
                     const PosixRemovalOptions& options, const ListingRules* rules)
-        : cursor_(std::move(root)), rootFolder_(std::move(rootFolder)),
+        : root_(root.handle), cursor_(std::move(root)), rootFolder_(std::move(rootFolder)),
           afterChecked_(options.afterChecked), ignoreEntryTypes_(options.ignoreEntryTypes),
           rules_(rules) {}
 
@@ -106,6 +106,7 @@ class PosixRemovalRun : public RemovalRun {
     RemovalResult DeleteJunkFiles();
     bool IsJunk(int fd, const char* name, unsigned char type) const;
 
+    std::shared_ptr<const DirectoryHandle> root_;
     // Level 0 is the root; the levels below it lead to the parent of the last row, which
     // the next row, listed in the scan's order, most often shares.
     DirectoryCursor cursor_;
@@ -121,11 +122,16 @@ RemovalResult PosixRemovalRun::DeleteFolder(const std::string& relativePath) {
     if (!names) {
         return RefusedPathResult();
     }
+    const unsigned shortages = root_->Shortages();
     RemovalResult result = ReachParent(*names);
     if (result.outcome == RemovalOutcome::Removed) {
         result = RemoveListed(names->back(), relativePath);
     }
     cursor_.RestoreModes();
+    // A folder that could not be opened for want of descriptors has not changed: say why.
+    if (result.outcome != RemovalOutcome::Removed && root_->Shortages() != shortages) {
+        return FromErrno(root_->LastShortage());
+    }
     return result;
 }
 
