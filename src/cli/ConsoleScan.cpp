@@ -66,7 +66,8 @@ bool EndsWithSeparator(const std::string& path, char separator) {
 
 } // namespace
 
-std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
+std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
+                                    std::string& problem) {
     auto given = commandLine.values.find(ThreadsOption);
     if (given == commandLine.values.end()) {
         return DefaultScanThreads;
@@ -74,14 +75,21 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
     const std::string& text = given->second;
     unsigned threads = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
-    if (error != std::errc() || end != text.data() + text.size() || threads < 1 || threads > 1024) {
+    if (error == std::errc::invalid_argument || end != text.data() + text.size()) {
+        problem = std::string(ThreadsOption) + ": " + err.Shown(text) + " is not a whole number";
+        return std::nullopt;
+    }
+    if (error != std::errc() || threads < 1 || threads > 1024) {
+        problem =
+            std::string(ThreadsOption) + ": " + err.Shown(text) + " is not between 1 and 1024";
         return std::nullopt;
     }
     return threads;
 }
 
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err, bool& unreadable) {
+                                             ConsoleStream err, bool& unreadable,
+                                             std::string& problem) {
     ListingRules rules(separator);
     std::vector<std::string> patterns = commandLine.All(ExcludeOption);
     for (const std::string& path : commandLine.All(ExcludeFromOption)) {
@@ -95,12 +103,14 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
     }
     for (const std::string& pattern : patterns) {
         if (pattern.empty()) {
+            problem = std::string(ExcludeOption) + ": the pattern is empty";
             return std::nullopt;
         }
         rules.AddExclude(pattern);
     }
     for (const std::string& name : commandLine.All(JunkOption)) {
         if (name.empty()) {
+            problem = std::string(JunkOption) + ": the name is empty";
             return std::nullopt;
         }
         rules.AddJunkName(name);
@@ -146,14 +156,16 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
                      std::initializer_list<std::string_view> flags,
                      std::initializer_list<std::string_view> valueOptions, char separator,
                      const char* usage, ConsoleStream err, int& exitStatus) {
-    std::optional<CommandLine> options = ParseCommandLine(arguments, flags, valueOptions);
-    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
+    std::string problem;
+    std::optional<CommandLine> options =
+        ParseCommandLine(arguments, flags, valueOptions, err, problem);
+    std::optional<unsigned> threads = options ? ScanThreads(*options, err, problem) : std::nullopt;
     bool unreadable = false;
     std::optional<ListingRules> rules =
-        threads ? ListingRulesFrom(*options, separator, err, unreadable) : std::nullopt;
+        threads ? ListingRulesFrom(*options, separator, err, unreadable, problem) : std::nullopt;
     if (!rules) {
         if (!unreadable) {
-            std::fputs(usage, err.file);
+            err.Write("vacantor-cli: " + problem + "\n" + usage);
         }
         exitStatus = unreadable ? 1 : 2;
         return std::nullopt;

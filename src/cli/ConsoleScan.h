@@ -26,15 +26,18 @@ inline constexpr const char* JunkOption = "--junk";
 inline constexpr const char* JunkCommonFlag = "--junk-common";
 
 // The exclusions and junk names the options give, for paths with `separator`; nullopt
-// when a pattern or junk name is empty (a usage error), or, with the reason on `err`, when
-// a file of --exclude-from cannot be read (`unreadable` is then set). A file holds one pattern a
-// line; blank lines and lines that start with '#' are skipped, and a line's end may be "\r\n".
+// when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
+// reason on `err`, when a file of --exclude-from cannot be read (`unreadable` is then set).
+// A file holds one pattern a line; blank lines and lines that start with '#' are skipped, and a
+// line's end may be "\r\n".
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err, bool& unreadable);
+                                             ConsoleStream err, bool& unreadable,
+                                             std::string& problem);
 
-// The number given with --threads (the default without it); nullopt when it is not a
-// whole number from 1 to 1024.
-std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
+// The number given with --threads (the default without it); nullopt, with the reason in
+// `problem`, when it is not a whole number from 1 to 1024.
+std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
+                                    std::string& problem);
 
 // What both commands read from their command line before they scan.
 struct ScanCommandLine {
@@ -45,8 +48,8 @@ struct ScanCommandLine {
 
 // Parses a command's arguments with its flags and valued options, and reads --threads and
 // the exclusions and junk names from them. nullopt with `exitStatus` set when the command
-// cannot run: 2 after `usage` is printed on `err` for a usage error, 1 when a file of
-// --exclude-from cannot be read (the reason is on `err`).
+// cannot run: 2 after what was wrong and then `usage`, a short hint, are printed on `err`
+// for a usage error, 1 when a file of --exclude-from cannot be read (the reason is on `err`).
 std::optional<ScanCommandLine>
 ParseScanCommandLine(const std::vector<std::string>& arguments,
                      std::initializer_list<std::string_view> flags,

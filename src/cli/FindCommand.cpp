@@ -8,11 +8,8 @@
 
 #include <optional>
 
-const char* const FindUsage =
-    "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
-    "                         [--progress] [--quiet]\n"
-    "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                         [--junk NAME]... [--junk-common] ROOT\n";
+const char* const FindUsage = "usage: vacantor-cli find [OPTION]... ROOT\n"
+                              "Try 'vacantor-cli find --help'.\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {

@@ -12,11 +12,8 @@
 
 #include <optional>
 
-const char* const RemoveUsage =
-    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
-    "                           [--progress] [--quiet] [--log FILE]\n"
-    "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                           [--junk NAME]... [--junk-common] ROOT\n";
+const char* const RemoveUsage = "usage: vacantor-cli remove [OPTION]... ROOT\n"
+                                "Try 'vacantor-cli remove --help'.\n";
 
 namespace {
 
@@ -94,7 +91,7 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
             verdict = VerdictOf(result.outcome);
             reason = result.reason;
             if (verdict != LogVerdict::Removed) {
-                err.Write("not removed: " + err.Shown(path) + ": " + reason + "\n");
+                err.Write("vacantor-cli: not removed: " + err.Shown(path) + ": " + reason + "\n");
             }
         }
         if (dryRun || verdict == LogVerdict::Removed) {
@@ -118,9 +115,6 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     if (progress) {
         progress->Finish();
     }
-    printer.Add(std::to_string(removed));
-    printer.Add(dryRun ? " folders would be removed." : " folders are removed.");
-    printer.EndRecord();
     bool written = printer.Flush();
     if (!written) {
         err.Write("vacantor-cli: cannot write the output\n");
@@ -130,5 +124,10 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                   "\n");
         written = false;
     }
+    // The count goes with the messages, last, so that standard output holds paths alone.
+    const char* verb = dryRun         ? " would be removed.\n"
+                       : removed == 1 ? " is removed.\n"
+                                      : " are removed.\n";
+    err.Write("vacantor-cli: " + Counted(removed, "folder") + verb);
     return written && notRemoved == 0 ? 0 : 1;
 }

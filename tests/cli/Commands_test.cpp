@@ -29,7 +29,8 @@ struct CliCase {
     std::string arguments; // ROOT stands for the tree's root
     int status;
     std::string out;
-    std::string err;              // a regular expression; of a usage error only its first line
+    std::string err;              // a regular expression; of a usage error only its first line,
+                                  // which a usage line follows
     bool removes = false;         // Q/Q1/X and Q/Q2 are gone afterwards
     const char* output = nullptr; // where standard output goes instead (a full device, say)
 };
@@ -39,7 +40,6 @@ void PrintTo(const CliCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const char* const Usage = "usage: vacantor-cli .*\n";
 const char* const OneLine = "vacantor-cli: .*\n";
 const char* const NoLog = "vacantor-cli: cannot create the log .*\n";
 const char* const NoOutput = "vacantor-cli: cannot write the output\n";
@@ -57,24 +57,29 @@ const CliCase CliCases[] = {
     {"ReadOnly", "find --read-only ROOT", 0, Rows + "2\tR\n", ""},
     {"MissingRoot", "find ROOT/missing", 1, "", OneLine},
     {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", OneLine},
-    {"NoCommand", "", 2, "", Usage},
-    {"UnknownCommand", "delete ROOT", 2, "", Usage},
-    {"NoRoot", "find", 2, "", Usage},
-    {"TwoRoots", "find ROOT ROOT", 2, "", Usage},
-    {"UnknownOption", "find --bogus ROOT", 2, "", Usage},
+    // A usage error names what was wrong in its first line.
+    {"NoCommand", "", 2, "", "vacantor-cli: no command given\n"},
+    {"UnknownCommand", "delete ROOT", 2, "", "vacantor-cli: unknown command delete\n"},
+    {"HelpOnNoCommand", "help delete", 2, "", "vacantor-cli: help: no command delete\n"},
+    {"NoRoot", "find", 2, "", "vacantor-cli: no ROOT folder given\n"},
+    {"TwoRoots", "find ROOT a", 2, "", "vacantor-cli: one ROOT only, but also a\n"},
+    {"UnknownOption", "find --bogus ROOT", 2, "", "vacantor-cli: unknown option --bogus\n"},
     {"ManyThreads", "find ROOT --threads 64", 0, Rows, ""},
-    {"NoThreads", "find --threads 0 ROOT", 2, "", Usage},
-    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", Usage},
-    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", Usage},
+    {"NoThreads", "find --threads 0 ROOT", 2, "", "vacantor-cli: --threads: 0 is not between 1 and 1024\n"},
+    {"TooManyThreads", "find --threads 2000 ROOT", 2, "",
+     "vacantor-cli: --threads: 2000 is not between 1 and 1024\n"},
+    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "",
+     "vacantor-cli: --threads: 4x is not a whole number\n"},
+    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", "vacantor-cli: --threads needs a value\n"},
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
     {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeFromFiles", "find --exclude-from ROOT/patterns --exclude-from ROOT/more ROOT", 0, "",
      ""},
-    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", Usage},
-    {"EmptyPattern", "find --exclude '' ROOT", 2, "", Usage},
+    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", "vacantor-cli: --exclude needs a value\n"},
+    {"EmptyPattern", "find --exclude '' ROOT", 2, "", "vacantor-cli: --exclude: the pattern is empty\n"},
     {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "", OneLine},
-    {"EmptyJunkName", "find --junk '' ROOT", 2, "", Usage},
+    {"EmptyJunkName", "find --junk '' ROOT", 2, "", "vacantor-cli: --junk: the name is empty\n"},
     {"Junk", "find --junk-common ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     {"JunkNamed", "find --junk thumbs.DB ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     // A pipe or a file gets progress only when asked, as plain lines ending in the last state.
@@ -84,22 +89,26 @@ const CliCase CliCases[] = {
     // Lost output is a failure: a script must not take a run whose rows it never got for
     // success.
     {"FindOutputLost", "find ROOT", 1, "", NoOutput, false, "/dev/full"},
-    {"RemoveOutputLost", "remove ROOT", 1, "", NoOutput, true, "/dev/full"},
-    {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n", "", true},
-    {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n",
-     ""},
-    {"RemovePrint0", "remove --print0 ROOT", 0, "Q/Q1/X\0Q/Q2\0002 folders are removed.\0"s, "",
-     true},
-    {"RemoveReadOnly", "remove --read-only ROOT", 0, "Q/Q1/X\nQ/Q2\nR\n3 folders are removed.\n",
-     "", true},
-    {"RemoveProgress", "remove --progress ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n",
-     "([0-9a-z ,:]+\n)*2 of 2 removed, \\d:\\d\\d\n", true},
-    {"RemoveJunk", "remove --junk-common ROOT", 0, "Q/Q1/X\nQ/Q2\nJ\n3 folders are removed.\n", "",
-     true},
-    {"RemoveNoRoot", "remove", 2, "", Usage},
-    {"RemoveUnknownOption", "remove --force ROOT", 2, "", Usage},
-    {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", Usage},
-    {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "", Usage},
+    {"RemoveOutputLost", "remove ROOT", 1, "", NoOutput + "vacantor-cli: 2 folders are removed.\n"s,
+     true, "/dev/full"},
+    // Standard output holds the paths alone; the count goes with the messages.
+    {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n", "vacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n",
+     "vacantor-cli: 2 folders would be removed.\n"},
+    {"RemovePrint0", "remove --print0 ROOT", 0, "Q/Q1/X\0Q/Q2\0"s,
+     "vacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveReadOnly", "remove --read-only ROOT", 0, "Q/Q1/X\nQ/Q2\nR\n",
+     "vacantor-cli: 3 folders are removed.\n", true},
+    {"RemoveProgress", "remove --progress ROOT", 0, "Q/Q1/X\nQ/Q2\n",
+     "([0-9a-z ,:]+\n)*2 of 2 removed, \\d:\\d\\d\nvacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveJunk", "remove --junk-common ROOT", 0, "Q/Q1/X\nQ/Q2\nJ\n",
+     "vacantor-cli: 3 folders are removed.\n", true},
+    {"RemoveNoRoot", "remove", 2, "", "vacantor-cli: no ROOT folder given\n"},
+    {"RemoveUnknownOption", "remove --force ROOT", 2, "", "vacantor-cli: unknown option --force\n"},
+    {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", "vacantor-cli: one ROOT only, but also /tmp\n"},
+    {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "",
+     "vacantor-cli: --threads: 0 is not between 1 and 1024\n"},
+    {"RemoveLogWithoutFile", "remove ROOT --log", 2, "", "vacantor-cli: --log needs a value\n"},
     {"RemoveExcludeFromMissingFile", "remove --exclude-from /nonexistent ROOT", 1, "", OneLine},
     {"RemoveMissingRoot", "remove ROOT/missing", 1, "", OneLine},
     // Whoever may write where the log goes must not make remove overwrite another file,
@@ -138,6 +147,9 @@ TEST_P(CliCommands, PrintRowsAndExitStatus) {
     EXPECT_EQ(run.out, test.out);
     std::string err = run.err.substr(0, test.status == 2 ? run.err.find('\n') + 1 : run.err.size());
     EXPECT_TRUE(std::regex_match(err, std::regex(test.err))) << run.err;
+    if (test.status == 2) {
+        EXPECT_EQ(run.err.substr(err.size(), 20), "usage: vacantor-cli ") << run.err;
+    }
     EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q1" / "X"), !test.removes);
     EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q2"), !test.removes);
     EXPECT_EQ(ReadFile(temp.Path() / "Q" / "Q1" / "f"), "x");
@@ -147,6 +159,28 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliCommands, testing::ValuesIn(CliCases),
                          [](const testing::TestParamInfo<CliCase>& testInfo) {
                              return std::string(testInfo.param.name);
                          });
+
+// --help anywhere before "--", and `help COMMAND`, print help on standard output; a
+// command's help is that command's alone.
+TEST(CliHelp, AskedAnywhereItGoesToStandardOutput) {
+    struct {
+        std::string arguments;
+        bool find, remove;
+    } const cases[] = {
+        {"--help", true, true},       {"help", true, true},
+        {"find --help", true, false}, {"find /nonexistent -h", true, false},
+        {"help find", true, false},   {"remove --print0 --help", false, true},
+        {"help remove", false, true},
+    };
+    for (const auto& c : cases) {
+        CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.status, 0) << c.arguments;
+        EXPECT_EQ(run.err, "") << c.arguments;
+        EXPECT_EQ(run.out.find("vacantor-cli find [") != std::string::npos, c.find) << c.arguments;
+        EXPECT_EQ(run.out.find("vacantor-cli remove [") != std::string::npos, c.remove)
+            << c.arguments;
+    }
+}
 
 // What a terminal shows of `written`: each carriage return goes back to the start of the
 // line, and what follows overwrites it; trailing blanks do not show.
@@ -180,7 +214,7 @@ TEST(CliFind, RowsGoOutExactlyToAPipeAndQuotedToATerminal) {
     const std::string row = "0\t'E'$'\\033''[31m/a'$'\\n''b'\n";
     CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("folders read"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" read, "), std::string::npos) << run.out;
     EXPECT_EQ(Screen(run.out), row);
     EXPECT_EQ(RunOnTerminal({VACANTOR_CLI, "find", "--quiet", "--progress", temp.Text()}).out, row);
 
@@ -228,9 +262,9 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
 
     EXPECT_EQ(run.status, 1);
     std::string removed = "'mine'$'\\033''[1m'\n";
-    std::string notRemoved = "not removed: 'their'$'\\n''s': access denied\n";
-    EXPECT_TRUE(run.out == removed + notRemoved + "1 folders are removed.\n" ||
-                run.out == notRemoved + removed + "1 folders are removed.\n")
+    std::string notRemoved = "vacantor-cli: not removed: 'their'$'\\n''s': access denied\n";
+    EXPECT_TRUE(run.out == removed + notRemoved + "vacantor-cli: 1 folder is removed.\n" ||
+                run.out == notRemoved + removed + "vacantor-cli: 1 folder is removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
 }
