@@ -14,7 +14,7 @@ _vacantor_cli() {
     remove) options='--read-only --dry-run --print0 --threads --' ;;
     *) return ;;
     esac
-    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common'
+    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common --verbose'
     [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
     # --threads takes a number, --exclude a pattern and --junk a name, which no list can

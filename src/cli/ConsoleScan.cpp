@@ -125,7 +125,7 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested,
                     std::optional<FolderIdentity>* rootIdentity, const ListingRules* rules,
-                    std::function<void(bool holdsJunk)> beforeRow) {
+                    std::function<void(bool holdsJunk)> beforeRow, bool verbose) {
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
@@ -137,7 +137,17 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
     scan.OnRowJunk(std::move(beforeRow));
-    scan.ScanFolder(scannedRoot);
+    std::size_t unreadable = 0;
+    scan.OnNote([&](ScanNote note, const std::string& folderPath) {
+        unreadable += note == ScanNote::Unreadable ? 1 : 0;
+        if (verbose) {
+            std::string path = folderPath.substr(scannedRoot.size() + 1);
+            err.Write(std::string("vacantor-cli: ") +
+                      (note == ScanNote::Unreadable ? "cannot read " : "excluded ") +
+                      err.Shown(path) + "\n");
+        }
+    });
+    bool subtreeEmpty = scan.ScanFolder(scannedRoot);
     if (err.progress) {
         err.progress->ScanEnded(list.RowCount());
     }
@@ -147,6 +157,18 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     if (scan.RootUnreadable()) {
         err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
         return false;
+    }
+    // Silence here would read as a clean tree: a folder not read keeps its parent from
+    // counting as empty, and ROOT itself, empty all through, is never listed.
+    if (unreadable != 0) {
+        bool one = unreadable == 1;
+        err.Write("vacantor-cli: " + Counted(unreadable, "folder") + " could not be read; " +
+                  (one ? "the folder holding it counts" : "the folders holding them count") +
+                  " as not empty" + (verbose ? "" : " (--verbose names each)") + "\n");
+    }
+    if (subtreeEmpty) {
+        err.Write("vacantor-cli: no file lies below " + err.Shown(root) +
+                  ": it is empty all through, and ROOT itself is never listed\n");
     }
     return true;
 }

@@ -24,6 +24,8 @@ inline constexpr const char* ExcludeOption = "--exclude";
 inline constexpr const char* ExcludeFromOption = "--exclude-from";
 inline constexpr const char* JunkOption = "--junk";
 inline constexpr const char* JunkCommonFlag = "--junk-common";
+// Names each folder an exclusion kept and each folder that could not be read.
+inline constexpr const char* VerboseFlag = "--verbose";
 
 // The exclusions and junk names the options give, for paths with `separator`; nullopt
 // when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
@@ -63,10 +65,12 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
 // can be read. `rootIdentity`, when given, receives which folder the scan read at ROOT.
 // The progress line on `err`, if there is one, counts the folders read and the rows found.
 // `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row
-// whether its folder's subtree holds junk files.
+// whether its folder's subtree holds junk files. `err` hears, after the scan, how many
+// folders could not be read and that no file lies below ROOT when so; with `verbose`,
+// each folder that could not be read or that an exclusion kept as the scan meets it.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {},
                     std::optional<FolderIdentity>* rootIdentity = nullptr,
                     const ListingRules* rules = nullptr,
-                    std::function<void(bool holdsJunk)> beforeRow = {});
+                    std::function<void(bool holdsJunk)> beforeRow = {}, bool verbose = false);

@@ -15,7 +15,8 @@ int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSy
                    ConsoleStream out, ConsoleStream err) {
     int status = 0;
     std::optional<ScanCommandLine> command = ParseScanCommandLine(
-        arguments, {"--read-only", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
+        arguments,
+        {"--read-only", "--print0", ProgressOption, QuietOption, JunkCommonFlag, VerboseFlag},
         {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption}, fileSystem.PathSeparator(),
         FindUsage, err, status);
     if (!command) {
@@ -28,7 +29,8 @@ int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSy
     bool scanned = ScanRootFolder(
         fileSystem, options.root, options.Has("--read-only"), command->threads, printer,
         scannedRoot, err, [&printer] { return printer.Failed(); }, nullptr, &command->rules,
-        [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); });
+        [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); },
+        options.Has(VerboseFlag));
     if (progress) {
         progress->Finish();
     }

@@ -48,7 +48,8 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     int status = 0;
     std::optional<ScanCommandLine> command = ParseScanCommandLine(
         arguments,
-        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
+        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag,
+         VerboseFlag},
         {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption},
         fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
@@ -68,7 +69,8 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     std::string scannedRoot;
     std::optional<FolderIdentity> scannedIdentity;
     if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
-                        rows, scannedRoot, err, {}, &scannedIdentity, &command->rules)) {
+                        rows, scannedRoot, err, {}, &scannedIdentity, &command->rules, {},
+                        options.Has(VerboseFlag))) {
         return 1;
     }
     RecordWriter printer(out, terminator);

@@ -24,12 +24,12 @@ const char* const FindUsageLines =
     "vacantor-cli find [--read-only] [--print0] [--threads N]\n"
     "                         [--progress] [--quiet]\n"
     "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                         [--junk NAME]... [--junk-common] ROOT\n";
+    "                         [--junk NAME]... [--junk-common] [--verbose] ROOT\n";
 const char* const RemoveUsageLines =
     "vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
     "                           [--progress] [--quiet] [--log FILE]\n"
     "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                           [--junk NAME]... [--junk-common] ROOT\n";
+    "                           [--junk NAME]... [--junk-common] [--verbose] ROOT\n";
 
 const char* const FindPart =
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -56,10 +56,15 @@ const char* const CommonOptions =
     "                   ROOT, or whose name, GLOB matches; it counts as a file, so no\n"
     "                   folder above it is listed. fnmatch rules: * and ? stop at /,\n"
     "                   [a-z] a class, \\ quotes; ** matches any depth (**/cache). A\n"
-    "                   leading / matches the path only. On Windows case is ignored and\n"
-    "                   \\ separates. May be given many times.\n"
+    "                   leading / or ./ matches the path only, a trailing / is ignored.\n"
+    "                   On Windows case is ignored and \\ separates. May be given many\n"
+    "                   times.\n"
     "      --exclude-from FILE  the patterns in FILE, one a line; blank lines and lines\n"
     "                   starting with # are skipped. May be given many times.\n"
+    "      --verbose    name on standard error each folder an exclusion keeps and each\n"
+    "                   folder that cannot be read. Without it standard error only says\n"
+    "                   how many folders could not be read (their parents are not empty)\n"
+    "                   and when no file lies below ROOT at all.\n"
     "      --junk NAME  a regular file named NAME (case ignored for ASCII letters) counts\n"
     "                   as no file. A link, pipe, device or folder of that name does\n"
     "                   not. May be given many times.\n"
@@ -99,10 +104,10 @@ const char* const RemoveOptions =
     "                   of a run cut short. With --print0 its records end with a NUL\n"
     "                   character too.\n"
     "\n"
-    "      --exclude, --exclude-from, --junk, --junk-common  as for find. Each folder\n"
-    "                   is checked again just before it is removed: one that is\n"
-    "                   excluded, lies in or holds an excluded folder is kept (and\n"
-    "                   logged as skipped). The\n"
+    "      --exclude, --exclude-from, --verbose, --junk, --junk-common  as for find.\n"
+    "                   Each folder is checked again just before it is removed: one\n"
+    "                   that is excluded, lies in or holds an excluded folder is kept\n"
+    "                   (and logged as skipped). With junk names the\n"
     "                   whole subtree is checked before anything is deleted; then the\n"
     "                   junk files go with their folders, bottom-up, and never through a\n"
     "                   link. Any other file, appearing at any time, keeps its folder\n"

@@ -71,6 +71,12 @@ struct EmptyFolderScan::Walk {
     Opening Open(std::unique_ptr<Folder> folder) {
         FolderListing listing =
             readAhead ? ReadListing(*folder) : ReadListing(*folder, scan.exclusions_);
+        if (scan.note_) {
+            for (const std::string& name :
+                 readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
+                scan.note_(ScanNote::Excluded, path + separator + name);
+            }
+        }
         if (!listing.subFolders) {
             return Opening::Unreadable;
         }
@@ -99,6 +105,7 @@ struct EmptyFolderScan::Walk {
         if (!frame.holdsFiles && ReadOnlyOptionValue() != 1) {
             std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
             if (!attributes) {
+                Note(ScanNote::Unreadable, name);
                 return false;
             }
             if (*attributes & FolderAttributeReadOnly) {
@@ -124,6 +131,7 @@ struct EmptyFolderScan::Walk {
         }
         if (!child.folder) {
             // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
+            Note(ScanNote::Unreadable, name);
             return false;
         }
         path += separator;
@@ -131,9 +139,19 @@ struct EmptyFolderScan::Walk {
         Opening opening = Open(std::move(child.folder));
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
+            if (opening == Opening::Unreadable) {
+                Note(ScanNote::Unreadable, name);
+            }
             Deliver(frame, opening == Opening::Empty, openedJunk);
         }
         return std::nullopt;
+    }
+
+    // Of the subfolder `name` of the folder at `path`.
+    void Note(ScanNote note, const std::string& name) {
+        if (scan.note_) {
+            scan.note_(note, path + separator + name);
+        }
     }
 
     int ReadOnlyOptionValue() {

@@ -12,6 +12,12 @@ class FileSystem;
 class ListingRules;
 class ResultList;
 
+// What the scan met that a user may want to hear of, beside the rows.
+enum class ScanNote {
+    Excluded,   // a folder an exclusion keeps: never entered, and content for its parent
+    Unreadable, // a folder that could not be opened or read: its parent is not empty
+};
+
 // What the scan needs of the window it runs in.
 class ScanHost {
   public:
@@ -46,6 +52,12 @@ class EmptyFolderScan {
         beforeRow_ = std::move(beforeRow);
     }
 
+    // Told of each folder the walk meets that ScanNote names, by its full path, in the
+    // walk's order. The root's own failure is RootUnreadable's.
+    void OnNote(std::function<void(ScanNote note, const std::string& folderPath)> note) {
+        note_ = std::move(note);
+    }
+
     // True when the last ScanFolder could not open the root or read its contents (and so
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
@@ -65,6 +77,7 @@ class EmptyFolderScan {
     const ListingRules* rules_;
     ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
+    std::function<void(ScanNote, const std::string&)> note_;
     bool rootUnreadable_ = false;
     std::optional<FolderIdentity> rootIdentity_;
 };

@@ -16,10 +16,12 @@ void Exclude(Folder& folder, const ListingExclusions& exclusions, FolderListing&
                      : std::string_view();
     }
     std::vector<std::string>& names = *listing.names;
-    auto excluded = std::remove_if(names.begin(), names.end(), [&](const std::string& name) {
-        return rules.ExcludesSubFolder(parent, name);
+    auto excluded = std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
+        return !rules.ExcludesSubFolder(parent, name);
     });
     std::size_t count = static_cast<std::size_t>(names.end() - excluded);
+    listing.excluded.assign(std::make_move_iterator(excluded),
+                            std::make_move_iterator(names.end()));
     names.erase(excluded, names.end());
     *listing.files += count;
     *listing.subFolders -= std::min(count, *listing.subFolders);

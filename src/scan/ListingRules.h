@@ -19,7 +19,8 @@ class ListingRules {
     // A glob with fnmatch's rules ('*', '?', '[...]'; on Linux '\' escapes), matched
     // against a folder's path relative to the root ('/' between names on both platforms)
     // and against its name. '*' and '?' never match '/'; "**" matches any depth, and "**/"
-    // also none. A leading '/' matches against the path only; a trailing '/' is ignored.
+    // also none. A leading '/' or "./" matches against the path only; a trailing '/' is
+    // ignored.
     void AddExclude(std::string_view pattern);
     // An exact file name.
     void AddJunkName(std::string_view name);

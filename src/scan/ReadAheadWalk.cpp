@@ -50,6 +50,8 @@ class ReadAhead::WalkFolder final : public Folder {
         return readAhead_.Take(node_, *at, name);
     }
 
+    const std::vector<std::string>& Excluded() const { return node_->listing.excluded; }
+
     // Known while its folder is kept: always for the root.
     std::optional<FolderIdentity> Identity() const override {
         return node_->folder ? node_->folder->Identity() : std::nullopt;
@@ -73,6 +75,11 @@ class ReadAhead::WalkFolder final : public Folder {
     std::shared_ptr<Node> node_;
     mutable std::string path_;
 };
+
+std::vector<std::string> ReadAhead::ExcludedNames(const Folder& folder) {
+    const auto* handedOut = dynamic_cast<const WalkFolder*>(&folder);
+    return handedOut ? handedOut->Excluded() : std::vector<std::string>();
+}
 
 std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
     FolderListing listing = ReadListing(*root, exclusions_);

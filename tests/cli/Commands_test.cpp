@@ -74,6 +74,12 @@ const CliCase CliCases[] = {
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
     {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", ""},
+    {"ExcludeAsTheShellCompletes", "find --exclude ./Q/Q1/X/ ROOT", 0, "0\tQ/Q2\n", ""},
+    {"VerboseNamesTheExcluded", "find --verbose --exclude X ROOT", 0, "0\tQ/Q2\n",
+     "vacantor-cli: excluded Q/Q1/X\n"},
+    // No row, as specified, but a word that this is not a clean tree.
+    {"EmptyAllThrough", "find ROOT/Q/Q2", 0, "", "vacantor-cli: no file lies below .*Q/Q2: it "
+     "is empty all through, and ROOT itself is never listed\n"},
     {"ExcludeFromFiles", "find --exclude-from ROOT/patterns --exclude-from ROOT/more ROOT", 0, "",
      ""},
     {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", "vacantor-cli: --exclude needs a value\n"},
@@ -267,6 +273,34 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
                 run.out == notRemoved + removed + "vacantor-cli: 1 folder is removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// A folder `nobody` may not read keeps its parent from counting as empty, as specified;
+// standard error says so, and names it with --verbose.
+TEST(CliFind, AFolderThatCannotBeReadIsCountedOnStandardError) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as another user";
+    }
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "a/b/", "c/"});
+    for (const char* folder : {"", "a", "a/b", "c"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod((temp.Path() / "a" / "b").c_str(), 0300), 0); // not read-only: entered
+    const std::string nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    const std::string counted = "vacantor-cli: 1 folder could not be read; the folder holding "
+                                "it counts as not empty";
+
+    for (const char* threads : {"1", "4"}) {
+        CliRun run =
+            RunCli("find --threads " + std::string(threads) + " " + Quoted(temp.Text()), nobody);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "0\tc\n");
+        EXPECT_EQ(run.err, counted + " (--verbose names each)\n");
+        run = RunCli("find --verbose --threads " + std::string(threads) + " " + Quoted(temp.Text()),
+                     nobody);
+        EXPECT_EQ(run.err, "vacantor-cli: cannot read a/b\n" + counted + "\n");
+    }
 }
 
 // When the log can no longer grow (no file may pass 600 bytes), the removal stops with it.
