@@ -8,6 +8,8 @@
 #include "platform/ResultList.h"
 
 #include <charconv>
+#include <chrono>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -60,11 +62,89 @@ std::optional<std::vector<std::string>> ReadPatternFile(const std::string& path)
     return patterns;
 }
 
+// --older-than and --max-depth; false, with the reason in `problem`, when either is wrong.
+bool ReadScanLimits(const CommandLine& commandLine, ListingRules& rules,
+                    std::optional<std::size_t>& maxDepth, const ConsoleStream& err,
+                    std::string& problem) {
+    if (auto given = commandLine.values.find(OlderThanOption); given != commandLine.values.end()) {
+        std::optional<std::int64_t> seconds = DurationSeconds(given->second);
+        if (!seconds) {
+            problem = std::string(OlderThanOption) + ": " + err.Shown(given->second) +
+                      " is not a time such as 30d, 12h, 90m, 45s or 2w";
+            return false;
+        }
+        auto now = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        rules.SetChangedSince(now.count() - *seconds);
+    }
+    if (auto given = commandLine.values.find(MaxDepthOption); given != commandLine.values.end()) {
+        const std::string& text = given->second;
+        std::size_t levels = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), levels);
+        if (error != std::errc() || end != text.data() + text.size() || levels == 0) {
+            problem = std::string(MaxDepthOption) + ": " + err.Shown(text) +
+                      " is not a whole number of levels, 1 or more";
+            return false;
+        }
+        maxDepth = levels;
+    }
+    return true;
+}
+
 bool EndsWithSeparator(const std::string& path, char separator) {
     return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
 }
 
 } // namespace
+
+std::optional<std::int64_t> DurationSeconds(std::string_view text) {
+    std::int64_t count = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || count < 0 || end + 1 != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t Minute = 60, Hour = 60 * Minute, Day = 24 * Hour;
+    std::int64_t unit = 0;
+    switch (*end) {
+    case 's':
+        unit = 1;
+        break;
+    case 'm':
+        unit = Minute;
+        break;
+    case 'h':
+        unit = Hour;
+        break;
+    case 'd':
+        unit = Day;
+        break;
+    case 'w':
+        unit = 7 * Day;
+        break;
+    default:
+        return std::nullopt;
+    }
+    // A limit beyond any file time (about 290 billion years) means nothing is old enough.
+    if (count > std::numeric_limits<std::int64_t>::max() / unit / 2) {
+        return std::nullopt;
+    }
+    return count * unit;
+}
+
+std::string AbsolutePrefix(const std::string& root, char separator) {
+    std::string scannedRoot = root;
+    if (EndsWithSeparator(scannedRoot, separator)) {
+        scannedRoot.pop_back();
+    }
+    if (scannedRoot.empty()) {
+        return std::string(1, separator); // the file system's root, "/"
+    }
+    std::u8string given(scannedRoot.begin(), scannedRoot.end());
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(given), error);
+    std::u8string text = error ? given : full.u8string();
+    return std::string(text.begin(), text.end()) + separator;
+}
 
 std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
                                     std::string& problem) {
@@ -125,7 +205,8 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested,
                     std::optional<FolderIdentity>* rootIdentity, const ListingRules* rules,
-                    std::function<void(bool holdsJunk)> beforeRow, bool verbose) {
+                    std::function<void(bool holdsJunk)> beforeRow, bool verbose,
+                    std::optional<std::size_t> maxDepth) {
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
@@ -137,6 +218,9 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
     scan.OnRowJunk(std::move(beforeRow));
+    if (maxDepth) {
+        scan.LimitDepth(*maxDepth);
+    }
     std::size_t unreadable = 0;
     scan.OnNote([&](ScanNote note, const std::string& folderPath) {
         unreadable += note == ScanNote::Unreadable ? 1 : 0;
@@ -185,6 +269,10 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
     bool unreadable = false;
     std::optional<ListingRules> rules =
         threads ? ListingRulesFrom(*options, separator, err, unreadable, problem) : std::nullopt;
+    std::optional<std::size_t> maxDepth;
+    if (rules && !ReadScanLimits(*options, *rules, maxDepth, err, problem)) {
+        rules.reset();
+    }
     if (!rules) {
         if (!unreadable) {
             err.Write("vacantor-cli: " + problem + "\n" + usage);
@@ -192,5 +280,5 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
         exitStatus = unreadable ? 1 : 2;
         return std::nullopt;
     }
-    return ScanCommandLine{std::move(*options), *threads, std::move(*rules)};
+    return ScanCommandLine{std::move(*options), *threads, std::move(*rules), maxDepth};
 }

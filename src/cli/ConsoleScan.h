@@ -26,6 +26,18 @@ inline constexpr const char* JunkOption = "--junk";
 inline constexpr const char* JunkCommonFlag = "--junk-common";
 // Names each folder an exclusion kept and each folder that could not be read.
 inline constexpr const char* VerboseFlag = "--verbose";
+// Lists only folders unchanged, all through, for a time; and only so deep.
+inline constexpr const char* OlderThanOption = "--older-than";
+inline constexpr const char* MaxDepthOption = "--max-depth";
+// Prints full paths instead of paths relative to ROOT.
+inline constexpr const char* AbsoluteFlag = "--absolute";
+
+// "30d", "12h", "90m", "45s", "2w" in seconds; nullopt for anything else.
+std::optional<std::int64_t> DurationSeconds(std::string_view text);
+
+// What --absolute puts before each row's path: ROOT (less one trailing separator, as the
+// scan takes it) as a full path, and a separator.
+std::string AbsolutePrefix(const std::string& root, char separator);
 
 // The exclusions and junk names the options give, for paths with `separator`; nullopt
 // when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
@@ -45,13 +57,15 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const Consol
 struct ScanCommandLine {
     CommandLine options;
     unsigned threads;
-    ListingRules rules;
+    ListingRules rules; // with the age limit of --older-than
+    std::optional<std::size_t> maxDepth;
 };
 
-// Parses a command's arguments with its flags and valued options, and reads --threads and
-// the exclusions and junk names from them. nullopt with `exitStatus` set when the command
-// cannot run: 2 after what was wrong and then `usage`, a short hint, are printed on `err`
-// for a usage error, 1 when a file of --exclude-from cannot be read (the reason is on `err`).
+// Parses a command's arguments with its flags and valued options, and reads --threads,
+// the exclusions and junk names, --older-than (from the time now) and --max-depth from them.
+// nullopt with `exitStatus` set when the command cannot run: 2 after what was wrong and then
+// `usage`, a short hint, are printed on `err` for a usage error, 1 when a file of --exclude-from
+// cannot be read (the reason is on `err`).
 std::optional<ScanCommandLine>
 ParseScanCommandLine(const std::vector<std::string>& arguments,
                      std::initializer_list<std::string_view> flags,
@@ -73,4 +87,5 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     std::function<bool()> stopRequested = {},
                     std::optional<FolderIdentity>* rootIdentity = nullptr,
                     const ListingRules* rules = nullptr,
-                    std::function<void(bool holdsJunk)> beforeRow = {}, bool verbose = false);
+                    std::function<void(bool holdsJunk)> beforeRow = {}, bool verbose = false,
+                    std::optional<std::size_t> maxDepth = std::nullopt);

@@ -46,12 +46,13 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                      SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
     int status = 0;
-    std::optional<ScanCommandLine> command = ParseScanCommandLine(
-        arguments,
-        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag,
-         VerboseFlag},
-        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption},
-        fileSystem.PathSeparator(), RemoveUsage, err, status);
+    std::optional<ScanCommandLine> command =
+        ParseScanCommandLine(arguments,
+                             {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption,
+                              JunkCommonFlag, VerboseFlag, AbsoluteFlag},
+                             {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption,
+                              JunkOption, OlderThanOption, MaxDepthOption},
+                             fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
         return status;
     }
@@ -70,10 +71,12 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     std::optional<FolderIdentity> scannedIdentity;
     if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
                         rows, scannedRoot, err, {}, &scannedIdentity, &command->rules, {},
-                        options.Has(VerboseFlag))) {
+                        options.Has(VerboseFlag), command->maxDepth)) {
         return 1;
     }
     RecordWriter printer(out, terminator);
+    const std::string prefix =
+        options.Has(AbsoluteFlag) ? AbsolutePrefix(options.root, fileSystem.PathSeparator()) : "";
     ScannedRootRemoval removal(folderRemoval, scannedRoot, scannedIdentity, &command->rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
@@ -97,7 +100,7 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
             }
         }
         if (dryRun || verdict == LogVerdict::Removed) {
-            printer.AddPath(path);
+            printer.AddPath(prefix + path);
             printer.EndRecord();
             ++removed;
         } else {

@@ -24,12 +24,14 @@ const char* const FindUsageLines =
     "vacantor-cli find [--read-only] [--print0] [--threads N]\n"
     "                         [--progress] [--quiet]\n"
     "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                         [--junk NAME]... [--junk-common] [--verbose] ROOT\n";
+    "                         [--junk NAME]... [--junk-common] [--verbose]\n"
+    "                         [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
 const char* const RemoveUsageLines =
     "vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
     "                           [--progress] [--quiet] [--log FILE]\n"
     "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                           [--junk NAME]... [--junk-common] [--verbose] ROOT\n";
+    "                           [--junk NAME]... [--junk-common] [--verbose]\n"
+    "                           [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
 
 const char* const FindPart =
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -61,6 +63,14 @@ const char* const CommonOptions =
     "                   times.\n"
     "      --exclude-from FILE  the patterns in FILE, one a line; blank lines and lines\n"
     "                   starting with # are skipped. May be given many times.\n"
+    "      --older-than TIME  list a folder only when neither it nor any folder below it\n"
+    "                   changed within TIME: a number and s, m, h, d or w (30d, 12h).\n"
+    "                   A folder changed since counts as content, so its own older\n"
+    "                   subfolders may be listed. Removing a folder's subfolders changes\n"
+    "                   its time, so the whole subtree is judged; remove checks it again.\n"
+    "      --max-depth N  list only folders at most N levels below ROOT (1: its own\n"
+    "                   subfolders); deeper ones are still read to judge those above.\n"
+    "      --absolute   print full paths instead of paths relative to ROOT\n"
     "      --verbose    name on standard error each folder an exclusion keeps and each\n"
     "                   folder that cannot be read. Without it standard error only says\n"
     "                   how many folders could not be read (their parents are not empty)\n"
@@ -86,7 +96,8 @@ const char* const RemovePart =
     "      says so.\n"
     "\n";
 const char* const RemoveOptions =
-    "      --read-only, --print0, --threads N, --progress, --quiet  as for find\n"
+    "      --read-only, --print0, --threads N, --progress, --quiet, --older-than TIME,\n"
+    "      --max-depth N, --absolute  as for find (the log keeps paths relative to ROOT)\n"
     "      --dry-run    print what would be removed and remove nothing\n"
     "      --log FILE   record in FILE what became of each folder, one line each:\n"
     "                   \"removed\", \"skipped\" or \"failed\", a tab, its path relative to\n"

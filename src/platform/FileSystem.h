@@ -63,6 +63,10 @@ class Folder {
     // Which folder this is, read from the open folder itself. Always known for a folder
     // opened by GetFolder (the root of a walk); nullopt where it was not read.
     virtual std::optional<FolderIdentity> Identity() const = 0;
+
+    // When the folder itself was last modified, in seconds since 1970 (UTC); nullopt when
+    // unknown.
+    virtual std::optional<std::int64_t> ModifiedTime() const { return std::nullopt; }
 };
 
 // The file-system operations the window and the scan need.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 // The walk keeps its folders under way on a stack of frames instead of the call stack, so
@@ -240,6 +241,15 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
 }
 
 void EmptyFolderScan::AddFolderItem(const std::string& folderPath, bool holdsJunk) {
+    if (maxDepth_) {
+        std::string_view below = std::string_view(folderPath)
+                                     .substr(std::min(rootFolder_.size() + 1, folderPath.size()));
+        const char separator = fileSystem_.PathSeparator();
+        if (static_cast<std::size_t>(std::count(below.begin(), below.end(), separator)) >=
+            *maxDepth_) {
+            return;
+        }
+    }
     if (beforeRow_) {
         beforeRow_(holdsJunk);
     }

@@ -58,6 +58,10 @@ class EmptyFolderScan {
         note_ = std::move(note);
     }
 
+    // Lists only folders at most `levels` below the root (1: the root's own subfolders).
+    // Deeper folders are still read, to judge the folders above them.
+    void LimitDepth(std::size_t levels) { maxDepth_ = levels; }
+
     // True when the last ScanFolder could not open the root or read its contents (and so
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
@@ -78,6 +82,7 @@ class EmptyFolderScan {
     ListingExclusions exclusions_;
     std::function<void(bool holdsJunk)> beforeRow_;
     std::function<void(ScanNote, const std::string&)> note_;
+    std::optional<std::size_t> maxDepth_;
     bool rootUnreadable_ = false;
     std::optional<FolderIdentity> rootIdentity_;
 };

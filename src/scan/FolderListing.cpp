@@ -32,6 +32,11 @@ void Exclude(Folder& folder, const ListingExclusions& exclusions, FolderListing&
 FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     FolderListing listing;
     listing.files = folder.FilesCount();
+    // A folder changed too recently is content: the one place the age limit is judged.
+    if (listing.files && exclusions.rules && exclusions.rules->HasAgeLimit() &&
+        exclusions.rules->ChangedRecently(folder.ModifiedTime())) {
+        ++*listing.files;
+    }
     if (listing.files) {
         listing.subFolders = folder.SubFoldersCount();
         listing.junkFiles = folder.JunkFilesCount();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,10 @@ class ListingRules {
     void AddJunkName(std::string_view name);
     // Thumbs.db, desktop.ini, .DS_Store, ._* and "Icon\r".
     void AddCommonJunk();
+    // A folder modified at `cutoff` or later (seconds since 1970, UTC) counts as content, as
+    // a file does: neither it nor a folder above it is empty, though its subfolders may be.
+    // Removing a folder's subfolders changes its time, so the whole subtree is judged.
+    void SetChangedSince(std::int64_t cutoff) { changedSince_ = cutoff; }
 
     bool HasExcludes() const { return !excludes_.empty(); }
     bool HasJunk() const { return !junkNames_.empty() || !junkPrefixes_.empty(); }
@@ -39,6 +45,12 @@ class ListingRules {
     // True when the folder or a folder on the way to it from the root is excluded.
     bool ExcludesOrLiesIn(std::string_view relativePath) const;
     bool IsJunkName(std::string_view name) const;
+    bool HasAgeLimit() const { return changedSince_.has_value(); }
+    // `modified`: the folder's modification time, nullopt when it cannot be read (which
+    // counts as changed).
+    bool ChangedRecently(std::optional<std::int64_t> modified) const {
+        return changedSince_ && (!modified || *modified >= *changedSince_);
+    }
 
   private:
     struct Exclude {
@@ -54,6 +66,7 @@ class ListingRules {
     std::vector<std::string> junkNames_;    // ASCII lower case
     std::vector<std::string> junkPrefixes_; // likewise
     bool needsPaths_ = false;
+    std::optional<std::int64_t> changedSince_;
 };
 
 // fnmatch with FNM_PATHNAME on '/'-separated text, plus "**" as ListingRules describes.

@@ -11,6 +11,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -74,6 +75,11 @@ const CliCase CliCases[] = {
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
     {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", ""},
+    {"MaxDepth", "find --max-depth 2 ROOT", 0, "0\tQ/Q2\n", ""},
+    {"NoDepth", "find --max-depth 0 ROOT", 2, "",
+     "vacantor-cli: --max-depth: 0 is not a whole number of levels, 1 or more\n"},
+    {"AgeWithoutUnit", "find --older-than 30 ROOT", 2, "",
+     "vacantor-cli: --older-than: 30 is not a time such as 30d, 12h, 90m, 45s or 2w\n"},
     {"ExcludeAsTheShellCompletes", "find --exclude ./Q/Q1/X/ ROOT", 0, "0\tQ/Q2\n", ""},
     {"VerboseNamesTheExcluded", "find --verbose --exclude X ROOT", 0, "0\tQ/Q2\n",
      "vacantor-cli: excluded Q/Q1/X\n"},
@@ -273,6 +279,32 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
                 run.out == notRemoved + removed + "vacantor-cli: 1 folder is removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
+}
+
+// --older-than lists a folder only when neither it nor a folder below it changed within
+// the time, whatever it holds: a new folder's old subfolder is listed, not an old folder
+// with a new one, nor one whose subfolder lost a child just now. Times are set, not waited.
+TEST(CliFind, OlderThanListsFoldersUnchangedAllThrough) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "old/x/", "new/z/", "mixed/oldsub/", "mixed/newsub/", "cut/x/y/"});
+    const timespec longAgo{::time(nullptr) - 40 * 24 * 3600, 0};
+    const timespec times[2] = {longAgo, longAgo};
+    for (const char* folder :
+         {"old/x", "old", "new/z", "mixed/oldsub", "mixed", "cut/x/y", "cut/x", "cut"}) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, (temp.Path() / folder).c_str(), times, 0), 0);
+    }
+    fs::remove(temp.Path() / "cut" / "x" / "y");
+
+    std::string root = Quoted(temp.Text());
+    CliRun run = RunCli("find --older-than 30d --absolute " + root);
+    std::multiset<std::string> rows;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        rows.insert(line.substr(line.find('\t') + 1));
+    }
+    EXPECT_EQ(rows, (std::multiset<std::string>{temp.Text() + "/mixed/oldsub",
+                                                temp.Text() + "/new/z", temp.Text() + "/old"}));
+    EXPECT_EQ(RunCli("find --older-than 41d " + root).out, "");
 }
 
 // A folder `nobody` may not read keeps its parent from counting as empty, as specified;

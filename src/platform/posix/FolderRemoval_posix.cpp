@@ -158,6 +158,13 @@ RemovalResult PosixRemovalRun::RemoveListed(const std::string& name,
     if (parentFd < 0) {
         return FromErrno(ESTALE);
     }
+    if (rules_ != nullptr && rules_->HasAgeLimit()) {
+        struct stat status {};
+        if (::fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            rules_->ChangedRecently(status.st_mtim.tv_sec)) {
+            return MakeRemovalResult(RemovalOutcome::Recent);
+        }
+    }
     // An empty folder goes at once: rmdir removes nothing but an empty folder, and never a
     // link, a file or a mount point.
     if (::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0) {
@@ -263,6 +270,9 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
         return FromErrno(ESTALE);
     }
     nodes[0].inode = status->st_ino;
+    if (rules_ != nullptr && rules_->ChangedRecently(status->st_mtim.tv_sec)) {
+        return MakeRemovalResult(RemovalOutcome::Recent);
+    }
     struct Frame {
         std::size_t index;
         std::uint32_t next;
@@ -300,6 +310,10 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
             break;
         }
         nodes[child].inode = status->st_ino;
+        if (rules_ != nullptr && rules_->ChangedRecently(status->st_mtim.tv_sec)) {
+            result = MakeRemovalResult(RemovalOutcome::Recent);
+            break;
+        }
         path += '/';
         path += nodes[child].name;
         stack.push_back({child, 0, path.size()});

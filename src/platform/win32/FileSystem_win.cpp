@@ -166,6 +166,16 @@ class Win32Folder : public Folder {
 
     std::optional<FolderIdentity> Identity() const override { return identity_; }
 
+    std::optional<std::int64_t> ModifiedTime() const override {
+        FileSystemRedirectionOff redirectionOff;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        std::wstring path = JoinLevels<std::wstring>(*level_, &PathLevel::wideName, L'\\');
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+            return std::nullopt;
+        }
+        return UnixSeconds(data.ftLastWriteTime);
+    }
+
     // The root is held for as long as its folder object lives: its identity is read from
     // the held folder, which cannot be renamed or deleted while the scan reads below it.
     void HoldAsRoot(HeldFolder root, FolderIdentity identity) {
