@@ -9,10 +9,10 @@
 
 #include <charconv>
 #include <chrono>
-#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <utility>
 
 namespace {
