@@ -201,8 +201,10 @@ int main(int argc, char** argv) {
     // Help is text for people: it keeps the platform's line ends, as the standard streams
     // have them before they are made to pass bytes unchanged for rows and logs.
     if (AsksForHelp(arguments)) {
-        std::string_view command =
-            !arguments.empty() && IsCommand(arguments[0]) ? arguments[0] : "";
+        std::string_view command;
+        if (!arguments.empty() && IsCommand(arguments[0])) {
+            command = arguments[0];
+        }
         std::fputs(HelpText(command).c_str(), stdout);
         return 0;
     }
