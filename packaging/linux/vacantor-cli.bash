@@ -4,7 +4,7 @@ _vacantor_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W 'find remove --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'find remove help --help --version' -- "$cur")
         return
     fi
 
@@ -12,15 +12,20 @@ _vacantor_cli() {
     case ${COMP_WORDS[1]} in
     find) options='--read-only --print0 --threads --' ;;
     remove) options='--read-only --dry-run --print0 --threads --' ;;
+    help)
+        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'find remove' -- "$cur")
+        return
+        ;;
     *) return ;;
     esac
-    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common'
+    options+=' --progress --quiet --exclude --exclude-from --junk --junk-common --verbose'
+    options+=' --older-than --max-depth --absolute'
     [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
     # --threads takes a number, --exclude a pattern and --junk a name, which no list can
     # offer; --log and --exclude-from take a file.
     case ${COMP_WORDS[COMP_CWORD - 1]} in
-    --threads | --exclude | --junk) return ;;
+    --threads | --exclude | --junk | --older-than | --max-depth) return ;;
     --log | --exclude-from)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")

@@ -13,7 +13,8 @@ bool IsIn(std::initializer_list<std::string_view> known, const std::string& argu
 std::optional<CommandLine>
 ParseCommandLine(const std::vector<std::string>& arguments,
                  std::initializer_list<std::string_view> knownFlags,
-                 std::initializer_list<std::string_view> knownValueOptions) {
+                 std::initializer_list<std::string_view> knownValueOptions,
+                 const ConsoleStream& err, std::string& problem) {
     CommandLine commandLine;
     bool haveRoot = false;
     bool optionsEnded = false;
@@ -26,17 +27,26 @@ ParseCommandLine(const std::vector<std::string>& arguments,
             commandLine.flags.insert(argument);
         } else if (isOption && IsIn(knownValueOptions, argument)) {
             if (std::next(at) == arguments.end()) {
+                problem = argument + " needs a value";
                 return std::nullopt;
             }
             ++at;
             commandLine.values[argument] = *at;
             commandLine.allValues[argument].push_back(*at);
-        } else if (isOption || haveRoot) {
+        } else if (isOption) {
+            problem = "unknown option " + err.Shown(argument);
+            return std::nullopt;
+        } else if (haveRoot) {
+            problem = "one ROOT only, but also " + err.Shown(argument);
             return std::nullopt;
         } else {
             commandLine.root = argument;
             haveRoot = true;
         }
     }
-    return haveRoot ? std::optional(commandLine) : std::nullopt;
+    if (!haveRoot) {
+        problem = "no ROOT folder given";
+        return std::nullopt;
+    }
+    return commandLine;
 }

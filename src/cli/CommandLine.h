@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ConsoleText.h"
+
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -24,9 +26,12 @@ struct CommandLine {
     }
 };
 
-// nullopt on an unknown option, an option without its value, a missing root or a second
-// root. "--" ends the options, so that a root whose name starts with '-' can be given.
+// nullopt, with what was wrong in `problem` (one line, no program name, the arguments in
+// it shown as `err` shows them), on an unknown option, an option without its value, a
+// missing root or a second root. "--" ends the options, so that a root whose name starts
+// with '-' can be given.
 std::optional<CommandLine>
 ParseCommandLine(const std::vector<std::string>& arguments,
                  std::initializer_list<std::string_view> knownFlags,
-                 std::initializer_list<std::string_view> knownValueOptions = {});
+                 std::initializer_list<std::string_view> knownValueOptions,
+                 const ConsoleStream& err, std::string& problem);

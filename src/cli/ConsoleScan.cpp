@@ -3,13 +3,15 @@
 #include "cli/CommandLine.h"
 #include "cli/PatternFile.h"
 #include "cli/Progress.h"
-#include "scan/EmptyFolderScan.h"
-#include "scan/ListingRules.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
+#include "scan/EmptyFolderScan.h"
+#include "scan/ListingRules.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -37,13 +39,92 @@ class ConsoleScanHost : public ScanHost {
     const ResultList& list_;
 };
 
+// --older-than and --max-depth; false, with the reason in `problem`, when either is wrong.
+bool ReadScanLimits(const CommandLine& commandLine, ListingRules& rules,
+                    std::optional<std::size_t>& maxDepth, const ConsoleStream& err,
+                    std::string& problem) {
+    if (auto given = commandLine.values.find(OlderThanOption); given != commandLine.values.end()) {
+        std::optional<std::int64_t> seconds = DurationSeconds(given->second);
+        if (!seconds) {
+            problem = std::string(OlderThanOption) + ": " + err.Shown(given->second) +
+                      " is not a time such as 30d, 12h, 90m, 45s or 2w";
+            return false;
+        }
+        auto now = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        rules.SetChangedSince(now.count() - *seconds);
+    }
+    if (auto given = commandLine.values.find(MaxDepthOption); given != commandLine.values.end()) {
+        const std::string& text = given->second;
+        std::size_t levels = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), levels);
+        if (error != std::errc() || end != text.data() + text.size() || levels == 0) {
+            problem = std::string(MaxDepthOption) + ": " + err.Shown(text) +
+                      " is not a whole number of levels, 1 or more";
+            return false;
+        }
+        maxDepth = levels;
+    }
+    return true;
+}
+
 bool EndsWithSeparator(const std::string& path, char separator) {
     return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
 }
 
 } // namespace
 
-std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
+std::optional<std::int64_t> DurationSeconds(std::string_view text) {
+    std::int64_t count = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || count < 0 || end + 1 != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t Minute = 60, Hour = 60 * Minute, Day = 24 * Hour;
+    std::int64_t unit = 0;
+    switch (*end) {
+    case 's':
+        unit = 1;
+        break;
+    case 'm':
+        unit = Minute;
+        break;
+    case 'h':
+        unit = Hour;
+        break;
+    case 'd':
+        unit = Day;
+        break;
+    case 'w':
+        unit = 7 * Day;
+        break;
+    default:
+        return std::nullopt;
+    }
+    // A limit beyond any file time (about 290 billion years) means nothing is old enough.
+    if (count > std::numeric_limits<std::int64_t>::max() / unit / 2) {
+        return std::nullopt;
+    }
+    return count * unit;
+}
+
+std::string AbsolutePrefix(const std::string& root, char separator) {
+    std::string scannedRoot = root;
+    if (EndsWithSeparator(scannedRoot, separator)) {
+        scannedRoot.pop_back();
+    }
+    if (scannedRoot.empty()) {
+        return std::string(1, separator); // the file system's root, "/"
+    }
+    std::u8string given(scannedRoot.begin(), scannedRoot.end());
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(given), error);
+    std::u8string text = error ? given : full.u8string();
+    return std::string(text.begin(), text.end()) + separator;
+}
+
+std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
+                                    std::string& problem) {
     auto given = commandLine.values.find(ThreadsOption);
     if (given == commandLine.values.end()) {
         return DefaultScanThreads;
@@ -51,14 +132,21 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine) {
     const std::string& text = given->second;
     unsigned threads = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
-    if (error != std::errc() || end != text.data() + text.size() || threads < 1 || threads > 1024) {
+    if (error == std::errc::invalid_argument || end != text.data() + text.size()) {
+        problem = std::string(ThreadsOption) + ": " + err.Shown(text) + " is not a whole number";
+        return std::nullopt;
+    }
+    if (error != std::errc() || threads < 1 || threads > 1024) {
+        problem =
+            std::string(ThreadsOption) + ": " + err.Shown(text) + " is not between 1 and 1024";
         return std::nullopt;
     }
     return threads;
 }
 
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err, bool& unreadable) {
+                                             ConsoleStream err, bool& unreadable,
+                                             std::string& problem) {
     ListingRules rules(separator);
     std::vector<std::string> patterns = commandLine.All(ExcludeOption);
     for (const std::string& path : commandLine.All(ExcludeFromOption)) {
@@ -74,12 +162,14 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
     }
     for (const std::string& pattern : patterns) {
         if (pattern.empty()) {
+            problem = std::string(ExcludeOption) + ": the pattern is empty";
             return std::nullopt;
         }
         rules.AddExclude(pattern);
     }
     for (const std::string& name : commandLine.All(JunkOption)) {
         if (name.empty()) {
+            problem = std::string(JunkOption) + ": the name is empty";
             return std::nullopt;
         }
         rules.AddJunkName(name);
@@ -94,7 +184,8 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested,
                     std::shared_ptr<const HeldRoot>* scannedRootHold, const ListingRules* rules,
-                    std::function<void(bool holdsJunk)> beforeRow) {
+                    std::function<void(bool holdsJunk)> beforeRow, bool verbose,
+                    std::optional<std::size_t> maxDepth) {
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return false;
@@ -106,7 +197,20 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
     ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
     EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
     scan.OnRowJunk(std::move(beforeRow));
-    scan.ScanFolder(scannedRoot);
+    if (maxDepth) {
+        scan.LimitDepth(*maxDepth);
+    }
+    std::size_t unreadable = 0;
+    scan.OnNote([&](ScanNote note, const std::string& folderPath) {
+        unreadable += note == ScanNote::Unreadable ? 1 : 0;
+        if (verbose) {
+            std::string path = folderPath.substr(scannedRoot.size() + 1);
+            err.Write(std::string("vacantor-cli: ") +
+                      (note == ScanNote::Unreadable ? "cannot read " : "excluded ") +
+                      err.Shown(path) + "\n");
+        }
+    });
+    bool subtreeEmpty = scan.ScanFolder(scannedRoot);
     if (err.progress) {
         err.progress->ScanEnded(list.RowCount());
     }
@@ -124,6 +228,18 @@ bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOn
         err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
         return false;
     }
+    // Silence here would read as a clean tree: a folder not read keeps its parent from
+    // counting as empty, and ROOT itself, empty all through, is never listed.
+    if (unreadable != 0) {
+        bool one = unreadable == 1;
+        err.Write("vacantor-cli: " + Counted(unreadable, "folder") + " could not be read; " +
+                  (one ? "the folder holding it counts" : "the folders holding them count") +
+                  " as not empty" + (verbose ? "" : " (--verbose names each)") + "\n");
+    }
+    if (subtreeEmpty) {
+        err.Write("vacantor-cli: no file lies below " + err.Shown(root) +
+                  ": it is empty all through, and ROOT itself is never listed\n");
+    }
     return true;
 }
 
@@ -132,17 +248,23 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
                      std::initializer_list<std::string_view> flags,
                      std::initializer_list<std::string_view> valueOptions, char separator,
                      const char* usage, ConsoleStream err, int& exitStatus) {
-    std::optional<CommandLine> options = ParseCommandLine(arguments, flags, valueOptions);
-    std::optional<unsigned> threads = options ? ScanThreads(*options) : std::nullopt;
+    std::string problem;
+    std::optional<CommandLine> options =
+        ParseCommandLine(arguments, flags, valueOptions, err, problem);
+    std::optional<unsigned> threads = options ? ScanThreads(*options, err, problem) : std::nullopt;
     bool unreadable = false;
     std::optional<ListingRules> rules =
-        threads ? ListingRulesFrom(*options, separator, err, unreadable) : std::nullopt;
+        threads ? ListingRulesFrom(*options, separator, err, unreadable, problem) : std::nullopt;
+    std::optional<std::size_t> maxDepth;
+    if (rules && !ReadScanLimits(*options, *rules, maxDepth, err, problem)) {
+        rules.reset();
+    }
     if (!rules) {
         if (!unreadable) {
-            std::fputs(usage, err.file);
+            err.Write("vacantor-cli: " + problem + "\n" + usage);
         }
         exitStatus = unreadable ? 1 : 2;
         return std::nullopt;
     }
-    return ScanCommandLine{std::move(*options), *threads, std::move(*rules)};
+    return ScanCommandLine{std::move(*options), *threads, std::move(*rules), maxDepth};
 }

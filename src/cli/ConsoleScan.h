@@ -25,29 +25,48 @@ inline constexpr const char* ExcludeOption = "--exclude";
 inline constexpr const char* ExcludeFromOption = "--exclude-from";
 inline constexpr const char* JunkOption = "--junk";
 inline constexpr const char* JunkCommonFlag = "--junk-common";
+// Names each folder an exclusion kept and each folder that could not be read.
+inline constexpr const char* VerboseFlag = "--verbose";
+// Lists only folders unchanged, all through, for a time; and only so deep.
+inline constexpr const char* OlderThanOption = "--older-than";
+inline constexpr const char* MaxDepthOption = "--max-depth";
+// Prints full paths instead of paths relative to ROOT.
+inline constexpr const char* AbsoluteFlag = "--absolute";
+
+// "30d", "12h", "90m", "45s", "2w" in seconds; nullopt for anything else.
+std::optional<std::int64_t> DurationSeconds(std::string_view text);
+
+// What --absolute puts before each row's path: ROOT (less one trailing separator, as the
+// scan takes it) as a full path, and a separator.
+std::string AbsolutePrefix(const std::string& root, char separator);
 
 // The exclusions and junk names the options give, for paths with `separator`; nullopt
-// when a pattern or junk name is empty (a usage error), or, with the reason on `err`, when
-// a file of --exclude-from cannot be read (`unreadable` is then set). A file holds one pattern a
-// line; blank lines and lines that start with '#' are skipped, and a line's end may be "\r\n".
+// when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
+// reason on `err`, when a file of --exclude-from cannot be read (`unreadable` is then set).
+// A file holds one pattern a line; blank lines and lines that start with '#' are skipped, and a
+// line's end may be "\r\n".
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err, bool& unreadable);
+                                             ConsoleStream err, bool& unreadable,
+                                             std::string& problem);
 
-// The number given with --threads (the default without it); nullopt when it is not a
-// whole number from 1 to 1024.
-std::optional<unsigned> ScanThreads(const CommandLine& commandLine);
+// The number given with --threads (the default without it); nullopt, with the reason in
+// `problem`, when it is not a whole number from 1 to 1024.
+std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
+                                    std::string& problem);
 
 // What both commands read from their command line before they scan.
 struct ScanCommandLine {
     CommandLine options;
     unsigned threads;
-    ListingRules rules;
+    ListingRules rules; // with the age limit of --older-than
+    std::optional<std::size_t> maxDepth;
 };
 
-// Parses a command's arguments with its flags and valued options, and reads --threads and
-// the exclusions and junk names from them. nullopt with `exitStatus` set when the command
-// cannot run: 2 after `usage` is printed on `err` for a usage error, 1 when a file of
-// --exclude-from cannot be read (the reason is on `err`).
+// Parses a command's arguments with its flags and valued options, and reads --threads,
+// the exclusions and junk names, --older-than (from the time now) and --max-depth from them.
+// nullopt with `exitStatus` set when the command cannot run: 2 after what was wrong and then
+// `usage`, a short hint, are printed on `err` for a usage error, 1 when a file of --exclude-from
+// cannot be read (the reason is on `err`).
 std::optional<ScanCommandLine>
 ParseScanCommandLine(const std::vector<std::string>& arguments,
                      std::initializer_list<std::string_view> flags,
@@ -63,10 +82,13 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
 // for the removal of the rows.
 // The progress line on `err`, if there is one, counts the folders read and the rows found.
 // `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row
-// whether its folder's subtree holds junk files.
+// whether its folder's subtree holds junk files. `err` hears, after the scan, how many
+// folders could not be read and that no file lies below ROOT when so; with `verbose`,
+// each folder that could not be read or that an exclusion kept as the scan meets it.
 bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
                     unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
                     std::function<bool()> stopRequested = {},
                     std::shared_ptr<const HeldRoot>* scannedRootHold = nullptr,
                     const ListingRules* rules = nullptr,
-                    std::function<void(bool holdsJunk)> beforeRow = {});
+                    std::function<void(bool holdsJunk)> beforeRow = {}, bool verbose = false,
+                    std::optional<std::size_t> maxDepth = std::nullopt);

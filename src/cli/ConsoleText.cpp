@@ -166,3 +166,7 @@ void ConsoleStream::Write(std::string_view text) const {
     }
     std::fwrite(text.data(), 1, text.size(), file);
 }
+
+std::string Counted(std::size_t count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}

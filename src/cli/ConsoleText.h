@@ -31,3 +31,6 @@ struct ConsoleStream {
     // Writes a message as it is, after taking the progress line off the terminal.
     void Write(std::string_view text) const;
 };
+
+// "1 folder", "0 folders", "2 folders": a count with its noun, plural unless it is one.
+std::string Counted(std::size_t count, std::string_view noun);

@@ -8,19 +8,19 @@
 
 #include <optional>
 
-const char* const FindUsage =
-    "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
-    "                         [--progress] [--quiet]\n"
-    "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                         [--junk NAME]... [--junk-common] ROOT\n";
+const char* const FindUsage = "usage: vacantor-cli find [OPTION]... ROOT\n"
+                              "Try 'vacantor-cli find --help'.\n";
 
 int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
                    ConsoleStream out, ConsoleStream err) {
     int status = 0;
-    std::optional<ScanCommandLine> command = ParseScanCommandLine(
-        arguments, {"--read-only", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
-        {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption}, fileSystem.PathSeparator(),
-        FindUsage, err, status);
+    std::optional<ScanCommandLine> command =
+        ParseScanCommandLine(arguments,
+                             {"--read-only", "--print0", ProgressOption, QuietOption,
+                              JunkCommonFlag, VerboseFlag, AbsoluteFlag},
+                             {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption,
+                              OlderThanOption, MaxDepthOption},
+                             fileSystem.PathSeparator(), FindUsage, err, status);
     if (!command) {
         return status;
     }
@@ -28,10 +28,14 @@ int RunFindCommand(const std::vector<std::string>& arguments, FileSystem& fileSy
     std::unique_ptr<Progress> progress = StartProgress(options, out, err);
     RowPrinter printer(out, options.Has("--print0") ? '\0' : '\n');
     std::string scannedRoot;
+    if (options.Has(AbsoluteFlag)) {
+        printer.PrefixPaths(AbsolutePrefix(options.root, fileSystem.PathSeparator()));
+    }
     bool scanned = ScanRootFolder(
         fileSystem, options.root, options.Has("--read-only"), command->threads, printer,
         scannedRoot, err, [&printer] { return printer.Failed(); }, nullptr, &command->rules,
-        [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); });
+        [&printer](bool holdsJunk) { printer.MarkNextRowJunk(holdsJunk); },
+        options.Has(VerboseFlag), command->maxDepth);
     if (progress) {
         progress->Finish();
     }

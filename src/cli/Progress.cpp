@@ -54,7 +54,7 @@ std::string Progress::Text() const {
             text += ", " + std::to_string(notRemoved_) + " not removed";
         }
     } else {
-        text = std::to_string(folders_) + " folders read, " + std::to_string(rows_) + " found";
+        text = Counted(folders_, "folder") + " read, " + std::to_string(rows_) + " found";
     }
     return text + ", " + ElapsedText(clock_() - start_);
 }

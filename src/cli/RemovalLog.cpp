@@ -12,6 +12,7 @@ LogVerdict VerdictOf(RemovalOutcome outcome) {
     case RemovalOutcome::MountPoint:
     case RemovalOutcome::Excluded:
     case RemovalOutcome::HoldsExcluded:
+    case RemovalOutcome::Recent:
         return LogVerdict::Skipped;
     case RemovalOutcome::AccessDenied:
     case RemovalOutcome::InUse:

@@ -15,11 +15,8 @@
 
 using namespace std::string_literals;
 
-const char* const RemoveUsage =
-    "usage: vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
-    "                           [--progress] [--quiet] [--log FILE]\n"
-    "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                           [--junk NAME]... [--junk-common] ROOT\n";
+const char* const RemoveUsage = "usage: vacantor-cli remove [OPTION]... ROOT\n"
+                                "Try 'vacantor-cli remove --help'.\n";
 
 namespace {
 
@@ -52,11 +49,13 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                      SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
     int status = 0;
-    std::optional<ScanCommandLine> command = ParseScanCommandLine(
-        arguments,
-        {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption, JunkCommonFlag},
-        {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption, JunkOption},
-        fileSystem.PathSeparator(), RemoveUsage, err, status);
+    std::optional<ScanCommandLine> command =
+        ParseScanCommandLine(arguments,
+                             {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption,
+                              JunkCommonFlag, VerboseFlag, AbsoluteFlag},
+                             {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption,
+                              JunkOption, OlderThanOption, MaxDepthOption},
+                             fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
         return status;
     }
@@ -80,11 +79,14 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     // The removal reaches the rows from the very root the scan read, held in between.
     std::shared_ptr<const HeldRoot> scannedRootHold;
     if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
-                        rows, scannedRoot, err, interrupted, &scannedRootHold, &command->rules)) {
+                        rows, scannedRoot, err, interrupted, &scannedRootHold, &command->rules, {},
+                        options.Has(VerboseFlag), command->maxDepth)) {
         return 1;
     }
     // Record by record, so that a reader gone away stops the removal at the next row.
     RecordWriter printer(out, terminator, true);
+    const std::string prefix =
+        options.Has(AbsoluteFlag) ? AbsolutePrefix(options.root, fileSystem.PathSeparator()) : "";
     ScannedRootRemoval removal(folderRemoval, scannedRootHold, &command->rules);
     std::size_t removed = 0;
     std::size_t notRemoved = 0;
@@ -112,11 +114,11 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
             verdict = VerdictOf(result.outcome);
             reason = result.reason;
             if (verdict != LogVerdict::Removed) {
-                err.Write("not removed: " + err.Shown(path) + ": " + reason + "\n");
+                err.Write("vacantor-cli: not removed: " + err.Shown(path) + ": " + reason + "\n");
             }
         }
         if (dryRun || verdict == LogVerdict::Removed) {
-            printer.AddPath(path);
+            printer.AddPath(prefix + path);
             printer.EndRecord();
             ++removed;
         } else {
@@ -136,9 +138,6 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
     if (progress) {
         progress->Finish();
     }
-    printer.Add(std::to_string(removed));
-    printer.Add(dryRun ? " folders would be removed." : " folders are removed.");
-    printer.EndRecord();
     bool written = printer.Flush();
     if (!written) {
         err.Write("vacantor-cli: cannot write the output\n");
@@ -155,6 +154,11 @@ int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& file
                   "\n");
         written = false;
     }
+    // The count goes with the messages, last, so that standard output holds paths alone.
+    const char* verb = dryRun         ? " would be removed.\n"
+                       : removed == 1 ? " is removed.\n"
+                                      : " are removed.\n";
+    err.Write("vacantor-cli: " + Counted(removed, "folder") + verb);
     if (interrupted()) {
         return 128 + interruptions.Caught();
     }

@@ -14,7 +14,7 @@ void RowPrinter::SetSubItem1Text(std::size_t row, const std::string& text) {
     }
     records_.Add(lastRowText_);
     records_.Add("\t");
-    records_.AddPath(text);
+    records_.AddPath(prefix_ + text);
     if (lastRowJunk_) {
         records_.Add("\tjunk");
     }

@@ -14,6 +14,8 @@ class RowPrinter : public ResultList {
 
     bool Flush() { return records_.Flush(); }
     bool Failed() const { return records_.Failed(); }
+    // Printed before each path: ROOT's full path and a separator, for --absolute.
+    void PrefixPaths(std::string prefix) { prefix_ = std::move(prefix); }
     // Marks the next row added.
     void MarkNextRowJunk(bool holdsJunk) { nextRowJunk_ = holdsJunk; }
 
@@ -40,6 +42,7 @@ class RowPrinter : public ResultList {
     RecordWriter records_;
     std::size_t rows_ = 0;
     std::string lastRowText_;
+    std::string prefix_;
     bool nextRowJunk_ = false;
     bool lastRowJunk_ = false;
 };

@@ -13,21 +13,27 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-const char* const Help =
-    "usage: vacantor-cli find [--read-only] [--print0] [--threads N]\n"
+// The help: each command's usage, what it does and its options, then what both share.
+// `vacantor-cli --help` shows all of it, `find --help` or `help find` one command's part.
+const char* const FindUsageLines =
+    "vacantor-cli find [--read-only] [--print0] [--threads N]\n"
     "                         [--progress] [--quiet]\n"
     "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                         [--junk NAME]... [--junk-common] ROOT\n"
-    "       vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
+    "                         [--junk NAME]... [--junk-common] [--verbose]\n"
+    "                         [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
+const char* const RemoveUsageLines =
+    "vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
     "                           [--progress] [--quiet] [--log FILE]\n"
     "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
-    "                           [--junk NAME]... [--junk-common] ROOT\n"
-    "       vacantor-cli --help | --version\n"
-    "\n"
+    "                           [--junk NAME]... [--junk-common] [--verbose]\n"
+    "                           [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
+
+const char* const FindPart =
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
     "      subtree holds no file; a listed folder stands for everything below it, and\n"
     "      ROOT itself is never listed. Links and mount points (bind mounts too; on\n"
@@ -36,7 +42,8 @@ const char* const Help =
     "      Each folder is printed as soon as it is found: its number (counted from 0),\n"
     "      a tab and its path relative to ROOT, one line each. One trailing separator\n"
     "      on ROOT is ignored.\n"
-    "\n"
+    "\n";
+const char* const CommonOptions =
     "      --read-only  let read-only folders count as empty. Without it a read-only\n"
     "                   folder inside a folder without files is not scanned and keeps\n"
     "                   that folder from counting as empty. (On Linux a folder is\n"
@@ -51,30 +58,47 @@ const char* const Help =
     "                   ROOT, or whose name, GLOB matches; it counts as a file, so no\n"
     "                   folder above it is listed. fnmatch rules: * and ? stop at /,\n"
     "                   [a-z] a class, \\ quotes; ** matches any depth (**/cache). A\n"
-    "                   leading / matches the path only. On Windows case is ignored and\n"
-    "                   \\ separates. May be given many times.\n"
+    "                   leading / or ./ matches the path only, a trailing / is ignored.\n"
+    "                   On Windows case is ignored and \\ separates. May be given many\n"
+    "                   times.\n"
     "      --exclude-from FILE  the patterns in FILE, one a line; blank lines and lines\n"
     "                   starting with # are skipped. May be given many times.\n"
+    "      --older-than TIME  list a folder only when neither it nor any folder below it\n"
+    "                   changed within TIME: a number and s, m, h, d or w (30d, 12h).\n"
+    "                   A folder changed since counts as content, so its own older\n"
+    "                   subfolders may be listed. Removing a folder's subfolders changes\n"
+    "                   its time, so the whole subtree is judged; remove checks it again.\n"
+    "      --max-depth N  list only folders at most N levels below ROOT (1: its own\n"
+    "                   subfolders); deeper ones are still read to judge those above.\n"
+    "      --absolute   print full paths instead of paths relative to ROOT\n"
+    "      --verbose    name on standard error each folder an exclusion keeps and each\n"
+    "                   folder that cannot be read. Without it standard error only says\n"
+    "                   how many folders could not be read (their parents are not empty)\n"
+    "                   and when no file lies below ROOT at all.\n"
     "      --junk NAME  a regular file named NAME (case ignored for ASCII letters) counts\n"
     "                   as no file. A link, pipe, device or folder of that name does\n"
     "                   not. May be given many times.\n"
     "      --junk-common  the same for Thumbs.db, desktop.ini, .DS_Store, ._* and Icon\\r.\n"
     "                   A row whose folder holds junk files gets a third field, a tab\n"
     "                   and \"junk\" (with --print0 too: number, tab, path, tab, junk, NUL).\n"
-    "\n"
+    "\n";
+
+const char* const RemovePart =
     "remove  Finds the folders as find does, then removes each of them with the empty\n"
-    "      folders below it, and prints its path relative to ROOT, one line each, and at\n"
-    "      the end \"N folders are removed.\". Only folders are ever removed, bottom-up:\n"
-    "      a folder that has gained a file since the scan, has become a link or is or\n"
-    "      holds a mount point is left whole and reported on standard error as\n"
-    "      \"not removed: PATH: REASON\". Read-only folders are removed too. ROOT is\n"
-    "      opened once and every folder is reached from it: when ROOT is no longer the\n"
-    "      folder that was scanned (renamed away, replaced by a link), nothing is\n"
-    "      removed and one line on standard error says so.\n"
-    "\n"
-    "      --read-only, --threads N, --progress, --quiet  as for find\n"
+    "      folders below it, and prints its path relative to ROOT, one line each; at the\n"
+    "      end standard error says \"N folders are removed.\". Only folders are ever\n"
+    "      removed, bottom-up: a folder that has gained a file since the scan, has\n"
+    "      become a link or is or holds a mount point is left whole and reported on\n"
+    "      standard error as \"vacantor-cli: not removed: PATH: REASON\". Read-only\n"
+    "      folders are removed too. ROOT is opened once and every folder is reached\n"
+    "      from it: when ROOT is no longer the folder that was scanned (renamed away,\n"
+    "      replaced by a link), nothing is removed and one line on standard error\n"
+    "      says so.\n"
+    "\n";
+const char* const RemoveOptions =
+    "      --read-only, --print0, --threads N, --progress, --quiet, --older-than TIME,\n"
+    "      --max-depth N, --absolute  as for find (the log keeps paths relative to ROOT)\n"
     "      --dry-run    print what would be removed and remove nothing\n"
-    "      --print0     end each record, the closing line too, with a NUL character\n"
     "      --log FILE   record in FILE what became of each folder, one line each:\n"
     "                   \"removed\", \"skipped\" or \"failed\", a tab, its path relative to\n"
     "                   ROOT as its exact bytes, a tab and the reason (empty for removed);\n"
@@ -93,16 +117,18 @@ const char* const Help =
     "                   and adds to the summary a tab and \"cut short: \" with why. With\n"
     "                   --print0 its records end with a NUL character too.\n"
     "\n"
-    "      --exclude, --exclude-from, --junk, --junk-common  as for find. Each folder\n"
-    "                   is checked again just before it is removed: one that is\n"
-    "                   excluded, lies in or holds an excluded folder is kept (and\n"
-    "                   logged as skipped). The\n"
+    "      --exclude, --exclude-from, --verbose, --junk, --junk-common  as for find.\n"
+    "                   Each folder is checked again just before it is removed: one\n"
+    "                   that is excluded, lies in or holds an excluded folder is kept\n"
+    "                   (and logged as skipped). With junk names the\n"
     "                   whole subtree is checked before anything is deleted; then the\n"
     "                   junk files go with their folders, bottom-up, and never through a\n"
     "                   link. Any other file, appearing at any time, keeps its folder\n"
     "                   (junk already deleted stays deleted). Without these options no\n"
     "                   file is ever deleted.\n"
-    "\n"
+    "\n";
+
+const char* const Closing =
     "Progress: while standard error is a terminal, one line there shows how far the\n"
     "command has come, redrawn at most ten times a second: the folders read and the\n"
     "folders found, then for remove the folders removed out of those found, and the time\n"
@@ -132,12 +158,64 @@ const char* const Help =
 
 static_assert(DefaultScanThreads == 16, "the help above names the default number of threads");
 
+// The whole help, or a command's part of it.
+std::string HelpText(std::string_view command) {
+    if (command == "find") {
+        return std::string("usage: ") + FindUsageLines + "\n" + FindPart + CommonOptions + Closing;
+    }
+    if (command == "remove") {
+        return std::string("usage: ") + RemoveUsageLines + "\n" + RemovePart + CommonOptions +
+               RemoveOptions + Closing;
+    }
+    return std::string("usage: ") + FindUsageLines + "       " + RemoveUsageLines +
+           "       vacantor-cli --help | --version\n\n" + FindPart + CommonOptions + RemovePart +
+           RemoveOptions + Closing;
+}
+
+bool IsCommand(std::string_view word) {
+    return word == "find" || word == "remove";
+}
+
+// --help or -h anywhere before "--" asks for help instead of running the command.
+bool AsksForHelp(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "--help" || argument == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
+int UsageError(const std::string& problem) {
+    PrepareStandardStreams();
+    StandardError().Write("vacantor-cli: " + problem +
+                          "\nusage: vacantor-cli find|remove [OPTION]... ROOT\n"
+                          "Try 'vacantor-cli --help'.\n");
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments = CommandLineArguments(argc, argv);
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::fputs(Help, stdout);
+    // Help is text for people: it keeps the platform's line ends, as the standard streams
+    // have them before they are made to pass bytes unchanged for rows and logs.
+    if (AsksForHelp(arguments)) {
+        std::string_view command;
+        if (!arguments.empty() && IsCommand(arguments[0])) {
+            command = arguments[0];
+        }
+        std::fputs(HelpText(command).c_str(), stdout);
+        return 0;
+    }
+    if (!arguments.empty() && arguments[0] == "help") {
+        if (arguments.size() > 2 || (arguments.size() == 2 && !IsCommand(arguments[1]))) {
+            return UsageError("help: no command " + StandardError().Shown(arguments.back()));
+        }
+        std::fputs(HelpText(arguments.size() == 2 ? arguments[1] : "").c_str(), stdout);
         return 0;
     }
     if (arguments.size() == 1 && arguments[0] == "--version") {
@@ -158,6 +236,8 @@ int main(int argc, char** argv) {
         return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
                                 StandardError());
     }
-    std::fputs(Help, stderr);
-    return 2;
+    if (arguments.empty()) {
+        return UsageError("no command given");
+    }
+    return UsageError("unknown command " + StandardError().Shown(arguments[0]));
 }

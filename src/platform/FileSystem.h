@@ -69,6 +69,10 @@ class Folder {
     // descriptors or memory), not because of the folder: the walk's answer since then
     // would be a wrong one.
     virtual bool WalkRanShort() const { return false; }
+
+    // When the folder itself was last modified, in seconds since 1970 (UTC); nullopt when
+    // unknown.
+    virtual std::optional<std::int64_t> ModifiedTime() const { return std::nullopt; }
 };
 
 // The file-system operations the window and the scan need.

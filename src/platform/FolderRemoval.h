@@ -15,6 +15,7 @@ enum class RemovalOutcome {
     MountPoint,    // it or a folder on the way to it or below it is a mount point
     Excluded,      // it or a folder above it is excluded
     HoldsExcluded, // an excluded folder is below it
+    Recent,        // it or a folder below it changed within the age limit (ListingRules)
     AccessDenied,  // the platform refused
     InUse,         // another program holds it open
     Failed,        // any other failure of the platform

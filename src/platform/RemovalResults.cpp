@@ -18,6 +18,8 @@ std::string_view Phrase(RemovalOutcome outcome) {
         return "it is excluded";
     case RemovalOutcome::HoldsExcluded:
         return "it holds an excluded folder";
+    case RemovalOutcome::Recent:
+        return "it or a folder in it changed too recently";
     case RemovalOutcome::AccessDenied:
         return "access denied";
     case RemovalOutcome::InUse:

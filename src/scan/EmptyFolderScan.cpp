@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 // The walk keeps its folders under way on a stack of frames instead of the call stack, so
@@ -47,8 +48,8 @@ struct EmptyFolderScan::Walk {
     bool openedJunk = false; // whether the folder Open decided at once holds junk files
 
     bool Run(std::unique_ptr<Folder> root) {
-        Opening opening = Open(std::move(root), Excluding() ? scan.rules_->RootState()
-                                                            : ListingRules::ExclusionState());
+        Opening opening = Open(std::move(root), ReadsWithRules() ? scan.rules_->RootState()
+                                                                 : ListingRules::ExclusionState());
         if (opening != Opening::Descend) {
             scan.rootUnreadable_ = opening == Opening::Unreadable;
             return opening == Opening::Empty;
@@ -75,8 +76,14 @@ struct EmptyFolderScan::Walk {
 
     // The counts decide a folder without subfolders at once; any other gets a frame.
     Opening Open(std::unique_ptr<Folder> folder, ListingRules::ExclusionState exclusions) {
-        FolderListing listing =
-            Excluding() ? ReadListing(*folder, {scan.rules_, &exclusions}) : ReadListing(*folder);
+        FolderListing listing = ReadsWithRules() ? ReadListing(*folder, {scan.rules_, &exclusions})
+                                                 : ReadListing(*folder);
+        if (scan.note_) {
+            for (const std::string& name :
+                 readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
+                scan.note_(ScanNote::Excluded, path + separator + name);
+            }
+        }
         if (!listing.subFolders) {
             RanShort(*folder);
             return Opening::Unreadable;
@@ -109,6 +116,7 @@ struct EmptyFolderScan::Walk {
             std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
             if (!attributes) {
                 RanShort(*frame.folder);
+                Note(ScanNote::Unreadable, name);
                 return false;
             }
             if (*attributes & FolderAttributeReadOnly) {
@@ -135,23 +143,28 @@ struct EmptyFolderScan::Walk {
         if (!child.folder) {
             // A subfolder that cannot be opened (gone, or now a link) ends its parent's scan.
             RanShort(*frame.folder);
+            Note(ScanNote::Unreadable, name);
             return false;
         }
         path += separator;
         path += name;
-        Opening opening = Open(std::move(child.folder),
-                               Excluding() ? scan.rules_->SubFolderState(frame.exclusions, name)
-                                           : ListingRules::ExclusionState());
+        Opening opening =
+            Open(std::move(child.folder), ReadsWithRules()
+                                              ? scan.rules_->SubFolderState(frame.exclusions, name)
+                                              : ListingRules::ExclusionState());
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
+            if (opening == Opening::Unreadable) {
+                Note(ScanNote::Unreadable, name);
+            }
             Deliver(frame, opening == Opening::Empty, openedJunk);
         }
         return std::nullopt;
     }
 
-    // Whether the walk applies exclusions to the listings it reads; the read-ahead's folders
-    // answer with listings its threads read with them.
-    bool Excluding() const { return !readAhead && scan.rules_ && scan.rules_->HasExcludes(); }
+    // Whether the walk applies exclusions and the age limit to the listings it reads; the
+    // read-ahead's folders answer with listings its threads read with them.
+    bool ReadsWithRules() const { return !readAhead && scan.ListsWithRules(); }
     // After a failure: when the walk ran short of what the system rations, the failure is
     // not the folder's, and nothing the walk would conclude from it holds. It ends at once.
     void RanShort(const Folder& folder) {
@@ -160,6 +173,13 @@ struct EmptyFolderScan::Walk {
             if (readAhead) {
                 readAhead->Cancel();
             }
+        }
+    }
+
+    // Of the subfolder `name` of the folder at `path`.
+    void Note(ScanNote note, const std::string& name) {
+        if (scan.note_) {
+            scan.note_(note, path + separator + name);
         }
     }
 
@@ -248,7 +268,7 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     }
     if (settings.threads > 1) {
         readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(),
-                          rules_ && rules_->HasExcludes() ? rules_ : nullptr);
+                          ListsWithRules() ? rules_ : nullptr);
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
         root = readAhead->Start(std::move(root));
     }
@@ -258,6 +278,15 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
 }
 
 void EmptyFolderScan::AddFolderItem(const std::string& folderPath, bool holdsJunk) {
+    if (maxDepth_) {
+        std::string_view below = std::string_view(folderPath)
+                                     .substr(std::min(rootFolder_.size() + 1, folderPath.size()));
+        const char separator = fileSystem_.PathSeparator();
+        if (static_cast<std::size_t>(std::count(below.begin(), below.end(), separator)) >=
+            *maxDepth_) {
+            return;
+        }
+    }
     if (beforeRow_) {
         beforeRow_(holdsJunk);
     }

@@ -13,6 +13,12 @@ class HeldRoot;
 class ListingRules;
 class ResultList;
 
+// What the scan met that a user may want to hear of, beside the rows.
+enum class ScanNote {
+    Excluded,   // a folder an exclusion keeps: never entered, and content for its parent
+    Unreadable, // a folder that could not be opened or read: its parent is not empty
+};
+
 // What the scan needs of the window it runs in.
 class ScanHost {
   public:
@@ -47,6 +53,16 @@ class EmptyFolderScan {
         beforeRow_ = std::move(beforeRow);
     }
 
+    // Told of each folder the walk meets that ScanNote names, by its full path, in the
+    // walk's order. The root's own failure is RootUnreadable's.
+    void OnNote(std::function<void(ScanNote note, const std::string& folderPath)> note) {
+        note_ = std::move(note);
+    }
+
+    // Lists only folders at most `levels` below the root (1: the root's own subfolders).
+    // Deeper folders are still read, to judge the folders above them.
+    void LimitDepth(std::size_t levels) { maxDepth_ = levels; }
+
     // True when the last ScanFolder could not open the root or read its contents (and so
     // found nothing); false when it was stopped before opening it.
     bool RootUnreadable() const { return rootUnreadable_; }
@@ -61,6 +77,11 @@ class EmptyFolderScan {
     bool RanShort() const { return ranShort_; }
 
   private:
+    // Whether listings are read with the rules: exclusions or an age limit to apply.
+    bool ListsWithRules() const {
+        return rules_ && (rules_->HasExcludes() || rules_->HasAgeLimit());
+    }
+
     struct Walk;
 
     FileSystem& fileSystem_;
@@ -70,6 +91,8 @@ class EmptyFolderScan {
     ReadAheadSettings readAhead_;
     const ListingRules* rules_;
     std::function<void(bool holdsJunk)> beforeRow_;
+    std::function<void(ScanNote, const std::string&)> note_;
+    std::optional<std::size_t> maxDepth_;
     bool rootUnreadable_ = false;
     std::shared_ptr<const HeldRoot> scannedRoot_;
     bool ranShort_ = false;

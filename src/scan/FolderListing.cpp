@@ -7,10 +7,12 @@ namespace {
 void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
     const ListingRules& rules = *exclusions.rules;
     std::vector<std::string>& names = *listing.names;
-    auto excluded = std::remove_if(names.begin(), names.end(), [&](const std::string& name) {
-        return rules.ExcludesSubFolder(*exclusions.folder, name);
+    auto excluded = std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
+        return !rules.ExcludesSubFolder(*exclusions.folder, name);
     });
     std::size_t count = static_cast<std::size_t>(names.end() - excluded);
+    listing.excluded.assign(std::make_move_iterator(excluded),
+                            std::make_move_iterator(names.end()));
     names.erase(excluded, names.end());
     *listing.files += count;
     *listing.subFolders -= std::min(count, *listing.subFolders);
@@ -21,6 +23,11 @@ void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
 FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     FolderListing listing;
     listing.files = folder.FilesCount();
+    // A folder changed too recently is content: the one place the age limit is judged.
+    if (listing.files && exclusions.rules && exclusions.rules->HasAgeLimit() &&
+        exclusions.rules->ChangedRecently(folder.ModifiedTime())) {
+        ++*listing.files;
+    }
     if (listing.files) {
         listing.subFolders = folder.SubFoldersCount();
         listing.junkFiles = folder.JunkFilesCount();

@@ -13,7 +13,8 @@ struct FolderListing {
     std::optional<std::size_t> files;
     std::optional<std::size_t> subFolders;
     std::optional<std::vector<std::string>> names;
-    std::size_t junkFiles = 0; // files that count as no content (ListingRules)
+    std::size_t junkFiles = 0;         // files that count as no content (ListingRules)
+    std::vector<std::string> excluded; // subfolders an exclusion keeps, taken out of names
 
     // True when nothing failed, so that the walk would take every answer as it is.
     bool Readable() const { return subFolders && (*subFolders == 0 || names); }

@@ -25,6 +25,10 @@ void ListingRules::AddExclude(std::string_view pattern) {
     while (normalized.size() > 1 && normalized.back() == '/') {
         normalized.pop_back();
     }
+    // "./a", as the shell completes it, names a path from the root as "/a" does.
+    if (normalized.size() > 2 && normalized.compare(0, 2, "./") == 0) {
+        normalized.erase(0, 1);
+    }
     bool pathOnly = !normalized.empty() && normalized.front() == '/';
     if (pathOnly) {
         normalized.erase(0, 1);

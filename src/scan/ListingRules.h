@@ -2,6 +2,8 @@
 
 #include "scan/PathGlobs.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +28,17 @@ class ListingRules {
     // A glob with fnmatch's rules ('*', '?', '[...]'; on Linux '\' escapes), matched
     // against a folder's path relative to the root ('/' between names on both platforms)
     // and against its name. '*' and '?' never match '/'; "**" matches any depth, and "**/"
-    // also none. A leading '/' matches against the path only; a trailing '/' is ignored.
+    // also none. A leading '/' or "./" matches against the path only; a trailing '/' is
+    // ignored.
     void AddExclude(std::string_view pattern);
     // An exact file name.
     void AddJunkName(std::string_view name);
     // Thumbs.db, desktop.ini, .DS_Store, ._* and "Icon\r".
     void AddCommonJunk();
+    // A folder modified at `cutoff` or later (seconds since 1970, UTC) counts as content, as
+    // a file does: neither it nor a folder above it is empty, though its subfolders may be.
+    // Removing a folder's subfolders changes its time, so the whole subtree is judged.
+    void SetChangedSince(std::int64_t cutoff) { changedSince_ = cutoff; }
 
     bool HasExcludes() const { return !excludes_.Empty(); }
     bool HasJunk() const { return !junkNames_.empty() || !junkPrefixes_.empty(); }
@@ -54,6 +61,12 @@ class ListingRules {
     // True when the folder or a folder on the way to it from the root is excluded.
     bool ExcludesOrLiesIn(std::string_view relativePath) const;
     bool IsJunkName(std::string_view name) const;
+    bool HasAgeLimit() const { return changedSince_.has_value(); }
+    // `modified`: the folder's modification time, nullopt when it cannot be read (which
+    // counts as changed).
+    bool ChangedRecently(std::optional<std::int64_t> modified) const {
+        return changedSince_ && (!modified || *modified >= *changedSince_);
+    }
 
   private:
     // The names of a relative path, from the root.
@@ -65,4 +78,5 @@ class ListingRules {
     PathGlobs excludes_;
     std::vector<std::string> junkNames_;    // ASCII lower case
     std::vector<std::string> junkPrefixes_; // likewise
+    std::optional<std::int64_t> changedSince_;
 };

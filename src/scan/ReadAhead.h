@@ -79,6 +79,10 @@ class ReadAhead {
     // Ends all reading at once: the walk opens nothing more (it was asked to stop).
     void Cancel();
 
+    // The subfolders an exclusion took out of the listing of `folder`, one this object
+    // handed out.
+    static std::vector<std::string> ExcludedNames(const Folder& folder);
+
   private:
     using Node = read_ahead::Node;
     class WalkFolder;

@@ -50,6 +50,8 @@ class ReadAhead::WalkFolder final : public Folder {
         return readAhead_.Take(node_, *at, name);
     }
 
+    const std::vector<std::string>& Excluded() const { return node_->listing.excluded; }
+
     // Known while its folder is kept: always for the root.
     std::shared_ptr<const HeldRoot> HoldRoot() const override {
         return node_->folder ? node_->folder->HoldRoot() : nullptr;
@@ -76,6 +78,11 @@ class ReadAhead::WalkFolder final : public Folder {
     std::shared_ptr<Node> node_;
     mutable std::string path_;
 };
+
+std::vector<std::string> ReadAhead::ExcludedNames(const Folder& folder) {
+    const auto* handedOut = dynamic_cast<const WalkFolder*>(&folder);
+    return handedOut ? handedOut->Excluded() : std::vector<std::string>();
+}
 
 std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
     ListingRules::ExclusionState exclusions =

@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utility>
 
@@ -37,7 +38,8 @@ struct CliCase {
     std::string arguments; // ROOT stands for the tree's root
     int status;
     std::string out;
-    std::string err;              // a regular expression; of a usage error only its first line
+    std::string err;              // a regular expression; of a usage error only its first line,
+                                  // which a usage line follows
     bool removes = false;         // Q/Q1/X and Q/Q2 are gone afterwards
     const char* output = nullptr; // where standard output goes instead (a full device, say)
 };
@@ -47,7 +49,6 @@ void PrintTo(const CliCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const char* const Usage = "usage: vacantor-cli .*\n";
 const char* const OneLine = "vacantor-cli: .*\n";
 const char* const NoLog = "vacantor-cli: cannot create the log .*\n";
 const char* const NoOutput = "vacantor-cli: cannot write the output\n";
@@ -65,22 +66,38 @@ const CliCase CliCases[] = {
     {"ReadOnly", "find --read-only ROOT", 0, Rows + "2\tR\n", ""},
     {"MissingRoot", "find ROOT/missing", 1, "", OneLine},
     {"RootIsAFile", "find ROOT/Q/Q1/f", 1, "", OneLine},
-    {"NoCommand", "", 2, "", Usage},
-    {"UnknownCommand", "delete ROOT", 2, "", Usage},
-    {"NoRoot", "find", 2, "", Usage},
-    {"TwoRoots", "find ROOT ROOT", 2, "", Usage},
-    {"UnknownOption", "find --bogus ROOT", 2, "", Usage},
+    // A usage error names what was wrong in its first line.
+    {"NoCommand", "", 2, "", "vacantor-cli: no command given\n"},
+    {"UnknownCommand", "delete ROOT", 2, "", "vacantor-cli: unknown command delete\n"},
+    {"HelpOnNoCommand", "help delete", 2, "", "vacantor-cli: help: no command delete\n"},
+    {"NoRoot", "find", 2, "", "vacantor-cli: no ROOT folder given\n"},
+    {"TwoRoots", "find ROOT a", 2, "", "vacantor-cli: one ROOT only, but also a\n"},
+    {"UnknownOption", "find --bogus ROOT", 2, "", "vacantor-cli: unknown option --bogus\n"},
     {"ManyThreads", "find ROOT --threads 64", 0, Rows, ""},
-    {"NoThreads", "find --threads 0 ROOT", 2, "", Usage},
-    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "", Usage},
-    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", Usage},
+    {"NoThreads", "find --threads 0 ROOT", 2, "", "vacantor-cli: --threads: 0 is not between 1 and 1024\n"},
+    {"TooManyThreads", "find --threads 2000 ROOT", 2, "",
+     "vacantor-cli: --threads: 2000 is not between 1 and 1024\n"},
+    {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "",
+     "vacantor-cli: --threads: 4x is not a whole number\n"},
+    {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", "vacantor-cli: --threads needs a value\n"},
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
     {"ExcludeByPath", "find --exclude Q/Q1/X ROOT", 0, "0\tQ/Q2\n", ""},
+    {"MaxDepth", "find --max-depth 2 ROOT", 0, "0\tQ/Q2\n", ""},
+    {"NoDepth", "find --max-depth 0 ROOT", 2, "",
+     "vacantor-cli: --max-depth: 0 is not a whole number of levels, 1 or more\n"},
+    {"AgeWithoutUnit", "find --older-than 30 ROOT", 2, "",
+     "vacantor-cli: --older-than: 30 is not a time such as 30d, 12h, 90m, 45s or 2w\n"},
+    {"ExcludeAsTheShellCompletes", "find --exclude ./Q/Q1/X/ ROOT", 0, "0\tQ/Q2\n", ""},
+    {"VerboseNamesTheExcluded", "find --verbose --exclude X ROOT", 0, "0\tQ/Q2\n",
+     "vacantor-cli: excluded Q/Q1/X\n"},
+    // No row, as specified, but a word that this is not a clean tree.
+    {"EmptyAllThrough", "find ROOT/Q/Q2", 0, "", "vacantor-cli: no file lies below .*Q/Q2: it "
+     "is empty all through, and ROOT itself is never listed\n"},
     {"ExcludeFromFiles", "find --exclude-from ROOT/patterns --exclude-from ROOT/more ROOT", 0, "",
      ""},
-    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", Usage},
-    {"EmptyPattern", "find --exclude '' ROOT", 2, "", Usage},
+    {"ExcludeWithoutPattern", "find ROOT --exclude", 2, "", "vacantor-cli: --exclude needs a value\n"},
+    {"EmptyPattern", "find --exclude '' ROOT", 2, "", "vacantor-cli: --exclude: the pattern is empty\n"},
     {"ExcludeFromMissingFile", "find --exclude-from ROOT/missing ROOT", 1, "",
      "vacantor-cli: cannot read the patterns in .*/missing: No such file or directory\n"},
     {"ExcludeFromWithByteOrderMark", "find --exclude-from ROOT/bom ROOT", 0, "0\tQ/Q2\n", ""},
@@ -88,7 +105,7 @@ const CliCase CliCases[] = {
     // What is no pattern file ends the run before the scan, with the reason, and soon.
     {"ExcludeFromZeros", "find --exclude-from /dev/zero ROOT", 1, "",
      "vacantor-cli: cannot read the patterns in /dev/zero: it is larger than 16 MiB\n"},
-    {"EmptyJunkName", "find --junk '' ROOT", 2, "", Usage},
+    {"EmptyJunkName", "find --junk '' ROOT", 2, "", "vacantor-cli: --junk: the name is empty\n"},
     {"Junk", "find --junk-common ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     {"JunkNamed", "find --junk thumbs.DB ROOT", 0, Rows + "2\tJ\tjunk\n", ""},
     // A pipe or a file gets progress only when asked, as plain lines ending in the last state.
@@ -98,21 +115,24 @@ const CliCase CliCases[] = {
     // Lost output is a failure: a script must not take a run whose rows it never got for
     // success.
     {"FindOutputLost", "find ROOT", 1, "", NoOutput, false, "/dev/full"},
-    {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n", "", true},
-    {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n2 folders would be removed.\n",
-     ""},
-    {"RemovePrint0", "remove --print0 ROOT", 0, "Q/Q1/X\0Q/Q2\0002 folders are removed.\0"s, "",
-     true},
-    {"RemoveReadOnly", "remove --read-only ROOT", 0, "Q/Q1/X\nQ/Q2\nR\n3 folders are removed.\n",
-     "", true},
-    {"RemoveProgress", "remove --progress ROOT", 0, "Q/Q1/X\nQ/Q2\n2 folders are removed.\n",
-     "([0-9a-z ,:]+\n)*2 of 2 removed, \\d:\\d\\d\n", true},
-    {"RemoveJunk", "remove --junk-common ROOT", 0, "Q/Q1/X\nQ/Q2\nJ\n3 folders are removed.\n", "",
-     true},
-    {"RemoveNoRoot", "remove", 2, "", Usage},
-    {"RemoveUnknownOption", "remove --force ROOT", 2, "", Usage},
-    {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", Usage},
-    {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "", Usage},
+    // Standard output holds the paths alone; the count goes with the messages.
+    {"Remove", "remove ROOT", 0, "Q/Q1/X\nQ/Q2\n", "vacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveDryRun", "remove --dry-run ROOT/", 0, "Q/Q1/X\nQ/Q2\n",
+     "vacantor-cli: 2 folders would be removed.\n"},
+    {"RemovePrint0", "remove --print0 ROOT", 0, "Q/Q1/X\0Q/Q2\0"s,
+     "vacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveReadOnly", "remove --read-only ROOT", 0, "Q/Q1/X\nQ/Q2\nR\n",
+     "vacantor-cli: 3 folders are removed.\n", true},
+    {"RemoveProgress", "remove --progress ROOT", 0, "Q/Q1/X\nQ/Q2\n",
+     "([0-9a-z ,:]+\n)*2 of 2 removed, \\d:\\d\\d\nvacantor-cli: 2 folders are removed.\n", true},
+    {"RemoveJunk", "remove --junk-common ROOT", 0, "Q/Q1/X\nQ/Q2\nJ\n",
+     "vacantor-cli: 3 folders are removed.\n", true},
+    {"RemoveNoRoot", "remove", 2, "", "vacantor-cli: no ROOT folder given\n"},
+    {"RemoveUnknownOption", "remove --force ROOT", 2, "", "vacantor-cli: unknown option --force\n"},
+    {"RemoveTwoRoots", "remove ROOT /tmp", 2, "", "vacantor-cli: one ROOT only, but also /tmp\n"},
+    {"RemoveNoThreads", "remove --threads 0 ROOT", 2, "",
+     "vacantor-cli: --threads: 0 is not between 1 and 1024\n"},
+    {"RemoveLogWithoutFile", "remove ROOT --log", 2, "", "vacantor-cli: --log needs a value\n"},
     {"RemoveExcludeFromFolder", "remove --exclude-from ROOT/Q ROOT", 1, "",
      "vacantor-cli: cannot read the patterns in .*/Q: Is a directory\n"},
     {"RemoveMissingRoot", "remove ROOT/missing", 1, "", OneLine},
@@ -154,6 +174,9 @@ TEST_P(CliCommands, PrintRowsAndExitStatus) {
     EXPECT_EQ(run.out, test.out);
     std::string err = run.err.substr(0, test.status == 2 ? run.err.find('\n') + 1 : run.err.size());
     EXPECT_TRUE(std::regex_match(err, std::regex(test.err))) << run.err;
+    if (test.status == 2) {
+        EXPECT_EQ(run.err.substr(err.size(), 20), "usage: vacantor-cli ") << run.err;
+    }
     EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q1" / "X"), !test.removes);
     EXPECT_EQ(fs::exists(temp.Path() / "Q" / "Q2"), !test.removes);
     EXPECT_EQ(ReadFile(temp.Path() / "Q" / "Q1" / "f"), "x");
@@ -163,6 +186,28 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliCommands, testing::ValuesIn(CliCases),
                          [](const testing::TestParamInfo<CliCase>& testInfo) {
                              return std::string(testInfo.param.name);
                          });
+
+// --help anywhere before "--", and `help COMMAND`, print help on standard output; a
+// command's help is that command's alone.
+TEST(CliHelp, AskedAnywhereItGoesToStandardOutput) {
+    struct {
+        std::string arguments;
+        bool find, remove;
+    } const cases[] = {
+        {"--help", true, true},       {"help", true, true},
+        {"find --help", true, false}, {"find /nonexistent -h", true, false},
+        {"help find", true, false},   {"remove --print0 --help", false, true},
+        {"help remove", false, true},
+    };
+    for (const auto& c : cases) {
+        CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.status, 0) << c.arguments;
+        EXPECT_EQ(run.err, "") << c.arguments;
+        EXPECT_EQ(run.out.find("vacantor-cli find [") != std::string::npos, c.find) << c.arguments;
+        EXPECT_EQ(run.out.find("vacantor-cli remove [") != std::string::npos, c.remove)
+            << c.arguments;
+    }
+}
 
 // What a terminal shows of `written`: each carriage return goes back to the start of the
 // line, and what follows overwrites it; trailing blanks do not show.
@@ -196,7 +241,7 @@ TEST(CliFind, RowsGoOutExactlyToAPipeAndQuotedToATerminal) {
     const std::string row = "0\t'E'$'\\033''[31m/a'$'\\n''b'\n";
     CliRun run = RunOnTerminal({VACANTOR_CLI, "find", temp.Text()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("folders read"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" read, "), std::string::npos) << run.out;
     EXPECT_EQ(Screen(run.out), row);
     EXPECT_EQ(RunOnTerminal({VACANTOR_CLI, "find", "--quiet", "--progress", temp.Text()}).out, row);
 
@@ -253,9 +298,9 @@ TEST(CliRemove, AFolderNotRemovedIsReportedAndFailsTheRun) {
 
     EXPECT_EQ(run.status, 1);
     std::string removed = "'mine'$'\\033''[1m'\n";
-    std::string notRemoved = "not removed: 'their'$'\\n''s': access denied\n";
-    EXPECT_TRUE(run.out == removed + notRemoved + "1 folders are removed.\n" ||
-                run.out == notRemoved + removed + "1 folders are removed.\n")
+    std::string notRemoved = "vacantor-cli: not removed: 'their'$'\\n''s': access denied\n";
+    EXPECT_TRUE(run.out == removed + notRemoved + "vacantor-cli: 1 folder is removed.\n" ||
+                run.out == notRemoved + removed + "vacantor-cli: 1 folder is removed.\n")
         << run.out;
     EXPECT_TRUE(fs::exists(temp.Path() / "their\ns" / "inner"));
 }
@@ -299,7 +344,8 @@ TEST(CliRemove, AReaderGoneStopsTheRemovalAfterTheRowAndTheLogSaysSo) {
 
     ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(ReadFile(temp.Path() / "err"), "vacantor-cli: cannot write the output\n");
+    EXPECT_EQ(ReadFile(temp.Path() / "err"),
+              "vacantor-cli: cannot write the output\nvacantor-cli: 1 folder is removed.\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path() / "root"), {}), 3);
     EXPECT_TRUE(std::regex_match(ReadFile(temp.Path() / "log"),
                                  std::regex("removed\t[abc]\t\n"
@@ -323,9 +369,9 @@ TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
     constexpr uid_t Nobody = 65534;
     TempFolder temp;
     MakeTree(temp.Path() / "root", {"f", "P/f", "P/x/z/", "P/y/z/"});
-    ::chown(temp.Text().c_str(), Nobody, Nobody);
+    ASSERT_EQ(::chown(temp.Text().c_str(), Nobody, Nobody), 0);
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(temp.Path())) {
-        ::lchown(entry.path().c_str(), Nobody, Nobody);
+        ASSERT_EQ(::lchown(entry.path().c_str(), Nobody, Nobody), 0);
     }
     ::chmod(temp.Text("root/P").c_str(), 0555);
 
@@ -382,6 +428,60 @@ TEST(CliRemoveLog, AFifoIsRefusedWithoutWakingItsReader) {
     EXPECT_EQ(::poll(&waiting, 1, 0), 0) << waiting.revents; // POLLHUP after a writer
     ::close(reader);
     EXPECT_TRUE(fs::exists(temp.Path() / "root" / "a"));
+}
+
+// --older-than lists a folder only when neither it nor a folder below it changed within
+// the time, whatever it holds: a new folder's old subfolder is listed, not an old folder
+// with a new one, nor one whose subfolder lost a child just now. Times are set, not waited.
+TEST(CliFind, OlderThanListsFoldersUnchangedAllThrough) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "old/x/", "new/z/", "mixed/oldsub/", "mixed/newsub/", "cut/x/y/"});
+    const timespec longAgo{::time(nullptr) - 40 * 24 * 3600, 0};
+    const timespec times[2] = {longAgo, longAgo};
+    for (const char* folder :
+         {"old/x", "old", "new/z", "mixed/oldsub", "mixed", "cut/x/y", "cut/x", "cut"}) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, (temp.Path() / folder).c_str(), times, 0), 0);
+    }
+    fs::remove(temp.Path() / "cut" / "x" / "y");
+
+    std::string root = Quoted(temp.Text());
+    CliRun run = RunCli("find --older-than 30d --absolute " + root);
+    std::multiset<std::string> rows;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        rows.insert(line.substr(line.find('\t') + 1));
+    }
+    EXPECT_EQ(rows, (std::multiset<std::string>{temp.Text() + "/mixed/oldsub",
+                                                temp.Text() + "/new/z", temp.Text() + "/old"}));
+    EXPECT_EQ(RunCli("find --older-than 41d " + root).out, "");
+}
+
+// A folder `nobody` may not read keeps its parent from counting as empty, as specified;
+// standard error says so, and names it with --verbose.
+TEST(CliFind, AFolderThatCannotBeReadIsCountedOnStandardError) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as another user";
+    }
+    TempFolder temp;
+    MakeTree(temp.Path(), {"f", "a/b/", "c/"});
+    for (const char* folder : {"", "a", "a/b", "c"}) {
+        ASSERT_EQ(::chown((temp.Path() / folder).c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod((temp.Path() / "a" / "b").c_str(), 0300), 0); // not read-only: entered
+    const std::string nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    const std::string counted = "vacantor-cli: 1 folder could not be read; the folder holding "
+                                "it counts as not empty";
+
+    for (const char* threads : {"1", "4"}) {
+        CliRun run =
+            RunCli("find --threads " + std::string(threads) + " " + Quoted(temp.Text()), nobody);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "0\tc\n");
+        EXPECT_EQ(run.err, counted + " (--verbose names each)\n");
+        run = RunCli("find --verbose --threads " + std::string(threads) + " " + Quoted(temp.Text()),
+                     nobody);
+        EXPECT_EQ(run.err, "vacantor-cli: cannot read a/b\n" + counted + "\n");
+    }
 }
 
 // When the log can no longer grow (no file may pass 600 bytes), the removal stops with it.

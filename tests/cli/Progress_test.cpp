@@ -37,7 +37,7 @@ std::string Drawn(bool terminal, std::initializer_list<std::chrono::milliseconds
 TEST(CliProgress, ATerminalLineIsRedrawnAtMostTenTimesASecondAndErased) {
     EXPECT_EQ(Drawn(true, {0ms, 50ms, 99ms, 100ms, 130ms, 250ms},
                     [](Progress& progress) { progress.RowDone(1, 0, 2); }),
-              "\r1 folders read, 0 found, 0:00"
+              "\r1 folder read, 0 found, 0:00"
               "\r4 folders read, 0 found, 0:00"
               "\r6 folders read, 0 found, 0:00"
               "\r1 of 2 removed, 0:00" +

@@ -87,9 +87,9 @@ TEST_P(FolderRemovalAsNobody, RemovesWhatItMayAndPutsTheBitsBack) {
     for (const std::string& folder : row.folders) {
         fs::create_directories(root / folder);
     }
-    ::chown(root.c_str(), Nobody, Nobody);
+    ASSERT_EQ(::chown(root.c_str(), Nobody, Nobody), 0);
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        ::lchown(entry.path().c_str(), Nobody, Nobody);
+        ASSERT_EQ(::lchown(entry.path().c_str(), Nobody, Nobody), 0);
     }
     for (const std::string& folder : row.readOnly) {
         ::chmod((root / folder).c_str(), ReadOnly);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -290,6 +291,40 @@ TEST(FolderRemoval, ARunRemovesFromTheHeldRootWhereverItIsNow) {
 
     EXPECT_FALSE(fs::exists(temp.Path() / "moved" / "x"));
     EXPECT_TRUE(fs::exists(root / "x" / "a"));
+}
+
+// An age limit is judged again just before removal, through the whole subtree: a folder
+// whose subfolder lost a child since the scan changed just now and is kept; so is an empty
+// folder that is new; one unchanged all through goes.
+TEST(FolderRemoval, AnAgeLimitKeepsAFolderThatChangedBelow) {
+    TempFolder temp;
+    const fs::path root = temp.Path();
+    MakeTree(root, {"f", "old/x/y/", "touched/x/y/", "new/"});
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 40);
+    std::error_code error;
+    for (const char* folder : {"old/x/y", "old/x", "old", "touched/x/y", "touched/x", "touched"}) {
+        fs::last_write_time(Below(root, folder), longAgo, error);
+        if (error) {
+            GTEST_SKIP() << "this platform cannot set a folder's time: " << error.message();
+        }
+    }
+    fs::remove(Below(root, "touched/x/y"));
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    ListingRules rules(fileSystem->PathSeparator());
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    rules.SetChangedSince(now.count() - 30 * 24 * 3600);
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
+    ScannedRootRemoval removal(*folderRemoval, fileSystem->GetFolder(temp.Text())->HoldRoot(),
+                               &rules);
+    ASSERT_TRUE(removal.HoldsScannedRoot()) << removal.RootFailure();
+
+    EXPECT_EQ(removal.DeleteFolder(RowPath("touched")).outcome, Recent);
+    EXPECT_EQ(removal.DeleteFolder(RowPath("new")).outcome, Recent);
+    EXPECT_EQ(removal.DeleteFolder(RowPath("old")).outcome, Removed);
+    EXPECT_TRUE(fs::exists(Below(root, "touched/x")));
+    EXPECT_TRUE(fs::exists(Below(root, "new")));
+    EXPECT_FALSE(fs::exists(Below(root, "old")));
 }
 
 } // namespace

@@ -233,10 +233,11 @@ TEST(ListingRules, MatchFoldersToExcludeAndJunkNames) {
     rules.AddExclude(".git");
     rules.AddExclude("src/gen/");
     rules.AddExclude("/top");
-    for (const char* path : {".git", "a/b/.git", "src/gen", "top"}) {
+    rules.AddExclude("./py/");
+    for (const char* path : {".git", "a/b/.git", "src/gen", "top", "py"}) {
         EXPECT_TRUE(rules.Excludes(path)) << path;
     }
-    for (const char* path : {"x/src/gen", "gen", "a/top", ".GIT"}) {
+    for (const char* path : {"x/src/gen", "gen", "a/top", ".GIT", "a/py"}) {
         EXPECT_FALSE(rules.Excludes(path)) << path;
     }
     EXPECT_TRUE(rules.ExcludesOrLiesIn("src/gen/deeper"));
@@ -244,7 +245,10 @@ TEST(ListingRules, MatchFoldersToExcludeAndJunkNames) {
 
     ListingRules windows('\\');
     windows.AddExclude("Src\\Gen");
+    windows.AddExclude(".\\Py\\");
     EXPECT_TRUE(windows.Excludes("src\\GEN"));
+    EXPECT_TRUE(windows.Excludes("py"));
+    EXPECT_FALSE(windows.Excludes("a\\py"));
     EXPECT_TRUE(windows.ExcludesOrLiesIn("SRC/gen/x"));
 
     // Junk names are exact, whatever their case; "._" is a prefix.

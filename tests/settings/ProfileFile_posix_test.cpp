@@ -283,7 +283,7 @@ TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
     for (const Case& c : cases) {
         const fs::path at = folder.Path() / c.name;
         fs::create_directory(at);
-        ::chown(at.c_str(), c.owner, c.owner);
+        ASSERT_EQ(::chown(at.c_str(), c.owner, c.owner), 0);
         ::chmod(at.c_str(), c.mode);
     }
     WriteFile(folder.Path() / "portable" / "Scryve.ini", "");

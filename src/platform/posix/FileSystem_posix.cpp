@@ -135,6 +135,15 @@ class PosixFolder : public Folder {
 
     bool WalkRanShort() const override { return handle_->Shortages() != 0; }
 
+    std::optional<std::int64_t> ModifiedTime() const override {
+        DirectoryDescriptor at = handle_->Descriptor();
+        struct stat status;
+        if (!at.IsOpen() || ::fstat(at.Get(), &status) != 0) {
+            return std::nullopt;
+        }
+        return static_cast<std::int64_t>(status.st_mtim.tv_sec);
+    }
+
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).
     static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes,

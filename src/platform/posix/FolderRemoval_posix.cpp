@@ -162,6 +162,13 @@ RemovalResult PosixRemovalRun::RemoveListed(const std::string& name,
     if (parentFd < 0) {
         return FromErrno(ESTALE);
     }
+    if (rules_ != nullptr && rules_->HasAgeLimit()) {
+        struct stat status {};
+        if (::fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            rules_->ChangedRecently(status.st_mtim.tv_sec)) {
+            return MakeRemovalResult(RemovalOutcome::Recent);
+        }
+    }
     // An empty folder goes at once: rmdir removes nothing but an empty folder, and never a
     // link, a file or a mount point.
     if (::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0) {
@@ -267,6 +274,9 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
         return FromErrno(ESTALE);
     }
     nodes[0].inode = status->st_ino;
+    if (rules_ != nullptr && rules_->ChangedRecently(status->st_mtim.tv_sec)) {
+        return MakeRemovalResult(RemovalOutcome::Recent);
+    }
     struct Frame {
         std::size_t index;
         std::uint32_t next;
@@ -305,6 +315,10 @@ RemovalResult PosixRemovalRun::CheckSubtree(std::vector<Node>& nodes,
             break;
         }
         nodes[child].inode = status->st_ino;
+        if (rules_ != nullptr && rules_->ChangedRecently(status->st_mtim.tv_sec)) {
+            result = MakeRemovalResult(RemovalOutcome::Recent);
+            break;
+        }
         ListingRules::ExclusionState exclusions =
             excluding ? rules_->SubFolderState(frame.exclusions, nodes[child].name)
                       : ListingRules::ExclusionState();

@@ -166,6 +166,16 @@ class Win32Folder : public Folder {
 
     std::shared_ptr<const HeldRoot> HoldRoot() const override { return root_; }
 
+    std::optional<std::int64_t> ModifiedTime() const override {
+        FileSystemRedirectionOff redirectionOff;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        std::wstring path = JoinLevels<std::wstring>(*level_, &PathLevel::wideName, L'\\');
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+            return std::nullopt;
+        }
+        return UnixSeconds(data.ftLastWriteTime);
+    }
+
     // The root is held for as long as its folder object lives, and after by whoever takes
     // the hold: it cannot be renamed or deleted while the scan reads below it.
     void HoldAsRoot(std::shared_ptr<const Win32HeldRoot> root) { root_ = std::move(root); }

@@ -332,6 +332,10 @@ RemovalResult Win32RemovalRun::CheckSubtree(const std::wstring& name,
     for (bool list = true; !stack.empty();) {
         Frame& frame = stack.back();
         if (list) {
+            if (rules_ != nullptr && rules_->HasAgeLimit() &&
+                rules_->ChangedRecently(frame.folder.ModifiedTime())) {
+                return MakeRemovalResult(RemovalOutcome::Recent);
+            }
             std::vector<std::wstring> names;
             if (RemovalResult listed =
                     ListSubFolders(frame.folder, frame.exclusions, rules_, names);

@@ -122,6 +122,21 @@ DWORD HeldFolder::OpenFileToDelete(const HeldFolder& parent, const std::wstring&
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_NON_DIRECTORY_FILE, file);
 }
 
+std::optional<std::int64_t> HeldFolder::ModifiedTime() const {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle_, &information)) {
+        return std::nullopt;
+    }
+    return UnixSeconds(information.ftLastWriteTime);
+}
+
+std::int64_t UnixSeconds(const FILETIME& time) {
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = time.dwLowDateTime;
+    ticks.HighPart = time.dwHighDateTime;
+    return static_cast<std::int64_t>(ticks.QuadPart / 10000000) - 11644473600LL;
+}
+
 DWORD HeldFolder::Read(DWORD& attributes, FolderIdentity& identity) const {
     BY_HANDLE_FILE_INFORMATION information{};
     if (!::GetFileInformationByHandle(handle_, &information)) {

@@ -5,6 +5,8 @@
 #include "platform/FolderIdentity.h"
 #include "platform/HeldRoot.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // A folder held open by handle. Held folders may be read and listed by others but not
@@ -41,6 +43,8 @@ class HeldFolder {
 
     // The attributes and identity (volume serial number and file id) of the held folder.
     DWORD Read(DWORD& attributes, FolderIdentity& identity) const;
+    // When the held folder was last modified, in seconds since 1970; nullopt when unknown.
+    std::optional<std::int64_t> ModifiedTime() const;
 
   private:
     HANDLE handle_ = nullptr;
@@ -65,3 +69,6 @@ class Win32HeldRoot : public HeldRoot {
     std::string path_;
     FolderIdentity identity_;
 };
+
+// A FILETIME (100 ns steps since 1601) in seconds since 1970.
+std::int64_t UnixSeconds(const FILETIME& time);
