@@ -13,6 +13,11 @@
 // The command-line arguments after the program's name, as the core's UTF-8 text.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Fits the threads started from now on (the scan's read-ahead) into the address space that
+// a `ulimit -v` leaves: each reserves its stack, and on Linux a memory arena of 64 MiB, and
+// a thread that then cannot allocate would end the program.
+void PrepareThreads();
+
 // Makes standard output and standard error take bytes as they are: UTF-8 paths, '\n' and
 // NUL unchanged.
 void PrepareStandardStreams();

@@ -5,6 +5,9 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
+#include <pthread.h>
+#include <sys/resource.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +19,27 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
 
 // A reader that has gone away (`| head`) makes a write fail, which the commands report and
 // stop on, rather than end the program between a folder removed and its line in the log.
+void PrepareThreads() {
+    // Under a limit, at most one arena for each 256 MiB it allows, so that the arenas take
+    // a quarter of the space at most; the threads then share them.
+    struct rlimit space {};
+    if (::getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+        constexpr rlim_t SpacePerArena = rlim_t{256} << 20;
+        ::mallopt(M_ARENA_MAX,
+                  static_cast<int>(std::clamp<rlim_t>(space.rlim_cur / SpacePerArena, 1, 64)));
+    }
+    // Reading a folder needs a few pages of stack (the buffers are on the heap); a sanitizer
+    // build's frames are several times larger.
+    constexpr std::size_t StackSize = 1024 * 1024;
+    pthread_attr_t attributes;
+    if (::pthread_attr_init(&attributes) == 0) {
+        if (::pthread_attr_setstacksize(&attributes, StackSize) == 0) {
+            ::pthread_setattr_default_np(&attributes);
+        }
+        ::pthread_attr_destroy(&attributes);
+    }
+}
+
 void PrepareStandardStreams() {
     std::signal(SIGPIPE, SIG_IGN);
 }

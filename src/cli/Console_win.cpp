@@ -35,6 +35,10 @@ bool IsConsole(DWORD standardHandle) {
 
 } // namespace
 
+// A thread's stack is reserved as the program's header says and committed only as it
+// grows: nothing to change.
+void PrepareThreads() {}
+
 // The console shows the UTF-8 text it receives; the shell escaping has taken out the
 // control characters by then.
 void PrepareStandardStreams() {

@@ -200,6 +200,7 @@ int UsageError(const std::string& problem) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareThreads();
     std::vector<std::string> arguments = CommandLineArguments(argc, argv);
     // Help is text for people: it keeps the platform's line ends, as the standard streams
     // have them before they are made to pass bytes unchanged for rows and logs.

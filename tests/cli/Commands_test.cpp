@@ -568,4 +568,30 @@ TEST(CliLimits, FewOpenFilesGiveTheSameRowsOrALoudFailure) {
     EXPECT_EQ(TreeEntries(temp.Path() / "starved"), TreeEntries(tree));
 }
 
+// Under a limit on address space, threads that start but could not allocate would end the
+// program: 64 read-ahead threads with the default stacks take more than this limit leaves.
+TEST(CliLimits, LittleAddressSpaceGivesTheSameRows) {
+    if (SanitizerBuild) {
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
+    }
+    TempFolder temp;
+    std::vector<std::string> entries{"f"};
+    for (int folder = 0; folder < 100; ++folder) {
+        for (int sub = 0; sub < 50; ++sub) {
+            entries.push_back("d" + std::to_string(folder) + "/e" + std::to_string(sub) + "/");
+        }
+        if (folder % 3 == 0) {
+            entries.push_back("d" + std::to_string(folder) + "/f");
+        }
+    }
+    MakeTree(temp.Path(), entries);
+    const std::string find = "find --threads 64 " + Quoted(temp.Text());
+    const CliRun rows = RunCli(find);
+    ASSERT_EQ(rows.status, 0);
+
+    CliRun limited = RunCli(find, "prlimit --as=100000000");
+    EXPECT_EQ(limited.status, 0) << limited.err;
+    EXPECT_EQ(limited.out, rows.out);
+}
+
 } // namespace
