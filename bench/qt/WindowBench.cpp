@@ -3,8 +3,8 @@
 //   vacantor-qt-bench TREE [RUNS]
 #include "qt/ModalCloser.h"
 
-#include "platform/qt/QtMainWindow.h"
-#include "platform/qt/SystemServices.h"
+#include "platform/qt/ProgramServices.h"
+#include "platform/qt/VacantorWindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -54,9 +54,9 @@ int main(int argc, char* argv[]) {
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
 
     QTemporaryDir settingsFolder;
-    SystemServices services;
-    QtMainWindow window(services.Services(), settingsFolder.path().toStdString());
-    services.SetMainWindow(&window.Window());
+    ProgramServices services;
+    VacantorWindow window(services.Services(), settingsFolder.path().toStdString());
+    services.SetActiveForm(&window.Window());
     window.Window().show();
     window.Form().SetRootFolder(tree);
 

@@ -2,8 +2,8 @@
 // saves a picture of the window: qt_window_screenshot ROOT SETTINGS_FOLDER OUTPUT.png
 #include "ModalCloser.h"
 
-#include "platform/qt/QtMainWindow.h"
-#include "platform/qt/SystemServices.h"
+#include "platform/qt/ProgramServices.h"
+#include "platform/qt/VacantorWindow.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -17,9 +17,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: qt_window_screenshot ROOT SETTINGS_FOLDER OUTPUT.png\n");
         return 2;
     }
-    SystemServices services;
-    QtMainWindow window(services.Services(), std::string(argv[2]));
-    services.SetMainWindow(&window.Window());
+    ProgramServices services;
+    VacantorWindow window(services.Services(), std::string(argv[2]));
+    services.SetActiveForm(&window.Window());
     window.Window().show();
     window.Form().SetRootFolder(argv[1]);
 

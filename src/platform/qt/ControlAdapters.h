@@ -44,7 +44,7 @@ class CheckBoxAdapter final : public CheckBoxControl {
 // The window runtime: the pointer, the settings folder, the event pump and closing.
 class QtFormRuntime final : public FormRuntime {
   public:
-    // `appPath`: the folder AppPath reports (SystemServices::SettingsFolder in the program).
+    // `appPath`: the folder AppPath reports (ProgramServices::SettingsFolder in the program).
     QtFormRuntime(QWidget& window, std::string appPath);
 
     void SetMousePointer(int pointer) override;

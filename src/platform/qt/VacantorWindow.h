@@ -1,46 +1,38 @@
 #pragma once
 
-#include <QWidget>
+#include "main_window/frmVacantor.h"
+#include "platform/qt/ClickFilter.h"
+#include "platform/qt/ControlAdapters.h"
+#include "platform/qt/MainWindow.h"
+#include "platform/qt/ResultListAdapter.h"
+#include "platform/qt/ResultRowsModel.h"
 
-#include <functional>
+#include <string>
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QTreeView;
-class RootFolderEdit;
-
-// The main window's widgets, laid out at fixed positions given in twips (1/1440 inch) and
-// converted at the screen's logical DPI. The window cannot be resized.
-class VacantorWindow : public QWidget {
-    Q_OBJECT
-
+// The program's window: the widgets of MainWindow with the window's logic behind them,
+// through the control adapters, and every control event forwarded to its frmVacantor
+// handler. Form_Load runs on construction; show() is the caller's.
+class VacantorWindow {
   public:
-    explicit VacantorWindow(QWidget* parent = nullptr);
+    // `settingsFolder`: where the settings file lives (ProgramServices::SettingsFolder in the
+    // program; tests keep theirs apart).
+    VacantorWindow(MainWindowServices services, std::string settingsFolder);
 
-    QLabel& lblFolder() { return *lblFolder_; }
-    RootFolderEdit& txtFolder() { return *txtFolder_; }
-    QPushButton& cmdFind() { return *cmdFind_; }
-    QTreeView& ListView1() { return *listView1_; }
-    QPushButton& cmdRemove() { return *cmdRemove_; }
-    QCheckBox& chkReadOnly() { return *chkReadOnly_; }
-
-    // Asked on every close request; returning false keeps the window open.
-    std::function<bool()> onQueryUnload;
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
+    MainWindow& Window() { return window_; }
+    ResultRowsModel& Rows() { return model_; }
+    frmVacantor& Form() { return form_; }
 
   private:
-    void LayOut();
+    void Connect();
 
-    QLabel* lblFolder_;
-    RootFolderEdit* txtFolder_;
-    QPushButton* cmdFind_;
-    QTreeView* listView1_;
-    QPushButton* cmdRemove_;
-    QCheckBox* chkReadOnly_;
+    ResultRowsModel model_; // outlives the view in window_
+    MainWindow window_;
+    ClickFilter listClicks_;
+    QtFormRuntime runtime_;
+    TextBoxAdapter txtFolder_;
+    ButtonAdapter cmdFind_;
+    ButtonAdapter cmdRemove_;
+    CheckBoxAdapter chkReadOnly_;
+    ResultListAdapter listView1_;
+    frmVacantor form_;
 };
-
-// Twips to pixels at `dotsPerInch`, rounded to the nearest pixel.
-int TwipsToPixels(int twips, double dotsPerInch);

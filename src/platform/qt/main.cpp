@@ -1,5 +1,5 @@
-#include "platform/qt/QtMainWindow.h"
-#include "platform/qt/SystemServices.h"
+#include "platform/qt/ProgramServices.h"
+#include "platform/qt/VacantorWindow.h"
 
 #include <QApplication>
 
@@ -7,9 +7,9 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VACANTOR_APP_ID));
-    SystemServices services;
-    QtMainWindow window(services.Services(), services.SettingsFolder());
-    services.SetMainWindow(&window.Window());
+    ProgramServices services;
+    VacantorWindow window(services.Services(), services.SettingsFolder());
+    services.SetActiveForm(&window.Window());
     window.Window().show();
     return QApplication::exec();
 }

@@ -16,8 +16,6 @@ class ProgramServices {
   public:
     ProgramServices();
     ~ProgramServices();
-    ProgramServices(const ProgramServices&) = delete;
-    ProgramServices& operator=(const ProgramServices&) = delete;
 
     MainWindowServices Services();
     // Makes `window` the application's active form, which message boxes are owned by and

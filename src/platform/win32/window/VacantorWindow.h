@@ -5,7 +5,7 @@
 
 namespace win32 {
 
-// The program's window: the Win32 window with the window's logic behind it. The window
+// The program's window: the Win32 window (MainWindow) with the window's logic behind it. The window
 // forwards every control event to its frmVacantor handler.
 class VacantorWindow {
   public:

@@ -2,11 +2,11 @@
 // model that takes rows in batches), then the window scenarios that all front ends share,
 // run on the installed program with the real services.
 #include "ModalCloser.h"
-#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/MainWindow.h"
+#include "platform/qt/ProgramServices.h"
 #include "platform/qt/ResultListAdapter.h"
 #include "platform/qt/ResultRowsModel.h"
 #include "platform/qt/RootFolderEdit.h"
-#include "platform/qt/SystemServices.h"
 #include "platform/qt/VacantorWindow.h"
 #include "window/WindowScenarios.h"
 
@@ -109,7 +109,7 @@ TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
 // the controls in their order.
 TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
     EnsureQtApplication();
-    VacantorWindow window;
+    MainWindow window;
     auto Expected = [&](int left, int top, int width, int height) {
         const double x = window.logicalDpiX();
         const double y = window.logicalDpiY();
@@ -225,11 +225,11 @@ class QtWindowDriver : public WindowDriver {
         window_.reset();
         services_.reset();
         ::setenv("XDG_CONFIG_HOME", settingsFolder.c_str(), 1);
-        services_ = std::make_unique<SystemServices>(ExecutableFolder());
+        services_ = std::make_unique<ProgramServices>(ExecutableFolder());
         EXPECT_EQ(services_->SettingsFolder(), settingsFolder + "/vacantor");
         window_ =
-            std::make_unique<QtMainWindow>(services_->Services(), services_->SettingsFolder());
-        services_->SetMainWindow(&window_->Window());
+            std::make_unique<VacantorWindow>(services_->Services(), services_->SettingsFolder());
+        services_->SetActiveForm(&window_->Window());
         window_->Window().show();
     }
     void Quit() override {
@@ -293,7 +293,7 @@ class QtWindowDriver : public WindowDriver {
     }
 
     std::string Controls() override {
-        VacantorWindow& w = window_->Window();
+        MainWindow& w = window_->Window();
         return ControlsText(w.cmdFind().text().toStdString(), w.cmdFind().isEnabled(),
                             w.cmdRemove().text().toStdString(), w.cmdRemove().isEnabled(),
                             w.txtFolder().isEnabled(), w.cursor().shape() == Qt::BusyCursor);
@@ -309,8 +309,8 @@ class QtWindowDriver : public WindowDriver {
 
     bool started_ = (EnsureQtApplication(), true);
     ModalCloser closer_;
-    std::unique_ptr<SystemServices> services_;
-    std::unique_ptr<QtMainWindow> window_;
+    std::unique_ptr<ProgramServices> services_;
+    std::unique_ptr<VacantorWindow> window_;
     int choosers_ = 0;
 };
 

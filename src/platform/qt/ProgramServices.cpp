@@ -1,4 +1,4 @@
-#include "platform/qt/SystemServices.h"
+#include "platform/qt/ProgramServices.h"
 
 #include "folder_picker/FileDialog.h"
 #include "message_box/MessageBox.h"
@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <system_error>
 
-SystemServices::SystemServices(const std::string& installedFolder)
+ProgramServices::ProgramServices(const std::string& installedFolder)
     : settingsFolder_(ChooseSettingsFolder(
           GatherSettingsFolderFacts(ExecutableFolder(), SettingsFileName, installedFolder))),
       fileSystem_(CreateSystemFileSystem()),
@@ -26,11 +26,11 @@ SystemServices::SystemServices(const std::string& installedFolder)
     MessageBox::SetPlatform(messageBoxPlatform_.get());
 }
 
-SystemServices::~SystemServices() {
+ProgramServices::~ProgramServices() {
     MessageBox::SetPlatform(nullptr);
 }
 
-MainWindowServices SystemServices::Services() {
+MainWindowServices ProgramServices::Services() {
     return MainWindowServices{
         *fileSystem_, *profileFile_, *folderRemoval_, &MessageBox::ShowMessageBox,
         [this](const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
@@ -41,7 +41,7 @@ MainWindowServices SystemServices::Services() {
         }};
 }
 
-void SystemServices::SetMainWindow(QWidget* window) {
+void ProgramServices::SetActiveForm(QWidget* window) {
     messageBoxPlatform_->SetActiveForm(window);
 }
 

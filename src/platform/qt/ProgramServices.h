@@ -16,19 +16,18 @@ class ShellPlatform;
 // The real services of the Linux program: the file system, the settings file and its folder,
 // the safe removal, the message box service on Qt and the folder picker on the Qt chooser.
 // Sets the message box platform for its lifetime.
-class SystemServices {
+class ProgramServices {
   public:
     // `installedFolder`: where the package puts the program (platform/posix/SettingsFolder.h).
-    explicit SystemServices(const std::string& installedFolder = InstalledProgramFolder());
-    ~SystemServices();
-    SystemServices(const SystemServices&) = delete;
-    SystemServices& operator=(const SystemServices&) = delete;
+    explicit ProgramServices(const std::string& installedFolder = InstalledProgramFolder());
+    ~ProgramServices();
 
     MainWindowServices Services();
     // Where the settings file lives: beside the program, or the user's configuration folder.
     const std::string& SettingsFolder() const { return settingsFolder_; }
-    // The window the message boxes raise and belong to.
-    void SetMainWindow(QWidget* window);
+    // Makes `window` the application's active form, which message boxes are owned by and
+    // bring to the front.
+    void SetActiveForm(QWidget* window);
 
   private:
     std::string settingsFolder_;
