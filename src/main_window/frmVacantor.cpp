@@ -10,8 +10,6 @@ namespace {
 
 const std::string SettingsSection = "Vacantor";
 const std::string SettingsKey = "Folder";
-const std::string ResultTitle = "Scryve";
-const std::string AlarmTitle = "Scryve Alarm";
 constexpr int ListViewReport = 3;
 constexpr int OLEDropManual = 1;
 

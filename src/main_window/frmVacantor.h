@@ -19,6 +19,10 @@ class ProfileFile;
 // The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
 inline const std::string SettingsFileName = "Scryve.ini";
 
+// The titles of the window's message boxes: results and questions, and alarms.
+inline const std::string ResultTitle = "Scryve";
+inline const std::string AlarmTitle = "Scryve Alarm";
+
 // Shows a modal message box and returns the id of the button that closed it: in the
 // program MessageBox::ShowMessageBox, in tests a recorder.
 using ShowMessageBoxFunction = std::function<std::int32_t(

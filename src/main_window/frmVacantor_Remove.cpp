@@ -34,7 +34,7 @@ void frmVacantor::cmdRemove_Click() {
         CloseAfterRun();
         return;
     }
-    services_.showMessageBox(std::to_string(count) + " folders are removed.", "Scryve",
+    services_.showMessageBox(std::to_string(count) + " folders are removed.", ResultTitle,
                              MessageBox::StyleInformationIcon, 0);
     ReportRemovalFailures();
     EnableControls(true);
@@ -73,7 +73,7 @@ std::int32_t frmVacantor::RemoveFolders() {
         }
         if (state_.StopRequested) {
             state_.StopRequested = false;
-            if (services_.showMessageBox("Do you stop removing folders?", "Scryve",
+            if (services_.showMessageBox("Do you stop removing folders?", ResultTitle,
                                          MessageBox::StyleYesNo + MessageBox::StyleQuestionIcon,
                                          0) == MessageBox::ResultYes) {
                 break;
@@ -111,5 +111,5 @@ void frmVacantor::ReportRemovalFailures() {
     if (lines.size() > MostFailuresListed) {
         text += LineBreak + "and " + std::to_string(lines.size() - MostFailuresListed) + " more";
     }
-    services_.showMessageBox(text, "Scryve Alarm", MessageBox::StyleStopIcon, 0);
+    services_.showMessageBox(text, AlarmTitle, MessageBox::StyleStopIcon, 0);
 }

@@ -34,7 +34,7 @@ void frmVacantor::txtFolder_Click() {
     } catch (const std::exception& error) {
         message = error.what();
     }
-    services_.showMessageBox(message + "\r\nIn txtFolder_Click of " + source, "Scryve Alarm",
+    services_.showMessageBox(message + "\r\nIn txtFolder_Click of " + source, AlarmTitle,
                              MessageBox::StyleStopIcon, 0);
 }
 
