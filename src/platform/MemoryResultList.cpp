@@ -1,56 +1,31 @@
 #include "platform/MemoryResultList.h"
 
-// Out-of-range rows are ignored on writes and read as empty, as a list control answers.
-
 void MemoryResultList::ClearRows() {
-    rows_.clear();
+    ResultRows::ClearRows();
+    selected_.clear();
     focused_.reset();
 }
 
 void MemoryResultList::AddRow(const std::string& text) {
-    rows_.push_back(Row{text, {}});
-}
-
-void MemoryResultList::SetSubItem1Text(std::size_t row, const std::string& text) {
-    if (row < rows_.size()) {
-        rows_[row].subItem1 = text;
-    }
-}
-
-std::string MemoryResultList::SubItem1Text(std::size_t row) const {
-    return row < rows_.size() ? rows_[row].subItem1 : std::string();
+    ResultRows::AddRow(text);
+    selected_.push_back(false);
 }
 
 bool MemoryResultList::IsSelected(std::size_t row) const {
-    return row < rows_.size() && rows_[row].selected;
-}
-
-bool MemoryResultList::IsRemoved(std::size_t row) const {
-    return row < rows_.size() && rows_[row].removed;
-}
-
-void MemoryResultList::SetRemoved(std::size_t row) {
-    if (row < rows_.size()) {
-        rows_[row].removed = true;
-    }
-}
-
-void MemoryResultList::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
-    if (row < rows_.size()) {
-        rows_[row].subItem1ForeColor = color;
-    }
+    return row < selected_.size() && selected_[row];
 }
 
 std::optional<std::size_t> MemoryResultList::SelectedItem() const {
-    if (focused_ && *focused_ < rows_.size() && rows_[*focused_].selected) {
+    if (focused_ && *focused_ < selected_.size() && selected_[*focused_]) {
         return focused_;
     }
     return std::nullopt;
 }
 
+// A row out of range is ignored, as a click below the last row selects nothing.
 void MemoryResultList::SetSelected(std::size_t row, bool selected) {
-    if (row < rows_.size()) {
-        rows_[row].selected = selected;
+    if (row < selected_.size()) {
+        selected_[row] = selected;
         if (selected) {
             focused_ = row;
         }

@@ -8,7 +8,6 @@ namespace win32 {
 
 namespace {
 
-constexpr UINT_PTR SubclassId = 1;
 // Telling the control its new row count costs time in proportion to the rows (under Wine
 // about 10 ms at 45,000 rows), so a scan's appends reach it at most this often.
 constexpr UINT_PTR SyncCountTimer = 1;
@@ -43,12 +42,10 @@ COLORREF ColorRefFromCode(std::uint32_t code) {
 bool ResultListView::Create(const CreateArgs& args) {
     // Created as the control starts out (icon view, one row selectable at a time); the
     // window's start-up chooses report view, multi-select and full-row select.
-    if (!CreateChild(args.parent, WC_LISTVIEWW, "",
+    if (!CreateChild(args, WC_LISTVIEWW,
                      WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
-                     WS_EX_CLIENTEDGE, args.position, args.font)) {
-        return false;
-    }
-    if (!::SetWindowSubclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+                     WS_EX_CLIENTEDGE) ||
+        !Subclass()) {
         return false;
     }
     ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
@@ -107,52 +104,30 @@ void ResultListView::FillLastColumn() {
     }
 }
 
-std::size_t ResultListView::RowCount() const {
-    return rows_.size();
-}
-
 void ResultListView::ClearRows() {
-    rows_.clear();
+    ResultRows::ClearRows();
     // Also forgets the selection and the focus, which belong to the old rows.
     ::SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
     controlCount_ = 0;
 }
 
 void ResultListView::AddRow(const std::string& text) {
-    rows_.push_back(Row{WideFromUtf8(text), {}, false, {}});
+    ResultRows::AddRow(text);
     if (!syncPending_) {
         syncPending_ = ::SetTimer(hwnd_, SyncCountTimer, SyncCountMilliseconds, nullptr) != 0;
     }
 }
 
-void ResultListView::SetSubItem1Text(std::size_t row, const std::string& text) {
-    rows_.at(row).path = WideFromUtf8(text);
+// A row not yet shown is drawn as it is when the control is told of it.
+void ResultListView::RowChanged(std::size_t row) {
     if (row < controlCount_) {
         ::SendMessageW(hwnd_, LVM_REDRAWITEMS, row, row);
     }
 }
 
-std::string ResultListView::SubItem1Text(std::size_t row) const {
-    return Utf8FromWide(rows_.at(row).path);
-}
-
 bool ResultListView::IsSelected(std::size_t row) const {
     SyncItemCount();
     return (::SendMessageW(hwnd_, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-}
-
-bool ResultListView::IsRemoved(std::size_t row) const {
-    return rows_.at(row).removed;
-}
-
-void ResultListView::SetRemoved(std::size_t row) {
-    rows_.at(row).removed = true;
-}
-
-void ResultListView::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
-    rows_.at(row).pathColor = color;
-    SyncItemCount();
-    ::SendMessageW(hwnd_, LVM_REDRAWITEMS, row, row);
 }
 
 std::optional<std::size_t> ResultListView::SelectedItem() const {
@@ -161,7 +136,7 @@ std::optional<std::size_t> ResultListView::SelectedItem() const {
     // of its rows has no selected item.
     LRESULT row = ::SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                  LVNI_FOCUSED | LVNI_SELECTED);
-    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= RowCount()) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(row);
@@ -176,11 +151,11 @@ void ResultListView::SyncItemCount() const {
         ::KillTimer(hwnd_, SyncCountTimer);
         syncPending_ = false;
     }
-    if (controlCount_ == rows_.size()) {
+    if (controlCount_ == RowCount()) {
         return;
     }
-    ::SendMessageW(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    controlCount_ = rows_.size();
+    ::SendMessageW(hwnd_, LVM_SETITEMCOUNT, RowCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    controlCount_ = RowCount();
 }
 
 bool ResultListView::OnNotify(NMHDR& header, LRESULT& result) {
@@ -205,14 +180,14 @@ bool ResultListView::OnNotify(NMHDR& header, LRESULT& result) {
 
 void ResultListView::GetDisplayInfo(LVITEMW& item) const {
     if (!(item.mask & LVIF_TEXT) || item.iItem < 0 ||
-        static_cast<std::size_t>(item.iItem) >= rows_.size() || !item.pszText ||
+        static_cast<std::size_t>(item.iItem) >= RowCount() || !item.pszText ||
         item.cchTextMax <= 0) {
         return;
     }
-    const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
-    const std::wstring& text = item.iSubItem == 0            ? row.number
-                               : item.iSubItem == PathColumn ? row.path
-                                                             : std::wstring();
+    const Row& row = Rows()[static_cast<std::size_t>(item.iItem)];
+    const std::wstring text = item.iSubItem == 0            ? WideFromUtf8(row.text)
+                              : item.iSubItem == PathColumn ? WideFromUtf8(row.subItem1)
+                                                            : std::wstring();
     ::lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
@@ -226,8 +201,8 @@ LRESULT ResultListView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
         std::size_t row = draw.nmcd.dwItemSpec;
         // The colour given for one cell would stay for the next ones: set every cell's.
         draw.clrText = CLR_DEFAULT;
-        if (draw.iSubItem == PathColumn && row < rows_.size() && rows_[row].pathColor) {
-            draw.clrText = ColorRefFromCode(*rows_[row].pathColor);
+        if (draw.iSubItem == PathColumn && row < RowCount() && Rows()[row].subItem1ForeColor) {
+            draw.clrText = ColorRefFromCode(*Rows()[row].subItem1ForeColor);
         }
         return CDRF_NEWFONT;
     }
@@ -236,22 +211,13 @@ LRESULT ResultListView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
     }
 }
 
-LRESULT CALLBACK ResultListView::SubclassProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    switch (message) {
-    case WM_TIMER:
-        if (wParam == SyncCountTimer) {
-            reinterpret_cast<ResultListView*>(self)->SyncItemCount();
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, SubclassProc, SubclassId);
-        break;
-    default:
-        break;
+bool ResultListView::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_TIMER || wParam != SyncCountTimer) {
+        return false;
     }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    SyncItemCount();
+    result = 0;
+    return true;
 }
 
 } // namespace win32

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ResultList.h"
+#include "platform/ResultRows.h"
 #include "platform/win32/window/Control.h"
 #include "platform/win32/window/ToolTip.h"
 
@@ -14,17 +14,12 @@
 
 namespace win32 {
 
-// The result list: a comctl32 list view in virtual mode (LVS_OWNERDATA). The rows' texts,
-// Removed marks and colours live here and the control asks for what it shows, so tens of
-// thousands of rows cost no more than a vector. The selection and the focus are the
-// control's own. onClick runs on NM_CLICK.
-class ResultListView final : public Control, public ResultList {
+// The result list: a comctl32 list view in virtual mode (LVS_OWNERDATA). The rows live in
+// ResultRows and the control asks for what it shows, so tens of thousands of rows cost no
+// more than a vector. The selection and the focus are the control's own. onClick runs on
+// NM_CLICK.
+class ResultListView final : public Control, public ResultRows {
   public:
-    struct CreateArgs {
-        HWND parent = nullptr;
-        TwipsRect position;
-        HFONT font = nullptr;
-    };
     bool Create(const CreateArgs& args);
 
     void SetFullRowSelect(bool fullRowSelect) override;
@@ -33,17 +28,9 @@ class ResultListView final : public Control, public ResultList {
     void ClearColumns() override;
     void AddColumn(const std::string& text) override;
 
-    std::size_t RowCount() const override;
     void ClearRows() override;
     void AddRow(const std::string& text) override;
-    void SetSubItem1Text(std::size_t row, const std::string& text) override;
-    std::string SubItem1Text(std::size_t row) const override;
-
     bool IsSelected(std::size_t row) const override;
-    bool IsRemoved(std::size_t row) const override;
-    void SetRemoved(std::size_t row) override;
-    void SetSubItem1ForeColor(std::size_t row, std::uint32_t color) override;
-
     std::optional<std::size_t> SelectedItem() const override;
     void SetToolTipText(const std::string& text) override;
     std::string ToolTipText() const { return toolTip_.Text(); }
@@ -55,15 +42,8 @@ class ResultListView final : public Control, public ResultList {
     std::function<void()> onClick;
 
   private:
-    struct Row {
-        std::wstring number;
-        std::wstring path;
-        bool removed = false;
-        std::optional<std::uint32_t> pathColor;
-    };
-
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    void RowChanged(std::size_t row) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // Tells the control how many rows there are. Appends are batched: a timer brings the
     // control up to date a few times a second, however many rows were added in between.
     void SyncItemCount() const;
@@ -71,7 +51,6 @@ class ResultListView final : public Control, public ResultList {
     void GetDisplayInfo(LVITEMW& item) const;
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw) const;
 
-    std::vector<Row> rows_;
     mutable std::size_t controlCount_ = 0;
     mutable bool syncPending_ = false;
     ToolTip toolTip_;
