@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -17,8 +18,8 @@ class Win32MessageBoxTest : public testing::Test {
     void SetUp() override {
         ASSERT_NE(form, nullptr);
         ::ShowWindow(form, SW_SHOW);
-        platform.SetActiveForm(reinterpret_cast<WindowHandle>(form));
-        MessageBox::SetPlatform(&platform);
+        platform->SetActiveForm(reinterpret_cast<WindowHandle>(form));
+        MessageBox::SetPlatform(platform.get());
         MessageBox::AutoCloseInterval = 0;
         MessageBox::ButtonCaptions = {};
     }
@@ -34,7 +35,7 @@ class Win32MessageBoxTest : public testing::Test {
 
     HWND form = ::CreateWindowExW(0, L"STATIC", L"Form", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
                                   nullptr, nullptr, nullptr, nullptr);
-    Win32MessageBoxPlatform platform;
+    std::unique_ptr<Win32MessageBoxPlatform> platform = Win32MessageBoxPlatform::Create();
 };
 
 TEST_F(Win32MessageBoxTest, AutoCloseTimerPressesEnterOnTheBox) {

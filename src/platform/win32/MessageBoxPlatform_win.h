@@ -2,47 +2,17 @@
 
 #include "platform/MessageBoxPlatform.h"
 
+#include <memory>
+
 // The message box service on user32. The hook and timer procedures handed over are kept
-// here and called from CALLBACK trampolines that user32 can call.
-class Win32MessageBoxPlatform final : public MessageBoxPlatform {
+// and called from CALLBACK trampolines that user32 can call.
+class Win32MessageBoxPlatform : public MessageBoxPlatform {
   public:
+    static std::unique_ptr<Win32MessageBoxPlatform> Create();
+
     // The application's active form: its main window (an HWND), or 0 while there is none.
     void SetActiveForm(WindowHandle form) { activeForm_ = form; }
 
-    FormId ActiveForm() override;
-    WindowHandle FormHandle(FormId form) override;
-    std::int32_t FormWindowState(FormId form) override;
-    bool FormVisible(FormId form) override;
-    void SetFormWindowState(FormId form, std::int32_t state) override;
-    std::uint32_t CurrentThreadId() override;
-
-    bool SetWindowPos(WindowHandle window, std::intptr_t insertAfter, std::int32_t x,
-                      std::int32_t y, std::int32_t cx, std::int32_t cy,
-                      std::uint32_t flags) override;
-    bool ShowWindow(WindowHandle window, std::int32_t command) override;
-    std::int32_t MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                            std::uint32_t type) override;
-    std::uintptr_t SetTimer(WindowHandle window, std::uintptr_t timerId, std::uint32_t interval,
-                            TimerProc procedure) override;
-    bool KillTimer(WindowHandle window, std::uintptr_t timerId) override;
-    std::intptr_t GetWindowLong(WindowHandle window, std::int32_t index) override;
-    HookId SetWindowsHookEx(std::int32_t hookId, HookProc procedure, std::uintptr_t instance,
-                            std::uint32_t threadId) override;
-    bool UnhookWindowsHookEx(HookId hook) override;
-    bool SetForegroundWindow(WindowHandle window) override;
-    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
-                     std::uintptr_t extraInfo) override;
-    WindowHandle GetWindow(WindowHandle window, std::uint32_t command) override;
-    std::int32_t GetClassName(WindowHandle window, char* buffer, std::int32_t maxCount) override;
-    std::int32_t GetDlgCtrlID(WindowHandle window) override;
-    bool SetWindowText(WindowHandle window, const std::string& text) override;
-    std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam) override;
-    WindowRect GetWindowRect(WindowHandle window) override;
-    bool SystemParametersInfo(std::uint32_t action, std::uint32_t param, WindowRect& rect,
-                              std::uint32_t winIni) override;
-    IconHandle PictureHandle(const Picture& picture) override;
-
-  private:
+  protected:
     WindowHandle activeForm_ = 0;
 };

@@ -15,7 +15,7 @@
 ProgramServices::ProgramServices()
     : fileSystem_(CreateSystemFileSystem()), profileFile_(CreateSystemProfileFile()),
       folderRemoval_(CreateSystemFolderRemoval()), shell_(CreateSystemShellPlatform()),
-      messageBoxPlatform_(std::make_unique<Win32MessageBoxPlatform>()) {
+      messageBoxPlatform_(Win32MessageBoxPlatform::Create()) {
     MessageBox::SetPlatform(messageBoxPlatform_.get());
 }
 

@@ -10,12 +10,6 @@ namespace win32 {
 // A push button; onClick runs on BN_CLICKED.
 class Button final : public Control, public ButtonControl {
   public:
-    struct CreateArgs {
-        HWND parent = nullptr;
-        TwipsRect position;
-        std::string caption;
-        HFONT font = nullptr;
-    };
     bool Create(const CreateArgs& args);
 
     void SetCaption(const std::string& caption) override;

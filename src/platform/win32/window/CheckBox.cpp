@@ -3,8 +3,7 @@
 namespace win32 {
 
 bool CheckBox::Create(const CreateArgs& args) {
-    return CreateChild(args.parent, L"BUTTON", args.caption, WS_TABSTOP | BS_AUTOCHECKBOX, 0,
-                       args.position, args.font);
+    return CreateChild(args, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0);
 }
 
 int CheckBox::Value() const {

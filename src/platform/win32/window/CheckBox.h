@@ -8,12 +8,6 @@ namespace win32 {
 // A two-state check box, unchecked when created.
 class CheckBox final : public Control, public CheckBoxControl {
   public:
-    struct CreateArgs {
-        HWND parent = nullptr;
-        TwipsRect position;
-        std::string caption;
-        HFONT font = nullptr;
-    };
     bool Create(const CreateArgs& args);
 
     int Value() const override;

@@ -2,9 +2,17 @@
 
 #include "platform/win32/Utf.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 namespace win32 {
+
+namespace {
+
+constexpr UINT_PTR SubclassId = 1;
+
+} // namespace
 
 int PixelsFromTwips(int twips, int dpi) {
     return ::MulDiv(twips, dpi, 1440);
@@ -28,23 +36,42 @@ Control* Control::FromHwnd(HWND window) {
     return reinterpret_cast<Control*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-bool Control::CreateChild(HWND parent, const wchar_t* className, const std::string& text,
-                          DWORD style, DWORD exStyle, const TwipsRect& position, HFONT font) {
-    int dpi = WindowDpi(parent);
+bool Control::CreateChild(const CreateArgs& args, const wchar_t* className, DWORD style,
+                          DWORD exStyle) {
+    int dpi = WindowDpi(args.parent);
+    const TwipsRect& position = args.position;
     hwnd_ = ::CreateWindowExW(
-        exStyle, className, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+        exStyle, className, WideFromUtf8(args.text).c_str(), WS_CHILD | WS_VISIBLE | style,
         PixelsFromTwips(position.left, dpi), PixelsFromTwips(position.top, dpi),
-        PixelsFromTwips(position.width, dpi), PixelsFromTwips(position.height, dpi), parent,
+        PixelsFromTwips(position.width, dpi), PixelsFromTwips(position.height, dpi), args.parent,
         nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) {
         return false;
     }
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SetPropW(hwnd_, L"VacantorControl", reinterpret_cast<HANDLE>(1));
-    if (font) {
-        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (args.font) {
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);
     }
     return true;
+}
+
+bool Control::Subclass() {
+    return ::SetWindowSubclass(hwnd_, SubclassProc, SubclassId,
+                               reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, SubclassProc, SubclassId);
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (reinterpret_cast<Control*>(self)->OnMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 void SetWindowTextUtf8(HWND window, const std::string& text) {

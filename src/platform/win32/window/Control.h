@@ -1,9 +1,9 @@
 #pragma once
 
 // Event conventions of the Win32 control wrappers:
-// - Each wrapper has a struct of creation arguments and a Create() that returns false when
-//   the window could not be made. Positions are in twips and are converted at the parent's
-//   DPI.
+// - Each wrapper has a Create() that takes the creation arguments all controls share
+//   (Control::CreateArgs) and returns false when the window could not be made. Positions
+//   are in twips and are converted at the parent's DPI.
 // - Events are std::function members named on<Event> (onClick, onDropFiles...). They run
 //   on the user-interface thread, after the control has handled the message itself.
 // - The parent window reflects WM_COMMAND and WM_NOTIFY to the wrapper of the control that
@@ -31,6 +31,13 @@ int WindowDpi(HWND window);
 
 class Control {
   public:
+    struct CreateArgs {
+        HWND parent = nullptr;
+        TwipsRect position;
+        HFONT font = nullptr;
+        std::string text; // the caption or the first text; the list view has none
+    };
+
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -46,12 +53,24 @@ class Control {
     virtual bool OnNotify(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
 
   protected:
-    // Creates the child window at `position`, gives it the parent's font and links it to
-    // this wrapper.
-    bool CreateChild(HWND parent, const wchar_t* className, const std::string& text, DWORD style,
-                     DWORD exStyle, const TwipsRect& position, HFONT font);
+    // Creates the child window of `className` as `args` say, gives it the parent's font and
+    // links it to this wrapper.
+    bool CreateChild(const CreateArgs& args, const wchar_t* className, DWORD style, DWORD exStyle);
+    // Sends the control's own messages to OnMessage first (a window subclass, removed when
+    // the window goes).
+    bool Subclass();
+    // A message to the control itself; true when handled, with its result in `result`.
+    // Otherwise the control's window procedure handles it.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                           LRESULT& /*result*/) {
+        return false;
+    }
 
     HWND hwnd_ = nullptr;
+
+  private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
 };
 
 // Sets a control's text, UTF-8 in.

@@ -4,8 +4,7 @@ namespace win32 {
 
 bool Label::Create(const CreateArgs& args) {
     // SS_NOPREFIX: an ampersand in the caption is text, not a mnemonic.
-    return CreateChild(args.parent, L"STATIC", args.caption, SS_LEFT | SS_NOPREFIX, 0,
-                       args.position, args.font);
+    return CreateChild(args, L"STATIC", SS_LEFT | SS_NOPREFIX, 0);
 }
 
 } // namespace win32

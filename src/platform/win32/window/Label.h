@@ -7,12 +7,6 @@ namespace win32 {
 // A static text.
 class Label final : public Control {
   public:
-    struct CreateArgs {
-        HWND parent = nullptr;
-        TwipsRect position;
-        std::string caption;
-        HFONT font = nullptr;
-    };
     bool Create(const CreateArgs& args);
 };
 

@@ -120,12 +120,12 @@ bool MainWindow::Create(const CreateArgs& args) {
 
 bool MainWindow::CreateControls() {
     // Created in tab order, which is the order of the children.
-    return lblFolder.Create({hwnd_, {120, 240, 1095, 255}, "Root Folder", font_}) &&
-           txtFolder.Create({hwnd_, {1200, 240, 8175, 270}, "Text1", font_}) &&
-           cmdFind.Create({hwnd_, {6960, 600, 1095, 375}, "Find", font_}) &&
+    return lblFolder.Create({hwnd_, {120, 240, 1095, 255}, font_, "Root Folder"}) &&
+           txtFolder.Create({hwnd_, {1200, 240, 8175, 270}, font_, "Text1"}) &&
+           cmdFind.Create({hwnd_, {6960, 600, 1095, 375}, font_, "Find"}) &&
            ListView1.Create({hwnd_, {120, 1080, 9495, 3735}, font_}) &&
-           cmdRemove.Create({hwnd_, {8280, 600, 1095, 375}, "Remove", font_}) &&
-           chkReadOnly.Create({hwnd_, {240, 720, 3375, 255}, "Delete Read Only Folder", font_});
+           cmdRemove.Create({hwnd_, {8280, 600, 1095, 375}, font_, "Remove"}) &&
+           chkReadOnly.Create({hwnd_, {240, 720, 3375, 255}, font_, "Delete Read Only Folder"});
 }
 
 void MainWindow::Show(int command) {

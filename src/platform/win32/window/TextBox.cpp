@@ -6,7 +6,6 @@ namespace win32 {
 
 namespace {
 
-constexpr UINT_PTR SubclassId = 1;
 // Posted to the edit on a click, so that the handler (which may open a modal dialog) runs
 // once the edit has finished with the click and released the mouse.
 constexpr UINT ClickedMessage = WM_APP + 1;
@@ -20,12 +19,7 @@ TextBox::TextBox()
 TextBox::~TextBox() = default;
 
 bool TextBox::Create(const CreateArgs& args) {
-    if (!CreateChild(args.parent, L"EDIT", args.text, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                     args.position, args.font)) {
-        return false;
-    }
-    return ::SetWindowSubclass(hwnd_, SubclassProc, SubclassId,
-                               reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    return CreateChild(args, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE) && Subclass();
 }
 
 void TextBox::SetText(const std::string& text) {
@@ -54,42 +48,35 @@ void TextBox::DropFiles(const std::vector<std::string>& files) {
     }
 }
 
-LRESULT CALLBACK TextBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR, DWORD_PTR self) {
-    TextBox& box = *reinterpret_cast<TextBox*>(self);
+bool TextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_LBUTTONUP: {
-        LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        ::PostMessageW(window, ClickedMessage, 0, 0);
-        return result;
-    }
+    case WM_LBUTTONUP:
+        result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+        ::PostMessageW(hwnd_, ClickedMessage, 0, 0);
+        return true;
     case ClickedMessage:
-        if (box.onClick) {
-            box.onClick();
+        if (onClick) {
+            onClick();
         }
-        return 0;
+        return true;
     case WM_DROPFILES: {
         HDROP drop = reinterpret_cast<HDROP>(wParam);
         std::vector<std::string> files = FilesFromHDrop(drop);
         ::DragFinish(drop);
         if (!files.empty()) {
-            box.DropFiles(files);
+            DropFiles(files);
         }
-        return 0;
+        return true;
     }
     case WM_DESTROY:
-        if (box.dropTargetRegistered_) {
-            ::RevokeDragDrop(window);
-            box.dropTargetRegistered_ = false;
+        if (dropTargetRegistered_) {
+            ::RevokeDragDrop(hwnd_);
+            dropTargetRegistered_ = false;
         }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, SubclassProc, SubclassId);
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
-    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 } // namespace win32

@@ -15,12 +15,6 @@ namespace win32 {
 // OLE drag or by the shell's WM_DROPFILES).
 class TextBox final : public Control, public TextBoxControl {
   public:
-    struct CreateArgs {
-        HWND parent = nullptr;
-        TwipsRect position;
-        std::string text;
-        HFONT font = nullptr;
-    };
     TextBox();
     ~TextBox() override;
     bool Create(const CreateArgs& args);
@@ -33,8 +27,7 @@ class TextBox final : public Control, public TextBoxControl {
     std::function<void(const std::vector<std::string>&)> onDropFiles;
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void DropFiles(const std::vector<std::string>& files);
 
     FileDropTarget dropTarget_;
