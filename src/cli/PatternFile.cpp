@@ -1,50 +1,23 @@
 #include "cli/PatternFile.h"
 
 #include "cli/Console.h"
+#include "settings/Utf16.h"
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
 // UTF-16 `bytes` (after the byte-order mark) as UTF-8; nullopt for an odd number of bytes.
-std::optional<std::string> Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
+std::optional<std::string> Utf8FromUtf16Bytes(std::string_view bytes, bool bigEndian) {
     if (bytes.size() % 2 != 0) {
         return std::nullopt;
     }
-    auto unitAt = [&](std::size_t index) -> char32_t {
-        const auto first = static_cast<unsigned char>(bytes[index]);
-        const auto second = static_cast<unsigned char>(bytes[index + 1]);
-        return bigEndian ? (first << 8) | second : (second << 8) | first;
-    };
-    std::string text;
-    for (std::size_t at = 0; at < bytes.size(); at += 2) {
-        char32_t unit = unitAt(at);
-        if (unit >= 0xD800 && unit <= 0xDBFF && at + 2 < bytes.size()) {
-            const char32_t low = unitAt(at + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                at += 2;
-            }
-        }
-        AppendUtf8(text, unit);
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t at = 0; at < units.size(); ++at) {
+        const auto first = static_cast<unsigned char>(bytes[2 * at]);
+        const auto second = static_cast<unsigned char>(bytes[2 * at + 1]);
+        units[at] =
+            static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
     }
-    return text;
+    return Utf8FromUtf16(std::u16string_view(units));
 }
 
 bool StartsWith(std::string_view text, std::string_view start) {
@@ -65,7 +38,7 @@ std::optional<std::vector<std::string>> PatternsInFile(std::string_view bytes,
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
         text = bytes.substr(3);
     } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
-        std::optional<std::string> utf8 = Utf8FromUtf16(bytes.substr(2), bytes[0] == '\xFE');
+        std::optional<std::string> utf8 = Utf8FromUtf16Bytes(bytes.substr(2), bytes[0] == '\xFE');
         if (!utf8) {
             failure = "it is cut short in the middle of a UTF-16 character";
             return std::nullopt;

@@ -1,33 +1,10 @@
 #include "platform/win32/Utf.h"
 
+#include "settings/Utf16.h"
+
 #include <cstdint>
 
 namespace {
-
-bool IsHighSurrogate(std::uint32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(std::uint32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 void AppendUtf16(std::wstring& out, std::uint32_t code) {
     if (code < 0x10000) {
@@ -42,18 +19,7 @@ void AppendUtf16(std::wstring& out, std::uint32_t code) {
 } // namespace
 
 std::string Utf8FromWide(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t unit = static_cast<std::uint16_t>(text[i]);
-        if (IsHighSurrogate(unit) && i + 1 < text.size() &&
-            IsLowSurrogate(static_cast<std::uint16_t>(text[i + 1]))) {
-            std::uint32_t low = static_cast<std::uint16_t>(text[++i]);
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        }
-        AppendUtf8(out, unit);
-    }
-    return out;
+    return Utf8FromUtf16(text);
 }
 
 // Bytes that are not well-formed UTF-8 become U+FFFD; text that came from Utf8FromWide
