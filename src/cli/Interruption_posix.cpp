@@ -6,7 +6,12 @@
 
 namespace {
 
-constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+// The requests to end the program that are caught, with their names for a person.
+struct CaughtSignal {
+    int number;
+    const char* name;
+};
+constexpr CaughtSignal Signals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
 struct sigaction formerActions[std::size(Signals)];
 // Lock-free, so a handler may set it on any thread, the read-ahead's among them.
 std::atomic<int> caughtSignal{0};
@@ -26,13 +31,13 @@ InterruptionCatcher::InterruptionCatcher() {
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (std::size_t index = 0; index < std::size(Signals); ++index) {
-        ::sigaction(Signals[index], &action, &formerActions[index]);
+        ::sigaction(Signals[index].number, &action, &formerActions[index]);
     }
 }
 
 InterruptionCatcher::~InterruptionCatcher() {
     for (std::size_t index = 0; index < std::size(Signals); ++index) {
-        ::sigaction(Signals[index], &formerActions[index], nullptr);
+        ::sigaction(Signals[index].number, &formerActions[index], nullptr);
     }
 }
 
@@ -41,14 +46,10 @@ int InterruptionCatcher::Caught() const {
 }
 
 const char* InterruptionCatcher::CaughtName() const {
-    switch (caughtSignal.load()) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "no signal";
+    for (const CaughtSignal& signal : Signals) {
+        if (signal.number == caughtSignal.load()) {
+            return signal.name;
+        }
     }
+    return "no signal";
 }

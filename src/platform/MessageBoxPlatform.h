@@ -77,40 +77,27 @@ class MessageBoxPlatform {
 };
 
 // The user32 numbers the service and its platforms share (windows.h has them as macros,
-// hence the names).
+// hence the names), grouped by the call they belong to.
 namespace User32 {
-inline constexpr std::intptr_t HwndTop = 0;
-inline constexpr std::intptr_t HwndBottom = 1;
-inline constexpr std::intptr_t HwndTopmost = -1;
-inline constexpr std::intptr_t HwndNoTopmost = -2;
-inline constexpr std::uint32_t SwpNoSize = 0x1;
-inline constexpr std::uint32_t SwpNoMove = 0x2;
-inline constexpr std::uint32_t SwpNoZOrder = 0x4;
-inline constexpr std::uint32_t SwpNoActivate = 0x10;
-inline constexpr std::uint32_t SwpShowWindow = 0x40;
-inline constexpr std::uint32_t SwpHideWindow = 0x80;
-inline constexpr std::int32_t SwHide = 0;
-inline constexpr std::int32_t SwShowNormal = 1;
-inline constexpr std::int32_t SwShowMinimized = 2;
-inline constexpr std::int32_t SwMaximize = 3;
-inline constexpr std::int32_t SwShow = 5;
-inline constexpr std::int32_t SwMinimize = 6;
-inline constexpr std::int32_t SwRestore = 9;
-inline constexpr std::uint32_t MbTypeMask = 0xF;
-inline constexpr std::uint32_t MbIconMask = 0xF0;
-inline constexpr std::uint32_t MbDefMask = 0xF00;
-inline constexpr std::uint32_t MbHelp = 0x4000;
-inline constexpr std::uint32_t MbSetForeground = 0x10000;
-inline constexpr std::int32_t GwlHInstance = -6;
-inline constexpr std::int32_t GwlStyle = -16;
-inline constexpr std::int32_t WhCbt = 5;
-inline constexpr std::int32_t HcbtActivate = 5;
-inline constexpr std::uint32_t GwHwndNext = 2;
-inline constexpr std::uint32_t GwChild = 5;
-inline constexpr std::uint32_t WmTimer = 0x113;
-inline constexpr std::uint32_t StmSetIcon = 368;
-inline constexpr std::uint32_t SpiGetWorkArea = 48;
+// SetWindowPos: the place in the z-order, and the flags.
+inline constexpr std::intptr_t HwndTop = 0, HwndBottom = 1, HwndTopmost = -1, HwndNoTopmost = -2;
+inline constexpr std::uint32_t SwpNoSize = 0x1, SwpNoMove = 0x2, SwpNoZOrder = 0x4,
+                               SwpNoActivate = 0x10, SwpShowWindow = 0x40, SwpHideWindow = 0x80;
+// ShowWindow's commands.
+inline constexpr std::int32_t SwHide = 0, SwShowNormal = 1, SwShowMinimized = 2, SwMaximize = 3,
+                              SwShow = 5, SwMinimize = 6, SwRestore = 9;
+// MessageBox's type word: the buttons, the default button, the Help button, the foreground.
+inline constexpr std::uint32_t MbTypeMask = 0xF, MbDefMask = 0xF00, MbHelp = 0x4000,
+                               MbSetForeground = 0x10000;
+// GetWindowLong's indexes and GetWindow's commands.
+inline constexpr std::int32_t GwlHInstance = -6, GwlStyle = -16;
+inline constexpr std::uint32_t GwHwndNext = 2, GwChild = 5;
+// The CBT hook, and the code of a window's activation.
+inline constexpr std::int32_t WhCbt = 5, HcbtActivate = 5;
+// WM_TIMER, STM_SETICON, SPI_GETWORKAREA, and the style of the icon's static.
+inline constexpr std::uint32_t WmTimer = 0x113, StmSetIcon = 368, SpiGetWorkArea = 48;
 inline constexpr std::int32_t SsIcon = 3;
+// keybd_event: the Enter key, and the flag of a key's release.
 inline constexpr std::uint8_t VkReturn = 13;
 inline constexpr std::uint32_t KeyEventFKeyUp = 2;
 } // namespace User32

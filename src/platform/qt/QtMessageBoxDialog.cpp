@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -26,77 +27,53 @@ enum ButtonId : int {
 
 // The buttons of MB_OK (0) to MB_CANCELTRYCONTINUE (6), left to right.
 std::vector<int> ButtonsOf(std::uint32_t type) {
-    switch (type & User32::MbTypeMask) {
-    case 0:
-        return {IdOk};
-    case 1:
-        return {IdOk, IdCancel};
-    case 2:
-        return {IdAbort, IdRetry, IdIgnore};
-    case 3:
-        return {IdYes, IdNo, IdCancel};
-    case 4:
-        return {IdYes, IdNo};
-    case 5:
-        return {IdRetry, IdCancel};
-    case 6:
-        return {IdCancel, IdTryAgain, IdContinue};
-    default:
-        return {};
-    }
+    static const std::vector<int> Buttons[] = {
+        {IdOk},
+        {IdOk, IdCancel},
+        {IdAbort, IdRetry, IdIgnore},
+        {IdYes, IdNo, IdCancel},
+        {IdYes, IdNo},
+        {IdRetry, IdCancel},
+        {IdCancel, IdTryAgain, IdContinue},
+    };
+    const std::uint32_t buttons = type & User32::MbTypeMask;
+    return buttons < std::size(Buttons) ? Buttons[buttons] : std::vector<int>{};
 }
+
+// The ids that Qt has a standard button for; Try Again and Continue it has not.
+struct StandardButton {
+    int id;
+    QMessageBox::StandardButton button;
+};
+constexpr StandardButton StandardButtons[] = {
+    {IdOk, QMessageBox::Ok},       {IdCancel, QMessageBox::Cancel}, {IdAbort, QMessageBox::Abort},
+    {IdRetry, QMessageBox::Retry}, {IdIgnore, QMessageBox::Ignore}, {IdYes, QMessageBox::Yes},
+    {IdNo, QMessageBox::No},       {IdHelp, QMessageBox::Help},
+};
 
 QPushButton* AddButton(QMessageBox& box, int id) {
     QPushButton* button = nullptr;
-    switch (id) {
-    case IdOk:
-        button = box.addButton(QMessageBox::Ok);
-        break;
-    case IdCancel:
-        button = box.addButton(QMessageBox::Cancel);
-        break;
-    case IdAbort:
-        button = box.addButton(QMessageBox::Abort);
-        break;
-    case IdRetry:
-        button = box.addButton(QMessageBox::Retry);
-        break;
-    case IdIgnore:
-        button = box.addButton(QMessageBox::Ignore);
-        break;
-    case IdYes:
-        button = box.addButton(QMessageBox::Yes);
-        break;
-    case IdNo:
-        button = box.addButton(QMessageBox::No);
-        break;
-    case IdHelp:
-        button = box.addButton(QMessageBox::Help);
-        break;
-    case IdTryAgain:
-        button = box.addButton(QObject::tr("&Try Again"), QMessageBox::AcceptRole);
-        break;
-    default:
-        button = box.addButton(QObject::tr("&Continue"), QMessageBox::AcceptRole);
-        break;
+    for (const StandardButton& standard : StandardButtons) {
+        if (standard.id == id) {
+            button = box.addButton(standard.button);
+        }
+    }
+    if (button == nullptr) {
+        button =
+            box.addButton(id == IdTryAgain ? QObject::tr("&Try Again") : QObject::tr("&Continue"),
+                          QMessageBox::AcceptRole);
     }
     QtWindowHandles::SetControlId(button, id);
     return button;
 }
 
+// The icons of MB_ICONHAND (0x10) to MB_ICONASTERISK (0x40).
 QMessageBox::Icon IconOf(std::uint32_t type) {
-    switch (type & 0x70) {
-    case 0x10:
-        return QMessageBox::Critical;
-    case 0x20:
-        return QMessageBox::Question;
-    case 0x30:
-        return QMessageBox::Warning;
-    case 0x40:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
-    }
+    constexpr QMessageBox::Icon Icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                           QMessageBox::Question, QMessageBox::Warning,
+                                           QMessageBox::Information};
+    const std::uint32_t icon = (type & 0x70) >> 4;
+    return icon < std::size(Icons) ? Icons[icon] : QMessageBox::NoIcon;
 }
 
 } // namespace
