@@ -1,4 +1,5 @@
 #include "cli/Console.h"
+#include "platform/posix/ReadAtMost.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,22 +125,9 @@ std::optional<std::string> ReadFileStart(const std::string& path, std::size_t li
         failure = std::strerror(errno);
         return std::nullopt;
     }
-    std::string bytes;
-    char chunk[64 * 1024];
-    while (bytes.size() < limit) {
-        ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            failure = std::strerror(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(chunk, static_cast<std::size_t>(got));
+    std::optional<std::string> bytes = ReadAtMost(fd, limit);
+    if (!bytes) {
+        failure = std::strerror(errno);
     }
     ::close(fd);
     return bytes;

@@ -1,7 +1,10 @@
 #include "platform/posix/MountBoundary.h"
 
+#include "platform/posix/ReadAtMost.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/openat2.h>
@@ -82,27 +85,13 @@ std::vector<std::pair<dev_t, ino_t>> SharedMountRoots(const std::string& text) {
     return roots;
 }
 
-// The whole text of the open /proc/self/mountinfo, from its start; false when it cannot be
-// read.
-bool ReadWhole(int fd, std::string& text) {
-    text.clear();
+// The whole text of the open /proc/self/mountinfo, from its start; nullopt when it cannot
+// be read.
+std::optional<std::string> ReadWhole(int fd) {
     if (::lseek(fd, 0, SEEK_SET) != 0) {
-        return false;
+        return std::nullopt;
     }
-    char chunk[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
+    return ReadAtMost(fd, SIZE_MAX);
 }
 
 bool IsShortOfDescriptors(int error) {
@@ -219,9 +208,8 @@ class MountBoundary::MountTable {
 
   private:
     void Read(int fd) {
-        std::string text;
-        if (ReadWhole(fd, text)) {
-            roots_ = SharedMountRoots(text);
+        if (std::optional<std::string> text = ReadWhole(fd)) {
+            roots_ = SharedMountRoots(*text);
         }
     }
 

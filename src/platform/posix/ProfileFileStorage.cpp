@@ -2,6 +2,7 @@
 
 #include "platform/ProfileFile.h"
 #include "platform/posix/ExtendedAttributes.h"
+#include "platform/posix/ReadAtMost.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -132,24 +133,11 @@ std::optional<Destination> FollowTrustedLinks(std::string path) {
 // Reads at most the cap, whatever the file's size said: a file that grows while it is read
 // is refused too.
 std::optional<std::string> ReadCapped(int fd) {
-    std::string text;
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            return text;
-        }
-        text.append(chunk, static_cast<std::size_t>(got));
-        if (text.size() > MaximumProfileFileSize) {
-            return std::nullopt;
-        }
+    std::optional<std::string> text = ReadAtMost(fd, MaximumProfileFileSize + 1);
+    if (text && text->size() > MaximumProfileFileSize) {
+        return std::nullopt;
     }
+    return text;
 }
 
 bool WriteAllAt(int fd, std::string_view text, off_t offset) {
