@@ -84,8 +84,9 @@ class FakeMainWindow {
             fileSystem,
             profileFile,
             folderRemoval,
-            [this](const std::string& text, const std::string&, std::int32_t, std::int32_t) {
+            [this](const std::string& text, const std::string& title, std::int32_t, std::int32_t) {
                 messages.push_back(text);
+                titles.push_back(title);
                 return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
             },
             [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
@@ -116,6 +117,7 @@ class FakeMainWindow {
     MemoryResultList list;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
+    std::vector<std::string> titles;   // and their titles
     std::vector<std::string> pickerStartFolders;
     std::string browseResult;       // what the picker returns ("" for cancel)
     std::function<void()> onBrowse; // runs while the picker is "open" (may throw)
@@ -253,6 +255,7 @@ TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
     form.txtFolder_Click();
     EXPECT_EQ(window.messages,
               std::vector<std::string>{"Out of memory\r\nIn txtFolder_Click of ShellPicker"});
+    EXPECT_EQ(window.titles, std::vector<std::string>{"Scryve Alarm"});
     EXPECT_EQ(form.State().RootFolder, treeFolder.Text());
 }
 
@@ -277,6 +280,7 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
 
     ASSERT_EQ(window.messages.size(), 3u);
     EXPECT_EQ(window.messages[1], "1 folders are removed.");
+    EXPECT_EQ(window.titles, (std::vector<std::string>{"Scryve", "Scryve", "Scryve Alarm"}));
     const std::string& report = window.messages[2];
     const std::string start = "23 folders are not removed:\r\n" +
                               fileSystem->BuildPath(treeFolder.Text(), Path(1)) +

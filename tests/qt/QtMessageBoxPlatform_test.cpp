@@ -1,6 +1,7 @@
 #include "ModalCloser.h"
 #include "message_box/MessageBox.h"
 #include "message_box/MessageBoxHook.h"
+#include "platform/qt/QtMessageBoxDialog.h"
 #include "platform/qt/QtMessageBoxPlatform.h"
 #include "platform/qt/QtWindowHandles.h"
 
@@ -11,6 +12,9 @@
 #include <QStyle>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -83,6 +87,29 @@ TEST_F(QtMessageBoxTest, CustomIconReplacesTheStandardIcon) {
 
     int size = QApplication::style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     EXPECT_EQ(shown, icon.pixmap(size, size).toImage());
+}
+
+// MB_OK to MB_CANCELTRYCONTINUE give user32's buttons, the first of them the default (the
+// box's own order on the screen is the style's); a type with no known buttons shows none.
+TEST_F(QtMessageBoxTest, TypeWordChoosesTheButtonsWithTheFirstAsTheDefault) {
+    const std::vector<std::vector<int>> buttonsOfType = {{1},    {1, 2}, {3, 4, 5},   {6, 7, 2},
+                                                         {6, 7}, {4, 2}, {2, 10, 11}, {}};
+    for (std::uint32_t type = 0; type < buttonsOfType.size(); ++type) {
+        std::vector<int> ids;
+        ModalCloser closer;
+        closer.choose = [&](QMessageBox& box) {
+            for (QAbstractButton* button : box.buttons()) {
+                ids.push_back(QtWindowHandles::ControlId(button));
+            }
+            return box.defaultButton();
+        };
+        const std::int32_t pressed = RunMessageBox(&form, "Message", "Vacantor test", type);
+        std::vector<int> expected = buttonsOfType[type];
+        EXPECT_EQ(pressed, expected.empty() ? 0 : expected.front()) << "type " << type;
+        std::sort(ids.begin(), ids.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ids, expected) << "type " << type;
+    }
 }
 
 } // namespace

@@ -145,7 +145,6 @@ TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
 class QtResultList : public ::testing::Test {
   protected:
     QtResultList() {
-        view.setModel(&model);
         list.SetMultiSelect(true);
         list.AddColumn("No.");
         list.AddColumn("Folder Path");
@@ -164,9 +163,9 @@ class QtResultList : public ::testing::Test {
     }
 
     bool started = (EnsureQtApplication(), true); // before the widgets
-    ResultRowsModel model;
     QTreeView view;
-    ResultListAdapter list{view, model};
+    ResultListAdapter list{view};
+    ResultRowsModel& model = list.Model();
 };
 
 // Path bytes that are not UTF-8 are kept exactly, and shown all the same. The selection is

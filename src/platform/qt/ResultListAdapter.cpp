@@ -1,7 +1,5 @@
 #include "platform/qt/ResultListAdapter.h"
 
-#include "platform/qt/ResultRowsModel.h"
-
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTreeView>
@@ -10,8 +8,13 @@ namespace {
 constexpr int ReportView = 3;
 }
 
-ResultListAdapter::ResultListAdapter(QTreeView& view, ResultRowsModel& model)
-    : view_(view), model_(model) {}
+ResultListAdapter::ResultListAdapter(QTreeView& view) : view_(view) {
+    view_.setModel(&model_);
+}
+
+ResultListAdapter::~ResultListAdapter() {
+    view_.setModel(nullptr);
+}
 
 void ResultListAdapter::SetFullRowSelect(bool fullRowSelect) {
     view_.setSelectionBehavior(fullRowSelect ? QAbstractItemView::SelectRows
@@ -36,24 +39,19 @@ void ResultListAdapter::AddColumn(const std::string& text) {
     model_.AddColumn(text);
 }
 
-std::size_t ResultListAdapter::RowCount() const {
-    return model_.RowCount();
-}
-
 void ResultListAdapter::ClearRows() {
-    model_.ClearRows();
+    model_.BeginClearRows();
+    ResultRows::ClearRows();
+    model_.EndClearRows();
 }
 
 void ResultListAdapter::AddRow(const std::string& text) {
-    model_.AppendRow(text);
+    ResultRows::AddRow(text);
+    model_.RowsAppended();
 }
 
-void ResultListAdapter::SetSubItem1Text(std::size_t row, const std::string& text) {
-    model_.SetSubItem1Text(row, text);
-}
-
-std::string ResultListAdapter::SubItem1Text(std::size_t row) const {
-    return model_.RowAt(row).subItem1;
+void ResultListAdapter::RowChanged(std::size_t row) {
+    model_.PathChanged(row);
 }
 
 // A row not yet shown cannot have been selected.
@@ -62,18 +60,6 @@ bool ResultListAdapter::IsSelected(std::size_t row) const {
         return false;
     }
     return view_.selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
-}
-
-bool ResultListAdapter::IsRemoved(std::size_t row) const {
-    return model_.RowAt(row).removed;
-}
-
-void ResultListAdapter::SetRemoved(std::size_t row) {
-    model_.SetRemoved(row);
-}
-
-void ResultListAdapter::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
-    model_.SetSubItem1ForeColor(row, color);
 }
 
 // The row with the focus when it is selected, as the list view's SelectedItem.

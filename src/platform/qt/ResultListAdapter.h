@@ -1,15 +1,18 @@
 #pragma once
 
-#include "platform/ResultList.h"
+#include "platform/ResultRows.h"
+#include "platform/qt/ResultRowsModel.h"
 
 class QTreeView;
-class ResultRowsModel;
 
-// ListView1 as the window's logic sees it: the rows live in the model, the selection and
-// the tooltip in the view.
-class ResultListAdapter final : public ResultList {
+// ListView1 as the window's logic sees it: the rows live here and reach the view through
+// the model, the selection and the tooltip live in the view.
+class ResultListAdapter final : public ResultRows {
   public:
-    ResultListAdapter(QTreeView& view, ResultRowsModel& model);
+    // Shows the model in `view` until the adapter goes.
+    explicit ResultListAdapter(QTreeView& view);
+    ~ResultListAdapter() override;
+    ResultRowsModel& Model() { return model_; }
 
     void SetFullRowSelect(bool fullRowSelect) override;
     void SetMultiSelect(bool multiSelect) override;
@@ -17,21 +20,15 @@ class ResultListAdapter final : public ResultList {
     void ClearColumns() override;
     void AddColumn(const std::string& text) override;
 
-    std::size_t RowCount() const override;
     void ClearRows() override;
     void AddRow(const std::string& text) override;
-    void SetSubItem1Text(std::size_t row, const std::string& text) override;
-    std::string SubItem1Text(std::size_t row) const override;
-
     bool IsSelected(std::size_t row) const override;
-    bool IsRemoved(std::size_t row) const override;
-    void SetRemoved(std::size_t row) override;
-    void SetSubItem1ForeColor(std::size_t row, std::uint32_t color) override;
-
     std::optional<std::size_t> SelectedItem() const override;
     void SetToolTipText(const std::string& text) override;
 
   private:
+    void RowChanged(std::size_t row) override;
+
     QTreeView& view_;
-    ResultRowsModel& model_;
+    ResultRowsModel model_{Rows()};
 };

@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-ResultRowsModel::ResultRowsModel(QObject* parent) : QAbstractTableModel(parent) {
+ResultRowsModel::ResultRowsModel(const std::vector<ResultRows::Row>& rows) : rows_(rows) {
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(FlushDelayMilliseconds);
     connect(&flushTimer_, &QTimer::timeout, this, &ResultRowsModel::FlushPendingRows);
@@ -26,8 +26,7 @@ void ResultRowsModel::AddColumn(const std::string& text) {
     endInsertColumns();
 }
 
-void ResultRowsModel::AppendRow(const std::string& text) {
-    rows_.push_back(Row{text, {}, false, 0, false});
+void ResultRowsModel::RowsAppended() {
     if (!flushTimer_.isActive()) {
         flushTimer_.start();
     }
@@ -44,33 +43,20 @@ void ResultRowsModel::FlushPendingRows() {
     endInsertRows();
 }
 
-void ResultRowsModel::ClearRows() {
+void ResultRowsModel::BeginClearRows() {
     beginResetModel();
     flushTimer_.stop();
-    rows_.clear();
+}
+
+void ResultRowsModel::EndClearRows() {
     shownRows_ = 0;
     endResetModel();
 }
 
-void ResultRowsModel::SetSubItem1Text(std::size_t row, const std::string& text) {
-    rows_.at(row).subItem1 = text;
-    CellChanged(row, 1);
-}
-
-void ResultRowsModel::SetRemoved(std::size_t row) {
-    rows_.at(row).removed = true;
-}
-
-void ResultRowsModel::SetSubItem1ForeColor(std::size_t row, std::uint32_t color) {
-    Row& target = rows_.at(row);
-    target.subItem1Color = color;
-    target.hasSubItem1Color = true;
-    CellChanged(row, 1);
-}
-
-void ResultRowsModel::CellChanged(std::size_t row, int column) {
-    if (row < shownRows_ && column < columns_.size()) {
-        const QModelIndex cell = index(static_cast<int>(row), column);
+void ResultRowsModel::PathChanged(std::size_t row) {
+    constexpr int PathColumn = 1;
+    if (row < shownRows_ && PathColumn < columns_.size()) {
+        const QModelIndex cell = index(static_cast<int>(row), PathColumn);
         emit dataChanged(cell, cell);
     }
 }
@@ -87,7 +73,7 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
-    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    const ResultRows::Row& row = rows_[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == 0) {
@@ -98,8 +84,8 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
         }
         return QString();
     case Qt::ForegroundRole:
-        if (index.column() == 1 && row.hasSubItem1Color) {
-            return ColorFromControlEncoding(row.subItem1Color);
+        if (index.column() == 1 && row.subItem1ForeColor) {
+            return ColorFromControlEncoding(*row.subItem1ForeColor);
         }
         return {};
     default:

@@ -8,11 +8,10 @@
 VacantorWindow::VacantorWindow(MainWindowServices services, std::string settingsFolder)
     : runtime_(window_, std::move(settingsFolder)), txtFolder_(window_.txtFolder()),
       cmdFind_(window_.cmdFind()), cmdRemove_(window_.cmdRemove()),
-      chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1(), model_),
+      chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1()),
       form_(
           MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_, listView1_},
           std::move(services)) {
-    window_.ListView1().setModel(&model_);
     Connect();
     form_.Form_Load();
 }

@@ -19,13 +19,12 @@ class VacantorWindow {
     VacantorWindow(MainWindowServices services, std::string settingsFolder);
 
     MainWindow& Window() { return window_; }
-    ResultRowsModel& Rows() { return model_; }
+    ResultRowsModel& Rows() { return listView1_.Model(); }
     frmVacantor& Form() { return form_; }
 
   private:
     void Connect();
 
-    ResultRowsModel model_; // outlives the view in window_
     MainWindow window_;
     ClickFilter listClicks_;
     QtFormRuntime runtime_;

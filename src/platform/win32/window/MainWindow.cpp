@@ -123,7 +123,7 @@ bool MainWindow::CreateControls() {
     return lblFolder.Create({hwnd_, {120, 240, 1095, 255}, font_, "Root Folder"}) &&
            txtFolder.Create({hwnd_, {1200, 240, 8175, 270}, font_, "Text1"}) &&
            cmdFind.Create({hwnd_, {6960, 600, 1095, 375}, font_, "Find"}) &&
-           ListView1.Create({hwnd_, {120, 1080, 9495, 3735}, font_}) &&
+           ListView1.Create({hwnd_, {120, 1080, 9495, 3735}, font_, {}}) &&
            cmdRemove.Create({hwnd_, {8280, 600, 1095, 375}, font_, "Remove"}) &&
            chkReadOnly.Create({hwnd_, {240, 720, 3375, 255}, font_, "Delete Read Only Folder"});
 }
