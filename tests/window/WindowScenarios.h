@@ -113,13 +113,19 @@ class WindowScenario : public testing::Test {
 
 TYPED_TEST_SUITE_P(WindowScenario);
 
-// Find lists the topmost empty folders. Remove deletes the selected ones and marks their
-// rows; a row already removed is not removed again, and one still selected goes next time.
-// The root of the last Find is restored at the next start.
+// Find lists the topmost empty folders, and a new Find forgets the rows selected before.
+// Remove deletes the selected ones and marks their rows; a row already removed is not
+// removed again, and one still selected goes next time. The root of the last Find is
+// restored at the next start.
 TYPED_TEST_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders) {
     this->MakeTree(3);
     this->driver.ClickFind();
-    EXPECT_EQ(this->driver.Messages(), std::vector<std::string>{"Found 3 Folders."});
+    this->driver.Select(1);
+    this->driver.ClickFind();
+    this->driver.ClickRemove();
+    EXPECT_EQ(this->driver.Messages(),
+              (std::vector<std::string>{"Found 3 Folders.", "Found 3 Folders.",
+                                        "0 folders are removed."}));
     const std::vector<std::string> rows = this->driver.Rows();
     ASSERT_EQ(std::multiset<std::string>(rows.begin(), rows.end()),
               (std::multiset<std::string>{"e0", "e1", "e2"}));
