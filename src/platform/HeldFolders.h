@@ -9,14 +9,14 @@
 #include <string>
 #include <string_view>
 
-// What an operation on held folders met, in the platform's own terms translated; what it
-// means for a removal is decided by the removal.
+// What an operation on held folders met, translated from the platform's own error codes;
+// what it means for a removal is decided by the removal.
 enum class FolderError {
     None,
     Gone,       // nothing stands at the name
     Link,       // a link, junction or other reparse point stands there
     NotFolder,  // a file, or anything else but a folder, stands where a folder was wanted
-    NotFile,    // anything but a plain regular file stands where a file was wanted
+    NotFile,    // anything but a plain regular file stands where one was wanted
     MountPoint, // a mount point stands there
     NotEmpty,   // the folder holds entries
     Denied,     // the system refused
@@ -35,53 +35,48 @@ struct FolderStatus {
 // What an entry of a folder is, never looked at through a link.
 enum class EntryKind { Folder, File, Link, Other };
 
-// The folders a run holds, from a held root down to the current folder: each level is
-// opened by name relative to the one above it, never through a link and never onto another
-// mount, so nothing renamed or replaced meanwhile can lead below the root or elsewhere.
-// Names are single entries of the current folder (UTF-8 on Windows, bytes on Linux). The
-// operations decide nothing: they do what they say or answer why not.
+// The folders a run holds, from a held root (depth 0) down to the current folder: each
+// level opened by name relative to the one above it, never through a link and never onto
+// another mount, so nothing renamed or replaced meanwhile can lead elsewhere. Names are
+// entries of the current folder (UTF-8 on Windows, bytes on Linux). The operations decide
+// nothing: they do what they say or answer why not.
 class HeldFolders {
   public:
     virtual ~HeldFolders() = default;
 
-    // The separator of paths on this platform.
-    virtual char Separator() const = 0;
-
-    // The root is depth 0.
+    virtual char Separator() const = 0; // of paths on this platform
     virtual std::size_t Depth() const = 0;
     // Opens the named subfolder of the current folder and makes it current.
     virtual FolderStatus Descend(const std::string& name) = 0;
     // Makes the folder at `depth` (at most the current one) current again.
     virtual void AscendTo(std::size_t depth) = 0;
 
-    // The identity and the modification time (seconds since 1970; nullopt when unknown)
-    // of the current folder.
+    // The current folder's identity and modification time (seconds since 1970, nullopt
+    // when unknown).
     virtual FolderStatus ReadCurrent(FolderIdentity& identity,
                                      std::optional<std::int64_t>& modified) = 0;
-    // The modification time of the named entry of the current folder, not through a link;
-    // nullopt when it cannot be read.
+    // The modification time of the named entry, not through a link; nullopt when unknown.
     virtual std::optional<std::int64_t> ModifiedTimeOf(const std::string& name) = 0;
 
-    // Reads the current folder's entries from its first, calling `each(name, kind)` for
-    // each but "." and "..", until it returns false. An entry that vanishes while it is
-    // looked at is left out.
+    // Calls `each(name, kind)` for the current folder's entries, from its first, but "."
+    // and "..", until it returns false. An entry that vanishes meanwhile is left out.
     using EachEntry = std::function<bool(std::string_view name, EntryKind kind)>;
     virtual FolderStatus ForEachEntry(const EachEntry& each) = 0;
 
-    // Removes the named subfolder of the current folder when it is an empty folder: never
-    // a link, a file or a mount point. A read-only folder goes too.
+    // Removes the named entry when it is an empty folder, read-only or not: never a link, a
+    // file or a mount point.
     virtual FolderStatus RemoveEmptyFolder(const std::string& name) = 0;
-    // Deletes the named entry of the current folder when it is a plain regular file, read
-    // only or not: never a link, whatever it points to.
+    // Deletes the named entry when it is a plain regular file, read-only or not: never a
+    // link, whatever it points to.
     virtual FolderStatus DeleteRegularFile(const std::string& name) = 0;
 
     // Adds the owner-write bit to the current folder where the platform needs it to remove
-    // entries of a read-only folder; false when it did not. Put back when the level is
-    // left or by RestoreModes.
+    // a read-only folder's entries; false when it did not. Put back when the level is left,
+    // or by RestoreModes.
     virtual bool AddOwnerWrite() = 0;
     virtual void RestoreModes() = 0;
 
-    // A failure since the last call that came from a shortage of the system's resources
-    // (descriptors, memory) rather than from a folder; None when there was none.
+    // A shortage of the system's resources (descriptors, memory) since the last call, which
+    // any failure meanwhile may come from; None when there was none.
     virtual FolderStatus TakeShortage() = 0;
 };

@@ -10,12 +10,14 @@
 
 namespace {
 
-RemovalResult Removed() {
-    return MakeRemovalResult(RemovalOutcome::Removed);
+using enum RemovalOutcome;
+
+RemovalResult Result(RemovalOutcome outcome) {
+    return MakeRemovalResult(outcome);
 }
 
 bool IsRemoved(const RemovalResult& result) {
-    return result.outcome == RemovalOutcome::Removed;
+    return result.outcome == Removed;
 }
 
 // One folder of the listed subtree as the check found it. The subfolders of a folder
@@ -41,13 +43,16 @@ class HeldFoldersRun : public RemovalRun {
     RemovalResult ReachParent(const std::vector<std::string>& names);
     RemovalResult RemoveListed(const std::string& name, const std::string& relativePath);
     RemovalResult CheckSubtree(std::vector<Node>& nodes, const std::string& relativePath);
-    RemovalResult ReadCurrent(Node& node);
-    RemovalResult ListSubFolders(std::vector<Node>& nodes, std::size_t index,
-                                 const ListingRules::ExclusionState& exclusions);
+    RemovalResult CheckCurrent(std::vector<Node>& nodes, std::size_t index,
+                               const ListingRules::ExclusionState& exclusions);
     RemovalResult RemoveSubtree(const std::vector<Node>& nodes);
     RemovalResult DeleteJunkFiles();
-    FolderStatus RemoveEmptySubFolder(const std::string& name);
-    bool IsJunk(std::string_view name, EntryKind kind) const;
+    template <typename Operation>
+    FolderStatus WithOwnerWrite(Operation operation);
+    bool IsJunk(std::string_view name, EntryKind kind) const {
+        return kind == EntryKind::File && rules_ != nullptr && rules_->HasJunk() &&
+               rules_->IsJunkName(name);
+    }
     void Ascend() { folders_->AscendTo(folders_->Depth() - 1); }
 
     // Level 0 is the root; the levels below it lead to the parent of the last row, which
@@ -94,7 +99,7 @@ RemovalResult HeldFoldersRun::ReachParent(const std::vector<std::string>& names)
         }
         levelNames_.push_back(names[i]);
     }
-    return Removed();
+    return Result(Removed);
 }
 
 // Removes the listed folder `name` from the current folder, and its subtree of empty
@@ -104,17 +109,14 @@ RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
     if (rules_ != nullptr && rules_->HasAgeLimit()) {
         if (std::optional<std::int64_t> modified = folders_->ModifiedTimeOf(name);
             modified && rules_->ChangedRecently(modified)) {
-            return MakeRemovalResult(RemovalOutcome::Recent);
+            return Result(Recent);
         }
     }
     // An empty folder goes at once, by one call from its held parent: nothing but an empty
     // folder is ever removed so, never a link, a file or a mount point.
-    FolderStatus removed = folders_->RemoveEmptyFolder(name);
-    if (removed.Ok()) {
-        return Removed();
-    }
-    if (removed.error == FolderError::Gone) {
-        return MakeRemovalResult(RemovalOutcome::Vanished);
+    if (FolderStatus removed = folders_->RemoveEmptyFolder(name);
+        removed.Ok() || removed.error == FolderError::Gone) {
+        return ResultOf(removed);
     }
     // Anything else (it holds folders, its parent is read-only, it is no longer a plain
     // folder) goes the careful way, which also says why it cannot be removed.
@@ -135,67 +137,49 @@ RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
     if (!IsRemoved(result)) {
         return result;
     }
-    return ResultOf(RemoveEmptySubFolder(name));
+    return ResultOf(WithOwnerWrite([&] { return folders_->RemoveEmptyFolder(name); }));
 }
 
-// Removes the empty subfolder `name` of the current folder, adding the owner-write bit to
-// the current folder where that is what stands in the way (read-only folders are removed
-// too).
-FolderStatus HeldFoldersRun::RemoveEmptySubFolder(const std::string& name) {
-    FolderStatus removed = folders_->RemoveEmptyFolder(name);
-    if (removed.error == FolderError::Denied && folders_->AddOwnerWrite()) {
-        removed = folders_->RemoveEmptyFolder(name);
+// Runs an operation on an entry of the current folder, again with the owner-write bit added
+// to the folder where that is what stands in the way (read-only folders are removed too).
+template <typename Operation>
+FolderStatus HeldFoldersRun::WithOwnerWrite(Operation operation) {
+    FolderStatus status = operation();
+    if (status.error == FolderError::Denied && folders_->AddOwnerWrite()) {
+        status = operation();
     }
-    return removed;
+    return status;
 }
 
-// True when the entry is a regular file of a junk name: never a link, whatever it points to.
-bool HeldFoldersRun::IsJunk(std::string_view name, EntryKind kind) const {
-    return kind == EntryKind::File && rules_ != nullptr && rules_->HasJunk() &&
-           rules_->IsJunkName(name);
-}
-
-// Reads the identity of the current folder into `node` and judges its age.
-RemovalResult HeldFoldersRun::ReadCurrent(Node& node) {
+// Reads the identity and the age of the current folder, nodes[index], and its entries
+// (`exclusions` stand at it): each subfolder becomes a node; anything else (a file, a link,
+// a device, a socket) but a junk file means the folder is not empty, and so does an
+// excluded subfolder.
+RemovalResult HeldFoldersRun::CheckCurrent(std::vector<Node>& nodes, std::size_t index,
+                                           const ListingRules::ExclusionState& exclusions) {
     std::optional<std::int64_t> modified;
-    if (FolderStatus read = folders_->ReadCurrent(node.identity, modified); !read.Ok()) {
+    if (FolderStatus read = folders_->ReadCurrent(nodes[index].identity, modified); !read.Ok()) {
         return ResultOf(read);
     }
     if (rules_ != nullptr && rules_->ChangedRecently(modified)) {
-        return MakeRemovalResult(RemovalOutcome::Recent);
+        return Result(Recent);
     }
-    return Removed();
-}
-
-// Reads the entries of the current folder (`exclusions` stand at it): each subfolder
-// becomes a node; anything else (a file, a link, a device, a socket) but a junk file means
-// the folder is not empty, and so does an excluded subfolder.
-RemovalResult HeldFoldersRun::ListSubFolders(std::vector<Node>& nodes, std::size_t index,
-                                             const ListingRules::ExclusionState& exclusions) {
     const auto first = static_cast<std::uint32_t>(nodes.size());
-    RemovalResult result = Removed();
+    RemovalResult result = Result(Removed);
     FolderStatus read = folders_->ForEachEntry([&](std::string_view name, EntryKind kind) {
-        if (kind != EntryKind::Folder) {
-            if (IsJunk(name, kind)) {
-                return true;
-            }
-            result = MakeRemovalResult(RemovalOutcome::GainedFile);
-            return false;
+        if (kind != EntryKind::Folder && !IsJunk(name, kind)) {
+            result = Result(GainedFile);
+        } else if (kind == EntryKind::Folder && rules_ != nullptr && rules_->HasExcludes() &&
+                   rules_->ExcludesSubFolder(exclusions, name)) {
+            result = Result(HoldsExcluded);
+        } else if (kind == EntryKind::Folder) {
+            nodes.emplace_back().name = name;
         }
-        if (rules_ != nullptr && rules_->HasExcludes() &&
-            rules_->ExcludesSubFolder(exclusions, name)) {
-            result = MakeRemovalResult(RemovalOutcome::HoldsExcluded);
-            return false;
-        }
-        nodes.emplace_back().name = name;
-        return true;
+        return IsRemoved(result);
     });
-    if (IsRemoved(result) && !read.Ok()) {
-        result = ResultOf(read);
-    }
     nodes[index].firstChild = first;
     nodes[index].childCount = static_cast<std::uint32_t>(nodes.size()) - first;
-    return result;
+    return IsRemoved(result) ? ResultOf(read) : result;
 }
 
 // Walks the whole subtree of the listed folder, current, at `relativePath`, before anything
@@ -214,10 +198,7 @@ RemovalResult HeldFoldersRun::CheckSubtree(std::vector<Node>& nodes,
     std::vector<Frame> stack;
     stack.push_back(
         {0, 0, excluding ? rules_->FolderState(relativePath) : ListingRules::ExclusionState()});
-    RemovalResult result = ReadCurrent(nodes[0]);
-    if (IsRemoved(result)) {
-        result = ListSubFolders(nodes, 0, stack.back().exclusions);
-    }
+    RemovalResult result = CheckCurrent(nodes, 0, stack.back().exclusions);
     while (IsRemoved(result) && !stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == nodes[frame.index].childCount) {
@@ -229,24 +210,18 @@ RemovalResult HeldFoldersRun::CheckSubtree(std::vector<Node>& nodes,
         }
         const std::size_t child = nodes[frame.index].firstChild + frame.next++;
         if (FolderStatus opened = folders_->Descend(nodes[child].name); !opened.Ok()) {
-            if (opened.error == FolderError::Gone) {
-                nodes[child].gone = true;
-                continue;
-            }
+            nodes[child].gone = opened.error == FolderError::Gone;
             // Below the listed folder, a link is content like a file.
-            result = opened.error == FolderError::Link
-                         ? MakeRemovalResult(RemovalOutcome::GainedFile)
-                         : ResultOf(opened);
-            break;
-        }
-        if (result = ReadCurrent(nodes[child]); !IsRemoved(result)) {
-            break;
+            result = nodes[child].gone                   ? Result(Removed)
+                     : opened.error == FolderError::Link ? Result(GainedFile)
+                                                         : ResultOf(opened);
+            continue;
         }
         ListingRules::ExclusionState exclusions =
             excluding ? rules_->SubFolderState(frame.exclusions, nodes[child].name)
                       : ListingRules::ExclusionState();
         stack.push_back({child, 0, std::move(exclusions)});
-        result = ListSubFolders(nodes, child, stack.back().exclusions);
+        result = CheckCurrent(nodes, child, stack.back().exclusions);
     }
     folders_->AscendTo(top);
     return result;
@@ -257,32 +232,25 @@ RemovalResult HeldFoldersRun::CheckSubtree(std::vector<Node>& nodes,
 // only empty folders are removed, so a file that appears after the check stops the
 // removal of its folders and is never lost.
 RemovalResult HeldFoldersRun::RemoveSubtree(const std::vector<Node>& nodes) {
-    struct Frame {
-        std::size_t index;
-        std::uint32_t next;
-    };
-    std::vector<Frame> stack{{0, 0}};
+    std::vector<std::pair<std::size_t, std::uint32_t>> stack{{0, 0}}; // node, next child
     while (!stack.empty()) {
-        Frame& frame = stack.back();
-        const Node& node = nodes[frame.index];
-        if (frame.next < node.childCount) {
-            const std::size_t child = node.firstChild + frame.next++;
-            if (nodes[child].gone) {
-                continue;
-            }
-            if (FolderStatus opened = folders_->Descend(nodes[child].name); !opened.Ok()) {
-                if (opened.error == FolderError::Gone) {
-                    continue; // someone else removed it
-                }
-                return ResultOf(opened);
-            }
+        auto& [index, next] = stack.back();
+        const Node& node = nodes[index];
+        if (next < node.childCount) {
+            const std::size_t child = node.firstChild + next++;
+            FolderStatus opened = nodes[child].gone ? FolderStatus{FolderError::Gone, {}}
+                                                    : folders_->Descend(nodes[child].name);
             FolderIdentity identity;
             std::optional<std::int64_t> modified;
-            if (!folders_->ReadCurrent(identity, modified).Ok() ||
-                identity != nodes[child].identity) {
+            if (opened.error == FolderError::Gone) {
+                continue; // someone else removed it
+            } else if (!opened.Ok()) {
+                return ResultOf(opened);
+            } else if (!folders_->ReadCurrent(identity, modified).Ok() ||
+                       identity != nodes[child].identity) {
                 return ResultOf({FolderError::Changed, {}});
             }
-            stack.push_back({child, 0});
+            stack.emplace_back(child, 0);
             continue;
         }
         stack.pop_back();
@@ -295,12 +263,13 @@ RemovalResult HeldFoldersRun::RemoveSubtree(const std::vector<Node>& nodes) {
             break;
         }
         Ascend();
-        if (FolderStatus removed = RemoveEmptySubFolder(node.name);
+        if (FolderStatus removed =
+                WithOwnerWrite([&] { return folders_->RemoveEmptyFolder(node.name); });
             !removed.Ok() && removed.error != FolderError::Gone) {
             return ResultOf(removed);
         }
     }
-    return Removed();
+    return Result(Removed);
 }
 
 // Deletes the junk files of the current folder, whose subfolders are gone, read anew: when
@@ -308,31 +277,25 @@ RemovalResult HeldFoldersRun::RemoveSubtree(const std::vector<Node>& nodes) {
 // file just before it goes.
 RemovalResult HeldFoldersRun::DeleteJunkFiles() {
     std::vector<std::string> junk;
-    bool other = false;
+    bool other = false; // a file, or a folder that appeared: the folder stays all the same
     FolderStatus read = folders_->ForEachEntry([&](std::string_view name, EntryKind kind) {
-        if (IsJunk(name, kind)) {
+        other = !IsJunk(name, kind);
+        if (!other) {
             junk.emplace_back(name);
-            return true;
         }
-        other = true; // a file, or a folder that appeared: the folder stays all the same
-        return false;
+        return !other;
     });
-    if (!read.Ok()) {
-        return ResultOf(read);
-    }
-    if (other) {
-        return MakeRemovalResult(RemovalOutcome::GainedFile);
+    if (!read.Ok() || other) {
+        return other ? Result(GainedFile) : ResultOf(read);
     }
     for (const std::string& name : junk) {
-        FolderStatus deleted = folders_->DeleteRegularFile(name);
-        if (deleted.error == FolderError::Denied && folders_->AddOwnerWrite()) {
-            deleted = folders_->DeleteRegularFile(name);
-        }
-        if (!deleted.Ok() && deleted.error != FolderError::Gone) {
+        if (FolderStatus deleted =
+                WithOwnerWrite([&] { return folders_->DeleteRegularFile(name); });
+            !deleted.Ok() && deleted.error != FolderError::Gone) {
             return ResultOf(deleted);
         }
     }
-    return Removed();
+    return Result(Removed);
 }
 
 class HeldFoldersRemoval : public FolderRemoval {

@@ -80,33 +80,32 @@ class FakeTree {
     // Deletes the entry with everything below it, as remove_all does; what a walk still
     // holds of it stays, empty.
     bool Remove(std::string_view path) {
-        std::string_view parent = path.substr(0, path.rfind('/') + 1);
-        std::shared_ptr<Node> folder =
-            At(parent.empty() ? parent : parent.substr(0, parent.size() - 1));
-        std::shared_ptr<Node> node = At(path);
-        if (!folder || !node) {
-            return false;
+        std::shared_ptr<Node> node = Detach(path);
+        if (node) {
+            Empty(*node);
         }
-        Empty(*node);
-        folder->children.erase(std::string(path.substr(parent.size())));
-        return true;
+        return node != nullptr;
     }
     // Moves the entry to `to`, a name in the root.
-    void Move(std::string_view path, const std::string& to) {
-        std::shared_ptr<Node> node = At(path);
-        std::string_view parent = path.substr(0, path.rfind('/') + 1);
-        At(parent.empty() ? parent : parent.substr(0, parent.size() - 1))
-            ->children.erase(std::string(path.substr(parent.size())));
-        root->children[to] = node;
-    }
+    void Move(std::string_view path, const std::string& to) { root->children[to] = Detach(path); }
 
-    std::shared_ptr<Node> root;
     std::uint64_t lastId = 0;
+    std::shared_ptr<Node> root;
     std::function<void(std::string_view operation, const std::string& path)> before;
     std::vector<std::string> log; // "descend x/a", "rmdir x", "unlink x/f", "chmod x"
     FolderStatus shortage;        // what the next TakeShortage answers
 
   private:
+    std::shared_ptr<Node> Detach(std::string_view path) {
+        const std::size_t slash = path.rfind('/');
+        std::shared_ptr<Node> folder =
+            slash == std::string_view::npos ? root : At(path.substr(0, slash));
+        std::shared_ptr<Node> node = At(path);
+        if (folder && node) {
+            folder->children.erase(std::string(path.substr(slash + 1)));
+        }
+        return node;
+    }
     static void Empty(Node& node) {
         for (auto& [name, child] : node.children) {
             Empty(*child);

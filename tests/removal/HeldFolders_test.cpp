@@ -117,6 +117,7 @@ void ExpectPlatformAnswers(bool untyped) {
     windows = false;
 #endif
     auto hold = [&]() -> std::unique_ptr<HeldFolders> {
+        root = nullptr; // Windows deletes no held folder
         fs::remove_all(temp.Path() / "root");
         const fs::path top = temp.Path() / "root";
         MakeTree(top, {"dir/f", "dir/sub/", "empty/", "file", "fifo"});

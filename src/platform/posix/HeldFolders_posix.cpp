@@ -12,10 +12,6 @@
 
 namespace {
 
-FolderStatus Ok() {
-    return {};
-}
-
 // What stands at `name` in the folder `parentFd` after an operation on it failed with
 // `error`: a link, a file or nothing at all say more than the errno does.
 FolderStatus Explain(int parentFd, const std::string& name, int error) {
@@ -51,7 +47,7 @@ class PosixHeldFolders : public HeldFolders {
     FolderStatus Descend(const std::string& name) override {
         const int parentFd = cursor_.Fd();
         const int error = cursor_.Descend(name);
-        return error == 0 ? Ok() : Explain(parentFd, name, error);
+        return error == 0 ? FolderStatus{} : Explain(parentFd, name, error);
     }
 
     void AscendTo(std::size_t depth) override { cursor_.AscendTo(depth); }
@@ -64,7 +60,7 @@ class PosixHeldFolders : public HeldFolders {
         }
         identity = FolderIdentity{static_cast<std::uint64_t>(status->st_dev), status->st_ino, 0, 0};
         modified = status->st_mtim.tv_sec;
-        return Ok();
+        return {};
     }
 
     std::optional<std::int64_t> ModifiedTimeOf(const std::string& name) override {
@@ -83,10 +79,7 @@ class PosixHeldFolders : public HeldFolders {
         }
         FolderStatus result;
         int error = ::ForEachEntry(fd, [&](const char* name, unsigned char type) {
-            EntryKind kind = type == DT_DIR   ? EntryKind::Folder
-                             : type == DT_REG ? EntryKind::File
-                             : type == DT_LNK ? EntryKind::Link
-                                              : EntryKind::Other;
+            EntryKind kind = KindOf(DTTOIF(type));
             if (type == DT_UNKNOWN || ignoreEntryTypes_) {
                 struct stat status {};
                 if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -106,28 +99,23 @@ class PosixHeldFolders : public HeldFolders {
     // rmdir removes nothing but an empty folder: never a link, a file or a mount point.
     FolderStatus RemoveEmptyFolder(const std::string& name) override {
         const int fd = cursor_.Fd();
-        if (fd < 0) {
-            return FolderStatusOf(ESTALE);
+        if (fd < 0 || ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0) {
+            return fd < 0 ? FolderStatusOf(ESTALE) : Explain(fd, name, errno);
         }
-        if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0) {
-            return Ok();
-        }
-        return Explain(fd, name, errno);
+        return {};
     }
 
+    // Checked just before it goes, relative to the held folder.
     FolderStatus DeleteRegularFile(const std::string& name) override {
         const int fd = cursor_.Fd();
         struct stat status {};
-        if (fd < 0) {
-            return FolderStatusOf(ESTALE);
-        }
-        if (::fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            return FolderStatusOf(errno);
+        if (fd < 0 || ::fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            return FolderStatusOf(fd < 0 ? ESTALE : errno);
         }
         if (!S_ISREG(status.st_mode)) {
             return {FolderError::NotFile, {}};
         }
-        return ::unlinkat(fd, name.c_str(), 0) == 0 ? Ok() : FolderStatusOf(errno);
+        return ::unlinkat(fd, name.c_str(), 0) == 0 ? FolderStatus{} : FolderStatusOf(errno);
     }
 
     bool AddOwnerWrite() override { return cursor_.AddOwnerWrite(); }
@@ -135,7 +123,7 @@ class PosixHeldFolders : public HeldFolders {
 
     FolderStatus TakeShortage() override {
         const unsigned shortages = std::exchange(shortages_, root_->Shortages());
-        return shortages == shortages_ ? Ok() : FolderStatusOf(root_->LastShortage());
+        return shortages == shortages_ ? FolderStatus{} : FolderStatusOf(root_->LastShortage());
     }
 
   private:
@@ -150,7 +138,7 @@ class PosixHeldFolders : public HeldFolders {
 FolderStatus FolderStatusOf(int error) {
     switch (error) {
     case 0:
-        return Ok();
+        return {};
     case ENOENT:
         return {FolderError::Gone, {}};
     case EACCES:

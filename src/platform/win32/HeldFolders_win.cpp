@@ -7,6 +7,7 @@
 #include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -57,14 +58,11 @@ FolderStatus OpenFolderBelow(const HeldFolder& parent, const std::string& name, 
     if (error != ERROR_SUCCESS) {
         return StatusOf(error);
     }
-    switch (KindOf(attributes)) {
-    case EntryKind::Folder:
-        return {};
-    case EntryKind::Link:
-        return {FolderError::Link, {}};
-    default:
-        return {FolderError::NotFolder, {}};
-    }
+    const EntryKind kind = KindOf(attributes);
+    return {kind == EntryKind::Folder ? FolderError::None
+            : kind == EntryKind::Link ? FolderError::Link
+                                      : FolderError::NotFolder,
+            {}};
 }
 
 // Marks an opened file or folder for deletion: it is gone when its handle closes. A
@@ -114,9 +112,7 @@ class Win32HeldFolders : public HeldFolders {
     }
 
     void AscendTo(std::size_t depth) override {
-        while (levels_.size() > depth + 1) {
-            levels_.pop_back();
-        }
+        levels_.erase(levels_.begin() + static_cast<std::ptrdiff_t>(depth) + 1, levels_.end());
     }
 
     FolderStatus ReadCurrent(FolderIdentity& identity,
