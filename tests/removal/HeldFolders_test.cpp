@@ -21,7 +21,10 @@ namespace {
 
 using enum FolderError;
 
-enum class Operation { Descend, RemoveEmptyFolder, DeleteRegularFile };
+using Operation = FolderStatus (HeldFolders::*)(const std::string& name);
+constexpr Operation Descend = &HeldFolders::Descend;
+constexpr Operation RemoveEmptyFolder = &HeldFolders::RemoveEmptyFolder;
+constexpr Operation DeleteRegularFile = &HeldFolders::DeleteRegularFile;
 
 struct Answer {
     Operation operation;
@@ -33,20 +36,14 @@ struct Answer {
 // In the tree below: "dir" holds a file and a folder, "link" is a link to it.
 // clang-format off
 const Answer Answers[] = {
-    {Operation::Descend, "dir", None},
-    {Operation::Descend, "link", Link},
-    {Operation::Descend, "file", NotFolder},
-    {Operation::Descend, "missing", Gone},
-    {Operation::RemoveEmptyFolder, "dir", NotEmpty},
-    {Operation::RemoveEmptyFolder, "link", Link},
-    {Operation::RemoveEmptyFolder, "file", NotFolder},
-    {Operation::RemoveEmptyFolder, "missing", Gone},
-    {Operation::RemoveEmptyFolder, "empty", None},
-    {Operation::DeleteRegularFile, "link", NotFile, false},
-    {Operation::DeleteRegularFile, "dir", NotFile, false},
-    {Operation::DeleteRegularFile, "fifo", NotFile, false},
-    {Operation::DeleteRegularFile, "missing", Gone},
-    {Operation::DeleteRegularFile, "file", None},
+    {Descend, "dir", None}, {Descend, "link", Link}, {Descend, "file", NotFolder},
+    {Descend, "missing", Gone},
+    {RemoveEmptyFolder, "dir", NotEmpty}, {RemoveEmptyFolder, "link", Link},
+    {RemoveEmptyFolder, "file", NotFolder}, {RemoveEmptyFolder, "missing", Gone},
+    {RemoveEmptyFolder, "empty", None},
+    {DeleteRegularFile, "link", NotFile, false}, {DeleteRegularFile, "dir", NotFile, false},
+    {DeleteRegularFile, "fifo", NotFile, false}, {DeleteRegularFile, "missing", Gone},
+    {DeleteRegularFile, "file", None},
 };
 // clang-format on
 
@@ -80,18 +77,8 @@ void ExpectAnswers(Hold hold, bool windows) {
         }
         SCOPED_TRACE(answer.name);
         std::unique_ptr<HeldFolders> folders = hold();
-        switch (answer.operation) {
-        case Operation::Descend:
-            EXPECT_EQ(folders->Descend(answer.name).error, answer.expected);
-            EXPECT_EQ(folders->Depth(), answer.expected == None ? 1u : 0u);
-            break;
-        case Operation::RemoveEmptyFolder:
-            EXPECT_EQ(folders->RemoveEmptyFolder(answer.name).error, answer.expected);
-            break;
-        case Operation::DeleteRegularFile:
-            EXPECT_EQ(folders->DeleteRegularFile(answer.name).error, answer.expected);
-            break;
-        }
+        EXPECT_EQ(((*folders).*answer.operation)(answer.name).error, answer.expected);
+        EXPECT_EQ(folders->Depth() == 1, answer.operation == Descend && answer.expected == None);
     }
 }
 
