@@ -79,8 +79,11 @@ class PosixHeldFolders : public HeldFolders {
         }
         FolderStatus result;
         int error = ::ForEachEntry(fd, [&](const char* name, unsigned char type) {
+            if (ignoreEntryTypes_) {
+                type = DT_UNKNOWN;
+            }
             EntryKind kind = KindOf(DTTOIF(type));
-            if (type == DT_UNKNOWN || ignoreEntryTypes_) {
+            if (type == DT_UNKNOWN) {
                 struct stat status {};
                 if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                     if (errno == ENOENT) {
