@@ -61,5 +61,5 @@ class FolderRemoval {
                                                 const ListingRules* rules = nullptr) = 0;
 };
 
-// The platform's real implementation.
+// The real removal (src/removal) over the folders each root holds.
 std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval();

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "platform/FolderIdentity.h"
-#include "platform/FolderRemoval.h"
+#include "platform/HeldFolders.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,5 +28,9 @@ class HeldRoot {
 
     // Which folder (or file) the path leads to now, following a link there as the root was
     // opened; nullopt, with the reason in `failure`, when nothing can be read there.
-    virtual std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const = 0;
+    virtual std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const = 0;
+
+    // The held folder opened anew, by what is held and never by its path, as the top of a
+    // walk of held folders; nullptr, with the reason in `failure`, when it cannot be.
+    virtual std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const = 0;
 };

@@ -1,7 +1,7 @@
 #include "removal/ScannedRootRemoval.h"
 
 #include "platform/HeldRoot.h"
-#include "platform/RemovalResults.h"
+#include "removal/RemovalResults.h"
 #include "scan/ListingRules.h"
 
 namespace {
@@ -27,10 +27,11 @@ bool ScannedRootRemoval::HoldsScannedRoot() {
         rootFailure_ = NotTheScannedFolder;
         return false;
     }
+    FolderStatus atPathFailure;
+    std::optional<FolderIdentity> atPath = scannedRoot_->IdentityAtPath(atPathFailure);
     RemovalResult failure;
-    std::optional<FolderIdentity> atPath = scannedRoot_->IdentityAtPath(failure);
     if (!atPath) {
-        rootFailure_ = failure.reason;
+        rootFailure_ = ResultOf(atPathFailure).reason;
     } else if (*atPath != scannedRoot_->Identity() || !scannedRoot_->IsLinked()) {
         rootFailure_ = NotTheScannedFolder;
     } else if (run_ = folderRemoval_.OpenRun(*scannedRoot_, failure, rules_); !run_) {

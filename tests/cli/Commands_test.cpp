@@ -4,7 +4,7 @@
 #include "cli/CliRun.h"
 #include "cli/RemoveCommand.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderRemovalHook.h"
+#include "removal/FolderRemovalHook.h"
 #include "scan/TreeMaking.h"
 #include "support/TempFolder.h"
 

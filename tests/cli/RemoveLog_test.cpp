@@ -5,7 +5,7 @@
 #include "cli/WrittenFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderRemoval.h"
-#include "platform/RemovalResults.h"
+#include "removal/RemovalResults.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -241,17 +241,23 @@ class FakeHeldRoot : public HeldRoot {
     bool IsLinked() const override { return fileSystem_.rootGeneration == generation_; }
 
     // Runs onOpen, as opening the folder at the path would.
-    std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const override {
+    std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override {
         auto lock = fileSystem_.Lock();
         if (fileSystem_.onOpen) {
             fileSystem_.onOpen(path_);
         }
         FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
         if (!node || !node->isFolder) {
-            failure = {RemovalOutcome::Vanished, "it no longer exists"};
+            failure = {FolderError::Gone, {}};
             return std::nullopt;
         }
         return fileSystem_.rootIdentity;
+    }
+
+    // The removals of these tests are fakes of their own.
+    std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const override {
+        failure = {FolderError::Other, "a fake root holds no folders"};
+        return nullptr;
     }
 
   private:

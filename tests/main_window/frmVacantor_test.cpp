@@ -4,7 +4,7 @@
 #include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
-#include "platform/FolderRemovalHook.h"
+#include "removal/FolderRemovalHook.h"
 #include "platform/MainWindowControls.h"
 #include "platform/MemoryResultList.h"
 #include "platform/PlatformError.h"

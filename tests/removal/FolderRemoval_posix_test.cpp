@@ -1,9 +1,8 @@
 // What only Linux can show: the removal as an unprivileged user (everything else runs as
 // root, for whom permission bits deny nothing), mount points, levels reopened deep down.
 #include "platform/FileSystem.h"
-#include "platform/FolderRemovalHook.h"
+#include "removal/FolderRemovalHook.h"
 #include "platform/posix/DirectoryHandle.h"
-#include "platform/posix/PosixFolderRemoval.h"
 #include "removal/RemovalTestTree.h"
 #include "removal/ScannedRootRemoval.h"
 #include "support/ChildProcess_posix.h"

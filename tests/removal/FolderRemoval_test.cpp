@@ -1,8 +1,9 @@
-// The real removal on real trees: each race is staged once, deterministically, either
+// The removal on fake and on real trees: each race is staged once, deterministically, either
 // before the removal starts or through the hook between the check and the first deletion.
+#include "fakes/FakeHeldFolders.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderRemovalHook.h"
 #include "platform/HeldRoot.h"
+#include "removal/FolderRemovalHook.h"
 #include "removal/RemovalTestTree.h"
 #include "removal/ScannedRootRemoval.h"
 #include "scan/ListingRules.h"
@@ -13,11 +14,10 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #ifndef _WIN32
-#include "platform/posix/PosixFolderRemoval.h"
-
 #include <sys/stat.h>
 #endif
 
@@ -27,15 +27,20 @@ namespace {
 
 enum class When { BeforeRemoval, AfterCheck };
 
-// A change to the tree; false when this platform cannot make it.
-using TreeChange = std::function<bool(const fs::path& root)>;
+// A change to the tree, made on a real tree or a fake one.
+struct Change {
+    enum Kind { AddFile, AddLink, ReplaceByLink, ReplaceByFile, Remove, MoveAway, AddFifo, Deep };
+    Kind kind;
+    const char* path;
+    const char* target = nullptr; // the link's target; for MoveAway, nullptr: a new folder
+};
 
 struct RemovalCase {
     const char* name;
     std::vector<std::string> tree; // made first: "a/b/" a folder, "a/f" a file
     const char* listed;            // the row's path, '/'-separated
     When when;
-    TreeChange change; // nullptr: none
+    std::optional<Change> change;
     RemovalOutcome expected;
     std::vector<const char*> survivors; // must still stand afterwards
     // Made read-only, deepest first: the bits of those that survive must not change.
@@ -43,6 +48,7 @@ struct RemovalCase {
     // Rules given to the removal alone: nullptr none, else the common junk names and,
     // unless empty, this exclusion pattern.
     const char* rules = nullptr;
+    bool onlyLinux = false; // a change Windows cannot make
 };
 
 // CTest shows the case's name, not its bytes.
@@ -58,129 +64,186 @@ std::string RowPath(const char* relative) {
     return Below(fs::path(), relative).string();
 }
 
-TreeChange AddFile(const char* relative) {
-    return [=](const fs::path& root) {
-        MakeTree(root, {relative});
+// Makes the change on a real tree; false when this platform cannot.
+bool MakeChange(const fs::path& root, const Change& change) {
+    const fs::path path = Below(root, change.path);
+    std::error_code error;
+    switch (change.kind) {
+    case Change::AddFile:
+        MakeTree(root, {change.path});
         return true;
-    };
-}
-
-TreeChange AddLink(const char* link, const char* target) {
-    return [=](const fs::path& root) {
-        return MakeFolderLink(Below(root, link), Below(root, target));
-    };
-}
-
-// `folder` removed, then a link to `target` or, for nullptr, a file put in its place.
-TreeChange Replace(const char* folder, const char* target = nullptr) {
-    return [=](const fs::path& root) {
-        std::error_code error;
-        fs::remove_all(Below(root, folder), error);
+    case Change::AddLink:
+        return MakeFolderLink(path, Below(root, change.target));
+    case Change::ReplaceByLink:
+    case Change::ReplaceByFile:
+        fs::remove_all(path, error);
         if (error) {
             return false;
         }
-        if (target) {
-            return MakeFolderLink(Below(root, folder), Below(root, target));
+        if (change.kind == Change::ReplaceByLink) {
+            return MakeFolderLink(path, Below(root, change.target));
         }
-        WriteFile(Below(root, folder), "a file now");
+        WriteFile(path, "a file now");
         return true;
-    };
-}
-
-TreeChange Remove(const char* folder) {
-    return [=](const fs::path& root) { return fs::remove_all(Below(root, folder)) > 0; };
-}
-
-#ifndef _WIN32
-TreeChange AddFifo(const char* relative) {
-    return [=](const fs::path& root) { return ::mkfifo(Below(root, relative).c_str(), 0600) == 0; };
-}
-
-// `folder` moved away, then a link to `target` or, for nullptr, a new empty folder put in
-// its place: one the removal did not check.
-TreeChange MoveAway(const char* folder, const char* target) {
-    return [=](const fs::path& root) {
-        fs::rename(Below(root, folder), root / "moved");
-        if (target) {
-            return MakeFolderLink(Below(root, folder), Below(root, target));
+    case Change::Remove:
+        return fs::remove_all(path) > 0;
+    case Change::MoveAway:
+        fs::rename(path, root / "moved", error);
+        if (error) {
+            return false;
         }
-        return fs::create_directory(Below(root, folder));
-    };
-}
+        return change.target ? MakeFolderLink(path, Below(root, change.target))
+                             : fs::create_directory(path);
+    case Change::AddFifo:
+#ifndef _WIN32
+        return ::mkfifo(path.c_str(), 0600) == 0;
+#else
+        return false;
 #endif
+    case Change::Deep:
+        return MakeDeepChain(path);
+    }
+    return false;
+}
 
-// An ancestor replaced after the check: on Linux the removal goes on through the handles
-// of the folders it checked, which no longer hold the listed folder. On Windows the
-// removal holds the ancestors open without delete sharing, so the change is refused and
-// the row is skipped.
+// The same on a fake tree.
+bool MakeChange(FakeTree& tree, const Change& change) {
+    switch (change.kind) {
+    case Change::AddFile:
+        tree.Add(change.path);
+        break;
+    case Change::AddLink:
+        tree.Add(change.path, EntryKind::Link);
+        break;
+    case Change::ReplaceByLink:
+    case Change::ReplaceByFile:
+        tree.Remove(change.path);
+        tree.Add(change.path,
+                 change.kind == Change::ReplaceByLink ? EntryKind::Link : EntryKind::File);
+        break;
+    case Change::Remove:
+        return tree.Remove(change.path);
+    case Change::MoveAway:
+        tree.Move(change.path, "moved");
+        tree.Add(change.path, change.target ? EntryKind::Link : EntryKind::Folder);
+        break;
+    case Change::AddFifo:
+        tree.Add(change.path, EntryKind::Other);
+        break;
+    case Change::Deep: {
+        std::string path = change.path;
+        for (int level = 0; level < 1000; ++level) {
+            path += "/level";
+        }
+        tree.Add(path + "/");
+        break;
+    }
+    }
+    return true;
+}
+
+// An ancestor replaced after the check: the removal goes on through the folders it holds,
+// which no longer hold the listed folder. (On Windows the removal holds them open without
+// delete sharing, so the change is refused and the case skipped.)
 constexpr RemovalOutcome AncestorLinkedAfterCheck = RemovalOutcome::Vanished;
 
 constexpr When Before = When::BeforeRemoval;
 constexpr When After = When::AfterCheck;
 using enum RemovalOutcome;
+using enum Change::Kind;
 
 // With junk names, junk goes with its folders; anything else stops them, at any time.
 // clang-format off
 const RemovalCase Cases[] = {
-    {"NothingChanged", {"x/a/b/", "x/c/", "y/keep.txt"}, "x", Before, nullptr, Removed,
+    {"NothingChanged", {"x/a/b/", "x/c/", "y/keep.txt"}, "x", Before, {}, Removed,
      {"y/keep.txt"}},
-    {"FileAfterCheck", {"x/a/b/", "x/c/"}, "x", After, AddFile("x/new.txt"), GainedFile,
+    {"FileAfterCheck", {"x/a/b/", "x/c/"}, "x", After, Change{AddFile, "x/new.txt"}, GainedFile,
      {"x/new.txt"}},
-    {"FileThreeLevelsDown", {"x/a/b/c/", "x/d/"}, "x", Before, AddFile("x/a/b/c/new.txt"),
-     GainedFile, {"x/a/b/c/new.txt", "x/d"}},
+    {"FileThreeLevelsDown", {"x/a/b/c/", "x/d/"}, "x", Before,
+     Change{AddFile, "x/a/b/c/new.txt"}, GainedFile, {"x/a/b/c/new.txt", "x/d"}},
     {"FileThreeLevelsDownAfterCheck", {"x/a/b/c/", "x/d/"}, "x", After,
-     AddFile("x/a/b/c/new.txt"), GainedFile, {"x/a/b/c/new.txt"}},
+     Change{AddFile, "x/a/b/c/new.txt"}, GainedFile, {"x/a/b/c/new.txt"}},
     {"LinkInFolder", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", Before,
-     AddLink("x/a/link", "elsewhere"), GainedFile, {"x/a/link", "elsewhere/f", "elsewhere/inner"}},
+     Change{AddLink, "x/a/link", "elsewhere"}, GainedFile,
+     {"x/a/link", "elsewhere/f", "elsewhere/inner"}},
     {"FolderBecameLink", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", Before,
-     Replace("x", "elsewhere"), BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
+     Change{ReplaceByLink, "x", "elsewhere"}, BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
     {"FolderBecameLinkAfterCheck", {"x/a/", "elsewhere/inner/", "elsewhere/f"}, "x", After,
-     Replace("x", "elsewhere"), BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
-    {"AncestorBecameLink", {"p/q/x/a/", "other/q/x/a/"}, "p/q/x", Before, Replace("p", "other"),
-     BecameLink, {"p", "other/q/x/a"}},
+     Change{ReplaceByLink, "x", "elsewhere"}, BecameLink, {"x", "elsewhere/f", "elsewhere/inner"}},
+    {"AncestorBecameLink", {"p/q/x/a/", "other/q/x/a/"}, "p/q/x", Before,
+     Change{ReplaceByLink, "p", "other"}, BecameLink, {"p", "other/q/x/a"}},
     {"AncestorBecameLinkAfterCheck", {"p/q/x/a/", "other/q/x/a/"}, "p/q/x", After,
-     Replace("p", "other"), AncestorLinkedAfterCheck, {"other/q/x/a"}},
-    {"FolderBecameFile", {"x/a/"}, "x", Before, Replace("x"), GainedFile, {"x"}},
-    {"FolderBecameFileAfterCheck", {"x/a/"}, "x", After, Replace("x"), GainedFile, {"x"}},
-    {"FolderVanished", {"x/a/", "y/"}, "x", Before, Remove("x"), Vanished, {"y"}},
-    {"FolderVanishedAfterCheck", {"x/a/", "y/"}, "x", After, Remove("x"), Vanished, {"y"}},
-    {"ReadOnlyFolders", {"x/a/b/", "x/c/"}, "x", Before, nullptr, Removed, {},
-     {"x/a/b", "x/a", "x"}},
-    {"ReadOnlyFoldersKeepTheirBits", {"x/a/b/c/", "x/d/"}, "x", After, AddFile("x/a/b/late.txt"),
-     GainedFile, {"x/a/b/late.txt"}, {"x/a/b", "x/a", "x"}},
-    {"ChainDeeperThanAnyPathLimit", {"deep/"}, "deep", Before, [](const fs::path& root) { return MakeDeepChain(root / "deep"); }, Removed, {}},
+     Change{ReplaceByLink, "p", "other"}, AncestorLinkedAfterCheck, {"other/q/x/a"}},
+    {"FolderBecameFile", {"x/a/"}, "x", Before, Change{ReplaceByFile, "x"}, GainedFile, {"x"}},
+    {"FolderBecameFileAfterCheck", {"x/a/"}, "x", After, Change{ReplaceByFile, "x"}, GainedFile,
+     {"x"}},
+    {"FolderVanished", {"x/a/", "y/"}, "x", Before, Change{Remove, "x"}, Vanished, {"y"}},
+    {"FolderVanishedAfterCheck", {"x/a/", "y/"}, "x", After, Change{Remove, "x"}, Vanished, {"y"}},
+    {"ReadOnlyFolders", {"x/a/b/", "x/c/"}, "x", Before, {}, Removed, {}, {"x/a/b", "x/a", "x"}},
+    {"ReadOnlyFoldersKeepTheirBits", {"x/a/b/c/", "x/d/"}, "x", After,
+     Change{AddFile, "x/a/b/late.txt"}, GainedFile, {"x/a/b/late.txt"}, {"x/a/b", "x/a", "x"}},
+    {"ChainDeeperThanAnyPathLimit", {"deep/"}, "deep", Before, Change{Deep, "deep"}, Removed, {}},
     {"FolderOfJunkOnly", {"x/a/b/", "x/Thumbs.db", "x/a/._b", "x/a/b/DESKTOP.INI"}, "x", Before,
-     nullptr, Removed, {}, {}, ""},
+     {}, Removed, {}, {}, ""},
     {"FileAfterCheckBesideJunk", {"x/a/", "x/Thumbs.db", "x/a/.DS_Store"}, "x", After,
-     AddFile("x/a/new.txt"), GainedFile, {"x/a/new.txt"}, {}, ""},
+     Change{AddFile, "x/a/new.txt"}, GainedFile, {"x/a/new.txt"}, {}, ""},
     {"JunkNamedLinkIsContent", {"x/a/", "elsewhere/inner/", "x/Thumbs.db"}, "x", Before,
-     AddLink("x/a/Thumbs.db", "elsewhere"), GainedFile,
+     Change{AddLink, "x/a/Thumbs.db", "elsewhere"}, GainedFile,
      {"x/Thumbs.db", "x/a/Thumbs.db", "elsewhere/inner"}, {}, ""},
-    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a/f.txt"}, "x", Before, nullptr, GainedFile,
+    {"JunkNamedFolderIsAFolder", {"x/Thumbs.db/a/f.txt"}, "x", Before, {}, GainedFile,
      {"x/Thumbs.db/a/f.txt"}, {}, ""},
-    {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, nullptr,
+    {"ExcludedBelowTheListedFolder", {"x/a/keep/", "x/Thumbs.db"}, "x", Before, {},
      HoldsExcluded, {"x/a/keep", "x/Thumbs.db"}, {}, "keep"},
-    {"ExcludedPathBelowTheListedFolder", {"p/x/a/keep/"}, "p/x", Before, nullptr, HoldsExcluded,
+    {"ExcludedPathBelowTheListedFolder", {"p/x/a/keep/"}, "p/x", Before, {}, HoldsExcluded,
      {"p/x/a/keep"}, {}, "/p/*/a/keep"},
-    {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {},
+    {"ListedFolderExcludedByPath", {"p/x/a/"}, "p/x", Before, {}, Excluded, {"p/x/a"}, {},
      "p/x"},
-    {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, nullptr, Excluded, {"p/x/a"}, {}, "p"},
-#ifndef _WIN32
-    {"JunkNamedFifoIsContent", {"x/a/", "x/Thumbs.db"}, "x", Before, AddFifo("x/a/Thumbs.db"),
-     GainedFile, {"x/Thumbs.db", "x/a/Thumbs.db"}, {}, ""},
+    {"InsideAnExcludedFolder", {"p/x/a/"}, "p/x", Before, {}, Excluded, {"p/x/a"}, {}, "p"},
+    {"JunkNamedFifoIsContent", {"x/a/", "x/Thumbs.db"}, "x", Before,
+     Change{AddFifo, "x/a/Thumbs.db"}, GainedFile, {"x/Thumbs.db", "x/a/Thumbs.db"}, {}, "", true},
     // A subfolder below the listed folder, replaced after the check: the removal meets a
     // folder it did not check and must leave it, and what it holds, alone.
     {"SubfolderBecameLinkAfterCheck", {"x/a/b/", "elsewhere/inner/"}, "x", After,
-     MoveAway("x/a", "elsewhere"), BecameLink, {"x/a", "elsewhere/inner"}},
-    {"SubfolderBecameNewFolderAfterCheck", {"x/a/b/"}, "x", After, MoveAway("x/a", nullptr),
-     Failed, {"x/a"}},
-#endif
+     Change{MoveAway, "x/a", "elsewhere"}, BecameLink, {"x/a", "elsewhere/inner"}, {}, nullptr,
+     true},
+    {"SubfolderBecameNewFolderAfterCheck", {"x/a/b/"}, "x", After, Change{MoveAway, "x/a"},
+     Failed, {"x/a"}, {}, nullptr, true},
 };
 // clang-format on
+
+// The case's rules given to the removal alone, or nullptr.
+const ListingRules* RulesOf(const RemovalCase& row, ListingRules& rules) {
+    rules.AddCommonJunk();
+    if (row.rules && *row.rules) {
+        rules.AddExclude(row.rules);
+    }
+    return row.rules ? &rules : nullptr;
+}
+
+// The change made before the removal, or by the hook once the listed folder is checked.
+// `changeMade` stays false when the platform cannot make it.
+template <typename Make>
+AfterFolderCheckedHook StageChange(const RemovalCase& row, bool& changeMade, Make make) {
+    changeMade = true; // every change after the check keeps the folder: a hook that never
+                       // ran fails the case
+    if (!row.change) {
+        return {};
+    }
+    if (row.when == When::AfterCheck) {
+        return [&row, &changeMade, make](const std::string&) { changeMade = make(*row.change); };
+    }
+    changeMade = make(*row.change);
+    return {};
+}
 
 // `untyped`: as on a file system whose entries carry no type, where the removal looks at
 // each entry by lstat.
 void RemoveAfterChange(const RemovalCase& row, bool untyped) {
+#ifdef _WIN32
+    if (row.onlyLinux) {
+        GTEST_SKIP() << "Windows cannot make this change";
+    }
+#endif
     TempFolder temp;
     const fs::path root = temp.Path();
     MakeTree(root, row.tree);
@@ -189,14 +252,9 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
         MakeReadOnly(Below(root, folder));
         bits.push_back(PermissionBits(Below(root, folder)));
     }
-    // Every change after the check keeps the folder: a hook that never ran fails the case.
-    bool changeMade = true;
-    AfterFolderCheckedHook hook;
-    if (row.when == When::AfterCheck) {
-        hook = [&](const std::string&) { changeMade = row.change(root); };
-    } else if (row.change) {
-        changeMade = row.change(root);
-    }
+    bool changeMade = false;
+    AfterFolderCheckedHook hook = StageChange(
+        row, changeMade, [&](const Change& change) { return MakeChange(root, change); });
 #ifdef _WIN32
     static_cast<void>(untyped);
     std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval(hook);
@@ -208,12 +266,8 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
 #endif
     std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
     ListingRules rules(fileSystem->PathSeparator());
-    rules.AddCommonJunk();
-    if (row.rules && *row.rules) {
-        rules.AddExclude(row.rules);
-    }
     ScannedRootRemoval removal(*folderRemoval, fileSystem->GetFolder(temp.Text())->HoldRoot(),
-                               row.rules ? &rules : nullptr);
+                               RulesOf(row, rules));
     ASSERT_TRUE(removal.HoldsScannedRoot()) << removal.RootFailure();
 
     RemovalResult result = removal.DeleteFolder(RowPath(row.listed));
@@ -238,9 +292,46 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
     }
 }
 
+// The same case over the fake primitives, where every change can be made.
+void RemoveAfterChangeInFake(const RemovalCase& row) {
+    FakeTree tree;
+    tree.Make(row.tree);
+    for (const char* folder : row.readOnly) {
+        tree.At(folder)->writable = false;
+    }
+    bool changeMade = false;
+    AfterFolderCheckedHook hook = StageChange(
+        row, changeMade, [&](const Change& change) { return MakeChange(tree, change); });
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateFolderRemoval(nullptr, hook);
+    ListingRules rules;
+    ScannedRootRemoval removal(*folderRemoval, std::make_shared<FakeTreeRoot>(tree),
+                               RulesOf(row, rules));
+    ASSERT_TRUE(removal.HoldsScannedRoot()) << removal.RootFailure();
+
+    RemovalResult result = removal.DeleteFolder(row.listed);
+    EXPECT_TRUE(changeMade);
+    EXPECT_EQ(result.outcome, row.expected) << result.reason;
+    for (const char* survivor : row.survivors) {
+        EXPECT_TRUE(tree.Exists(survivor)) << survivor;
+    }
+    if (row.expected == Removed) {
+        EXPECT_FALSE(tree.Exists(row.listed));
+    }
+    EXPECT_TRUE(tree.root->writable);
+    for (const char* folder : row.readOnly) {
+        if (std::shared_ptr<FakeTree::Node> node = tree.At(folder)) {
+            EXPECT_FALSE(node->writable) << folder;
+        }
+    }
+}
+
 class FolderRemovalTest : public testing::TestWithParam<RemovalCase> {};
 
 TEST_P(FolderRemovalTest, KeepsEveryFileAndReportsTheChange) {
+    {
+        SCOPED_TRACE("fake primitives");
+        RemoveAfterChangeInFake(GetParam());
+    }
     RemoveAfterChange(GetParam(), false);
 #ifndef _WIN32
     SCOPED_TRACE("entries without a type");

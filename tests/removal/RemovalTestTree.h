@@ -3,7 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/HeldRoot.h"
-#include "platform/RemovalResults.h"
+#include "removal/FolderRemovalHook.h"
+#include "removal/RemovalResults.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +23,24 @@ std::uint32_t PermissionBits(const std::filesystem::path& path);
 
 // A chain of nested folders below `top`, deeper than any path length limit; true.
 bool MakeDeepChain(const std::filesystem::path& top);
+
+#ifndef _WIN32
+#include "platform/posix/PosixHeldFolders.h"
+
+struct PosixRemovalOptions : PosixHeldFoldersOptions {
+    AfterFolderCheckedHook afterChecked;
+};
+
+// The removal over the POSIX primitives with options of the tests' choosing.
+inline std::unique_ptr<FolderRemoval> CreatePosixFolderRemoval(PosixRemovalOptions options) {
+    PosixHeldFoldersOptions primitives = options;
+    return CreateFolderRemoval(
+        [primitives](const HeldRoot& root, FolderStatus& failure) {
+            return HoldPosixFolders(root, primitives, failure);
+        },
+        std::move(options.afterChecked));
+}
+#endif
 
 // One run on `root`, held as a scan holds it, that removes the one row `relativePath`.
 inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,

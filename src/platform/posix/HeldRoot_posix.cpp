@@ -1,8 +1,7 @@
-#include "platform/RemovalResults.h"
+#include "platform/posix/PosixHeldFolders.h"
 #include "platform/posix/PosixHeldRoot.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -54,7 +53,7 @@ bool PosixHeldRoot::IsLinked() const {
     return ReadIdentity(Fd(), "", AT_EMPTY_PATH, identity, links) == 0 && links > 0;
 }
 
-std::optional<FolderIdentity> PosixHeldRoot::IdentityAtPath(RemovalResult& failure) const {
+std::optional<FolderIdentity> PosixHeldRoot::IdentityAtPath(FolderStatus& failure) const {
     FolderIdentity identity;
     std::uint64_t links = 0;
     const std::string& path = Path();
@@ -62,9 +61,6 @@ std::optional<FolderIdentity> PosixHeldRoot::IdentityAtPath(RemovalResult& failu
     if (error == 0) {
         return identity;
     }
-    failure = error == ENOENT || error == ENOTDIR ? MakeRemovalResult(RemovalOutcome::Vanished)
-              : error == EACCES || error == EPERM
-                  ? MakeRemovalResult(RemovalOutcome::AccessDenied)
-                  : MakeRemovalResult(RemovalOutcome::Failed, std::strerror(error));
+    failure = FolderStatusOf(error == ENOTDIR ? ENOENT : error);
     return std::nullopt;
 }

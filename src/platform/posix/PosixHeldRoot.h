@@ -17,7 +17,8 @@ class PosixHeldRoot : public HeldRoot {
     const std::string& Path() const override { return root_->Name(); }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override;
-    std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const override;
+    std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override;
+    std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const override;
 
     // The held descriptor; it stays open as long as this object.
     int Fd() const { return root_->Descriptor().Get(); }

@@ -2,9 +2,7 @@
 
 #include <winternl.h>
 
-#include "platform/RemovalResults.h"
 #include "platform/win32/LongPath.h"
-#include "platform/win32/SystemMessage.h"
 
 #include <utility>
 
@@ -157,23 +155,4 @@ bool Win32HeldRoot::IsLinked() const {
     return ::GetFileInformationByHandleEx(folder_.Get(), FileStandardInfo, &information,
                                           sizeof information) &&
            !information.DeletePending;
-}
-
-std::optional<FolderIdentity> Win32HeldRoot::IdentityAtPath(RemovalResult& failure) const {
-    HeldFolder atPath;
-    DWORD attributes = 0;
-    FolderIdentity identity;
-    DWORD error = atPath.OpenRoot(path_);
-    if (error == ERROR_SUCCESS) {
-        error = atPath.Read(attributes, identity);
-    }
-    if (error == ERROR_SUCCESS) {
-        return identity;
-    }
-    failure = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                  ? MakeRemovalResult(RemovalOutcome::Vanished)
-              : error == ERROR_ACCESS_DENIED
-                  ? MakeRemovalResult(RemovalOutcome::AccessDenied)
-                  : MakeRemovalResult(RemovalOutcome::Failed, SystemMessage(error));
-    return std::nullopt;
 }

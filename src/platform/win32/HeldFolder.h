@@ -6,6 +6,7 @@
 #include "platform/HeldRoot.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -60,7 +61,8 @@ class Win32HeldRoot : public HeldRoot {
     const std::string& Path() const override { return path_; }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override;
-    std::optional<FolderIdentity> IdentityAtPath(RemovalResult& failure) const override;
+    std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override;
+    std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const override;
 
     const HeldFolder& Folder() const { return folder_; }
 

@@ -1,4 +1,4 @@
-#include "platform/RemovalResults.h"
+#include "removal/RemovalResults.h"
 
 namespace {
 
@@ -39,6 +39,32 @@ RemovalResult MakeRemovalResult(RemovalOutcome outcome, std::string_view platfor
         reason += platformText;
     }
     return RemovalResult{outcome, reason};
+}
+
+RemovalResult ResultOf(const FolderStatus& status) {
+    switch (status.error) {
+    case FolderError::None:
+        return MakeRemovalResult(RemovalOutcome::Removed);
+    case FolderError::Gone:
+        return MakeRemovalResult(RemovalOutcome::Vanished);
+    case FolderError::Link:
+        return MakeRemovalResult(RemovalOutcome::BecameLink);
+    case FolderError::NotFolder:
+    case FolderError::NotFile:
+    case FolderError::NotEmpty:
+        return MakeRemovalResult(RemovalOutcome::GainedFile);
+    case FolderError::MountPoint:
+        return MakeRemovalResult(RemovalOutcome::MountPoint);
+    case FolderError::Denied:
+        return MakeRemovalResult(RemovalOutcome::AccessDenied);
+    case FolderError::InUse:
+        return MakeRemovalResult(RemovalOutcome::InUse);
+    case FolderError::Changed:
+        return MakeRemovalResult(RemovalOutcome::Failed, "it changed while it was being removed");
+    case FolderError::Other:
+        break;
+    }
+    return MakeRemovalResult(RemovalOutcome::Failed, status.message);
 }
 
 std::optional<std::vector<std::string>> SplitRelativePath(std::string_view relativePath,

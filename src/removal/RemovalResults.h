@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FolderRemoval.h"
+#include "platform/HeldFolders.h"
 
 #include <optional>
 #include <string>
@@ -10,6 +11,9 @@
 // The result of a removal with the text the user reads. `platformText` (strerror,
 // FormatMessageW) is added to the reason of a failure the outcomes do not name.
 RemovalResult MakeRemovalResult(RemovalOutcome outcome, std::string_view platformText = {});
+
+// What an operation on held folders that met `status` means for the folder being removed.
+RemovalResult ResultOf(const FolderStatus& status);
 
 // The names of the folders from the root down to the listed folder, or nullopt when the
 // relative path does not name a folder strictly below the root: empty, ".", "..", an

@@ -1,0 +1,290 @@
+#pragma once
+
+#include "platform/HeldFolders.h"
+#include "platform/HeldRoot.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// A folder tree in memory, held as the real primitives hold one: a held folder stays
+// reachable from the folder above it in the walk even once it is moved or deleted (then
+// emptied) in the tree. Only a writable folder's entries can be removed; `before` runs
+// ahead of every operation, where a test stages a race; `log` records what changed.
+class FakeTree {
+  public:
+    struct Node {
+        EntryKind kind = EntryKind::Folder;
+        bool mountPoint = false;
+        bool writable = true;
+        bool denied = false;    // neither opened nor listed nor removed
+        bool immutable = false; // its entries are never removed, whatever its bits
+        std::int64_t modified = 0;
+        std::uint64_t id = 0;
+        std::map<std::string, std::shared_ptr<Node>> children;
+    };
+
+    FakeTree() : root(NewNode(EntryKind::Folder)) {}
+
+    std::shared_ptr<Node> NewNode(EntryKind kind) {
+        auto node = std::make_shared<Node>();
+        node->kind = kind;
+        node->id = ++lastId;
+        return node;
+    }
+
+    // The node at a '/'-separated path below the root; nullptr when there is none.
+    std::shared_ptr<Node> At(std::string_view path) const {
+        std::shared_ptr<Node> node = root;
+        for (std::size_t start = 0; node && start < path.size();) {
+            std::size_t end = path.find('/', start);
+            end = end == std::string_view::npos ? path.size() : end;
+            auto child = node->children.find(std::string(path.substr(start, end - start)));
+            node = child == node->children.end() ? nullptr : child->second;
+            start = end + 1;
+        }
+        return node;
+    }
+    bool Exists(std::string_view path) const { return At(path) != nullptr; }
+
+    // Adds an entry and the folders on the way to it; a trailing '/' makes a folder.
+    std::shared_ptr<Node> Add(std::string path, EntryKind kind = EntryKind::File) {
+        if (!path.empty() && path.back() == '/') {
+            path.pop_back();
+            kind = EntryKind::Folder;
+        }
+        std::shared_ptr<Node> node = root;
+        for (std::size_t start = 0; start <= path.size();) {
+            std::size_t end = std::min(path.find('/', start), path.size());
+            const bool last = end == path.size();
+            std::shared_ptr<Node>& child = node->children[path.substr(start, end - start)];
+            if (!child) {
+                child = NewNode(last ? kind : EntryKind::Folder);
+            }
+            node = child;
+            start = end + 1;
+        }
+        return node;
+    }
+    void Make(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) {
+            Add(path);
+        }
+    }
+
+    // Deletes the entry with everything below it, as remove_all does; what a walk still
+    // holds of it stays, empty.
+    bool Remove(std::string_view path) {
+        std::shared_ptr<Node> node = Detach(path);
+        if (node) {
+            Empty(*node);
+        }
+        return node != nullptr;
+    }
+    // Moves the entry to `to`, a name in the root.
+    void Move(std::string_view path, const std::string& to) { root->children[to] = Detach(path); }
+
+    std::uint64_t lastId = 0;
+    std::shared_ptr<Node> root;
+    std::function<void(std::string_view operation, const std::string& path)> before;
+    std::vector<std::string> log; // "descend x/a", "rmdir x", "unlink x/f", "chmod x"
+    FolderStatus shortage;        // what the next TakeShortage answers
+
+  private:
+    std::shared_ptr<Node> Detach(std::string_view path) {
+        const std::size_t slash = path.rfind('/');
+        std::shared_ptr<Node> folder =
+            slash == std::string_view::npos ? root : At(path.substr(0, slash));
+        std::shared_ptr<Node> node = At(path);
+        if (folder && node) {
+            folder->children.erase(std::string(path.substr(slash + 1)));
+        }
+        return node;
+    }
+    static void Empty(Node& node) {
+        for (auto& [name, child] : node.children) {
+            Empty(*child);
+        }
+        node.children.clear();
+    }
+};
+
+// The primitives over a FakeTree, answering as the Linux ones do.
+class FakeHeldFolders : public HeldFolders {
+  public:
+    explicit FakeHeldFolders(FakeTree& tree) : tree_(tree) { levels_.push_back({tree.root, ""}); }
+
+    char Separator() const override { return '/'; }
+    std::size_t Depth() const override { return levels_.size() - 1; }
+
+    FolderStatus Descend(const std::string& name) override {
+        const std::string path = PathOf(name);
+        Before("descend", path);
+        std::shared_ptr<FakeTree::Node> child = Child(name);
+        FolderStatus status = KindStatus(child.get(), FolderError::NotFolder);
+        if (status.Ok() && child->mountPoint) {
+            status = {FolderError::MountPoint, {}};
+        }
+        if (status.Ok()) {
+            levels_.push_back({child, path});
+            tree_.log.push_back("descend " + path);
+        }
+        return status;
+    }
+
+    void AscendTo(std::size_t depth) override {
+        while (levels_.size() > depth + 1) {
+            Restore(levels_.back());
+            levels_.pop_back();
+        }
+    }
+
+    FolderStatus ReadCurrent(FolderIdentity& identity,
+                             std::optional<std::int64_t>& modified) override {
+        identity = FolderIdentity{1, levels_.back().node->id, 0, 0};
+        modified = levels_.back().node->modified;
+        return {};
+    }
+
+    std::optional<std::int64_t> ModifiedTimeOf(const std::string& name) override {
+        std::shared_ptr<FakeTree::Node> child = Child(name);
+        return child ? std::optional<std::int64_t>(child->modified) : std::nullopt;
+    }
+
+    FolderStatus ForEachEntry(const EachEntry& each) override {
+        Before("list", levels_.back().path);
+        if (levels_.back().node->denied) {
+            return {FolderError::Denied, {}};
+        }
+        std::vector<std::pair<std::string, EntryKind>> entries;
+        for (const auto& [name, child] : levels_.back().node->children) {
+            entries.emplace_back(name, child->kind);
+        }
+        for (const auto& [name, kind] : entries) {
+            if (!each(name, kind)) {
+                break;
+            }
+        }
+        return {};
+    }
+
+    FolderStatus RemoveEmptyFolder(const std::string& name) override {
+        return Remove(name, "rmdir", [](const FakeTree::Node* child) {
+            FolderStatus status = KindStatus(child, FolderError::NotFolder);
+            if (status.Ok() && child->mountPoint) {
+                status = {FolderError::InUse, {}};
+            } else if (status.Ok() && !child->children.empty()) {
+                status = {FolderError::NotEmpty, {}};
+            }
+            return status;
+        });
+    }
+
+    FolderStatus DeleteRegularFile(const std::string& name) override {
+        return Remove(name, "unlink", [](const FakeTree::Node* child) {
+            return !child || child->kind == EntryKind::File
+                       ? KindStatus(child, FolderError::None)
+                       : FolderStatus{FolderError::NotFile, {}};
+        });
+    }
+
+    bool AddOwnerWrite() override {
+        Level& level = levels_.back();
+        Before("chmod", level.path);
+        if (level.node->writable || level.node->denied) {
+            return false;
+        }
+        level.node->writable = level.ownerWriteAdded = true;
+        tree_.log.push_back("chmod " + level.path);
+        return true;
+    }
+
+    void RestoreModes() override {
+        for (Level& level : levels_) {
+            Restore(level);
+        }
+    }
+
+    FolderStatus TakeShortage() override { return std::exchange(tree_.shortage, FolderStatus{}); }
+
+  private:
+    struct Level {
+        std::shared_ptr<FakeTree::Node> node;
+        std::string path;
+        bool ownerWriteAdded = false;
+    };
+
+    static FolderStatus KindStatus(const FakeTree::Node* node, FolderError notWanted) {
+        if (!node) {
+            return {FolderError::Gone, {}};
+        }
+        if (node->denied) {
+            return {FolderError::Denied, {}};
+        }
+        if (node->kind == EntryKind::Link) {
+            return {FolderError::Link, {}};
+        }
+        return {node->kind == EntryKind::Folder ? FolderError::None : notWanted, {}};
+    }
+
+    template <typename Check>
+    FolderStatus Remove(const std::string& name, const char* operation, Check check) {
+        const std::string path = PathOf(name);
+        Before(operation, path);
+        std::shared_ptr<FakeTree::Node> child = Child(name);
+        FolderStatus status = check(child.get());
+        if (status.Ok() && (!levels_.back().node->writable || levels_.back().node->immutable)) {
+            status = {FolderError::Denied, {}};
+        }
+        if (status.Ok()) {
+            levels_.back().node->children.erase(name);
+            tree_.log.push_back(std::string(operation) + " " + path);
+        }
+        return status;
+    }
+
+    std::shared_ptr<FakeTree::Node> Child(const std::string& name) const {
+        auto child = levels_.back().node->children.find(name);
+        return child == levels_.back().node->children.end() ? nullptr : child->second;
+    }
+    std::string PathOf(const std::string& name) const {
+        return levels_.back().path.empty() ? name : levels_.back().path + "/" + name;
+    }
+    void Before(std::string_view operation, const std::string& path) {
+        if (tree_.before) {
+            tree_.before(operation, path);
+        }
+    }
+    void Restore(Level& level) {
+        if (level.ownerWriteAdded) {
+            level.node->writable = level.ownerWriteAdded = false;
+        }
+    }
+
+    FakeTree& tree_;
+    std::vector<Level> levels_;
+};
+
+// The root of a FakeTree as a scan holds it.
+class FakeTreeRoot : public HeldRoot {
+  public:
+    explicit FakeTreeRoot(FakeTree& tree) : tree_(tree), identity_{1, tree.root->id, 0, 0} {}
+
+    const std::string& Path() const override { return path_; }
+    const FolderIdentity& Identity() const override { return identity_; }
+    bool IsLinked() const override { return true; }
+    std::optional<FolderIdentity> IdentityAtPath(FolderStatus&) const override { return identity_; }
+    std::unique_ptr<HeldFolders> HoldFolders(FolderStatus&) const override {
+        return std::make_unique<FakeHeldFolders>(tree_);
+    }
+
+  private:
+    FakeTree& tree_;
+    std::string path_ = "/fake";
+    FolderIdentity identity_;
+};

@@ -1,0 +1,140 @@
+// The removal over fake held folders: what it asks of the primitives, and the refusals a
+// test running as root cannot get from a real tree.
+#include "fakes/FakeHeldFolders.h"
+#include "removal/FolderRemovalHook.h"
+#include "removal/ScannedRootRemoval.h"
+#include "scan/ListingRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+struct FakeRun {
+    FakeTree tree;
+    ListingRules rules;
+    std::unique_ptr<FolderRemoval> removal = CreateFolderRemoval(nullptr);
+    std::unique_ptr<RemovalRun> run;
+
+    RemovalResult Remove(const std::string& row) {
+        if (!run) {
+            RemovalResult failure;
+            run = removal->OpenRun(FakeTreeRoot(tree), failure, &rules);
+        }
+        return run->DeleteFolder(row);
+    }
+};
+
+// An empty folder goes by one removal from its held parent, with nothing opened below it,
+// and rows in one folder share the levels above them.
+TEST(HeldFoldersRemoval, EmptyFoldersGoFromTheirHeldParentAtOnce) {
+    FakeRun fake;
+    fake.tree.Make({"p/a/", "p/b/", "p/c/d/", "q/e/"});
+    for (const char* row : {"p/a", "p/b", "p/c/d", "q/e"}) {
+        EXPECT_EQ(fake.Remove(row).outcome, RemovalOutcome::Removed) << row;
+    }
+    EXPECT_EQ(fake.tree.log, (Log{"descend p", "rmdir p/a", "rmdir p/b", "descend p/c",
+                                  "rmdir p/c/d", "descend q", "rmdir q/e"}));
+}
+
+// A read-only folder's subfolder goes with the owner-write bit added for that moment; a
+// folder whose entries stay refused, or that may not be read, is reported and left, its
+// bits as they were.
+TEST(HeldFoldersRemoval, ReportsRefusalsAndPutsTheBitsBack) {
+    FakeRun fake;
+    fake.tree.Make({"ro/x/", "locked/x/", "unreadable/x/", "nojunk/Thumbs.db"});
+    fake.tree.At("ro")->writable = false;
+    fake.tree.At("locked")->writable = false;
+    fake.tree.At("locked")->immutable = true;
+    fake.tree.At("unreadable/x")->denied = true;
+    fake.tree.At("nojunk")->writable = false;
+    fake.rules.AddCommonJunk();
+
+    EXPECT_EQ(fake.Remove("ro/x").outcome, RemovalOutcome::Removed);
+    EXPECT_EQ(fake.Remove("locked/x").outcome, RemovalOutcome::AccessDenied);
+    EXPECT_EQ(fake.Remove("unreadable").outcome, RemovalOutcome::AccessDenied);
+    EXPECT_EQ(fake.Remove("nojunk").outcome, RemovalOutcome::Removed);
+    EXPECT_FALSE(fake.tree.Exists("ro/x"));
+    EXPECT_TRUE(fake.tree.Exists("locked/x"));
+    EXPECT_TRUE(fake.tree.Exists("unreadable/x"));
+    EXPECT_FALSE(fake.tree.At("ro")->writable);
+    EXPECT_FALSE(fake.tree.At("locked")->writable);
+    EXPECT_EQ(fake.tree.log,
+              (Log{"descend ro", "descend ro/x", "chmod ro", "rmdir ro/x", "descend locked",
+                   "descend locked/x", "chmod locked", "descend unreadable", "descend nojunk",
+                   "chmod nojunk", "unlink nojunk/Thumbs.db", "rmdir nojunk"}));
+}
+
+// Content found by the check stops the row before anything is deleted: a junk-named link
+// or pipe is content, never unlinked, and so is a mount point, never entered.
+TEST(HeldFoldersRemoval, ContentFoundByTheCheckDeletesNothing) {
+    FakeRun fake;
+    fake.rules.AddCommonJunk();
+    fake.tree.Make({"a/x/", "a/Thumbs.db", "b/x/", "b/Thumbs.db", "m/x/y/", "n/"});
+    fake.tree.Add("a/x/Thumbs.db", EntryKind::Link);
+    fake.tree.Add("b/x/Thumbs.db", EntryKind::Other);
+    fake.tree.At("m/x")->mountPoint = true;
+    fake.tree.At("n")->mountPoint = true;
+
+    EXPECT_EQ(fake.Remove("a").outcome, RemovalOutcome::GainedFile);
+    EXPECT_EQ(fake.Remove("b").outcome, RemovalOutcome::GainedFile);
+    EXPECT_EQ(fake.Remove("m").outcome, RemovalOutcome::MountPoint);
+    EXPECT_EQ(fake.Remove("n").outcome, RemovalOutcome::MountPoint);
+    EXPECT_EQ(fake.tree.log,
+              (Log{"descend a", "descend a/x", "descend b", "descend b/x", "descend m"}));
+}
+
+// A junk file that became a link or a folder after the check is kept, and so is its folder.
+TEST(HeldFoldersRemoval, JunkThatChangedAfterTheCheckIsKept) {
+    for (EntryKind kind : {EntryKind::Link, EntryKind::Folder}) {
+        FakeRun fake;
+        fake.rules.AddCommonJunk();
+        fake.tree.Make({"x/a/", "x/a/Thumbs.db"});
+        fake.tree.before = [&](std::string_view operation, const std::string& path) {
+            if (operation == "unlink" && path == "x/a/Thumbs.db") {
+                fake.tree.Remove(path);
+                fake.tree.Add(path, kind);
+            }
+        };
+        EXPECT_EQ(fake.Remove("x").outcome, RemovalOutcome::GainedFile);
+        EXPECT_TRUE(fake.tree.Exists("x/a/Thumbs.db"));
+    }
+}
+
+// A row that failed while descriptors ran short says so, not that its folder changed.
+TEST(HeldFoldersRemoval, AShortageIsTheReasonOfAFailureDuringIt) {
+    FakeRun fake;
+    fake.tree.Make({"x/a/", "y/a/"});
+    fake.tree.before = [&](std::string_view operation, const std::string& path) {
+        if (operation == "descend" && path == "x/a") {
+            fake.tree.At("x/a")->denied = true;
+            fake.tree.shortage = {FolderError::Other, "Too many open files"};
+        }
+    };
+    RemovalResult result = fake.Remove("x");
+    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
+    EXPECT_EQ(result.reason, "it could not be removed: Too many open files");
+    EXPECT_EQ(fake.Remove("y").outcome, RemovalOutcome::Removed);
+}
+
+// A subfolder swapped for another after the check is not the folder that was checked.
+TEST(HeldFoldersRemoval, AFolderSwappedAfterTheCheckIsLeftAlone) {
+    FakeRun fake;
+    fake.tree.Make({"x/a/b/"});
+    fake.removal = CreateFolderRemoval(nullptr, [&](const std::string& path) {
+        EXPECT_EQ(path, "/fake/x");
+        fake.tree.Move("x/a", "moved");
+        fake.tree.Add("x/a/b/");
+    });
+    RemovalResult result = fake.Remove("x");
+    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
+    EXPECT_EQ(result.reason, "it could not be removed: it changed while it was being removed");
+    EXPECT_TRUE(fake.tree.Exists("x/a/b"));
+    EXPECT_TRUE(fake.tree.Exists("moved/b"));
+}
+
+} // namespace
