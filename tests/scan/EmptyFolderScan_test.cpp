@@ -30,8 +30,8 @@ ReadAheadSettings SwitchingAt(int reading) {
     auto now = std::make_shared<std::chrono::steady_clock::time_point>();
     settings.clock = [=] {
         // Two calls a reading: its start and its end.
-        *now += ++*calls > 2 * reading ? std::chrono::milliseconds(1)
-                                       : std::chrono::microseconds(1);
+        *now +=
+            ++*calls > 2 * reading ? std::chrono::milliseconds(1) : std::chrono::microseconds(1);
         return *now;
     };
     return settings;
