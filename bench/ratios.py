@@ -5,7 +5,7 @@ when known), its ratio to the limit, and how many times faster the program is th
     ratios.py TITLE LIMIT OURS FILE...
 
 FILE: hyperfine's --export-json, or lines "NAME<TAB>SECONDS[<TAB>KIB]" (one per run).
-LIMIT, OURS: names of rows (LIMIT may be "-" for none).
+LIMIT, OURS: names of rows ("-" for none).
 """
 import json
 import statistics
@@ -45,7 +45,7 @@ def main():
     header += " %9s" % "CPU" if cpu else ""
     header += " %10s" % "peak KiB" if memory else ""
     header += " %9s" % ("x limit" if limit != "-" else "")
-    header += " %11s" % "ours faster"
+    header += " %11s" % "ours faster" if ours in median else ""
     print(header)
     for name in order:
         line = "  %-34s %8.3fs %5d" % (name, median[name], len(runs[name]))
