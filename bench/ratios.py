@@ -41,14 +41,14 @@ def main():
     median = {name: statistics.median(times) for name, times in runs.items()}
     print()
     print(title)
-    header = "  %-34s %9s %5s" % ("", "median", "runs")
+    header = "  %-40s %9s %5s" % ("", "median", "runs")
     header += " %9s" % "CPU" if cpu else ""
     header += " %10s" % "peak KiB" if memory else ""
     header += " %9s" % ("x limit" if limit != "-" else "")
     header += " %11s" % "ours faster" if ours in median else ""
     print(header)
     for name in order:
-        line = "  %-34s %8.3fs %5d" % (name, median[name], len(runs[name]))
+        line = "  %-40s %8.3fs %5d" % (name, median[name], len(runs[name]))
         if cpu:
             line += " %8.3fs" % cpu.get(name, float("nan"))
         if memory:
