@@ -127,7 +127,7 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const Consol
                                     std::string& problem) {
     auto given = commandLine.values.find(ThreadsOption);
     if (given == commandLine.values.end()) {
-        return DefaultScanThreads;
+        return AdaptiveScanThreads;
     }
     const std::string& text = given->second;
     unsigned threads = 0;

@@ -107,6 +107,11 @@ class FileSystem {
     // nullopt when nothing limits them. (On Linux each holds a descriptor, and a reading
     // may hold a second one for a moment.)
     virtual std::optional<std::size_t> SpareOpenFolders() const { return std::nullopt; }
+
+    // How often the calling thread has waited so far for something other than a processor
+    // (on Linux its voluntary context switches, as a read from disk makes; a preemption is
+    // not one); nullopt where unknown. Only a change between two calls means anything.
+    virtual std::optional<std::uint64_t> WaitsOfThisThread() const { return std::nullopt; }
 };
 
 // The platform's real file system.

@@ -3,8 +3,10 @@
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
 #include "scan/ListingRules.h"
+#include "scan/ReadAheadTrigger.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -46,6 +48,11 @@ struct EmptyFolderScan::Walk {
     std::string path; // of the innermost folder under way
     std::vector<Frame> frames;
     bool openedJunk = false; // whether the folder Open decided at once holds junk files
+    // While the walk reads alone with threads in reserve: where they start, with what, and
+    // what tells when.
+    std::optional<ReadAhead>* reserve = nullptr;
+    ReadAheadSettings reserveSettings{1};
+    ReadAheadTrigger trigger{};
 
     bool Run(std::unique_ptr<Folder> root) {
         Opening opening = Open(std::move(root), ReadsWithRules() ? scan.rules_->RootState()
@@ -134,6 +141,8 @@ struct EmptyFolderScan::Walk {
             Deliver(frame, false);
             return std::nullopt;
         }
+        const bool timed = reserve != nullptr && !readAhead;
+        const auto readingStarted = timed ? Now() : std::chrono::steady_clock::time_point();
         OpenedSubFolder child = frame.folder->OpenSubFolder(name);
         if (child.mountPoint) {
             // Content, as a link is: never entered or listed, and its folder is not empty.
@@ -152,6 +161,7 @@ struct EmptyFolderScan::Walk {
             Open(std::move(child.folder), ReadsWithRules()
                                               ? scan.rules_->SubFolderState(frame.exclusions, name)
                                               : ListingRules::ExclusionState());
+        const bool startReadingAhead = timed && NoteReading(readingStarted);
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
             if (opening == Opening::Unreadable) {
@@ -159,7 +169,42 @@ struct EmptyFolderScan::Walk {
             }
             Deliver(frame, opening == Opening::Empty, openedJunk);
         }
+        // `frame` may have moved since: a frame for the subfolder was pushed.
+        if (startReadingAhead) {
+            StartReadingAhead();
+        }
         return std::nullopt;
+    }
+
+    std::chrono::steady_clock::time_point Now() const {
+        return reserveSettings.clock ? reserveSettings.clock() : std::chrono::steady_clock::now();
+    }
+
+    // Notes how long the walk's reading of a folder begun at `started` took; true when
+    // the threads in reserve should start. Only a slow reading asks the system whether the
+    // walk waited for it: a reading the walk was merely preempted in is no sign of a disk.
+    bool NoteReading(std::chrono::steady_clock::time_point started) {
+        const bool slow = ReadAheadTrigger::Slow(Now() - started);
+        return trigger.Note(slow, slow ? scan.fileSystem_.WaitsOfThisThread() : std::nullopt);
+    }
+
+    // The threads in reserve take over the folders under way and read ahead below them;
+    // the walk goes on with what they hand it, as if they had been there from the start.
+    void StartReadingAhead() {
+        ReadAhead& started = reserve->emplace(std::move(reserveSettings), separator,
+                                              scan.ListsWithRules() ? scan.rules_ : nullptr);
+        started.NoteReadOnlyOption(scan.host_.ReadOnlyOptionValue());
+        std::vector<ReadAhead::WalkedFolder> walked;
+        walked.reserve(frames.size());
+        for (Frame& frame : frames) {
+            walked.push_back({std::move(frame.folder), frame.names, frame.next, frame.holdsFiles,
+                              std::move(frame.exclusions)});
+        }
+        std::vector<std::unique_ptr<Folder>> folders = started.Adopt(std::move(walked));
+        for (std::size_t level = 0; level < frames.size(); ++level) {
+            frames[level].folder = std::move(folders[level]);
+        }
+        readAhead = &started;
     }
 
     // Whether the walk applies exclusions and the age limit to the listings it reads; the
@@ -266,7 +311,8 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         std::size_t reading = 2 * std::size_t{settings.threads};
         settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
     }
-    if (settings.threads > 1) {
+    const bool reserved = settings.threads > 1 && settings.adaptive;
+    if (settings.threads > 1 && !settings.adaptive) {
         readAhead.emplace(std::move(settings), fileSystem_.PathSeparator(),
                           ListsWithRules() ? rules_ : nullptr);
         readAhead->NoteReadOnlyOption(host_.ReadOnlyOptionValue());
@@ -274,6 +320,10 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     }
     Walk walk{
         *this, readAhead ? &*readAhead : nullptr, fileSystem_.PathSeparator(), folderPath, {}};
+    if (reserved) {
+        walk.reserve = &readAhead;
+        walk.reserveSettings = std::move(settings);
+    }
     return walk.Run(std::move(root));
 }
 

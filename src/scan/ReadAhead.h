@@ -4,6 +4,7 @@
 #include "scan/ReadAheadTree.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -22,19 +23,29 @@
 // for the same wall time. 16 takes nearly all of the cold gain for little warm cost.
 inline constexpr unsigned DefaultScanThreads = 16;
 
+// As a thread count: DefaultScanThreads, started only once the walk alone finds the file
+// system slow (ReadAheadTrigger). An explicit count starts its threads at once.
+inline constexpr unsigned AdaptiveScanThreads = 0;
+
 // Listings read ahead and not yet taken by the walk: enough to keep every thread busy,
 // while memory (and on Linux the descriptors held open) stays bounded whatever the size
 // of the tree.
 inline constexpr std::size_t DefaultReadAheadBudget = 1024;
 
 struct ReadAheadSettings {
-    ReadAheadSettings(unsigned threadCount = DefaultScanThreads,
+    ReadAheadSettings(unsigned threadCount = AdaptiveScanThreads,
                       std::size_t listingBudget = DefaultReadAheadBudget)
-        : threads(threadCount), budget(listingBudget) {}
+        : threads(threadCount == AdaptiveScanThreads ? DefaultScanThreads : threadCount),
+          budget(listingBudget), adaptive(threadCount == AdaptiveScanThreads) {}
 
     // 1: the walk reads every folder itself and no thread is started.
     unsigned threads;
     std::size_t budget;
+    // The walk reads alone until ReadAheadTrigger says the threads would help.
+    bool adaptive;
+    // For tests: the clock that times the walk's own readings while it reads alone.
+    // Empty: std::chrono::steady_clock.
+    std::function<std::chrono::steady_clock::time_point()> clock;
     // For tests: told, under the read-ahead's lock, whether every thread waits with nothing
     // it may read, each time that may have changed.
     std::function<void(bool idle)> onIdle;
@@ -70,6 +81,22 @@ class ReadAhead {
     // Takes the root, opened by the walk, lists it on the calling thread and starts the
     // threads below it. Every Folder the result hands out must be gone before this object.
     std::unique_ptr<Folder> Start(std::unique_ptr<Folder> root);
+
+    // One folder of a walk that read alone so far, from the root down to the innermost.
+    struct WalkedFolder {
+        std::unique_ptr<Folder> folder;
+        std::vector<std::string> names; // its subfolders, in enumeration order
+        // The subfolder the walk examines next; above the innermost folder, the one under
+        // way (the next folder of the list).
+        std::size_t next = 0;
+        bool holdsFiles = false;
+        ListingRules::ExclusionState exclusions; // where they stand at it
+    };
+
+    // Takes over the folders of a walk that read alone so far and starts the threads below
+    // them, as Start does for a root. Returns the folders to walk on with, in the same
+    // order; every one must be gone before this object.
+    std::vector<std::unique_ptr<Folder>> Adopt(std::vector<WalkedFolder> walked);
 
     // The value of the read-only option as the walk last read it. While it is not 1, the
     // threads do not open a read-only subfolder of a folder without files: the walk will

@@ -103,6 +103,41 @@ std::unique_ptr<Folder> ReadAhead::Start(std::unique_ptr<Folder> root) {
     return std::make_unique<WalkFolder>(*this, root_);
 }
 
+// The walk's folders become nodes as if their listings had been read ahead and taken:
+// each one above the innermost has the next one as its subfolder under way.
+std::vector<std::unique_ptr<Folder>> ReadAhead::Adopt(std::vector<WalkedFolder> walked) {
+    std::vector<std::unique_ptr<Folder>> folders;
+    folders.reserve(walked.size());
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Node* parent = nullptr;
+        for (std::size_t level = 0; level < walked.size(); ++level) {
+            WalkedFolder& folder = walked[level];
+            auto node = std::make_shared<Node>(parent, parent ? walked[level - 1].next : 0);
+            node->listing.files = folder.holdsFiles ? 1 : 0;
+            node->listing.subFolders = folder.names.size();
+            node->listing.names = std::move(folder.names);
+            node->folder = std::move(folder.folder);
+            node->exclusions = std::move(folder.exclusions);
+            node->state = NodeState::Walked;
+            const bool innermost = level + 1 == walked.size();
+            node->nextRead = folder.next + (innermost ? 0 : 1);
+            node->nextWalked = node->nextRead;
+            node->openedBelow = !innermost;
+            if (parent) {
+                parent->children.push_back(node);
+            } else {
+                root_ = node;
+            }
+            Queue(*node);
+            folders.push_back(std::make_unique<WalkFolder>(*this, node));
+            parent = node.get();
+        }
+    }
+    StartThreads();
+    return folders;
+}
+
 // The subfolder `index` of `parent` once no thread reads it any more, or nullptr when none
 // was handed out. The subfolders before it are passed for good: what was read of them goes.
 // While a thread reads it, the walk reads what waits for a thread rather than sleep.

@@ -6,6 +6,7 @@
 // reads it as it is after the change, and nothing read before depends on it.
 
 #include "scan/ListingRules.h"
+#include "scan/ReadAheadTrigger.h"
 #include "scan/ScanRun.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <system_error>
@@ -20,9 +22,27 @@
 
 namespace {
 
+// The default, whose walk reads alone until its readings of folders, timed by a clock that
+// is slow from the `reading`-th on, start the threads (ReadAheadTrigger).
+ReadAheadSettings SwitchingAt(int reading) {
+    ReadAheadSettings settings;
+    auto calls = std::make_shared<int>(0);
+    auto now = std::make_shared<std::chrono::steady_clock::time_point>();
+    settings.clock = [=] {
+        // Two calls a reading: its start and its end.
+        *now +=
+            ++*calls > 2 * reading ? std::chrono::milliseconds(1) : std::chrono::microseconds(1);
+        return *now;
+    };
+    return settings;
+}
+
 // The walk alone, then thread counts and budgets worth trying: one listing at a time, a
-// budget smaller than the threads, and the defaults.
-const ReadAheadSettings Settings[] = {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}};
+// budget smaller than the threads, the defaults, and the default's threads started early
+// and late in the walk. Fresh each time: a clock counts the readings of one scan.
+std::vector<ReadAheadSettings> Settings() {
+    return {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}, SwitchingAt(0), SwitchingAt(30)};
+}
 
 Scanned ScanFake(FakeFileSystem& fileSystem, FakeScanHost& host, ReadAheadSettings settings) {
     return Scan(fileSystem, fileSystem.RootPath(), host, std::move(settings));
@@ -54,7 +74,7 @@ TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
         for (int option : {0, 1}) {
             Scanned expected = PlainWalk(fileSystem, option);
             ASSERT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
-            for (const ReadAheadSettings& settings : Settings) {
+            for (const ReadAheadSettings& settings : Settings()) {
                 FakeScanHost host;
                 host.readOnlyOptionValue = option;
                 EXPECT_EQ(ScanFake(fileSystem, host, settings), expected)
@@ -62,6 +82,56 @@ TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
                     << " threads, budget " << settings.budget;
             }
         }
+    }
+}
+
+TEST(ReadAheadTrigger, StartsTheThreadsOnceEightOfTheLast64ReadingsWereSlow) {
+    ReadAheadTrigger trigger;
+    // One slow reading in ten: never 8 in any 64.
+    for (int reading = 0; reading < 1000; ++reading) {
+        ASSERT_FALSE(trigger.Note(reading % 10 == 0, std::nullopt)) << reading;
+    }
+    for (int fast = 0; fast < 64; ++fast) {
+        ASSERT_FALSE(trigger.Note(false, std::nullopt));
+    }
+    for (int slow = 1; slow < 8; ++slow) {
+        EXPECT_FALSE(trigger.Note(true, std::nullopt));
+    }
+    EXPECT_TRUE(trigger.Note(true, std::nullopt));
+    EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(41)), true);
+    EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(40)), false);
+}
+
+// Where the system counts the thread's waits, a slow reading without a wait is a preemption.
+TEST(ReadAheadTrigger, CountsOnlySlowReadingsTheWalkWaitedIn) {
+    ReadAheadTrigger trigger;
+    std::uint64_t waits = 5;
+    for (int reading = 0; reading < 200; ++reading) {
+        ASSERT_FALSE(trigger.Note(true, waits)) << reading;
+    }
+    for (int slow = 1; slow < 8; ++slow) {
+        EXPECT_FALSE(trigger.Note(true, ++waits));
+    }
+    EXPECT_TRUE(trigger.Note(true, ++waits));
+}
+
+// The default starts its threads only once readings are slow, and then takes over the
+// folders the walk holds at that point without changing a row.
+TEST(EmptyFolderScan, DefaultStartsThreadsOnlyOnceReadingsAreSlow) {
+    FakeFileSystem fileSystem;
+    AddAwkwardTree(fileSystem, 5, 400);
+    const Scanned expected = PlainWalk(fileSystem, 0);
+    for (int slowFrom : {1000000, 0, 3, 50, 200}) {
+        ReadAheadSettings settings = SwitchingAt(slowFrom);
+        int started = 0;
+        settings.startThread = [&](std::function<void()> work) {
+            ++started;
+            return std::thread(std::move(work));
+        };
+        FakeScanHost host;
+        EXPECT_EQ(ScanFake(fileSystem, host, settings), expected) << "slow from " << slowFrom;
+        EXPECT_EQ(started, slowFrom < 1000000 ? static_cast<int>(DefaultScanThreads) : 0)
+            << "slow from " << slowFrom;
     }
 }
 
@@ -181,7 +251,7 @@ TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
         int stopAt = seed % 2 == 1 ? 1 + static_cast<int>(random() % calls) : 0;
         int toggleAt = 1 + static_cast<int>(random() % calls);
         Scanned expected = run(WalkAlone, stopAt, toggleAt);
-        for (const ReadAheadSettings& settings : Settings) {
+        for (const ReadAheadSettings& settings : Settings()) {
             EXPECT_EQ(run(settings, stopAt, toggleAt), expected)
                 << "seed " << seed << ", stop at " << stopAt << ", toggle at " << toggleAt << ", "
                 << settings.threads << " threads, budget " << settings.budget;
@@ -203,7 +273,7 @@ TEST(EmptyFolderScan, ReadAheadExcludesWhatTheWalkExcludes) {
         };
         std::vector<std::string> expected = rows(WalkAlone, &rules);
         ASSERT_NE(expected, rows(WalkAlone, nullptr)) << "seed " << seed;
-        for (const ReadAheadSettings& settings : Settings) {
+        for (const ReadAheadSettings& settings : Settings()) {
             EXPECT_EQ(rows(settings, &rules), expected)
                 << "seed " << seed << ", " << settings.threads << " threads, budget "
                 << settings.budget;

@@ -210,6 +210,14 @@ class PosixFileSystem : public FileSystem {
         return spare - spare / 3;
     }
 
+    std::optional<std::uint64_t> WaitsOfThisThread() const override {
+        struct rusage usage {};
+        if (::getrusage(RUSAGE_THREAD, &usage) != 0) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint64_t>(usage.ru_nvcsw);
+    }
+
   private:
     PosixFileSystemOptions options_;
 };

@@ -1,0 +1,40 @@
+# Sourced by the bench scripts: the tools they compare, built or found once.
+#   $floor2, $pfloor   the floors (../shared/floors), compiled here into build/bench
+#   $bfs               bfs 4.1 (../shared/peers/bfs), or empty when it is missing
+#   busy_start/busy_stop   one process spinning at normal priority (one core kept busy)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+shared=
+for candidate in "$here/../shared" "$here/../../shared" "${VACANTOR_SHARED:-}"; do
+    if [ -n "$candidate" ] && [ -d "$candidate/floors" ]; then
+        shared=$(cd "$candidate" && pwd)
+        break
+    fi
+done
+tools=$here/build/bench/tools
+mkdir -p "$tools"
+floor2= pfloor= bfs=
+if [ -n "$shared" ]; then
+    for floor in floor2 pfloor; do
+        if [ ! -x "$tools/$floor" ] || [ "$shared/floors/$floor.cpp" -nt "$tools/$floor" ]; then
+            g++ -O2 -pthread -o "$tools/$floor" "$shared/floors/$floor.cpp"
+        fi
+    done
+    floor2=$tools/floor2 pfloor=$tools/pfloor
+    [ -x "$shared/peers/bfs" ] && bfs=$shared/peers/bfs
+fi
+
+busy_pid=
+busy_start() {
+    bash -c 'while :; do :; done' &
+    busy_pid=$!
+}
+busy_stop() {
+    if [ -n "$busy_pid" ]; then
+        kill "$busy_pid" 2>/dev/null || true
+        wait "$busy_pid" 2>/dev/null || true
+        busy_pid=
+    fi
+}
+
+drop_caches() { sync && echo 3 >/proc/sys/vm/drop_caches; }
+can_drop_caches() { [ -w /proc/sys/vm/drop_caches ] && drop_caches 2>/dev/null; }
