@@ -10,6 +10,19 @@
 #include <string_view>
 #include <vector>
 
+// How a command ends, as the help, the README and the manual page give it.
+enum class ExitStatus {
+    Done = 0,          // the command ran (remove: and removed every folder it found)
+    Failed = 1,        // ROOT not read, a folder not removed, output or a file not written...
+    UsageError = 2,    // the arguments are wrong
+    Interrupted = 128, // remove stopped by a signal: its number is added
+};
+
+// 128 and the number of the signal that stopped the command.
+inline ExitStatus InterruptedBy(int signal) {
+    return static_cast<ExitStatus>(static_cast<int>(ExitStatus::Interrupted) + signal);
+}
+
 // The arguments of a command: flags and options with a value ("--threads 4") from known
 // sets, and exactly one root folder. An option with a value may be given more than once:
 // `values` keeps the last, All every one in order ("--exclude a --exclude b").

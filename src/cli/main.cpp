@@ -172,8 +172,36 @@ std::string HelpText(std::string_view command) {
            RemoveOptions + Closing;
 }
 
+ExitStatus RunFind(const std::vector<std::string>& arguments) {
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    return RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError());
+}
+
+ExitStatus RunRemove(const std::vector<std::string>& arguments) {
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
+    return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
+                            StandardError());
+}
+
+// The commands by name, each run with the arguments after its name.
+struct Command {
+    std::string_view name;
+    ExitStatus (*run)(const std::vector<std::string>& arguments);
+};
+const Command Commands[] = {{"find", RunFind}, {"remove", RunRemove}};
+
+const Command* CommandNamed(std::string_view word) {
+    for (const Command& command : Commands) {
+        if (command.name == word) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
 bool IsCommand(std::string_view word) {
-    return word == "find" || word == "remove";
+    return CommandNamed(word) != nullptr;
 }
 
 // --help or -h anywhere before "--" asks for help instead of running the command.
@@ -194,7 +222,7 @@ int UsageError(const std::string& problem) {
     StandardError().Write("vacantor-cli: " + problem +
                           "\nusage: vacantor-cli find|remove [OPTION]... ROOT\n"
                           "Try 'vacantor-cli --help'.\n");
-    return 2;
+    return static_cast<int>(ExitStatus::UsageError);
 }
 
 } // namespace
@@ -223,19 +251,10 @@ int main(int argc, char** argv) {
         std::fputs("vacantor-cli " VACANTOR_VERSION "\n", stdout);
         return 0;
     }
-    if (!arguments.empty() && arguments[0] == "find") {
+    if (const Command* command = arguments.empty() ? nullptr : CommandNamed(arguments[0])) {
         PrepareStandardStreams();
-        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         arguments.erase(arguments.begin());
-        return RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError());
-    }
-    if (!arguments.empty() && arguments[0] == "remove") {
-        PrepareStandardStreams();
-        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-        std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
-        arguments.erase(arguments.begin());
-        return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
-                                StandardError());
+        return static_cast<int>(command->run(arguments));
     }
     if (arguments.empty()) {
         return UsageError("no command given");

@@ -186,7 +186,8 @@ class WindowLogic : public ::testing::Test {
         form.Form_Load();
     }
 
-    // A root holding a file and `count` empty folders, listed by a Find.
+    // A root holding a file and `count` empty folders, listed by a Find: rows numbered from
+    // 0 in the "No." column.
     void FindRows(int count) {
         WriteFile(treeFolder.Path() / "file.txt", "x");
         for (int i = 0; i < count; ++i) {
@@ -195,6 +196,9 @@ class WindowLogic : public ::testing::Test {
         form.SetRootFolder(treeFolder.Text());
         form.cmdFind_Click();
         ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
+        for (std::size_t row = 0; row < window.list.RowCount(); ++row) {
+            EXPECT_EQ(window.list.Rows()[row].text, std::to_string(row));
+        }
     }
 
     std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
