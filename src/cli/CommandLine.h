@@ -2,7 +2,6 @@
 
 #include "cli/ConsoleText.h"
 
-#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -17,11 +16,6 @@ enum class ExitStatus {
     UsageError = 2,    // the arguments are wrong
     Interrupted = 128, // remove stopped by a signal: its number is added
 };
-
-// 128 and the number of the signal that stopped the command.
-inline ExitStatus InterruptedBy(int signal) {
-    return static_cast<ExitStatus>(static_cast<int>(ExitStatus::Interrupted) + signal);
-}
 
 // The arguments of a command: flags and options with a value ("--threads 4") from known
 // sets, and exactly one root folder. An option with a value may be given more than once:
@@ -43,8 +37,7 @@ struct CommandLine {
 // it shown as `err` shows them), on an unknown option, an option without its value, a
 // missing root or a second root. "--" ends the options, so that a root whose name starts
 // with '-' can be given.
-std::optional<CommandLine>
-ParseCommandLine(const std::vector<std::string>& arguments,
-                 std::initializer_list<std::string_view> knownFlags,
-                 std::initializer_list<std::string_view> knownValueOptions,
-                 const ConsoleStream& err, std::string& problem);
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
+                                            const std::vector<std::string_view>& knownFlags,
+                                            const std::vector<std::string_view>& knownValueOptions,
+                                            const ConsoleStream& err, std::string& problem);

@@ -258,11 +258,15 @@ ScanOutcome ScanRootFolder(FileSystem& fileSystem, const ScanRequest& request, C
     return outcome;
 }
 
-std::optional<ScanCommandLine>
-ParseScanCommandLine(const std::vector<std::string>& arguments,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valueOptions, char separator,
-                     const char* usage, ConsoleStream err, ExitStatus& exitStatus) {
+std::optional<ScanCommandLine> ParseScanCommandLine(const std::vector<std::string>& arguments,
+                                                    std::vector<std::string_view> flags,
+                                                    std::vector<std::string_view> valueOptions,
+                                                    char separator, const char* usage,
+                                                    ConsoleStream err, ExitStatus& exitStatus) {
+    flags.insert(flags.end(), {ReadOnlyFlag, Print0Flag, ProgressOption, QuietOption,
+                               JunkCommonFlag, VerboseFlag, AbsoluteFlag});
+    valueOptions.insert(valueOptions.end(), {ThreadsOption, ExcludeOption, ExcludeFromOption,
+                                             JunkOption, OlderThanOption, MaxDepthOption});
     std::string problem;
     std::optional<CommandLine> options =
         ParseCommandLine(arguments, flags, valueOptions, err, problem);

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +20,8 @@ struct FoundFolder;
 // read folders ahead of the scan.
 inline constexpr const char* ReadOnlyFlag = "--read-only";
 inline constexpr const char* ThreadsOption = "--threads";
+// Ends each record with NUL instead of a newline.
+inline constexpr const char* Print0Flag = "--print0";
 
 // The options both commands take for exclusions and junk files; each but the flag may be
 // given many times.
@@ -56,17 +57,17 @@ struct ScanCommandLine {
     ScanRequest scan;
 };
 
-// Parses a command's arguments with its flags and valued options, and reads the scan
-// request from them: ROOT, --read-only, --verbose, --threads, the exclusions and junk
-// names, --older-than (from the time now) and --max-depth. nullopt with `exitStatus` set
-// when the command cannot run: UsageError after what was wrong and then `usage`, a short
-// hint, are printed on `err`; Failed when a file of --exclude-from cannot be read (the
-// reason is on `err`).
-std::optional<ScanCommandLine>
-ParseScanCommandLine(const std::vector<std::string>& arguments,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valueOptions, char separator,
-                     const char* usage, ConsoleStream err, ExitStatus& exitStatus);
+// Parses a command's arguments with the options both commands take and the command's own
+// `flags` and `valueOptions`, and reads the scan request from them: ROOT, --read-only, --verbose,
+// --threads, the exclusions and junk names, --older-than (from the time now) and --max-depth.
+// nullopt with `exitStatus` set when the command cannot run: UsageError after what was wrong and
+// then `usage`, a short hint, are printed on `err`; Failed when a file of --exclude-from cannot be
+// read (the reason is on `err`).
+std::optional<ScanCommandLine> ParseScanCommandLine(const std::vector<std::string>& arguments,
+                                                    std::vector<std::string_view> flags,
+                                                    std::vector<std::string_view> valueOptions,
+                                                    char separator, const char* usage,
+                                                    ConsoleStream err, ExitStatus& exitStatus);
 
 // What a command's scan came to.
 struct ScanOutcome {

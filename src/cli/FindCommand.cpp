@@ -16,18 +16,13 @@ ExitStatus RunFindCommand(const std::vector<std::string>& arguments, FileSystem&
                           ConsoleStream out, ConsoleStream err) {
     ExitStatus status = ExitStatus::Done;
     std::optional<ScanCommandLine> command =
-        ParseScanCommandLine(arguments,
-                             {ReadOnlyFlag, "--print0", ProgressOption, QuietOption, JunkCommonFlag,
-                              VerboseFlag, AbsoluteFlag},
-                             {ThreadsOption, ExcludeOption, ExcludeFromOption, JunkOption,
-                              OlderThanOption, MaxDepthOption},
-                             fileSystem.PathSeparator(), FindUsage, err, status);
+        ParseScanCommandLine(arguments, {}, {}, fileSystem.PathSeparator(), FindUsage, err, status);
     if (!command) {
         return status;
     }
     const CommandLine& options = command->options;
     std::unique_ptr<Progress> progress = StartProgress(options, out, err);
-    RecordWriter records(out, options.Has("--print0") ? '\0' : '\n');
+    RecordWriter records(out, options.Has(Print0Flag) ? '\0' : '\n');
     const std::string prefix = PathPrefix(options, fileSystem.PathSeparator());
     // Each row as it is found: its number, a tab and its path, and for a folder whose
     // subtree holds junk files a tab and "junk".

@@ -24,7 +24,7 @@ constexpr const char* LogOption = "--log";
 constexpr const char* DryRunFlag = "--dry-run";
 
 char Terminator(const CommandLine& options) {
-    return options.Has("--print0") ? '\0' : '\n';
+    return options.Has(Print0Flag) ? '\0' : '\n';
 }
 
 // The log FILE names, created before the scan: a log that cannot be written is found out
@@ -46,134 +46,117 @@ std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, ConsoleStream 
     return std::make_unique<RemovalLog>(file, Terminator(options));
 }
 
-// How far the removal stage came.
-struct RemovalTally {
+// What the removal stage works with, and how far it came.
+struct RemovalStage {
+    ScannedRootRemoval removal;
+    RecordWriter printer; // record by record: a reader gone away stops it at the next row
+    ConsoleStream err;
+    const CommandLine& options;
+    const InterruptionCatcher& interruptions;
+    RemovalLog* log;
+    Progress* progress;
+    std::string prefix;
+    bool dryRun;
     std::size_t removed = 0; // with --dry-run: printed
     std::size_t notRemoved = 0;
-    std::string cutShort; // why rows were left before their turn; empty when none was
-};
+    std::string cutShort{}; // why rows were left before their turn; empty when none was
 
-// The removal stage: the rows in order, each removed from the root the scan held (with
-// --dry-run only printed), printed once removed, logged and shown on the progress line.
-// It ends between two rows, never inside one, on an interrupt, or when the output or the
-// log can no longer be written.
-class RemovalStage {
-  public:
-    RemovalStage(const ScanCommandLine& command, FolderRemoval& folderRemoval,
-                 std::shared_ptr<const HeldRoot> heldRoot, char separator, ConsoleStream out,
-                 ConsoleStream err, RemovalLog* log, Progress* progress,
-                 const InterruptionCatcher& interruptions)
-        : removal_(folderRemoval, std::move(heldRoot), &command.scan.rules),
-          printer_(out, Terminator(command.options), true), err_(err), options_(command.options),
-          prefix_(PathPrefix(command.options, separator)), dryRun_(options_.Has(DryRunFlag)),
-          log_(log), progress_(progress), interruptions_(interruptions) {}
-
-    RemovalTally Run(const std::vector<std::string>& rows, bool scanInterrupted) {
-        RemovalTally tally;
-        if (scanInterrupted) {
-            tally.cutShort = WhyCutShort();
-        }
-        for (const std::string& path : rows) {
-            if (Interrupted() || printer_.Failed()) {
-                tally.cutShort = WhyCutShort();
-                break;
-            }
-            auto [verdict, reason] = DealWith(path, tally);
-            if (progress_ && !dryRun_) {
-                progress_->RowDone(tally.removed, tally.notRemoved, rows.size());
-            }
-            if (log_) {
-                log_->Add(verdict, path, reason);
-                // Nothing more is removed once the log cannot say so.
-                if (log_->Failed()) {
-                    break;
-                }
-            }
-        }
-        return tally;
-    }
-
-    // The end of the run, once the rows are dealt with: the output written out, an
-    // interrupt said, the log closed with its summary, and the count, last, so that
-    // standard output holds paths alone.
-    ExitStatus Finish(const RemovalTally& tally, std::size_t rowCount, bool scanInterrupted,
-                      std::chrono::steady_clock::duration taken) {
-        if (progress_) {
-            progress_->Finish();
-        }
-        bool written = printer_.Flush();
-        if (!written) {
-            err_.Write("vacantor-cli: cannot write the output\n");
-        }
-        if (Interrupted()) {
-            err_.Write("vacantor-cli: interrupted by "s + interruptions_.CaughtName() +
-                       (scanInterrupted
-                            ? " during the scan: nothing removed\n"
-                            : ": " + std::to_string(tally.removed + tally.notRemoved) + " of " +
-                                  std::to_string(rowCount) + " folders dealt with\n"));
-        }
-        if (log_ && !log_->Close(taken, tally.cutShort)) {
-            err_.Write("vacantor-cli: cannot write the log " +
-                       err_.Shown(options_.values.at(LogOption)) + "\n");
-            written = false;
-        }
-        const char* verb = dryRun_              ? " would be removed.\n"
-                           : tally.removed == 1 ? " is removed.\n"
-                                                : " are removed.\n";
-        err_.Write("vacantor-cli: " + Counted(tally.removed, "folder") + verb);
-        if (Interrupted()) {
-            return InterruptedBy(interruptions_.Caught());
-        }
-        return written && tally.notRemoved == 0 ? ExitStatus::Done : ExitStatus::Failed;
-    }
-
-  private:
-    bool Interrupted() const { return interruptions_.Caught() != 0; }
+    bool Interrupted() const { return interruptions.Caught() != 0; }
     std::string WhyCutShort() const {
-        return Interrupted() ? "interrupted by "s + interruptions_.CaughtName()
+        return Interrupted() ? "interrupted by "s + interruptions.CaughtName()
                              : "the output cannot be written";
     }
-
-    // One row: its folder removed and printed, or, with the reason on standard error, left.
-    std::pair<LogVerdict, std::string> DealWith(const std::string& path, RemovalTally& tally) {
-        LogVerdict verdict = LogVerdict::Skipped;
-        std::string reason = "dry run";
-        if (!dryRun_ && !removal_.HoldsScannedRoot()) {
-            // The first row finds it out: said once on standard error, for every row in the log.
-            if (tally.notRemoved == 0) {
-                err_.Write("vacantor-cli: nothing removed below " + err_.Shown(options_.root) +
-                           ": " + removal_.RootFailure() + "\n");
-            }
-            reason = "root folder: " + removal_.RootFailure();
-        } else if (!dryRun_) {
-            RemovalResult result = removal_.DeleteFolder(path);
-            verdict = VerdictOf(result.outcome);
-            reason = result.reason;
-            if (verdict != LogVerdict::Removed) {
-                err_.Write("vacantor-cli: not removed: " + err_.Shown(path) + ": " + reason + "\n");
-            }
-        }
-        if (dryRun_ || verdict == LogVerdict::Removed) {
-            printer_.AddPath(prefix_ + path);
-            printer_.EndRecord();
-            ++tally.removed;
-        } else {
-            ++tally.notRemoved;
-        }
-        return {verdict, std::move(reason)};
-    }
-
-    ScannedRootRemoval removal_;
-    // Record by record, so that a reader gone away stops the removal at the next row.
-    RecordWriter printer_;
-    ConsoleStream err_;
-    const CommandLine& options_;
-    const std::string prefix_;
-    const bool dryRun_;
-    RemovalLog* log_;
-    Progress* progress_;
-    const InterruptionCatcher& interruptions_;
 };
+
+// One row: its folder removed from the held root and printed (with --dry-run only printed),
+// or left, with the reason on standard error. Logged either way.
+void DealWith(RemovalStage& stage, const std::string& path, std::size_t rowCount) {
+    LogVerdict verdict = LogVerdict::Skipped;
+    std::string reason = "dry run";
+    if (!stage.dryRun && !stage.removal.HoldsScannedRoot()) {
+        // The first row finds it out: said once on standard error, for every row in the log.
+        if (stage.notRemoved == 0) {
+            stage.err.Write("vacantor-cli: nothing removed below " +
+                            stage.err.Shown(stage.options.root) + ": " +
+                            stage.removal.RootFailure() + "\n");
+        }
+        reason = "root folder: " + stage.removal.RootFailure();
+    } else if (!stage.dryRun) {
+        RemovalResult result = stage.removal.DeleteFolder(path);
+        verdict = VerdictOf(result.outcome);
+        reason = result.reason;
+        if (verdict != LogVerdict::Removed) {
+            stage.err.Write("vacantor-cli: not removed: " + stage.err.Shown(path) + ": " + reason +
+                            "\n");
+        }
+    }
+    if (stage.dryRun || verdict == LogVerdict::Removed) {
+        stage.printer.AddPath(stage.prefix + path);
+        stage.printer.EndRecord();
+        ++stage.removed;
+    } else {
+        ++stage.notRemoved;
+    }
+    if (stage.progress && !stage.dryRun) {
+        stage.progress->RowDone(stage.removed, stage.notRemoved, rowCount);
+    }
+    if (stage.log) {
+        stage.log->Add(verdict, path, reason);
+    }
+}
+
+// The rows in order. The stage ends between two rows, never inside one, on an interrupt,
+// or when the output or the log can no longer be written.
+void RemoveRows(RemovalStage& stage, const std::vector<std::string>& rows, bool scanInterrupted) {
+    if (scanInterrupted) {
+        stage.cutShort = stage.WhyCutShort();
+    }
+    for (const std::string& path : rows) {
+        if (stage.Interrupted() || stage.printer.Failed()) {
+            stage.cutShort = stage.WhyCutShort();
+            return;
+        }
+        DealWith(stage, path, rows.size());
+        // Nothing more is removed once the log cannot say so.
+        if (stage.log && stage.log->Failed()) {
+            return;
+        }
+    }
+}
+
+// The end of the run: the output written out, an interrupt said, the log closed with its
+// summary, and the count, last, so that standard output holds paths alone.
+ExitStatus Finish(RemovalStage& stage, std::size_t rowCount, bool scanInterrupted,
+                  std::chrono::steady_clock::duration taken) {
+    if (stage.progress) {
+        stage.progress->Finish();
+    }
+    bool written = stage.printer.Flush();
+    if (!written) {
+        stage.err.Write("vacantor-cli: cannot write the output\n");
+    }
+    if (stage.Interrupted()) {
+        stage.err.Write("vacantor-cli: interrupted by "s + stage.interruptions.CaughtName() +
+                        (scanInterrupted
+                             ? " during the scan: nothing removed\n"
+                             : ": " + std::to_string(stage.removed + stage.notRemoved) + " of " +
+                                   std::to_string(rowCount) + " folders dealt with\n"));
+    }
+    if (stage.log && !stage.log->Close(taken, stage.cutShort)) {
+        stage.err.Write("vacantor-cli: cannot write the log " +
+                        stage.err.Shown(stage.options.values.at(LogOption)) + "\n");
+        written = false;
+    }
+    const char* verb = stage.dryRun         ? " would be removed.\n"
+                       : stage.removed == 1 ? " is removed.\n"
+                                            : " are removed.\n";
+    stage.err.Write("vacantor-cli: " + Counted(stage.removed, "folder") + verb);
+    if (stage.Interrupted()) {
+        return static_cast<ExitStatus>(static_cast<int>(ExitStatus::Interrupted) +
+                                       stage.interruptions.Caught());
+    }
+    return written && stage.notRemoved == 0 ? ExitStatus::Done : ExitStatus::Failed;
+}
 
 } // namespace
 
@@ -182,22 +165,18 @@ ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSyste
                             SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
     ExitStatus status = ExitStatus::Done;
-    std::optional<ScanCommandLine> command =
-        ParseScanCommandLine(arguments,
-                             {ReadOnlyFlag, DryRunFlag, "--print0", ProgressOption, QuietOption,
-                              JunkCommonFlag, VerboseFlag, AbsoluteFlag},
-                             {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption,
-                              JunkOption, OlderThanOption, MaxDepthOption},
-                             fileSystem.PathSeparator(), RemoveUsage, err, status);
+    std::optional<ScanCommandLine> command = ParseScanCommandLine(
+        arguments, {DryRunFlag}, {LogOption}, fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
         return status;
     }
+    const CommandLine& options = command->options;
     bool logFailed = false;
-    std::unique_ptr<RemovalLog> log = CreateLog(command->options, err, logFailed);
+    std::unique_ptr<RemovalLog> log = CreateLog(options, err, logFailed);
     if (logFailed) {
         return ExitStatus::Failed;
     }
-    std::unique_ptr<Progress> progress = StartProgress(command->options, out, err, clock);
+    std::unique_ptr<Progress> progress = StartProgress(options, out, err, clock);
     // From here on an interrupt ends the run between two rows, never inside one: the row's
     // folder is removed or left whole, the modes it changed are put back, and the log says
     // how the run ended.
@@ -210,9 +189,15 @@ ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSyste
         return ExitStatus::Failed;
     }
     const bool scanInterrupted = interruptions.Caught() != 0;
-    RemovalStage removal(*command, folderRemoval, std::move(scan.heldRoot),
-                         fileSystem.PathSeparator(), out, err, log.get(), progress.get(),
-                         interruptions);
-    RemovalTally tally = removal.Run(scan.rows, scanInterrupted);
-    return removal.Finish(tally, scan.rows.size(), scanInterrupted, clock() - start);
+    RemovalStage stage{{folderRemoval, std::move(scan.heldRoot), &command->scan.rules},
+                       {out, Terminator(options), true},
+                       err,
+                       options,
+                       interruptions,
+                       log.get(),
+                       progress.get(),
+                       PathPrefix(options, fileSystem.PathSeparator()),
+                       options.Has(DryRunFlag)};
+    RemoveRows(stage, scan.rows, scanInterrupted);
+    return Finish(stage, scan.rows.size(), scanInterrupted, clock() - start);
 }

@@ -1,5 +1,5 @@
 // vacantor-cli: the empty-folder scan and the removal without a window, for scripts and benchmarks.
-// One function per subcommand; the table below dispatches.
+// One function per subcommand; main picks it by the first argument.
 
 #include "cli/Console.h"
 #include "cli/FindCommand.h"
@@ -172,36 +172,8 @@ std::string HelpText(std::string_view command) {
            RemoveOptions + Closing;
 }
 
-ExitStatus RunFind(const std::vector<std::string>& arguments) {
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    return RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError());
-}
-
-ExitStatus RunRemove(const std::vector<std::string>& arguments) {
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
-    return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
-                            StandardError());
-}
-
-// The commands by name, each run with the arguments after its name.
-struct Command {
-    std::string_view name;
-    ExitStatus (*run)(const std::vector<std::string>& arguments);
-};
-const Command Commands[] = {{"find", RunFind}, {"remove", RunRemove}};
-
-const Command* CommandNamed(std::string_view word) {
-    for (const Command& command : Commands) {
-        if (command.name == word) {
-            return &command;
-        }
-    }
-    return nullptr;
-}
-
 bool IsCommand(std::string_view word) {
-    return CommandNamed(word) != nullptr;
+    return word == "find" || word == "remove";
 }
 
 // --help or -h anywhere before "--" asks for help instead of running the command.
@@ -251,10 +223,20 @@ int main(int argc, char** argv) {
         std::fputs("vacantor-cli " VACANTOR_VERSION "\n", stdout);
         return 0;
     }
-    if (const Command* command = arguments.empty() ? nullptr : CommandNamed(arguments[0])) {
+    if (!arguments.empty() && arguments[0] == "find") {
         PrepareStandardStreams();
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         arguments.erase(arguments.begin());
-        return static_cast<int>(command->run(arguments));
+        return static_cast<int>(
+            RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError()));
+    }
+    if (!arguments.empty() && arguments[0] == "remove") {
+        PrepareStandardStreams();
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
+        arguments.erase(arguments.begin());
+        return static_cast<int>(RunRemoveCommand(arguments, *fileSystem, *folderRemoval,
+                                                 StandardOutput(), StandardError()));
     }
     if (arguments.empty()) {
         return UsageError("no command given");

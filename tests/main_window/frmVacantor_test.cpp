@@ -1,12 +1,12 @@
 // The window's logic over fake controls, with the real file system and settings file: the
 // window scenarios that all front ends share, then what they leave out.
 #include "fakes/FakeFolderRemoval.h"
+#include "fakes/FakeResultList.h"
 #include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/FolderRemovalHook.h"
 #include "platform/MainWindowControls.h"
-#include "platform/MemoryResultList.h"
 #include "platform/PlatformError.h"
 #include "platform/ProfileFile.h"
 #include "settings/IniFileCommon.h"
@@ -102,7 +102,7 @@ class FakeMainWindow {
     // The path cells of the list, in row order.
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
-        for (const MemoryResultList::Row& row : list.Rows()) {
+        for (const FakeResultList::Row& row : list.Rows()) {
             paths.push_back(row.subItem1);
         }
         return paths;
@@ -113,7 +113,7 @@ class FakeMainWindow {
     Control cmdFind{"Find"};
     Control cmdRemove{"Remove"};
     CheckBox chkReadOnly;
-    MemoryResultList list;
+    FakeResultList list;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> pickerStartFolders;
