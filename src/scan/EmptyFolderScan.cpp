@@ -78,9 +78,11 @@ struct EmptyFolderScan::Walk {
     Opening Open(std::unique_ptr<Folder> folder, ListingRules::ExclusionState exclusions) {
         FolderListing listing = ReadsWithRules() ? ReadListing(*folder, {scan.rules_, &exclusions})
                                                  : ReadListing(*folder);
-        for (const std::string& name :
-             readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
-            scan.sink_.FolderNoted(ScanNote::Excluded, Below(path.size(), name));
+        if (scan.rules_ && scan.rules_->HasExcludes()) {
+            for (const std::string& name :
+                 readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
+                scan.sink_.FolderNoted(ScanNote::Excluded, Below(path.size(), name));
+            }
         }
         if (!listing.subFolders) {
             RanShort(*folder);
