@@ -4,17 +4,16 @@
 
 namespace {
 
-bool IsIn(std::initializer_list<std::string_view> known, const std::string& argument) {
+bool IsIn(const std::vector<std::string_view>& known, const std::string& argument) {
     return std::find(known.begin(), known.end(), argument) != known.end();
 }
 
 } // namespace
 
-std::optional<CommandLine>
-ParseCommandLine(const std::vector<std::string>& arguments,
-                 std::initializer_list<std::string_view> knownFlags,
-                 std::initializer_list<std::string_view> knownValueOptions,
-                 const ConsoleStream& err, std::string& problem) {
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
+                                            const std::vector<std::string_view>& knownFlags,
+                                            const std::vector<std::string_view>& knownValueOptions,
+                                            const ConsoleStream& err, std::string& problem) {
     CommandLine commandLine;
     bool haveRoot = false;
     bool optionsEnded = false;

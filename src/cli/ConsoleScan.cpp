@@ -4,7 +4,6 @@
 #include "cli/PatternFile.h"
 #include "cli/Progress.h"
 #include "platform/FileSystem.h"
-#include "platform/ResultList.h"
 #include "scan/EmptyFolderScan.h"
 #include "scan/ListingRules.h"
 
@@ -18,62 +17,48 @@ namespace {
 
 // The console has no window: no events to run and no Stop button. The scan comes here once
 // for every folder it reaches, which is where the progress line counts them.
-class ConsoleScanHost : public ScanHost {
+class ConsoleScan final : public ScanHost, public ScanSink {
   public:
-    ConsoleScanHost(bool readOnly, std::function<bool()> stopRequested, Progress* progress,
-                    const ResultList& list)
-        : readOnly_(readOnly), stopRequested_(std::move(stopRequested)), progress_(progress),
-          list_(list) {}
+    ConsoleScan(const ScanRequest& request, ConsoleStream err, std::function<bool()> stopRequested,
+                FoundRowHandler onRow, ScanOutcome& outcome)
+        : request_(request), err_(err), stopRequested_(std::move(stopRequested)),
+          onRow_(std::move(onRow)), outcome_(outcome) {}
+
     void DoEvents() override {
-        if (progress_) {
-            progress_->FolderRead(list_.RowCount());
+        if (err_.progress) {
+            err_.progress->FolderRead(outcome_.found);
         }
     }
     bool StopRequested() const override { return stopRequested_ && stopRequested_(); }
-    int ReadOnlyOptionValue() const override { return readOnly_ ? 1 : 0; }
+    int ReadOnlyOptionValue() const override { return request_.readOnly ? 1 : 0; }
+
+    void FolderFound(const FoundFolder& folder) override {
+        if (onRow_) {
+            onRow_(outcome_.found, folder);
+        } else {
+            outcome_.rows.emplace_back(folder.relativePath);
+        }
+        ++outcome_.found;
+    }
+
+    void FolderNoted(ScanNote note, std::string_view relativePath) override {
+        outcome_.unreadable += note == ScanNote::Unreadable ? 1 : 0;
+        if (request_.verbose) {
+            err_.Write(std::string("vacantor-cli: ") +
+                       (note == ScanNote::Unreadable ? "cannot read " : "excluded ") +
+                       err_.Shown(relativePath) + "\n");
+        }
+    }
 
   private:
-    bool readOnly_;
+    const ScanRequest& request_;
+    ConsoleStream err_;
     std::function<bool()> stopRequested_;
-    Progress* progress_;
-    const ResultList& list_;
+    FoundRowHandler onRow_;
+    ScanOutcome& outcome_;
 };
 
-// --older-than and --max-depth; false, with the reason in `problem`, when either is wrong.
-bool ReadScanLimits(const CommandLine& commandLine, ListingRules& rules,
-                    std::optional<std::size_t>& maxDepth, const ConsoleStream& err,
-                    std::string& problem) {
-    if (auto given = commandLine.values.find(OlderThanOption); given != commandLine.values.end()) {
-        std::optional<std::int64_t> seconds = DurationSeconds(given->second);
-        if (!seconds) {
-            problem = std::string(OlderThanOption) + ": " + err.Shown(given->second) +
-                      " is not a time such as 30d, 12h, 90m, 45s or 2w";
-            return false;
-        }
-        auto now = std::chrono::duration_cast<std::chrono::seconds>(
-            std::chrono::system_clock::now().time_since_epoch());
-        rules.SetChangedSince(now.count() - *seconds);
-    }
-    if (auto given = commandLine.values.find(MaxDepthOption); given != commandLine.values.end()) {
-        const std::string& text = given->second;
-        std::size_t levels = 0;
-        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), levels);
-        if (error != std::errc() || end != text.data() + text.size() || levels == 0) {
-            problem = std::string(MaxDepthOption) + ": " + err.Shown(text) +
-                      " is not a whole number of levels, 1 or more";
-            return false;
-        }
-        maxDepth = levels;
-    }
-    return true;
-}
-
-bool EndsWithSeparator(const std::string& path, char separator) {
-    return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
-}
-
-} // namespace
-
+// "30d", "12h", "90m", "45s", "2w" in seconds; nullopt for anything else.
 std::optional<std::int64_t> DurationSeconds(std::string_view text) {
     std::int64_t count = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
@@ -107,22 +92,39 @@ std::optional<std::int64_t> DurationSeconds(std::string_view text) {
     }
     return count * unit;
 }
-
-std::string AbsolutePrefix(const std::string& root, char separator) {
-    std::string scannedRoot = root;
-    if (EndsWithSeparator(scannedRoot, separator)) {
-        scannedRoot.pop_back();
+bool ReadScanLimits(const CommandLine& commandLine, ListingRules& rules,
+                    std::optional<std::size_t>& maxDepth, const ConsoleStream& err,
+                    std::string& problem) {
+    if (auto given = commandLine.values.find(OlderThanOption); given != commandLine.values.end()) {
+        std::optional<std::int64_t> seconds = DurationSeconds(given->second);
+        if (!seconds) {
+            problem = std::string(OlderThanOption) + ": " + err.Shown(given->second) +
+                      " is not a time such as 30d, 12h, 90m, 45s or 2w";
+            return false;
+        }
+        auto now = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        rules.SetChangedSince(now.count() - *seconds);
     }
-    if (scannedRoot.empty()) {
-        return std::string(1, separator); // the file system's root, "/"
+    if (auto given = commandLine.values.find(MaxDepthOption); given != commandLine.values.end()) {
+        const std::string& text = given->second;
+        std::size_t levels = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), levels);
+        if (error != std::errc() || end != text.data() + text.size() || levels == 0) {
+            problem = std::string(MaxDepthOption) + ": " + err.Shown(text) +
+                      " is not a whole number of levels, 1 or more";
+            return false;
+        }
+        maxDepth = levels;
     }
-    std::u8string given(scannedRoot.begin(), scannedRoot.end());
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(given), error);
-    std::u8string text = error ? given : full.u8string();
-    return std::string(text.begin(), text.end()) + separator;
+    return true;
+}
+bool EndsWithSeparator(const std::string& path, char separator) {
+    return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
 }
 
+// The number given with --threads (the default without it); nullopt, with the reason in
+// `problem`, when it is not a whole number from 1 to 1024.
 std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
                                     std::string& problem) {
     auto given = commandLine.values.find(ThreadsOption);
@@ -143,7 +145,11 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const Consol
     }
     return threads;
 }
-
+// The exclusions and junk names the options give, for paths with `separator`; nullopt
+// when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
+// reason on `err`, when a file of --exclude-from cannot be read (`unreadable` is then set).
+// A file holds one pattern a line; blank lines and lines that start with '#' are skipped,
+// and a line's end may be "\r\n".
 std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
                                              ConsoleStream err, bool& unreadable,
                                              std::string& problem) {
@@ -180,74 +186,87 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
     return rules;
 }
 
-bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
-                    std::function<bool()> stopRequested,
-                    std::shared_ptr<const HeldRoot>* scannedRootHold, const ListingRules* rules,
-                    std::function<void(bool holdsJunk)> beforeRow, bool verbose,
-                    std::optional<std::size_t> maxDepth) {
+} // namespace
+
+std::string PathPrefix(const CommandLine& options, char separator) {
+    if (!options.Has(AbsoluteFlag)) {
+        return "";
+    }
+    std::string scannedRoot = options.root;
+    if (EndsWithSeparator(scannedRoot, separator)) {
+        scannedRoot.pop_back();
+    }
+    if (scannedRoot.empty()) {
+        return std::string(1, separator); // the file system's root, "/"
+    }
+    std::u8string given(scannedRoot.begin(), scannedRoot.end());
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(given), error);
+    std::u8string text = error ? given : full.u8string();
+    return std::string(text.begin(), text.end()) + separator;
+}
+
+ScanOutcome ScanRootFolder(FileSystem& fileSystem, const ScanRequest& request, ConsoleStream err,
+                           std::function<bool()> stopRequested, FoundRowHandler onRow) {
+    ScanOutcome outcome;
+    const std::string& root = request.root;
     if (!fileSystem.FolderExists(root)) {
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
-        return false;
+        return outcome;
     }
-    scannedRoot = root;
+    std::string scannedRoot = root;
     if (EndsWithSeparator(scannedRoot, fileSystem.PathSeparator())) {
         scannedRoot.pop_back();
     }
-    ConsoleScanHost host(readOnly, std::move(stopRequested), err.progress, list);
-    EmptyFolderScan scan(fileSystem, list, host, scannedRoot, ReadAheadSettings(threads), rules);
-    scan.OnRowJunk(std::move(beforeRow));
-    if (maxDepth) {
-        scan.LimitDepth(*maxDepth);
+    ConsoleScan console(request, err, std::move(stopRequested), std::move(onRow), outcome);
+    EmptyFolderScan scan(fileSystem, console, console, scannedRoot,
+                         ReadAheadSettings(request.threads), &request.rules);
+    if (request.maxDepth) {
+        scan.LimitDepth(*request.maxDepth);
     }
-    std::size_t unreadable = 0;
-    scan.OnNote([&](ScanNote note, const std::string& folderPath) {
-        unreadable += note == ScanNote::Unreadable ? 1 : 0;
-        if (verbose) {
-            std::string path = folderPath.substr(scannedRoot.size() + 1);
-            err.Write(std::string("vacantor-cli: ") +
-                      (note == ScanNote::Unreadable ? "cannot read " : "excluded ") +
-                      err.Shown(path) + "\n");
-        }
-    });
     bool subtreeEmpty = scan.ScanFolder(scannedRoot);
     if (err.progress) {
-        err.progress->ScanEnded(list.RowCount());
+        err.progress->ScanEnded(outcome.found);
     }
-    if (scannedRootHold) {
-        *scannedRootHold = scan.ScannedRoot();
-    }
+    outcome.heldRoot = scan.ScannedRoot();
+    outcome.ranShort = scan.RanShort();
+    outcome.rootRead = !scan.RootUnreadable();
     // Rows that are missing for want of descriptors or memory must not pass for a complete
     // answer.
-    if (scan.RanShort()) {
+    if (outcome.ranShort) {
         err.Write("vacantor-cli: the scan of " + err.Shown(root) +
                   " stopped: too many open files, or too little memory\n");
-        return false;
+        return outcome;
     }
-    if (scan.RootUnreadable()) {
+    if (!outcome.rootRead) {
         err.Write("vacantor-cli: cannot read folder: " + err.Shown(root) + "\n");
-        return false;
+        return outcome;
     }
     // Silence here would read as a clean tree: a folder not read keeps its parent from
     // counting as empty, and ROOT itself, empty all through, is never listed.
-    if (unreadable != 0) {
-        bool one = unreadable == 1;
-        err.Write("vacantor-cli: " + Counted(unreadable, "folder") + " could not be read; " +
+    if (outcome.unreadable != 0) {
+        bool one = outcome.unreadable == 1;
+        err.Write("vacantor-cli: " + Counted(outcome.unreadable, "folder") +
+                  " could not be read; " +
                   (one ? "the folder holding it counts" : "the folders holding them count") +
-                  " as not empty" + (verbose ? "" : " (--verbose names each)") + "\n");
+                  " as not empty" + (request.verbose ? "" : " (--verbose names each)") + "\n");
     }
     if (subtreeEmpty) {
         err.Write("vacantor-cli: no file lies below " + err.Shown(root) +
                   ": it is empty all through, and ROOT itself is never listed\n");
     }
-    return true;
+    return outcome;
 }
 
-std::optional<ScanCommandLine>
-ParseScanCommandLine(const std::vector<std::string>& arguments,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valueOptions, char separator,
-                     const char* usage, ConsoleStream err, int& exitStatus) {
+std::optional<ScanCommandLine> ParseScanCommandLine(const std::vector<std::string>& arguments,
+                                                    std::vector<std::string_view> flags,
+                                                    std::vector<std::string_view> valueOptions,
+                                                    char separator, const char* usage,
+                                                    ConsoleStream err, ExitStatus& exitStatus) {
+    flags.insert(flags.end(), {ReadOnlyFlag, Print0Flag, ProgressOption, QuietOption,
+                               JunkCommonFlag, VerboseFlag, AbsoluteFlag});
+    valueOptions.insert(valueOptions.end(), {ThreadsOption, ExcludeOption, ExcludeFromOption,
+                                             JunkOption, OlderThanOption, MaxDepthOption});
     std::string problem;
     std::optional<CommandLine> options =
         ParseCommandLine(arguments, flags, valueOptions, err, problem);
@@ -263,8 +282,10 @@ ParseScanCommandLine(const std::vector<std::string>& arguments,
         if (!unreadable) {
             err.Write("vacantor-cli: " + problem + "\n" + usage);
         }
-        exitStatus = unreadable ? 1 : 2;
+        exitStatus = unreadable ? ExitStatus::Failed : ExitStatus::UsageError;
         return std::nullopt;
     }
-    return ScanCommandLine{std::move(*options), *threads, std::move(*rules), maxDepth};
+    ScanRequest request{options->root, options->Has(ReadOnlyFlag), options->Has(VerboseFlag),
+                        *threads,      std::move(*rules),          maxDepth};
+    return ScanCommandLine{std::move(*options), std::move(request)};
 }

@@ -4,8 +4,8 @@
 #include "cli/ConsoleText.h"
 #include "scan/ListingRules.h"
 
+#include <cstddef>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,10 +14,14 @@
 
 class FileSystem;
 class HeldRoot;
-class ResultList;
+struct FoundFolder;
 
-// The option both commands take: how many threads read folders ahead of the scan.
+// The options both commands take: read-only folders may count as empty; how many threads
+// read folders ahead of the scan.
+inline constexpr const char* ReadOnlyFlag = "--read-only";
 inline constexpr const char* ThreadsOption = "--threads";
+// Ends each record with NUL instead of a newline.
+inline constexpr const char* Print0Flag = "--print0";
 
 // The options both commands take for exclusions and junk files; each but the flag may be
 // given many times.
@@ -33,62 +37,59 @@ inline constexpr const char* MaxDepthOption = "--max-depth";
 // Prints full paths instead of paths relative to ROOT.
 inline constexpr const char* AbsoluteFlag = "--absolute";
 
-// "30d", "12h", "90m", "45s", "2w" in seconds; nullopt for anything else.
-std::optional<std::int64_t> DurationSeconds(std::string_view text);
+// What goes before each path a command prints: with --absolute, ROOT (less one trailing
+// separator, as the scan takes it) as a full path and a separator; "" without.
+std::string PathPrefix(const CommandLine& options, char separator);
 
-// What --absolute puts before each row's path: ROOT (less one trailing separator, as the
-// scan takes it) as a full path, and a separator.
-std::string AbsolutePrefix(const std::string& root, char separator);
-
-// The exclusions and junk names the options give, for paths with `separator`; nullopt
-// when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
-// reason on `err`, when a file of --exclude-from cannot be read (`unreadable` is then set).
-// A file holds one pattern a line; blank lines and lines that start with '#' are skipped, and a
-// line's end may be "\r\n".
-std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, char separator,
-                                             ConsoleStream err, bool& unreadable,
-                                             std::string& problem);
-
-// The number given with --threads (the default without it); nullopt, with the reason in
-// `problem`, when it is not a whole number from 1 to 1024.
-std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const ConsoleStream& err,
-                                    std::string& problem);
+// The scan a command asks for, built once from its options.
+struct ScanRequest {
+    std::string root; // ROOT as given
+    bool readOnly = false;
+    bool verbose = false; // names each folder not read or excluded, as the scan meets it
+    unsigned threads = 1;
+    ListingRules rules; // exclusions, junk names, the age limit of --older-than
+    std::optional<std::size_t> maxDepth;
+};
 
 // What both commands read from their command line before they scan.
 struct ScanCommandLine {
     CommandLine options;
-    unsigned threads;
-    ListingRules rules; // with the age limit of --older-than
-    std::optional<std::size_t> maxDepth;
+    ScanRequest scan;
 };
 
-// Parses a command's arguments with its flags and valued options, and reads --threads,
-// the exclusions and junk names, --older-than (from the time now) and --max-depth from them.
-// nullopt with `exitStatus` set when the command cannot run: 2 after what was wrong and then
-// `usage`, a short hint, are printed on `err` for a usage error, 1 when a file of --exclude-from
-// cannot be read (the reason is on `err`).
-std::optional<ScanCommandLine>
-ParseScanCommandLine(const std::vector<std::string>& arguments,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valueOptions, char separator,
-                     const char* usage, ConsoleStream err, int& exitStatus);
+// Parses a command's arguments with the options both commands take and the command's own
+// `flags` and `valueOptions`, and reads the scan request from them: ROOT, --read-only, --verbose,
+// --threads, the exclusions and junk names, --older-than (from the time now) and --max-depth.
+// nullopt with `exitStatus` set when the command cannot run: UsageError after what was wrong and
+// then `usage`, a short hint, are printed on `err`; Failed when a file of --exclude-from cannot be
+// read (the reason is on `err`).
+std::optional<ScanCommandLine> ParseScanCommandLine(const std::vector<std::string>& arguments,
+                                                    std::vector<std::string_view> flags,
+                                                    std::vector<std::string_view> valueOptions,
+                                                    char separator, const char* usage,
+                                                    ConsoleStream err, ExitStatus& exitStatus);
 
-// Runs the scan behind Find on ROOT without a window, adding its rows to `list`, as
-// `find` and `remove` do, with `threads` reading ahead. One trailing separator on ROOT is
-// ignored; `scannedRoot` is the root the rows are relative to. `stopRequested` is asked
-// at every folder. Returns false, with the reason on `err`, when ROOT is not a folder that
-// can be read, or when the scan ran short of descriptors or memory (its rows may then be
-// incomplete). `scannedRootHold`, when given, receives the root the scan read, held open
-// for the removal of the rows.
-// The progress line on `err`, if there is one, counts the folders read and the rows found.
-// `rules`: the exclusions and junk names, or nullptr; `beforeRow` is told before each row
-// whether its folder's subtree holds junk files. `err` hears, after the scan, how many
-// folders could not be read and that no file lies below ROOT when so; with `verbose`,
-// each folder that could not be read or that an exclusion kept as the scan meets it.
-bool ScanRootFolder(FileSystem& fileSystem, const std::string& root, bool readOnly,
-                    unsigned threads, ResultList& list, std::string& scannedRoot, ConsoleStream err,
-                    std::function<bool()> stopRequested = {},
-                    std::shared_ptr<const HeldRoot>* scannedRootHold = nullptr,
-                    const ListingRules* rules = nullptr,
-                    std::function<void(bool holdsJunk)> beforeRow = {}, bool verbose = false,
-                    std::optional<std::size_t> maxDepth = std::nullopt);
+// What a command's scan came to.
+struct ScanOutcome {
+    bool rootRead = false;      // ROOT is a folder and could be read
+    bool ranShort = false;      // of descriptors or memory: the rows may be incomplete
+    std::size_t unreadable = 0; // folders below ROOT that could not be read
+    std::size_t found = 0;
+    std::vector<std::string> rows;            // the paths found, relative to ROOT, unless passed on
+    std::shared_ptr<const HeldRoot> heldRoot; // ROOT as the scan read it, held open
+
+    // Whether the rows are the whole answer: otherwise the reason is on standard error.
+    bool Complete() const { return rootRead && !ranShort; }
+};
+
+// Each folder found, with its number (from 0), as soon as it is found.
+using FoundRowHandler = std::function<void(std::size_t number, const FoundFolder& folder)>;
+
+// Runs the scan behind Find on the request's ROOT without a window, as `find` and `remove`
+// do; one trailing separator on ROOT is ignored. The rows go to `onRow`, or without one
+// into the outcome. `stopRequested` is asked at every folder. The progress line on `err`,
+// if there is one, counts the folders read and the rows found. `err` hears why ROOT could
+// not be scanned, and after a scan how many folders could not be read and that no file
+// lies below ROOT when so.
+ScanOutcome ScanRootFolder(FileSystem& fileSystem, const ScanRequest& request, ConsoleStream err,
+                           std::function<bool()> stopRequested, FoundRowHandler onRow = {});

@@ -8,7 +8,7 @@
 #include "cli/RemovalLog.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
-#include "platform/MemoryResultList.h"
+#include "platform/HeldRoot.h"
 #include "removal/ScannedRootRemoval.h"
 
 #include <optional>
@@ -21,12 +21,16 @@ const char* const RemoveUsage = "usage: vacantor-cli remove [OPTION]... ROOT\n"
 namespace {
 
 constexpr const char* LogOption = "--log";
+constexpr const char* DryRunFlag = "--dry-run";
+
+char Terminator(const CommandLine& options) {
+    return options.Has(Print0Flag) ? '\0' : '\n';
+}
 
 // The log FILE names, created before the scan: a log that cannot be written is found out
 // before anything is removed. nullptr without --log, or when it cannot be created
 // (`failed` is then set and the reason is on `err`).
-std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, char terminator,
-                                      ConsoleStream err, bool& failed) {
+std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, ConsoleStream err, bool& failed) {
     auto given = options.values.find(LogOption);
     if (given == options.values.end()) {
         return nullptr;
@@ -39,128 +43,161 @@ std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, char terminato
         failed = true;
         return nullptr;
     }
-    return std::make_unique<RemovalLog>(file, terminator);
+    return std::make_unique<RemovalLog>(file, Terminator(options));
+}
+
+// What the removal stage works with, and how far it came.
+struct RemovalStage {
+    ScannedRootRemoval removal;
+    RecordWriter printer; // record by record: a reader gone away stops it at the next row
+    ConsoleStream err;
+    const CommandLine& options;
+    const InterruptionCatcher& interruptions;
+    RemovalLog* log;
+    Progress* progress;
+    std::string prefix;
+    bool dryRun;
+    std::size_t removed = 0; // with --dry-run: printed
+    std::size_t notRemoved = 0;
+    std::string cutShort{}; // why rows were left before their turn; empty when none was
+
+    bool Interrupted() const { return interruptions.Caught() != 0; }
+    std::string WhyCutShort() const {
+        return Interrupted() ? "interrupted by "s + interruptions.CaughtName()
+                             : "the output cannot be written";
+    }
+};
+
+// One row: its folder removed from the held root and printed (with --dry-run only printed),
+// or left, with the reason on standard error. Logged either way.
+void DealWith(RemovalStage& stage, const std::string& path, std::size_t rowCount) {
+    LogVerdict verdict = LogVerdict::Skipped;
+    std::string reason = "dry run";
+    if (!stage.dryRun && !stage.removal.HoldsScannedRoot()) {
+        // The first row finds it out: said once on standard error, for every row in the log.
+        if (stage.notRemoved == 0) {
+            stage.err.Write("vacantor-cli: nothing removed below " +
+                            stage.err.Shown(stage.options.root) + ": " +
+                            stage.removal.RootFailure() + "\n");
+        }
+        reason = "root folder: " + stage.removal.RootFailure();
+    } else if (!stage.dryRun) {
+        RemovalResult result = stage.removal.DeleteFolder(path);
+        verdict = VerdictOf(result.outcome);
+        reason = result.reason;
+        if (verdict != LogVerdict::Removed) {
+            stage.err.Write("vacantor-cli: not removed: " + stage.err.Shown(path) + ": " + reason +
+                            "\n");
+        }
+    }
+    if (stage.dryRun || verdict == LogVerdict::Removed) {
+        stage.printer.AddPath(stage.prefix + path);
+        stage.printer.EndRecord();
+        ++stage.removed;
+    } else {
+        ++stage.notRemoved;
+    }
+    if (stage.progress && !stage.dryRun) {
+        stage.progress->RowDone(stage.removed, stage.notRemoved, rowCount);
+    }
+    if (stage.log) {
+        stage.log->Add(verdict, path, reason);
+    }
+}
+
+// The rows in order. The stage ends between two rows, never inside one, on an interrupt,
+// or when the output or the log can no longer be written.
+void RemoveRows(RemovalStage& stage, const std::vector<std::string>& rows, bool scanInterrupted) {
+    if (scanInterrupted) {
+        stage.cutShort = stage.WhyCutShort();
+    }
+    for (const std::string& path : rows) {
+        if (stage.Interrupted() || stage.printer.Failed()) {
+            stage.cutShort = stage.WhyCutShort();
+            return;
+        }
+        DealWith(stage, path, rows.size());
+        // Nothing more is removed once the log cannot say so.
+        if (stage.log && stage.log->Failed()) {
+            return;
+        }
+    }
+}
+
+// The end of the run: the output written out, an interrupt said, the log closed with its
+// summary, and the count, last, so that standard output holds paths alone.
+ExitStatus Finish(RemovalStage& stage, std::size_t rowCount, bool scanInterrupted,
+                  std::chrono::steady_clock::duration taken) {
+    if (stage.progress) {
+        stage.progress->Finish();
+    }
+    bool written = stage.printer.Flush();
+    if (!written) {
+        stage.err.Write("vacantor-cli: cannot write the output\n");
+    }
+    if (stage.Interrupted()) {
+        stage.err.Write("vacantor-cli: interrupted by "s + stage.interruptions.CaughtName() +
+                        (scanInterrupted
+                             ? " during the scan: nothing removed\n"
+                             : ": " + std::to_string(stage.removed + stage.notRemoved) + " of " +
+                                   std::to_string(rowCount) + " folders dealt with\n"));
+    }
+    if (stage.log && !stage.log->Close(taken, stage.cutShort)) {
+        stage.err.Write("vacantor-cli: cannot write the log " +
+                        stage.err.Shown(stage.options.values.at(LogOption)) + "\n");
+        written = false;
+    }
+    const char* verb = stage.dryRun         ? " would be removed.\n"
+                       : stage.removed == 1 ? " is removed.\n"
+                                            : " are removed.\n";
+    stage.err.Write("vacantor-cli: " + Counted(stage.removed, "folder") + verb);
+    if (stage.Interrupted()) {
+        return static_cast<ExitStatus>(static_cast<int>(ExitStatus::Interrupted) +
+                                       stage.interruptions.Caught());
+    }
+    return written && stage.notRemoved == 0 ? ExitStatus::Done : ExitStatus::Failed;
 }
 
 } // namespace
 
-int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
-                     SteadyClock clock) {
+ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
+                            FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
+                            SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
-    int status = 0;
-    std::optional<ScanCommandLine> command =
-        ParseScanCommandLine(arguments,
-                             {"--read-only", "--dry-run", "--print0", ProgressOption, QuietOption,
-                              JunkCommonFlag, VerboseFlag, AbsoluteFlag},
-                             {ThreadsOption, LogOption, ExcludeOption, ExcludeFromOption,
-                              JunkOption, OlderThanOption, MaxDepthOption},
-                             fileSystem.PathSeparator(), RemoveUsage, err, status);
+    ExitStatus status = ExitStatus::Done;
+    std::optional<ScanCommandLine> command = ParseScanCommandLine(
+        arguments, {DryRunFlag}, {LogOption}, fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
         return status;
     }
     const CommandLine& options = command->options;
-    const bool dryRun = options.Has("--dry-run");
-    const char terminator = options.Has("--print0") ? '\0' : '\n';
     bool logFailed = false;
-    std::unique_ptr<RemovalLog> log = CreateLog(options, terminator, err, logFailed);
+    std::unique_ptr<RemovalLog> log = CreateLog(options, err, logFailed);
     if (logFailed) {
-        return 1;
+        return ExitStatus::Failed;
     }
     std::unique_ptr<Progress> progress = StartProgress(options, out, err, clock);
     // From here on an interrupt ends the run between two rows, never inside one: the row's
     // folder is removed or left whole, the modes it changed are put back, and the log says
     // how the run ended.
     InterruptionCatcher interruptions;
-    auto interrupted = [&interruptions] { return interruptions.Caught() != 0; };
-    // The whole scan first: removing while it walks would change the tree under it.
-    MemoryResultList rows;
-    std::string scannedRoot;
-    // The removal reaches the rows from the very root the scan read, held in between.
-    std::shared_ptr<const HeldRoot> scannedRootHold;
-    if (!ScanRootFolder(fileSystem, options.root, options.Has("--read-only"), command->threads,
-                        rows, scannedRoot, err, interrupted, &scannedRootHold, &command->rules, {},
-                        options.Has(VerboseFlag), command->maxDepth)) {
-        return 1;
+    // The whole scan first: removing while it walks would change the tree under it. The
+    // removal reaches the rows from the very root the scan read, held in between.
+    ScanOutcome scan = ScanRootFolder(fileSystem, command->scan, err,
+                                      [&interruptions] { return interruptions.Caught() != 0; });
+    if (!scan.Complete()) {
+        return ExitStatus::Failed;
     }
-    // Record by record, so that a reader gone away stops the removal at the next row.
-    RecordWriter printer(out, terminator, true);
-    const std::string prefix =
-        options.Has(AbsoluteFlag) ? AbsolutePrefix(options.root, fileSystem.PathSeparator()) : "";
-    ScannedRootRemoval removal(folderRemoval, scannedRootHold, &command->rules);
-    std::size_t removed = 0;
-    std::size_t notRemoved = 0;
-    // Why the rows were not all dealt with; the scan may have been interrupted already.
-    const bool scanInterrupted = interrupted();
-    std::string cutShort = scanInterrupted ? "interrupted by "s + interruptions.CaughtName() : "";
-    for (const MemoryResultList::Row& row : rows.Rows()) {
-        if (interrupted() || printer.Failed()) {
-            cutShort = interrupted() ? "interrupted by "s + interruptions.CaughtName()
-                                     : "the output cannot be written";
-            break;
-        }
-        const std::string& path = row.subItem1;
-        LogVerdict verdict = LogVerdict::Skipped;
-        std::string reason = "dry run";
-        if (!dryRun && !removal.HoldsScannedRoot()) {
-            // The first row finds it out: said once on standard error, for every row in the log.
-            if (notRemoved == 0) {
-                err.Write("vacantor-cli: nothing removed below " + err.Shown(options.root) + ": " +
-                          removal.RootFailure() + "\n");
-            }
-            reason = "root folder: " + removal.RootFailure();
-        } else if (!dryRun) {
-            RemovalResult result = removal.DeleteFolder(path);
-            verdict = VerdictOf(result.outcome);
-            reason = result.reason;
-            if (verdict != LogVerdict::Removed) {
-                err.Write("vacantor-cli: not removed: " + err.Shown(path) + ": " + reason + "\n");
-            }
-        }
-        if (dryRun || verdict == LogVerdict::Removed) {
-            printer.AddPath(prefix + path);
-            printer.EndRecord();
-            ++removed;
-        } else {
-            ++notRemoved;
-        }
-        if (progress && !dryRun) {
-            progress->RowDone(removed, notRemoved, rows.Rows().size());
-        }
-        if (log) {
-            log->Add(verdict, path, reason);
-            // Nothing more is removed once the log cannot say so.
-            if (log->Failed()) {
-                break;
-            }
-        }
-    }
-    if (progress) {
-        progress->Finish();
-    }
-    bool written = printer.Flush();
-    if (!written) {
-        err.Write("vacantor-cli: cannot write the output\n");
-    }
-    if (interrupted()) {
-        err.Write("vacantor-cli: interrupted by "s + interruptions.CaughtName() +
-                  (scanInterrupted
-                       ? " during the scan: nothing removed\n"
-                       : ": " + std::to_string(removed + notRemoved) + " of " +
-                             std::to_string(rows.Rows().size()) + " folders dealt with\n"));
-    }
-    if (log && !log->Close(clock() - start, cutShort)) {
-        err.Write("vacantor-cli: cannot write the log " + err.Shown(options.values.at(LogOption)) +
-                  "\n");
-        written = false;
-    }
-    // The count goes with the messages, last, so that standard output holds paths alone.
-    const char* verb = dryRun         ? " would be removed.\n"
-                       : removed == 1 ? " is removed.\n"
-                                      : " are removed.\n";
-    err.Write("vacantor-cli: " + Counted(removed, "folder") + verb);
-    if (interrupted()) {
-        return 128 + interruptions.Caught();
-    }
-    return written && notRemoved == 0 ? 0 : 1;
+    const bool scanInterrupted = interruptions.Caught() != 0;
+    RemovalStage stage{{folderRemoval, std::move(scan.heldRoot), &command->scan.rules},
+                       {out, Terminator(options), true},
+                       err,
+                       options,
+                       interruptions,
+                       log.get(),
+                       progress.get(),
+                       PathPrefix(options, fileSystem.PathSeparator()),
+                       options.Has(DryRunFlag)};
+    RemoveRows(stage, scan.rows, scanInterrupted);
+    return Finish(stage, scan.rows.size(), scanInterrupted, clock() - start);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
 #include "cli/Progress.h"
 
@@ -16,11 +17,10 @@ class FolderRemoval;
 // REASON". --dry-run prints what would be removed and removes nothing; --print0 ends each
 // record with NUL; --log FILE records what became of each folder (see RemovalLog), and the
 // removal stops when FILE cannot be written. Paths are shown for a terminal where a stream
-// is one. `clock` times the run for the progress line and the log. Returns the exit status:
-// 0 all removed, 1 a folder not removed, ROOT cannot be scanned, the output or the log
-// cannot be written, 2 usage error.
-int RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-                     FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
-                     SteadyClock clock = SteadyNow);
+// is one. `clock` times the run for the progress line and the log. Fails when a folder is
+// not removed, ROOT cannot be scanned, the output or the log cannot be written.
+ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
+                            FolderRemoval& folderRemoval, ConsoleStream out, ConsoleStream err,
+                            SteadyClock clock = SteadyNow);
 
 extern const char* const RemoveUsage;

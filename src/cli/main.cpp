@@ -1,5 +1,5 @@
 // vacantor-cli: the empty-folder scan and the removal without a window, for scripts and benchmarks.
-// One function per subcommand; the table below dispatches.
+// One function per subcommand; main picks it by the first argument.
 
 #include "cli/Console.h"
 #include "cli/FindCommand.h"
@@ -195,7 +195,7 @@ int UsageError(const std::string& problem) {
     StandardError().Write("vacantor-cli: " + problem +
                           "\nusage: vacantor-cli find|remove [OPTION]... ROOT\n"
                           "Try 'vacantor-cli --help'.\n");
-    return 2;
+    return static_cast<int>(ExitStatus::UsageError);
 }
 
 } // namespace
@@ -228,15 +228,16 @@ int main(int argc, char** argv) {
         PrepareStandardStreams();
         std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         arguments.erase(arguments.begin());
-        return RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError());
+        return static_cast<int>(
+            RunFindCommand(arguments, *fileSystem, StandardOutput(), StandardError()));
     }
     if (!arguments.empty() && arguments[0] == "remove") {
         PrepareStandardStreams();
         std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval();
         arguments.erase(arguments.begin());
-        return RunRemoveCommand(arguments, *fileSystem, *folderRemoval, StandardOutput(),
-                                StandardError());
+        return static_cast<int>(RunRemoveCommand(arguments, *fileSystem, *folderRemoval,
+                                                 StandardOutput(), StandardError()));
     }
     if (arguments.empty()) {
         return UsageError("no command given");

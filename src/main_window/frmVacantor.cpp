@@ -15,8 +15,9 @@ constexpr int OLEDropManual = 1;
 
 } // namespace
 
-// The scan sees the window through this: the event pump, the stop flag, the check box.
-class frmVacantor::FindScanHost final : public ScanHost {
+// The scan sees the window through this: the event pump, the stop flag, the check box, and
+// the list its folders go to.
+class frmVacantor::FindScanHost final : public ScanHost, public ScanSink {
   public:
     explicit FindScanHost(frmVacantor& form) : form_(form) {}
     void DoEvents() override {
@@ -30,6 +31,7 @@ class frmVacantor::FindScanHost final : public ScanHost {
     }
     bool StopRequested() const override { return form_.state_.StopRequested; }
     int ReadOnlyOptionValue() const override { return form_.controls_.chkReadOnly.Value(); }
+    void FolderFound(const FoundFolder& folder) override { form_.AddFolderItem(folder); }
 
   private:
     frmVacantor& form_;
@@ -115,7 +117,7 @@ void frmVacantor::FindEmptyFolders() {
 
     listedRoot_ = state_.RootFolder;
     FindScanHost host(*this);
-    EmptyFolderScan scan(fileSystem, controls_.ListView1, host, state_.RootFolder);
+    EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder);
     scan.ScanFolder(state_.RootFolder);
     listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty
@@ -129,6 +131,14 @@ void frmVacantor::FindEmptyFolders() {
                                  MessageBox::StyleStopIcon, 0);
     }
     state_.StopRequested = false;
+}
+
+// The row's number is the count of rows before it, so the first row is numbered 0.
+void frmVacantor::AddFolderItem(const FoundFolder& folder) {
+    ResultList& list = controls_.ListView1;
+    std::size_t row = list.RowCount();
+    list.AddRow(std::to_string(row));
+    list.SetSubItem1Text(row, std::string(folder.relativePath));
 }
 
 void frmVacantor::ListView1_Click() {

@@ -13,6 +13,7 @@
 
 class FileSystem;
 class FolderRemoval;
+struct FoundFolder;
 class HeldRoot;
 class ProfileFile;
 
@@ -78,6 +79,8 @@ class frmVacantor {
     void SetRootFolder(const std::string& folder);
     void EnableControls(bool enabled);
     void FindEmptyFolders();
+    // Appends the numbered row for a folder the scan found.
+    void AddFolderItem(const FoundFolder& folder);
     std::int32_t RemoveFolders();
 
     const FormState& State() const { return state_; }

@@ -14,7 +14,16 @@ inline constexpr std::uint32_t FolderAttributeDirectory = 16;
 
 class Folder;
 class HeldRoot;
-class ListingRules;
+
+// Tells junk files apart by their names, for the walk that hands it to GetFolder. A folder
+// asks it of its regular files only, never of a link, a folder or any other entry.
+class JunkFileTest {
+  public:
+    virtual bool IsJunkFile(std::string_view name) const = 0;
+
+  protected:
+    ~JunkFileTest() = default;
+};
 
 // What Folder::OpenSubFolder found.
 struct OpenedSubFolder {
@@ -42,8 +51,8 @@ class Folder {
     // The number of files directly in the folder, hidden and system files included.
     virtual std::optional<std::size_t> FilesCount() = 0;
 
-    // The regular files directly in the folder whose names the junk rules of GetFolder name:
-    // they count here, not in FilesCount. Read with FilesCount; 0 without junk rules.
+    // The regular files directly in the folder that the JunkFileTest of GetFolder takes for
+    // junk: they count here, not in FilesCount. Read with FilesCount; 0 without a test.
     virtual std::size_t JunkFilesCount() { return 0; }
 
     // The number of direct subfolders, hidden and system ones included.
@@ -98,10 +107,10 @@ class FileSystem {
 
     // Opens the folder at a full path; nullptr when it cannot be opened. A drive or file-system
     // root whose trailing separator was removed ("C:", or "" for "/") opens that root.
-    // `rules`, when given, tell junk files apart in it and every subfolder opened from it
-    // (JunkFilesCount); they must outlive those folders.
+    // `junk`, when given, tells junk files apart in it and every subfolder opened from it
+    // (JunkFilesCount); it must outlive those folders.
     virtual std::unique_ptr<Folder> GetFolder(const std::string& path,
-                                              const ListingRules* rules = nullptr) = 0;
+                                              const JunkFileTest* junk = nullptr) = 0;
 
     // How many open folders may be alive at once besides those of a walk down one path;
     // nullopt when nothing limits them. (On Linux each holds a descriptor, and a reading

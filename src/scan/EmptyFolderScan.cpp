@@ -1,7 +1,6 @@
 #include "scan/EmptyFolderScan.h"
 
 #include "platform/FileSystem.h"
-#include "platform/ResultList.h"
 #include "scan/ListingRules.h"
 #include "scan/ReadAheadTrigger.h"
 
@@ -53,6 +52,7 @@ struct EmptyFolderScan::Walk {
     std::optional<ReadAhead>* reserve = nullptr;
     ReadAheadSettings reserveSettings{1};
     ReadAheadTrigger trigger{};
+    std::string reported{}; // the full path of the folder last reported, kept for its buffer
 
     bool Run(std::unique_ptr<Folder> root) {
         Opening opening = Open(std::move(root), ReadsWithRules() ? scan.rules_->RootState()
@@ -85,10 +85,10 @@ struct EmptyFolderScan::Walk {
     Opening Open(std::unique_ptr<Folder> folder, ListingRules::ExclusionState exclusions) {
         FolderListing listing = ReadsWithRules() ? ReadListing(*folder, {scan.rules_, &exclusions})
                                                  : ReadListing(*folder);
-        if (scan.note_) {
+        if (scan.rules_ && scan.rules_->HasExcludes()) {
             for (const std::string& name :
                  readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
-                scan.note_(ScanNote::Excluded, path + separator + name);
+                scan.sink_.FolderNoted(ScanNote::Excluded, Below(path.size(), name));
             }
         }
         if (!listing.subFolders) {
@@ -223,9 +223,7 @@ struct EmptyFolderScan::Walk {
 
     // Of the subfolder `name` of the folder at `path`.
     void Note(ScanNote note, const std::string& name) {
-        if (scan.note_) {
-            scan.note_(note, path + separator + name);
-        }
+        scan.sink_.FolderNoted(note, Below(path.size(), name));
     }
 
     int ReadOnlyOptionValue() {
@@ -240,7 +238,7 @@ struct EmptyFolderScan::Walk {
     void Deliver(Frame& frame, bool subtreeEmpty, bool holdsJunk = false) {
         if (frame.holdsFiles) {
             if (subtreeEmpty) {
-                scan.AddFolderItem(SubFolderPath(frame, frame.next), holdsJunk);
+                Report(frame, frame.next, holdsJunk);
             }
         } else if (subtreeEmpty) {
             frame.candidates.push_back({frame.next, holdsJunk});
@@ -261,23 +259,36 @@ struct EmptyFolderScan::Walk {
             return true;
         }
         for (const Candidate& candidate : frame.candidates) {
-            scan.AddFolderItem(SubFolderPath(frame, candidate.index), candidate.holdsJunk);
+            Report(frame, candidate.index, candidate.holdsJunk);
         }
         return false;
     }
 
-    std::string SubFolderPath(const Frame& frame, std::size_t index) const {
-        std::string full(path, 0, frame.pathLength);
-        full += separator;
-        full += frame.names[index];
-        return full;
+    // Hands the frame's subfolder at `index` to the sink, unless it lies too deep.
+    void Report(const Frame& frame, std::size_t index, bool holdsJunk) {
+        std::string_view below = Below(frame.pathLength, frame.names[index]);
+        if (scan.maxDepth_ && static_cast<std::size_t>(std::count(below.begin(), below.end(),
+                                                                  separator)) >= *scan.maxDepth_) {
+            return;
+        }
+        scan.sink_.FolderFound({below, holdsJunk});
+    }
+
+    // The path relative to the root of the subfolder `name` of the folder whose full path
+    // is the walk's path up to `parentLength`; valid until the next call.
+    std::string_view Below(std::size_t parentLength, std::string_view name) {
+        reported.assign(path, 0, parentLength);
+        reported += separator;
+        reported += name;
+        return std::string_view(reported).substr(
+            std::min(scan.rootFolder_.size() + 1, reported.size()));
     }
 };
 
-EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
+EmptyFolderScan::EmptyFolderScan(FileSystem& fileSystem, ScanSink& sink, ScanHost& host,
                                  std::string rootFolder, ReadAheadSettings readAhead,
                                  const ListingRules* rules)
-    : fileSystem_(fileSystem), list_(list), host_(host), rootFolder_(std::move(rootFolder)),
+    : fileSystem_(fileSystem), sink_(sink), host_(host), rootFolder_(std::move(rootFolder)),
       readAhead_(readAhead), rules_(rules) {}
 
 bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
@@ -288,7 +299,8 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     if (host_.StopRequested()) {
         return false;
     }
-    std::unique_ptr<Folder> root = fileSystem_.GetFolder(folderPath, rules_);
+    std::unique_ptr<Folder> root =
+        fileSystem_.GetFolder(folderPath, rules_ ? rules_->JunkTest() : nullptr);
     if (!root) {
         rootUnreadable_ = true;
         return false;
@@ -325,23 +337,4 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
         walk.reserveSettings = std::move(settings);
     }
     return walk.Run(std::move(root));
-}
-
-void EmptyFolderScan::AddFolderItem(const std::string& folderPath, bool holdsJunk) {
-    if (maxDepth_) {
-        std::string_view below = std::string_view(folderPath)
-                                     .substr(std::min(rootFolder_.size() + 1, folderPath.size()));
-        const char separator = fileSystem_.PathSeparator();
-        if (static_cast<std::size_t>(std::count(below.begin(), below.end(), separator)) >=
-            *maxDepth_) {
-            return;
-        }
-    }
-    if (beforeRow_) {
-        beforeRow_(holdsJunk);
-    }
-    std::size_t row = list_.RowCount();
-    list_.AddRow(std::to_string(row));
-    list_.SetSubItem1Text(row,
-                          folderPath.substr(std::min(rootFolder_.size() + 1, folderPath.size())));
 }

@@ -3,20 +3,36 @@
 #include "scan/FolderListing.h"
 #include "scan/ReadAhead.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class FileSystem;
 class HeldRoot;
 class ListingRules;
-class ResultList;
 
 // What the scan met that a user may want to hear of, beside the rows.
 enum class ScanNote {
     Excluded,   // a folder an exclusion keeps: never entered, and content for its parent
     Unreadable, // a folder that could not be opened or read: its parent is not empty
+};
+
+// A topmost empty folder the scan found.
+struct FoundFolder {
+    std::string_view relativePath; // below the root, without a leading separator
+    bool holdsJunk = false;        // junk files lie in its subtree
+};
+
+// Where the scan reports what it finds, in the walk's order.
+class ScanSink {
+  public:
+    virtual ~ScanSink() = default;
+    // Each topmost empty folder; its text lasts for the call only.
+    virtual void FolderFound(const FoundFolder& folder) = 0;
+    // Each folder the walk meets that ScanNote names, relative to the root. The root's own
+    // failure is RootUnreadable's.
+    virtual void FolderNoted(ScanNote, std::string_view /*relativePath*/) {}
 };
 
 // What the scan needs of the window it runs in.
@@ -30,36 +46,21 @@ class ScanHost {
     virtual int ReadOnlyOptionValue() const = 0;
 };
 
-// The engine behind Find: appends one numbered row for every topmost empty folder below
-// the root folder.
+// The engine behind Find: reports every topmost empty folder below the root folder to the
+// sink, which numbers and shows them.
 class EmptyFolderScan {
   public:
-    // `rootFolder` is the root's path without a trailing separator; rows are relative to it.
-    // `readAhead` says how many threads read folders ahead of the walk; the rows are the
-    // same whatever it says. `rules` (exclusions, junk files; none when nullptr) must
-    // outlive the scan.
-    EmptyFolderScan(FileSystem& fileSystem, ResultList& list, ScanHost& host,
-                    std::string rootFolder, ReadAheadSettings readAhead = {},
-                    const ListingRules* rules = nullptr);
+    // `rootFolder` is the root's path without a trailing separator; found folders are
+    // relative to it. `readAhead` says how many threads read folders ahead of the walk; what
+    // is found is the same whatever it says. `rules` (exclusions, junk files; none when
+    // nullptr) must outlive the scan.
+    EmptyFolderScan(FileSystem& fileSystem, ScanSink& sink, ScanHost& host, std::string rootFolder,
+                    ReadAheadSettings readAhead = {}, const ListingRules* rules = nullptr);
 
     // Scans the folder at `folderPath` (the root) and returns SubtreeEmpty.
     bool ScanFolder(const std::string& folderPath);
 
-    // Appends the row for the folder at the full path `folderPath`.
-    void AddFolderItem(const std::string& folderPath, bool holdsJunk = false);
-
-    // Told, just before each row is added, whether junk files lie in the folder's subtree.
-    void OnRowJunk(std::function<void(bool holdsJunk)> beforeRow) {
-        beforeRow_ = std::move(beforeRow);
-    }
-
-    // Told of each folder the walk meets that ScanNote names, by its full path, in the
-    // walk's order. The root's own failure is RootUnreadable's.
-    void OnNote(std::function<void(ScanNote note, const std::string& folderPath)> note) {
-        note_ = std::move(note);
-    }
-
-    // Lists only folders at most `levels` below the root (1: the root's own subfolders).
+    // Reports only folders at most `levels` below the root (1: the root's own subfolders).
     // Deeper folders are still read, to judge the folders above them.
     void LimitDepth(std::size_t levels) { maxDepth_ = levels; }
 
@@ -85,13 +86,11 @@ class EmptyFolderScan {
     struct Walk;
 
     FileSystem& fileSystem_;
-    ResultList& list_;
+    ScanSink& sink_;
     ScanHost& host_;
     std::string rootFolder_;
     ReadAheadSettings readAhead_;
     const ListingRules* rules_;
-    std::function<void(bool holdsJunk)> beforeRow_;
-    std::function<void(ScanNote, const std::string&)> note_;
     std::optional<std::size_t> maxDepth_;
     bool rootUnreadable_ = false;
     std::shared_ptr<const HeldRoot> scannedRoot_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "scan/PathGlobs.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 //   a device, a pipe, a socket or a folder of that name is not junk.
 // On Windows (separator '\\') names and patterns compare without regard to case; on Linux
 // patterns are case-sensitive, junk names never are. Case is folded for ASCII letters only.
-class ListingRules {
+class ListingRules final : public JunkFileTest {
   public:
     explicit ListingRules(char separator = '/')
         : separator_(separator), excludes_(separator != '\\', separator == '\\') {}
@@ -61,6 +62,9 @@ class ListingRules {
     // True when the folder or a folder on the way to it from the root is excluded.
     bool ExcludesOrLiesIn(std::string_view relativePath) const;
     bool IsJunkName(std::string_view name) const;
+    bool IsJunkFile(std::string_view name) const override { return IsJunkName(name); }
+    // What the scan hands to GetFolder: nullptr when no name is junk, so that no folder asks.
+    const JunkFileTest* JunkTest() const { return HasJunk() ? this : nullptr; }
     bool HasAgeLimit() const { return changedSince_.has_value(); }
     // `modified`: the folder's modification time, nullopt when it cannot be read (which
     // counts as changed).

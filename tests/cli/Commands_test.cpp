@@ -389,8 +389,9 @@ TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
                 }
             });
         std::FILE* nowhere = std::fopen("/dev/null", "w");
-        ::_exit(RunRemoveCommand({"--threads", "1", "--log", temp.Text("log"), temp.Text("root")},
-                                 *fileSystem, *removal, {nowhere, false}, {nowhere, false}));
+        ::_exit(static_cast<int>(
+            RunRemoveCommand({"--threads", "1", "--log", temp.Text("log"), temp.Text("root")},
+                             *fileSystem, *removal, {nowhere, false}, {nowhere, false})));
     }
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

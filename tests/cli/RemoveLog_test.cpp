@@ -26,14 +26,16 @@ struct CliLog : testing::Test {
         removal.onDelete = [this](const std::string&) { now += 500ms; };
     }
 
-    // Runs remove with `options` and the log; standard output claims to be a terminal.
+    // Runs remove with `options` and the log; standard output claims to be a terminal. Its
+    // exit status as a number, as the documentation gives it.
     int Run(std::vector<std::string> options) {
         options.insert(options.end(),
                        {"--threads", "1", "--log", temp.Text("log"), fileSystem.RootPath()});
         std::FILE* outFile = std::tmpfile();
         std::FILE* errFile = std::tmpfile();
-        int status = RunRemoveCommand(options, fileSystem, removal, {outFile, true},
-                                      {errFile, false}, [this] { return now; });
+        int status =
+            static_cast<int>(RunRemoveCommand(options, fileSystem, removal, {outFile, true},
+                                              {errFile, false}, [this] { return now; }));
         out = Written(outFile);
         err = Written(errFile);
         return status;

@@ -3,7 +3,6 @@
 #include "platform/FileSystem.h"
 #include "platform/HeldRoot.h"
 #include "platform/PathText.h"
-#include "scan/ListingRules.h"
 
 #include <algorithm>
 #include <atomic>
@@ -129,9 +128,9 @@ class FakeFileSystem : public FileSystem {
         return ::BuildPath(WindowsPathSyntax(), path, name);
     }
 
-    // Every file of the tree is a regular file: one with a junk name is junk.
+    // Every file of the tree is a regular file: `junk` is asked of each.
     std::unique_ptr<Folder> GetFolder(const std::string& path,
-                                      const ListingRules* rules = nullptr) override;
+                                      const JunkFileTest* junk = nullptr) override;
 
     std::optional<std::size_t> SpareOpenFolders() const override { return spareOpenFolders; }
 
@@ -149,8 +148,8 @@ class FakeFileSystem : public FileSystem {
 
 class FakeFolder : public Folder {
   public:
-    FakeFolder(FakeFileSystem& fileSystem, std::string path, const ListingRules* rules)
-        : fileSystem_(fileSystem), path_(std::move(path)), rules_(rules) {}
+    FakeFolder(FakeFileSystem& fileSystem, std::string path, const JunkFileTest* junk)
+        : fileSystem_(fileSystem), path_(std::move(path)), junk_(junk) {}
     ~FakeFolder() override { --fileSystem_.liveFolders; }
 
     const std::string& Path() const override { return path_; }
@@ -176,7 +175,7 @@ class FakeFolder : public Folder {
             return {nullptr, true};
         }
         lock.unlock();
-        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name), rules_)};
+        return {fileSystem_.GetFolder(path_ + '\\' + std::string(name), junk_)};
     }
 
     std::shared_ptr<const HeldRoot> HoldRoot() const override;
@@ -196,7 +195,7 @@ class FakeFolder : public Folder {
         }
         std::vector<std::string> names;
         for (const auto& child : node->children) {
-            bool isJunk = !child->isFolder && rules_ && rules_->IsJunkName(child->name);
+            bool isJunk = !child->isFolder && junk_ && junk_->IsJunkFile(child->name);
             if (child->isFolder == folders && isJunk == junk) {
                 names.push_back(child->name);
             }
@@ -211,11 +210,11 @@ class FakeFolder : public Folder {
 
     FakeFileSystem& fileSystem_;
     std::string path_;
-    const ListingRules* rules_;
+    const JunkFileTest* junk_;
 };
 
 inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path,
-                                                         const ListingRules* rules) {
+                                                         const JunkFileTest* junk) {
     auto lock = Lock();
     if (onOpen) {
         onOpen(path);
@@ -226,7 +225,7 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
     }
     opened.push_back(path);
     peakLiveFolders = std::max(peakLiveFolders, ++liveFolders);
-    return std::make_unique<FakeFolder>(*this, path, rules);
+    return std::make_unique<FakeFolder>(*this, path, junk);
 }
 
 // The root as a fake folder holds it: what was there when it was taken.

@@ -1,12 +1,12 @@
 // The window's logic over fake controls, with the real file system and settings file: the
 // window scenarios that all front ends share, then what they leave out.
 #include "fakes/FakeFolderRemoval.h"
+#include "fakes/FakeResultList.h"
 #include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "removal/FolderRemovalHook.h"
 #include "platform/MainWindowControls.h"
-#include "platform/MemoryResultList.h"
 #include "platform/PlatformError.h"
 #include "platform/ProfileFile.h"
 #include "settings/IniFileCommon.h"
@@ -103,7 +103,7 @@ class FakeMainWindow {
     // The path cells of the list, in row order.
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
-        for (const MemoryResultList::Row& row : list.Rows()) {
+        for (const FakeResultList::Row& row : list.Rows()) {
             paths.push_back(row.subItem1);
         }
         return paths;
@@ -114,7 +114,7 @@ class FakeMainWindow {
     Control cmdFind{"Find"};
     Control cmdRemove{"Remove"};
     CheckBox chkReadOnly;
-    MemoryResultList list;
+    FakeResultList list;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
@@ -188,7 +188,8 @@ class WindowLogic : public ::testing::Test {
         form.Form_Load();
     }
 
-    // A root holding a file and `count` empty folders, listed by a Find.
+    // A root holding a file and `count` empty folders, listed by a Find: rows numbered from
+    // 0 in the "No." column.
     void FindRows(int count) {
         WriteFile(treeFolder.Path() / "file.txt", "x");
         for (int i = 0; i < count; ++i) {
@@ -197,6 +198,9 @@ class WindowLogic : public ::testing::Test {
         form.SetRootFolder(treeFolder.Text());
         form.cmdFind_Click();
         ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
+        for (std::size_t row = 0; row < window.list.RowCount(); ++row) {
+            EXPECT_EQ(window.list.Rows()[row].text, std::to_string(row));
+        }
     }
 
     std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }

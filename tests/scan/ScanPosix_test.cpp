@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -44,6 +45,34 @@ TEST(ScanPosix, LinksAreContentAndOnlyDotAndDotDotAreSkipped) {
                       (std::vector<std::string>{"E", "a/b", "a/e", "m/e"}))
                 << (fileSystem == typed.get() ? "typed, " : "untyped, ") << settings.threads;
         }
+    }
+}
+
+// The scan's junk test is asked of regular files only, whether the entry's type comes from
+// the directory or from a stat: a link or a pipe is content whatever its name.
+TEST(ScanPosix, TheJunkTestIsAskedOfRegularFilesOnly) {
+    TempFolder temp;
+    MakeTree(temp.Path(), {"junk", "plain", "dir/"});
+    fs::create_symlink("junk", temp.Path() / "link");
+    ASSERT_EQ(::mkfifo(temp.Text("pipe").c_str(), 0600), 0);
+    struct : JunkFileTest {
+        bool IsJunkFile(std::string_view name) const override {
+            asked.emplace_back(name);
+            return name != "plain";
+        }
+        mutable std::vector<std::string> asked;
+    } junk;
+    for (bool ignoreEntryTypes : {false, true}) {
+        junk.asked.clear();
+        auto fileSystem =
+            CreatePosixFileSystem({.ignoreEntryTypes = ignoreEntryTypes, .chain = {}});
+        std::unique_ptr<Folder> folder = fileSystem->GetFolder(temp.Text(), &junk);
+        ASSERT_TRUE(folder);
+        std::sort(junk.asked.begin(), junk.asked.end());
+        EXPECT_EQ(junk.asked, (std::vector<std::string>{"junk", "plain"}));
+        EXPECT_EQ(folder->JunkFilesCount(), 1u);
+        EXPECT_EQ(folder->FilesCount(), 3u); // plain, link, pipe
+        EXPECT_EQ(folder->SubFoldersCount(), 1u);
     }
 }
 

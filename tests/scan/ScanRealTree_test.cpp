@@ -74,6 +74,7 @@ TEST(ListingRules, TheScanListsWhatTheRulesLeaveEmpty) {
         {{"f", "x/build/", "src/gen/", "y/gen/"}, {"build", "src/gen"}, false, {"y"}},
         {{"f", "J/Thumbs.db", "J/sub/._a", "K/"}, {}, true, {"J junk", "K"}},
         {{"f", "D/a/Thumbs.db", "D/b/"}, {}, true, {"D junk"}},
+        {{"P/f", "J/Thumbs.db", "K/"}, {}, true, {"J junk", "K"}}, // listed together, each its own
         {{"f", "J/desktop.ini", "J/real.txt", "J/E/"}, {}, true, {"J/E"}},
         {{"f", "K/Thumbs.db/"}, {}, true, {"K"}}, // a folder of a junk name is a folder
         {{"f", "J/Thumbs.db", "K/"}, {}, false, {"K"}},

@@ -1,6 +1,5 @@
 #include "scan/ScanRun.h"
 
-#include "platform/MemoryResultList.h"
 #include "scan/EmptyFolderScan.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +16,35 @@ void PrintTo(const Scanned& scanned, std::ostream* os) {
     }
 }
 
+namespace {
+
+// Numbers the folders found as the window does.
+class RowRecorder : public ScanSink {
+  public:
+    RowRecorder(char separator, std::vector<std::string>& rows)
+        : separator_(separator), rows_(rows) {}
+    void FolderFound(const FoundFolder& folder) override {
+        std::string path(folder.relativePath);
+        std::replace(path.begin(), path.end(), separator_, '/');
+        rows_.push_back(std::to_string(rows_.size()) + " " + path +
+                        (folder.holdsJunk ? " junk" : ""));
+    }
+
+  private:
+    char separator_;
+    std::vector<std::string>& rows_;
+};
+
+} // namespace
+
 Scanned Scan(FileSystem& fileSystem, const std::string& root, FakeScanHost& host,
              ReadAheadSettings settings, const ListingRules* rules) {
-    MemoryResultList list;
-    EmptyFolderScan scan(fileSystem, list, host, root, std::move(settings), rules);
-    std::vector<bool> junk;
-    scan.OnRowJunk([&](bool holdsJunk) { junk.push_back(holdsJunk); });
     Scanned scanned;
+    RowRecorder recorder(fileSystem.PathSeparator(), scanned.rows);
+    EmptyFolderScan scan(fileSystem, recorder, host, root, std::move(settings), rules);
     scanned.subtreeEmpty = scan.ScanFolder(root);
     scanned.rootUnreadable = scan.RootUnreadable();
     scanned.doEventsCalls = host.doEventsCalls;
-    for (std::size_t index = 0; index < list.Rows().size(); ++index) {
-        std::string path = list.Rows()[index].subItem1;
-        std::replace(path.begin(), path.end(), fileSystem.PathSeparator(), '/');
-        scanned.rows.push_back(list.Rows()[index].text + " " + path +
-                               (junk.at(index) ? " junk" : ""));
-    }
     return scanned;
 }
 

@@ -5,7 +5,6 @@
 #include "platform/posix/DirectoryHandle.h"
 #include "platform/posix/PosixHeldRoot.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "scan/ListingRules.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -41,14 +40,13 @@ unsigned char EntryType(int fd, const char* name, unsigned char type, bool ignor
 }
 
 // 0, or the errno of a failed read (the entries are then not readable).
-Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules, int& failure) {
+Entries ReadEntries(int fd, bool ignoreEntryTypes, const JunkFileTest* junk, int& failure) {
     Entries entries;
-    const bool junkRules = rules != nullptr && rules->HasJunk();
     int error = ForEachEntry(fd, [&](const char* name, unsigned char type) {
         type = EntryType(fd, name, type, ignoreEntryTypes);
         if (type == DT_DIR) {
             entries.subFolders.emplace_back(name);
-        } else if (junkRules && type == DT_REG && rules->IsJunkName(name)) {
+        } else if (junk != nullptr && type == DT_REG && junk->IsJunkFile(name)) {
             ++entries.junkFiles;
         } else {
             ++entries.files;
@@ -66,9 +64,9 @@ Entries ReadEntries(int fd, bool ignoreEntryTypes, const ListingRules* rules, in
 class PosixFolder : public Folder {
   public:
     PosixFolder(std::shared_ptr<const DirectoryHandle> handle, Entries entries,
-                bool ignoreEntryTypes, const ListingRules* rules)
+                bool ignoreEntryTypes, const JunkFileTest* junk)
         : handle_(std::move(handle)), entries_(std::move(entries)),
-          ignoreEntryTypes_(ignoreEntryTypes), rules_(rules) {}
+          ignoreEntryTypes_(ignoreEntryTypes), junk_(junk) {}
 
     const std::string& Path() const override {
         // Built on demand: a deep walk that never asks keeps no full path per level.
@@ -126,7 +124,7 @@ class PosixFolder : public Folder {
         if (opened.error == EXDEV) {
             return {nullptr, true};
         }
-        return {Opened(std::move(opened), ignoreEntryTypes_, rules_)};
+        return {Opened(std::move(opened), ignoreEntryTypes_, junk_)};
     }
 
     std::shared_ptr<const HeldRoot> HoldRoot() const override {
@@ -147,25 +145,25 @@ class PosixFolder : public Folder {
     // A folder that exists but may not be read opens as one whose contents cannot be
     // read; a missing one, or one replaced by a link, does not open at all (nullptr).
     static std::unique_ptr<Folder> Opened(DirectoryHandle::Opened opened, bool ignoreEntryTypes,
-                                          const ListingRules* rules) {
+                                          const JunkFileTest* junk) {
         if (!opened.handle) {
             return nullptr;
         }
         Entries entries;
         if (opened.descriptor.IsOpen()) {
             int failure = 0;
-            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes, rules, failure);
+            entries = ReadEntries(opened.descriptor.Get(), ignoreEntryTypes, junk, failure);
             opened.handle->NoteFailure(failure);
         }
         return std::make_unique<PosixFolder>(std::move(opened.handle), std::move(entries),
-                                             ignoreEntryTypes, rules);
+                                             ignoreEntryTypes, junk);
     }
 
   private:
     std::shared_ptr<const DirectoryHandle> handle_;
     Entries entries_;
     bool ignoreEntryTypes_;
-    const ListingRules* rules_;
+    const JunkFileTest* junk_;
     mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
@@ -197,9 +195,9 @@ class PosixFileSystem : public FileSystem {
     }
 
     std::unique_ptr<Folder> GetFolder(const std::string& path,
-                                      const ListingRules* rules = nullptr) override {
+                                      const JunkFileTest* junk = nullptr) override {
         return PosixFolder::Opened(DirectoryHandle::OpenRoot(path, options_.chain),
-                                   options_.ignoreEntryTypes, rules);
+                                   options_.ignoreEntryTypes, junk);
     }
 
     // The descriptors that a walk leaves to others (DescriptorShare), less a margin for

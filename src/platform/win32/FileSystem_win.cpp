@@ -6,7 +6,6 @@
 #include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
-#include "scan/ListingRules.h"
 
 #include <atomic>
 #include <mutex>
@@ -29,14 +28,13 @@ struct Entries {
     std::vector<std::uint32_t> subFolderAttributes;
 };
 
-// A file of a junk name is junk only when it is a plain local file: never a reparse point
-// (a link, say) or a cloud placeholder.
-bool IsJunkFile(DWORD attributes, const wchar_t* name, const ListingRules* rules) {
-    return rules != nullptr && rules->HasJunk() && IsPlainFile(attributes) &&
-           rules->IsJunkName(Utf8FromWide(name));
+// The junk test is asked of plain local files only: never of a reparse point (a link, say)
+// or a cloud placeholder.
+bool IsJunkFile(DWORD attributes, const wchar_t* name, const JunkFileTest* junk) {
+    return junk != nullptr && IsPlainFile(attributes) && junk->IsJunkFile(Utf8FromWide(name));
 }
 
-Entries ReadEntries(const std::wstring& folder, const ListingRules* rules) {
+Entries ReadEntries(const std::wstring& folder, const JunkFileTest* junk) {
     FileSystemRedirectionOff redirectionOff;
     Entries entries;
     std::wstring pattern = folder + (folder.back() == L'\\' ? L"*" : L"\\*");
@@ -66,7 +64,7 @@ Entries ReadEntries(const std::wstring& folder, const ListingRules* rules) {
             entries.subFolderAttributes.push_back(
                 FolderAttributeDirectory |
                 ((attributes & FILE_ATTRIBUTE_READONLY) ? FolderAttributeReadOnly : 0));
-        } else if (IsJunkFile(attributes, name, rules)) {
+        } else if (IsJunkFile(attributes, name, junk)) {
             ++entries.junkFiles;
         } else {
             ++entries.files;
@@ -113,17 +111,17 @@ Text JoinLevels(const PathLevel& level, Member member, typename Text::value_type
 
 class Win32Folder : public Folder {
   public:
-    Win32Folder(std::shared_ptr<PathLevel> level, Entries entries, const ListingRules* rules)
-        : level_(std::move(level)), entries_(std::move(entries)), rules_(rules) {}
+    Win32Folder(std::shared_ptr<PathLevel> level, Entries entries, const JunkFileTest* junk)
+        : level_(std::move(level)), entries_(std::move(entries)), junk_(junk) {}
 
     static std::unique_ptr<Win32Folder> Open(std::shared_ptr<PathLevel> level,
-                                             const ListingRules* rules) {
+                                             const JunkFileTest* junk) {
         Entries entries =
-            ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'), rules);
+            ReadEntries(JoinLevels<std::wstring>(*level, &PathLevel::wideName, L'\\'), junk);
         if (entries.reading == Reading::Missing) {
             return nullptr;
         }
-        return std::make_unique<Win32Folder>(std::move(level), std::move(entries), rules);
+        return std::make_unique<Win32Folder>(std::move(level), std::move(entries), junk);
     }
 
     const std::string& Path() const override {
@@ -161,7 +159,7 @@ class Win32Folder : public Folder {
         level->parent = level_;
         level->wideName = WideFromUtf8(name);
         level->name = std::string(name);
-        return {Open(std::move(level), rules_)};
+        return {Open(std::move(level), junk_)};
     }
 
     std::shared_ptr<const HeldRoot> HoldRoot() const override { return root_; }
@@ -200,7 +198,7 @@ class Win32Folder : public Folder {
 
     std::shared_ptr<PathLevel> level_;
     Entries entries_;
-    const ListingRules* rules_;
+    const JunkFileTest* junk_;
     std::shared_ptr<const Win32HeldRoot> root_;
     std::atomic<std::size_t> lastFound_{0};
     mutable std::once_flag pathBuilt_;
@@ -232,7 +230,7 @@ class Win32FileSystem : public FileSystem {
     }
 
     std::unique_ptr<Folder> GetFolder(const std::string& path,
-                                      const ListingRules* rules = nullptr) override {
+                                      const JunkFileTest* junk = nullptr) override {
         auto root = std::make_shared<PathLevel>();
         root->wideName = LongPath(path);
         root->name = path;
@@ -246,7 +244,7 @@ class Win32FileSystem : public FileSystem {
             held.Read(attributes, identity) != ERROR_SUCCESS) {
             return nullptr;
         }
-        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root), rules);
+        std::unique_ptr<Win32Folder> folder = Win32Folder::Open(std::move(root), junk);
         if (folder) {
             folder->HoldAsRoot(std::make_shared<Win32HeldRoot>(std::move(held), path, identity));
         }
