@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
+#include <limits>
 #include <filesystem>
 #include <utility>
 
