@@ -7,9 +7,10 @@
 #include "scan/EmptyFolderScan.h"
 #include "scan/ListingRules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
+#include <limits>
 #include <filesystem>
 #include <utility>
 
@@ -66,26 +67,14 @@ std::optional<std::int64_t> DurationSeconds(std::string_view text) {
         return std::nullopt;
     }
     constexpr std::int64_t Minute = 60, Hour = 60 * Minute, Day = 24 * Hour;
-    std::int64_t unit = 0;
-    switch (*end) {
-    case 's':
-        unit = 1;
-        break;
-    case 'm':
-        unit = Minute;
-        break;
-    case 'h':
-        unit = Hour;
-        break;
-    case 'd':
-        unit = Day;
-        break;
-    case 'w':
-        unit = 7 * Day;
-        break;
-    default:
+    constexpr std::pair<char, std::int64_t> Units[] = {
+        {'s', 1}, {'m', Minute}, {'h', Hour}, {'d', Day}, {'w', 7 * Day}};
+    auto found = std::find_if(std::begin(Units), std::end(Units),
+                              [&](const auto& unit) { return unit.first == *end; });
+    if (found == std::end(Units)) {
         return std::nullopt;
     }
+    const std::int64_t unit = found->second;
     // A limit beyond any file time (about 290 billion years) means nothing is old enough.
     if (count > std::numeric_limits<std::int64_t>::max() / unit / 2) {
         return std::nullopt;
@@ -119,8 +108,12 @@ bool ReadScanLimits(const CommandLine& commandLine, ListingRules& rules,
     }
     return true;
 }
-bool EndsWithSeparator(const std::string& path, char separator) {
-    return !path.empty() && (path.back() == separator || (separator == '\\' && path.back() == '/'));
+// ROOT as the scan takes it: less one trailing separator.
+std::string ScannedRoot(std::string root, char separator) {
+    if (!root.empty() && (root.back() == separator || (separator == '\\' && root.back() == '/'))) {
+        root.pop_back();
+    }
+    return root;
 }
 
 // The number given with --threads (the default without it); nullopt, with the reason in
@@ -192,10 +185,7 @@ std::string PathPrefix(const CommandLine& options, char separator) {
     if (!options.Has(AbsoluteFlag)) {
         return "";
     }
-    std::string scannedRoot = options.root;
-    if (EndsWithSeparator(scannedRoot, separator)) {
-        scannedRoot.pop_back();
-    }
+    std::string scannedRoot = ScannedRoot(options.root, separator);
     if (scannedRoot.empty()) {
         return std::string(1, separator); // the file system's root, "/"
     }
@@ -214,10 +204,7 @@ ScanOutcome ScanRootFolder(FileSystem& fileSystem, const ScanRequest& request, C
         err.Write("vacantor-cli: not a folder: " + err.Shown(root) + "\n");
         return outcome;
     }
-    std::string scannedRoot = root;
-    if (EndsWithSeparator(scannedRoot, fileSystem.PathSeparator())) {
-        scannedRoot.pop_back();
-    }
+    std::string scannedRoot = ScannedRoot(root, fileSystem.PathSeparator());
     ConsoleScan console(request, err, std::move(stopRequested), std::move(onRow), outcome);
     EmptyFolderScan scan(fileSystem, console, console, scannedRoot,
                          ReadAheadSettings(request.threads), &request.rules);

@@ -8,7 +8,6 @@
 #include "cli/RemovalLog.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
-#include "platform/HeldRoot.h"
 #include "removal/ScannedRootRemoval.h"
 
 #include <optional>

@@ -7,8 +7,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <optional>
 #include <vector>
 
 class FileSystem;

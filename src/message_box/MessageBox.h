@@ -15,7 +15,6 @@ inline constexpr std::int32_t StyleYesNo = 4;
 inline constexpr std::int32_t StyleStopIcon = 16;
 inline constexpr std::int32_t StyleQuestionIcon = 32;
 inline constexpr std::int32_t StyleInformationIcon = 64;
-inline constexpr std::int32_t ResultOk = 1;
 inline constexpr std::int32_t ResultYes = 6;
 inline constexpr std::int32_t ResultNo = 7;
 

@@ -19,9 +19,7 @@ using AfterFolderCheckedHook = std::function<void(const std::string& folderPath)
 using HoldFoldersFunction =
     std::function<std::unique_ptr<HeldFolders>(const HeldRoot& root, FolderStatus& failure)>;
 
-// The removal over the folders `holdFolders` gives (nullptr: the root's own), with a hook.
+// The removal over the folders `holdFolders` gives (nullptr: the root's own, as the
+// platform's real removal), with a hook.
 std::unique_ptr<FolderRemoval> CreateFolderRemoval(HoldFoldersFunction holdFolders,
                                                    AfterFolderCheckedHook afterChecked = {});
-
-// The platform's real removal with such a hook.
-std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval(AfterFolderCheckedHook afterChecked);

@@ -333,7 +333,3 @@ std::unique_ptr<FolderRemoval> CreateFolderRemoval(HoldFoldersFunction holdFolde
 std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval() {
     return CreateFolderRemoval(nullptr);
 }
-
-std::unique_ptr<FolderRemoval> CreateSystemFolderRemoval(AfterFolderCheckedHook afterChecked) {
-    return CreateFolderRemoval(nullptr, std::move(afterChecked));
-}

@@ -22,11 +22,6 @@ class PathGlobs {
   public:
     // Where the globs stand below a folder: after its path and the '/' that follows it.
     class State {
-      public:
-        // True when no glob can match any folder below.
-        bool Dead() const { return live_.empty(); }
-
-      private:
         friend class PathGlobs;
         std::vector<std::uint32_t> live_; // positions in `steps_`, ascending
     };

@@ -383,7 +383,7 @@ TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
         bool raised = false;
         std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
         std::unique_ptr<FolderRemoval> removal =
-            CreateSystemFolderRemoval([&raised](const std::string&) {
+            CreateFolderRemoval(nullptr, [&raised](const std::string&) {
                 if (!std::exchange(raised, true)) {
                     std::raise(SIGINT);
                 }

@@ -426,11 +426,12 @@ TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
         replaced = !error;
     };
     std::function<void()> hook;
-    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval([&](const std::string&) {
-        if (hook) {
-            std::exchange(hook, nullptr)();
-        }
-    });
+    std::unique_ptr<FolderRemoval> realRemoval =
+        CreateFolderRemoval(nullptr, [&](const std::string&) {
+            if (hook) {
+                std::exchange(hook, nullptr)();
+            }
+        });
     frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
     real.Form_Load();
 

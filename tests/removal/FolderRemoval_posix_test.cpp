@@ -303,7 +303,7 @@ TEST(ScannedRootRemovalTest, ARootMadeAgainOrMountedOverKeepsItsFolders) {
             bool changed = false;
             auto change = [&] { return (changed = c.change(root)) && (makeTree(), true); };
             std::unique_ptr<FolderRemoval> folderRemoval =
-                CreateSystemFolderRemoval([&](const std::string&) {
+                CreateFolderRemoval(nullptr, [&](const std::string&) {
                     if (c.duringTheRun && !changed) {
                         change();
                     }

@@ -257,7 +257,7 @@ void RemoveAfterChange(const RemovalCase& row, bool untyped) {
         row, changeMade, [&](const Change& change) { return MakeChange(root, change); });
 #ifdef _WIN32
     static_cast<void>(untyped);
-    std::unique_ptr<FolderRemoval> folderRemoval = CreateSystemFolderRemoval(hook);
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateFolderRemoval(nullptr, hook);
 #else
     PosixRemovalOptions options;
     options.afterChecked = hook;

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 // A descriptor of a folder, for openat, fstatat, getdents64 and unlinkat: borrowed from

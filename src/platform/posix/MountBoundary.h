@@ -36,8 +36,6 @@ class MountBoundary {
     MountBoundary(MountBoundary&&) noexcept;
     MountBoundary& operator=(MountBoundary&&) = delete;
 
-    MountCheck Check() const { return check_; }
-
     // Reads where the open folder `fd` is, with the mount id this check compares.
     bool Locate(int fd, FolderPlace& place) const;
 

@@ -3,7 +3,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 // The bytes of a settings file on Linux, read and stored safely. Only a regular file of at
 // most MaximumProfileFileSize bytes is ever read or replaced: a FIFO, a device, a socket,

@@ -76,13 +76,11 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
     const ResultRows::Row& row = rows_[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        if (index.column() == 0) {
-            return QFile::decodeName(QByteArray::fromStdString(row.text));
+        if (index.column() > 1) {
+            return QString();
         }
-        if (index.column() == 1) {
-            return QFile::decodeName(QByteArray::fromStdString(row.subItem1));
-        }
-        return QString();
+        return QFile::decodeName(
+            QByteArray::fromStdString(index.column() == 0 ? row.text : row.subItem1));
     case Qt::ForegroundRole:
         if (index.column() == 1 && row.subItem1ForeColor) {
             return ColorFromControlEncoding(*row.subItem1ForeColor);

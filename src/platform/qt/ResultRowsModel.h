@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 

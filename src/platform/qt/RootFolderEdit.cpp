@@ -18,11 +18,7 @@ void RootFolderEdit::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void RootFolderEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (LocalPathsOf(*event->mimeData())) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
+    dragMoveEvent(event); // the same answer as each move over the box gets
 }
 
 void RootFolderEdit::dragMoveEvent(QDragMoveEvent* event) {

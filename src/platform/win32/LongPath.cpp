@@ -65,13 +65,6 @@ std::wstring LongPath(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
-std::wstring JoinLongPath(const std::wstring& folder, const std::wstring& name) {
-    if (!folder.empty() && folder.back() == L'\\') {
-        return folder + name;
-    }
-    return folder + L'\\' + name;
-}
-
 FileSystemRedirectionOff::FileSystemRedirectionOff() {
     const RedirectionFunctions& functions = LoadRedirectionFunctions();
     active_ = functions.disable && functions.disable(&previous_) != FALSE;

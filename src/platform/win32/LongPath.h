@@ -12,9 +12,6 @@
 // device path "\\.\") is kept as it is. Empty when the path cannot be made full.
 std::wstring LongPath(const std::string& path);
 
-// `folder` and `name` joined with one backslash.
-std::wstring JoinLongPath(const std::wstring& folder, const std::wstring& name);
-
 // Entries that are content, never folders to enter or remove: links, junctions and every
 // other reparse point, and cloud placeholders, whose opening would download them.
 inline constexpr DWORD RecallOnOpen = 0x40000;

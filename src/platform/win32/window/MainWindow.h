@@ -38,7 +38,6 @@ class MainWindow final : public FormRuntime {
     MainWindowControls Controls();
 
     void SetMousePointer(int pointer) override;
-    int MousePointer() const { return pointer_; }
     std::string AppPath() const override;
     void DoEvents() override;
     void Close() override;

@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace win32 {
 
@@ -33,7 +32,6 @@ class ResultListView final : public Control, public ResultRows {
     bool IsSelected(std::size_t row) const override;
     std::optional<std::size_t> SelectedItem() const override;
     void SetToolTipText(const std::string& text) override;
-    std::string ToolTipText() const { return toolTip_.Text(); }
 
     bool OnNotify(NMHDR& header, LRESULT& result) override;
     // Shows the rows added since the control was last told, now.

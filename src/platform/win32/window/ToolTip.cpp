@@ -4,8 +4,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 namespace win32 {
 
 namespace {
@@ -48,14 +46,6 @@ void ToolTip::SetText(const std::string& text) {
     TOOLINFOW info = ToolInfo(owner_, tool_);
     info.lpszText = wide.data();
     ::SendMessageW(hwnd_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
-std::string ToolTip::Text() const {
-    std::vector<wchar_t> buffer(1024, L'\0');
-    TOOLINFOW info = ToolInfo(owner_, tool_);
-    info.lpszText = buffer.data();
-    ::SendMessageW(hwnd_, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&info));
-    return Utf8FromWide(buffer.data());
 }
 
 } // namespace win32

@@ -17,8 +17,6 @@ class ToolTip {
 
     bool Create(HWND owner, HWND tool);
     void SetText(const std::string& text);
-    std::string Text() const;
-    HWND Hwnd() const { return hwnd_; }
 
   private:
     HWND hwnd_ = nullptr;
