@@ -1,15 +1,21 @@
 #include "main_window/frmVacantor.h"
 
 #include "scan/EmptyFolderScan.h"
+#include "main_window/WindowPlacement.h"
 #include "message_box/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
+#include "scan/ListingRules.h"
 #include "settings/IniFileCommon.h"
+
+#include <optional>
+#include <utility>
 
 namespace {
 
 const std::string SettingsSection = "Vacantor";
 const std::string SettingsKey = "Folder";
+const std::string IgnoreJunkKey = "IgnoreJunk";
 constexpr int ListViewReport = 3;
 constexpr int OLEDropManual = 1;
 
@@ -44,6 +50,8 @@ frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices service
 
 void frmVacantor::Form_Load() {
     controls_.txtFolder.SetOLEDropMode(OLEDropManual);
+    // Typed text would never be used: the box only shows the root folder.
+    controls_.txtFolder.SetLocked(true);
     state_.IniFilePath =
         controls_.form.AppPath() + services_.fileSystem.PathSeparator() + SettingsFileName;
     std::string folder;
@@ -58,6 +66,36 @@ void frmVacantor::Form_Load() {
     list.AddColumn("Folder Path");
     list.SetView(ListViewReport);
     list.SetMultiSelect(true);
+
+    std::string ignoreJunk;
+    IniFileCommon::GetIniValue(services_.profileFile, SettingsSection, IgnoreJunkKey, "",
+                               ignoreJunk, state_.IniFilePath);
+    controls_.chkIgnoreJunk.SetValue(ignoreJunk == "1" ? 1 : 0);
+    RestoreWindowPlacement();
+}
+
+// A place kept by an earlier run, unless no screen shows it now.
+void frmVacantor::RestoreWindowPlacement() {
+    std::optional<WindowPlacement> kept =
+        ReadWindowPlacement(services_.profileFile, SettingsSection, state_.IniFilePath);
+    if (kept && ReachableOnScreens(*kept, controls_.form.Screens())) {
+        controls_.form.SetPlacement(*kept);
+    }
+}
+
+// Once, as the window closes for good.
+void frmVacantor::SaveWindowPlacement() {
+    if (std::exchange(placementSaved_, true)) {
+        return;
+    }
+    WriteWindowPlacement(services_.profileFile, SettingsSection, controls_.form.Placement(),
+                         state_.IniFilePath);
+}
+
+void frmVacantor::chkIgnoreJunk_Click() {
+    IniFileCommon::SetIniValue(services_.profileFile, SettingsSection, IgnoreJunkKey,
+                               controls_.chkIgnoreJunk.Value() == 1 ? "1" : "0",
+                               state_.IniFilePath);
 }
 
 void frmVacantor::SetRootFolder(const std::string& folder) {
@@ -109,15 +147,22 @@ void frmVacantor::FindEmptyFolders() {
     IniFileCommon::SetIniValue(services_.profileFile, SettingsSection, SettingsKey,
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
+    junkRows_.clear();
     listedRoot_.clear();
     listedRootHold_.reset();
+    listedRules_.reset();
     if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {
         state_.RootFolder.pop_back();
     }
 
     listedRoot_ = state_.RootFolder;
+    if (controls_.chkIgnoreJunk.Value() == 1) {
+        auto rules = std::make_shared<ListingRules>(fileSystem.PathSeparator());
+        rules->AddCommonJunk();
+        listedRules_ = std::move(rules);
+    }
     FindScanHost host(*this);
-    EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder);
+    EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder, {}, listedRules_.get());
     scan.ScanFolder(state_.RootFolder);
     listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty
@@ -138,7 +183,22 @@ void frmVacantor::AddFolderItem(const FoundFolder& folder) {
     ResultList& list = controls_.ListView1;
     std::size_t row = list.RowCount();
     list.AddRow(std::to_string(row));
-    list.SetSubItem1Text(row, std::string(folder.relativePath));
+    std::string path(folder.relativePath);
+    if (folder.holdsJunk) {
+        path += JunkRowSuffix;
+    }
+    list.SetSubItem1Text(row, path);
+    junkRows_.resize(row + 1);
+    junkRows_[row] = folder.holdsJunk;
+}
+
+// Only a row marked as holding junk loses the mark: a folder may be named like it.
+std::string frmVacantor::RowPath(std::size_t row) const {
+    std::string path = controls_.ListView1.SubItem1Text(row);
+    if (row < junkRows_.size() && junkRows_[row] && path.ends_with(JunkRowSuffix)) {
+        path.resize(path.size() - JunkRowSuffix.size());
+    }
+    return path;
 }
 
 void frmVacantor::ListView1_Click() {
@@ -153,6 +213,7 @@ void frmVacantor::ListView1_Click() {
 
 bool frmVacantor::Form_QueryUnload() {
     if (!state_.IsBusy) {
+        SaveWindowPlacement();
         return true;
     }
     closeRequested_ = true;
@@ -163,5 +224,6 @@ bool frmVacantor::Form_QueryUnload() {
 void frmVacantor::CloseAfterRun() {
     state_.IsBusy = false;
     state_.StopRequested = false;
+    SaveWindowPlacement();
     controls_.form.Close();
 }

@@ -13,6 +13,7 @@ class FileSystem;
 class FolderRemoval;
 struct FoundFolder;
 class HeldRoot;
+class ListingRules;
 class ProfileFile;
 
 // The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
@@ -21,6 +22,10 @@ inline const std::string SettingsFileName = "Scryve.ini";
 // The titles of the window's message boxes: results and questions, and alarms.
 inline const std::string ResultTitle = "Scryve";
 inline const std::string AlarmTitle = "Scryve Alarm";
+
+// Ends the path shown for a folder that holds only junk files, which Remove deletes with it.
+// '<' and '>' cannot be part of a Windows name, and are rare in others.
+inline const std::string JunkRowSuffix = " <junk files>";
 
 // Shows a modal message box and returns the id of the button that closed it: in the
 // program MessageBox::ShowMessageBox, in tests a recorder.
@@ -68,7 +73,11 @@ class frmVacantor {
     // `files`: the paths of the dropped items, first item first; empty when the drop
     // carries no file list (dragged text, say).
     void txtFolder_OLEDragDrop(const std::vector<std::string>& files);
+    // A key pressed in the root box (no Ctrl or Alt held); true when it was the box's: Enter,
+    // Space and F4 open the folder picker, as a click does.
+    bool txtFolder_KeyDown(int keyCode);
     void ListView1_Click();
+    void chkIgnoreJunk_Click();
     // The user asks to close the window. True: it may close now. False: a command is
     // running; it is stopped and the window closes itself (FormRuntime::Close) after it.
     bool Form_QueryUnload();
@@ -80,6 +89,9 @@ class frmVacantor {
     // Appends the numbered row for a folder the scan found.
     void AddFolderItem(const FoundFolder& folder);
     std::int32_t RemoveFolders();
+    // The folder path of a row, relative to the root of its scan (the path cell without the
+    // junk mark).
+    std::string RowPath(std::size_t row) const;
 
     const FormState& State() const { return state_; }
 
@@ -94,6 +106,8 @@ class frmVacantor {
     void ReportRemovalFailures();
     std::string ListedPath(const std::string& relativePath) const;
     void CloseAfterRun();
+    void RestoreWindowPlacement();
+    void SaveWindowPlacement();
 
     MainWindowControls controls_;
     MainWindowServices services_;
@@ -105,6 +119,11 @@ class frmVacantor {
     // That root, held open while its rows are shown: every Remove on them reaches them from
     // it, and removes nothing when listedRoot_ no longer leads to it.
     std::shared_ptr<const HeldRoot> listedRootHold_;
+    // The junk names that scan used (none: nullptr): Remove deletes those files, whatever the
+    // check box says now.
+    std::shared_ptr<const ListingRules> listedRules_;
+    std::vector<bool> junkRows_; // one for each row: its folder holds junk files
+    bool placementSaved_ = false;
     std::vector<RemovalFailure> removalFailures_;
     // Why the last Remove could not use the root folder at all, and how many of its rows
     // that left in place.

@@ -51,3 +51,11 @@ void frmVacantor::txtFolder_OLEDragDrop(const std::vector<std::string>& files) {
         SetRootFolder(fileSystem.GetParentFolderName(path));
     }
 }
+
+bool frmVacantor::txtFolder_KeyDown(int keyCode) {
+    if (keyCode != KeyReturn && keyCode != KeySpace && keyCode != KeyF4) {
+        return false;
+    }
+    txtFolder_Click();
+    return true;
+}

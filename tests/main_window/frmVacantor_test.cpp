@@ -2,6 +2,7 @@
 // window scenarios that all front ends share, then what they leave out.
 #include "fakes/FakeFolderRemoval.h"
 #include "fakes/FakeResultList.h"
+#include "main_window/MainWindowLayout.h"
 #include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
@@ -46,13 +47,23 @@ class FakeMainWindow {
         void SetCaption(const std::string& value) override { text = value; }
         void SetEnabled(bool value) override { enabled = value; }
         void SetOLEDropMode(int) override {}
+        void SetLocked(bool value) override { locked = value; }
+        // What typing does: a locked box keeps its text.
+        void Type(const std::string& typed) {
+            if (!locked) {
+                text += typed;
+            }
+        }
         std::string text;
         bool enabled = true;
+        bool locked = false;
     };
 
     class CheckBox : public CheckBoxControl {
       public:
-        int Value() const override { return 0; }
+        int Value() const override { return value; }
+        void SetValue(int newValue) override { value = newValue; }
+        int value = 0;
     };
 
     class Form : public FormRuntime {
@@ -66,6 +77,17 @@ class FakeMainWindow {
             }
         }
         void Close() override { closed = true; }
+        // A window that starts at the least size of its layout, on one screen, and is never
+        // made smaller than that.
+        WindowPlacement Placement() const override { return placement; }
+        void SetPlacement(const WindowPlacement& wanted) override {
+            placement = wanted;
+            placement.width = std::max(wanted.width, MinimumClientSize(96, 96).width);
+            placement.height = std::max(wanted.height, MinimumClientSize(96, 96).height);
+        }
+        std::vector<PixelRect> Screens() const override { return {{0, 0, 1024, 768}}; }
+        WindowPlacement placement{10, 10, MinimumClientSize(96, 96).width,
+                                  MinimumClientSize(96, 96).height};
         std::string appPath;
         int mousePointer = 0;
         bool closed = false;
@@ -73,7 +95,8 @@ class FakeMainWindow {
     };
 
     MainWindowControls Controls() {
-        return MainWindowControls{form, txtFolder, cmdFind, cmdRemove, chkReadOnly, list};
+        return MainWindowControls{form,        txtFolder, cmdFind,      cmdRemove,
+                                  chkReadOnly, list,      chkIgnoreJunk};
     }
 
     // The services with this window's message boxes and folder picker; the scan pumps at
@@ -115,6 +138,7 @@ class FakeMainWindow {
     Control cmdRemove{"Remove"};
     CheckBox chkReadOnly;
     FakeResultList list;
+    CheckBox chkIgnoreJunk;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
@@ -160,6 +184,33 @@ class FakeWindowDriver : public WindowDriver {
                window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
     }
     std::vector<std::string> Messages() override { return window_->messages; }
+    std::string SettingsFile() override { return form_->State().IniFilePath; }
+    PixelSize ClientSize() override {
+        return {window_->form.placement.width, window_->form.placement.height};
+    }
+    PixelRect Place() override {
+        const WindowPlacement& p = window_->form.placement;
+        return {p.left, p.top, p.width, p.height};
+    }
+    void Resize(PixelSize size) override {
+        WindowPlacement wanted = window_->form.placement;
+        wanted.width = size.width;
+        wanted.height = size.height;
+        window_->form.SetPlacement(wanted);
+    }
+    void Move(int left, int top) override {
+        window_->form.placement.left = left;
+        window_->form.placement.top = top;
+    }
+    MainWindowLayout ControlPlaces() override { return LayOutMainWindow(ClientSize(), 96, 96); }
+    void TypeInRootBox(const std::string& text) override { window_->txtFolder.Type(text); }
+    void PressKeyInRootBox(int keyCode) override { form_->txtFolder_KeyDown(keyCode); }
+    void ClickIgnoreJunk() override {
+        window_->chkIgnoreJunk.value = 1 - window_->chkIgnoreJunk.value;
+        form_->chkIgnoreJunk_Click();
+    }
+    bool IgnoreJunkTicked() override { return window_->chkIgnoreJunk.value == 1; }
+
     std::string Controls() override {
         const FakeMainWindow& w = *window_;
         return ControlsText(w.cmdFind.text, w.cmdFind.enabled, w.cmdRemove.text,

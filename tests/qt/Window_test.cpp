@@ -2,6 +2,7 @@
 // model that takes rows in batches), then the window scenarios that all front ends share,
 // run on the installed program with the real services.
 #include "ModalCloser.h"
+#include "main_window/MainWindowLayout.h"
 #include "platform/qt/MainWindow.h"
 #include "platform/qt/ProgramServices.h"
 #include "platform/qt/ResultListAdapter.h"
@@ -96,25 +97,17 @@ TEST(QtRootFolderEdit, TakesDropsWhoseFirstItemIsALocalFileAndRefusesText) {
     EXPECT_EQ(edit.text(), "before");
 }
 
-TEST(TwipsToPixels, ConvertsAtTheGivenResolution) {
-    // Twips, dots per inch, pixels.
-    const int cases[][3] = {{1440, 96, 96}, {255, 96, 17}, {9645, 120, 804},
-                            {270, 144, 27}, {0, 96, 0},    {15, 96, 1}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(TwipsToPixels(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
-    }
-}
-
-// A fixed-size window with the program's icon, at small and large sizes; the tab key walks
-// the controls in their order.
-TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
+// The controls at their twips positions in a window of the least size, which the window
+// keeps as its minimum; the program's icon at small and large sizes; the tab key walks the
+// controls in their order.
+TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrder) {
     EnsureQtApplication();
     MainWindow window;
     auto Expected = [&](int left, int top, int width, int height) {
-        const double x = window.logicalDpiX();
-        const double y = window.logicalDpiY();
-        return QRect(TwipsToPixels(left, x), TwipsToPixels(top, y), TwipsToPixels(width, x),
-                     TwipsToPixels(height, y));
+        const int x = window.logicalDpiX();
+        const int y = window.logicalDpiY();
+        return QRect(PixelsFromTwips(left, x), PixelsFromTwips(top, y), PixelsFromTwips(width, x),
+                     PixelsFromTwips(height, y));
     };
     EXPECT_EQ(window.lblFolder().geometry(), Expected(120, 240, 1095, 255));
     EXPECT_EQ(window.txtFolder().geometry(), Expected(1200, 240, 8175, 270));
@@ -122,16 +115,18 @@ TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrderInAFixedSizeWindow) {
     EXPECT_EQ(window.ListView1().geometry(), Expected(120, 1080, 9495, 3735));
     EXPECT_EQ(window.cmdRemove().geometry(), Expected(8280, 600, 1095, 375));
     EXPECT_EQ(window.chkReadOnly().geometry(), Expected(240, 720, 3375, 255));
+    EXPECT_EQ(window.chkIgnoreJunk().geometry(), Expected(3720, 720, 3120, 255));
+    EXPECT_EQ(window.chkIgnoreJunk().text(), "Ignore junk files");
     const QSize client = Expected(0, 0, 9645, 4950).size();
     EXPECT_EQ(window.size(), client);
     EXPECT_EQ(window.minimumSize(), client);
-    EXPECT_EQ(window.maximumSize(), client);
     const QList<QSize> sizes = window.windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
 
     window.show();
-    std::vector<QWidget*> expected{&window.cmdFind(), &window.ListView1(), &window.cmdRemove(),
-                                   &window.chkReadOnly(), &window.txtFolder()};
+    std::vector<QWidget*> expected{&window.cmdFind(),       &window.ListView1(),
+                                   &window.cmdRemove(),     &window.chkReadOnly(),
+                                   &window.chkIgnoreJunk(), &window.txtFolder()};
     QWidget* widget = &window.txtFolder();
     for (QWidget* next : expected) {
         do {
@@ -290,6 +285,44 @@ class QtWindowDriver : public WindowDriver {
         }
         return texts;
     }
+
+    std::string SettingsFile() override { return window_->Form().State().IniFilePath; }
+    PixelSize ClientSize() override {
+        return {window_->Window().width(), window_->Window().height()};
+    }
+    PixelRect Place() override {
+        const QWidget& w = window_->Window();
+        return {w.x(), w.y(), w.width(), w.height()};
+    }
+    MainWindowLayout ControlPlaces() override {
+        MainWindow& w = window_->Window();
+        auto place = [](const QWidget& widget) {
+            const QRect r = widget.geometry();
+            return PixelRect{r.x(), r.y(), r.width(), r.height()};
+        };
+        return {place(w.lblFolder()),    place(w.txtFolder()), place(w.cmdFind()),
+                place(w.ListView1()),    place(w.cmdRemove()), place(w.chkReadOnly()),
+                place(w.chkIgnoreJunk())};
+    }
+    void Resize(PixelSize size) override {
+        window_->Window().resize(size.width, size.height);
+        QCoreApplication::processEvents();
+    }
+    void Move(int left, int top) override { window_->Window().move(left, top); }
+    void TypeInRootBox(const std::string& text) override {
+        QTest::keyClicks(&window_->Window().txtFolder(), QString::fromStdString(text));
+    }
+    void PressKeyInRootBox(int keyCode) override {
+        const Qt::Key key = keyCode == KeyReturn  ? Qt::Key_Return
+                            : keyCode == KeySpace ? Qt::Key_Space
+                            : keyCode == KeyF4    ? Qt::Key_F4
+                                                  : static_cast<Qt::Key>(keyCode);
+        QTest::keyClick(&window_->Window().txtFolder(), key);
+    }
+    void ClickIgnoreJunk() override {
+        QTest::mouseClick(&window_->Window().chkIgnoreJunk(), Qt::LeftButton);
+    }
+    bool IgnoreJunkTicked() override { return window_->Window().chkIgnoreJunk().isChecked(); }
 
     std::string Controls() override {
         MainWindow& w = window_->Window();

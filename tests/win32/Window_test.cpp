@@ -133,6 +133,60 @@ class Win32WindowDriver : public WindowDriver {
         }
         return texts;
     }
+    std::string SettingsFile() override { return program_->Form().State().IniFilePath; }
+    PixelSize ClientSize() override {
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        return {client.right, client.bottom};
+    }
+    PixelRect Place() override {
+        const WindowPlacement placement = Window().Placement();
+        return {placement.left, placement.top, placement.width, placement.height};
+    }
+    MainWindowLayout ControlPlaces() override {
+        win32::MainWindow& w = Window();
+        auto place = [&](const win32::Control& control) {
+            RECT r{};
+            ::GetWindowRect(control.Hwnd(), &r);
+            ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+            return PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        };
+        return {place(w.lblFolder), place(w.txtFolder),   place(w.cmdFind),      place(w.ListView1),
+                place(w.cmdRemove), place(w.chkReadOnly), place(w.chkIgnoreJunk)};
+    }
+    // As a drag on the frame ends: the system keeps the window at its least size.
+    void Resize(PixelSize size) override {
+        RECT frame{0, 0, size.width, size.height};
+        ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                             FALSE, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+        MINMAXINFO limits{};
+        ::SendMessageW(hwnd_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        ::SetWindowPos(hwnd_, nullptr, 0, 0,
+                       std::max<LONG>(frame.right - frame.left, limits.ptMinTrackSize.x),
+                       std::max<LONG>(frame.bottom - frame.top, limits.ptMinTrackSize.y),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void Move(int left, int top) override {
+        WindowPlacement placement = Window().Placement();
+        placement.left = left;
+        placement.top = top;
+        Window().SetPlacement(placement);
+    }
+    void TypeInRootBox(const std::string& text) override {
+        for (char c : text) {
+            ::SendMessageW(Window().txtFolder.Hwnd(), WM_CHAR, static_cast<WPARAM>(c), 0);
+        }
+    }
+    void PressKeyInRootBox(int keyCode) override {
+        HWND box = Window().txtFolder.Hwnd();
+        ::SendMessageW(box, WM_KEYDOWN, static_cast<WPARAM>(keyCode), 0);
+        ::SendMessageW(box, WM_KEYUP, static_cast<WPARAM>(keyCode), 0);
+    }
+    void ClickIgnoreJunk() override {
+        ::SendMessageW(Window().chkIgnoreJunk.Hwnd(), BM_CLICK, 0, 0);
+    }
+    bool IgnoreJunkTicked() override { return Window().chkIgnoreJunk.Value() == 1; }
+
     // The pointer as the window sets it over the list.
     std::string Controls() override {
         win32::MainWindow& window = Window();
@@ -176,12 +230,13 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowScenario, Win32WindowDriver);
 
 namespace {
 
-TEST(Win32Twips, RoundToTheNearestPixelAtTheDpi) {
+TEST(Win32Twips, RoundAsTheSharedLayoutDoes) {
     // Twips, dots per inch, pixels.
     const int cases[][3] = {{1440, 96, 96}, {255, 96, 17},    {120, 96, 8},
                             {375, 120, 31}, {1440, 144, 144}, {0, 96, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(PixelsFromTwips(c[0], c[1]), c[2]) << c[0] << " twips at " << c[1];
+        EXPECT_EQ(::PixelsFromTwips(c[0], c[1]), c[2]) << c[0] << " twips at " << c[1];
     }
 }
 
@@ -208,16 +263,22 @@ class Win32Window : public ::testing::Test {
 };
 
 // The title bar and the taskbar show the program's icon. The tab key skips the label and
-// wraps round.
+// wraps round. The window can be resized and maximized.
 TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICON), 0u);
     EXPECT_NE(::GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM), 0u);
+    const LONG_PTR style = ::GetWindowLongPtrW(window.Hwnd(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), WS_THICKFRAME | WS_MAXIMIZEBOX);
     const int dpi = win32::WindowDpi(window.Hwnd());
     // Text, then left, top, width and height in twips.
     const std::pair<std::string, std::array<int, 4>> expected[] = {
-        {"Root Folder", {120, 240, 1095, 255}}, {"", {1200, 240, 8175, 270}},
-        {"Find", {6960, 600, 1095, 375}},       {"", {120, 1080, 9495, 3735}},
-        {"Remove", {8280, 600, 1095, 375}},     {"Delete Read Only Folder", {240, 720, 3375, 255}},
+        {"Root Folder", {120, 240, 1095, 255}},
+        {"", {1200, 240, 8175, 270}},
+        {"Find", {6960, 600, 1095, 375}},
+        {"", {120, 1080, 9495, 3735}},
+        {"Remove", {8280, 600, 1095, 375}},
+        {"Delete Read Only Folder", {240, 720, 3375, 255}},
+        {"Ignore junk files", {3720, 720, 3120, 255}},
     };
     HWND child = ::GetWindow(window.Hwnd(), GW_CHILD);
     for (const auto& [text, twips] : expected) {
@@ -235,7 +296,10 @@ TEST_F(Win32Window, PlacesTheControlsInTabOrderAtTheirTwipsPositions) {
     }
     std::vector<HWND> order = {window.txtFolder.Hwnd(),   window.cmdFind.Hwnd(),
                                window.ListView1.Hwnd(),   window.cmdRemove.Hwnd(),
-                               window.chkReadOnly.Hwnd(), window.txtFolder.Hwnd()};
+                               window.chkReadOnly.Hwnd(), window.chkIgnoreJunk.Hwnd(),
+                               window.txtFolder.Hwnd()};
+    // Read-only, on the dialog background.
+    EXPECT_NE(::GetWindowLongPtrW(window.txtFolder.Hwnd(), GWL_STYLE) & ES_READONLY, 0);
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(::GetNextDlgTabItem(window.Hwnd(), order[i], FALSE), order[i + 1]) << i;
     }

@@ -5,6 +5,9 @@
 // window. Each test program instantiates the suite with its driver:
 //     INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowScenario, QtWindowDriver);
 
+#include "main_window/MainWindowLayout.h"
+#include "main_window/frmVacantor.h"
+#include "platform/MainWindowControls.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +16,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // One front end's main window with the real services, as a user sees and works it. Every
@@ -48,6 +52,23 @@ class WindowDriver {
     virtual std::vector<std::string> Messages() = 0;
     // The buttons and the root box as ControlsText shows them.
     virtual std::string Controls() = 0;
+
+    // The settings file the running program keeps.
+    virtual std::string SettingsFile() = 0;
+    // The window, in pixels: its client size; its frame's corner and its client size; the
+    // controls' places in it. Resize and Move as a user drags the frame and the title bar.
+    virtual PixelSize ClientSize() = 0;
+    virtual PixelRect Place() = 0;
+    virtual MainWindowLayout ControlPlaces() = 0;
+    virtual void Resize(PixelSize size) = 0;
+    virtual void Move(int left, int top) = 0;
+    // Keys pressed in the root box (codes of MainWindowControls.h, or a capital letter); a
+    // key that opens the chooser returns once it is cancelled.
+    virtual void TypeInRootBox(const std::string& text) = 0;
+    virtual void PressKeyInRootBox(int keyCode) = 0;
+    // The check box "Ignore junk files".
+    virtual void ClickIgnoreJunk() = 0;
+    virtual bool IgnoreJunkTicked() = 0;
 };
 
 // The captions of Find and Remove, then the root box, each followed by "-" when it takes no
@@ -220,6 +241,112 @@ TYPED_TEST_P(WindowScenario, ClosingDuringARunStopsItThenCloses) {
     EXPECT_GT(this->FoldersLeft(20), 0u);
 }
 
+// The window opens at its least size, the controls at their places. Made larger, the list
+// takes the extra width and height and the root box the extra width; it is never made
+// smaller than at first. Its place and size come back at the next start, but a settings
+// file whose values are garbage, negative or on no screen gives the first window again.
+TYPED_TEST_P(WindowScenario, ResizingGrowsTheListAndTheWindowsPlaceIsKept) {
+    WindowDriver& window = this->driver;
+    const PixelSize least = window.ClientSize();
+    const PixelRect first = window.Place();
+    const MainWindowLayout places = window.ControlPlaces();
+    window.Resize({least.width + 90, least.height + 60});
+    EXPECT_EQ(window.ClientSize(), (PixelSize{least.width + 90, least.height + 60}));
+    MainWindowLayout grown = places;
+    grown.txtFolder.width += 90;
+    grown.ListView1.width += 90;
+    grown.ListView1.height += 60;
+    const MainWindowLayout now = window.ControlPlaces();
+    for (auto [name, expected, actual] :
+         {std::tuple("label", grown.lblFolder, now.lblFolder),
+          std::tuple("root box", grown.txtFolder, now.txtFolder),
+          std::tuple("Find", grown.cmdFind, now.cmdFind),
+          std::tuple("list", grown.ListView1, now.ListView1),
+          std::tuple("Remove", grown.cmdRemove, now.cmdRemove),
+          std::tuple("read-only", grown.chkReadOnly, now.chkReadOnly),
+          std::tuple("junk", grown.chkIgnoreJunk, now.chkIgnoreJunk)}) {
+        EXPECT_EQ(actual, expected) << name;
+    }
+    window.Resize({least.width - 50, least.height - 50});
+    EXPECT_EQ(window.ClientSize(), least);
+    EXPECT_EQ(window.ControlPlaces().ListView1, places.ListView1);
+
+    window.Resize({least.width + 90, least.height + 60});
+    window.Move(first.left + 30, first.top + 20);
+    window.Quit();
+    window.Start(this->settings.Text());
+    EXPECT_EQ(window.Place(),
+              (PixelRect{first.left + 30, first.top + 20, least.width + 90, least.height + 60}));
+    EXPECT_EQ(window.ControlPlaces().ListView1, grown.ListView1);
+
+    const std::string keys[] = {
+        "WindowLeft=5\nWindowTop=5\nWindowWidth=wide\nWindowHeight=500",
+        "WindowLeft=5\nWindowTop=5\nWindowWidth=-700\nWindowHeight=500",
+        "WindowLeft=5\nWindowTop=5\nWindowWidth=700\nWindowHeight=500x",
+        "WindowLeft=90000\nWindowTop=5\nWindowWidth=700\nWindowHeight=500",
+        "WindowLeft=5\nWindowTop=-9000\nWindowWidth=700\nWindowHeight=500",
+    };
+    const std::string settingsFile = window.SettingsFile();
+    for (const std::string& kept : keys) {
+        window.Quit();
+        WriteFile(settingsFile, "[Vacantor]\n" + kept + "\n");
+        window.Start(this->settings.Text());
+        EXPECT_EQ(window.Place(), first) << kept;
+    }
+}
+
+// "Ignore junk files" is unticked at the first start and Find lists only empty folders.
+// Ticked, Find also lists the folders that hold nothing but junk files, marked, and Remove
+// deletes them with their junk, even once the box is unticked again: Remove acts on what
+// that Find listed. The box's state comes back at the next start.
+TYPED_TEST_P(WindowScenario, IgnoreJunkFilesListsAndRemovesFoldersHoldingOnlyJunk) {
+    WindowDriver& window = this->driver;
+    const std::filesystem::path root = this->tree.Path();
+    this->MakeTree(1);
+    WriteFile(root / "junk" / "Thumbs.db", "x");
+    WriteFile(root / "junk" / "deeper" / ".DS_Store", "x");
+    WriteFile(root / "kept" / "Thumbs.db.txt", "x");
+    EXPECT_FALSE(window.IgnoreJunkTicked());
+    window.ClickFind();
+    EXPECT_EQ(window.Rows(), std::vector<std::string>{"e0"});
+
+    window.ClickIgnoreJunk();
+    window.Quit();
+    window.Start(this->settings.Text());
+    EXPECT_TRUE(window.IgnoreJunkTicked());
+    window.ClickFind();
+    std::vector<std::string> rows = window.Rows();
+    ASSERT_EQ(std::multiset<std::string>(rows.begin(), rows.end()),
+              (std::multiset<std::string>{"e0", "junk" + JunkRowSuffix}));
+    window.Select(rows[0] == "e0" ? 1 : 0);
+    window.ClickIgnoreJunk();
+    window.ClickRemove();
+    EXPECT_EQ(this->LastMessage(), "1 folders are removed.");
+    EXPECT_FALSE(std::filesystem::exists(root / "junk"));
+    EXPECT_TRUE(std::filesystem::exists(root / "e0" / "in"));
+    EXPECT_TRUE(std::filesystem::exists(root / "kept" / "Thumbs.db.txt"));
+
+    window.Quit();
+    window.Start(this->settings.Text());
+    EXPECT_FALSE(window.IgnoreJunkTicked());
+}
+
+// The root box takes no typing; Enter, Space and F4 in it open the chooser as a click does.
+TYPED_TEST_P(WindowScenario, TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKeyboard) {
+    WindowDriver& window = this->driver;
+    window.Drop({this->tree.Text()});
+    window.TypeInRootBox("typed");
+    EXPECT_EQ(window.RootText(), this->tree.Text());
+    for (int key : {KeyReturn, int{'A'}, KeySpace, KeyF4}) {
+        window.PressKeyInRootBox(key);
+    }
+    EXPECT_EQ(window.ChoosersShown(), 3);
+    EXPECT_EQ(window.RootText(), this->tree.Text());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders,
                             StopEndsTheFindWithTheRowsFoundSoFar, StopDuringRemoveKeepsTheLaterRows,
-                            ClosingDuringARunStopsItThenCloses);
+                            ClosingDuringARunStopsItThenCloses,
+                            ResizingGrowsTheListAndTheWindowsPlaceIsKept,
+                            IgnoreJunkFilesListsAndRemovesFoldersHoldingOnlyJunk,
+                            TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKeyboard);

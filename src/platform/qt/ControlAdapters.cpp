@@ -5,7 +5,10 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <QWidget>
 
 namespace {
 constexpr int OLEDropManual = 1;
@@ -24,6 +27,10 @@ void TextBoxAdapter::SetOLEDropMode(int mode) {
     edit_.setAcceptDrops(mode == OLEDropManual);
 }
 
+void TextBoxAdapter::SetLocked(bool locked) {
+    edit_.SetLocked(locked);
+}
+
 void ButtonAdapter::SetCaption(const std::string& caption) {
     button_.setText(QString::fromStdString(caption));
 }
@@ -34,6 +41,10 @@ void ButtonAdapter::SetEnabled(bool enabled) {
 
 int CheckBoxAdapter::Value() const {
     return checkBox_.isChecked() ? 1 : 0;
+}
+
+void CheckBoxAdapter::SetValue(int value) {
+    checkBox_.setChecked(value == 1);
 }
 
 QtFormRuntime::QtFormRuntime(QWidget& window, std::string appPath)
@@ -57,4 +68,32 @@ void QtFormRuntime::DoEvents() {
 
 void QtFormRuntime::Close() {
     window_.close();
+}
+
+// pos() is the frame's corner and geometry() the client area, both in the desktop's
+// device-independent pixels, as the screens' areas are.
+WindowPlacement QtFormRuntime::Placement() const {
+    const bool maximized = window_.isMaximized();
+    const QRect client = maximized ? window_.normalGeometry() : window_.geometry();
+    const QPoint frame = window_.geometry().topLeft() - window_.pos();
+    return {client.left() - frame.x(), client.top() - frame.y(), client.width(), client.height(),
+            maximized};
+}
+
+// Qt keeps the window at least at its minimum size.
+void QtFormRuntime::SetPlacement(const WindowPlacement& placement) {
+    window_.resize(placement.width, placement.height);
+    window_.move(placement.left, placement.top);
+    if (placement.maximized) {
+        window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
+    }
+}
+
+std::vector<PixelRect> QtFormRuntime::Screens() const {
+    std::vector<PixelRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.left(), area.top(), area.width(), area.height()});
+    }
+    return areas;
 }

@@ -17,6 +17,7 @@ class TextBoxAdapter final : public TextBoxControl {
     void SetText(const std::string& text) override;
     void SetEnabled(bool enabled) override;
     void SetOLEDropMode(int mode) override;
+    void SetLocked(bool locked) override;
 
   private:
     RootFolderEdit& edit_;
@@ -36,6 +37,7 @@ class CheckBoxAdapter final : public CheckBoxControl {
   public:
     explicit CheckBoxAdapter(QCheckBox& checkBox) : checkBox_(checkBox) {}
     int Value() const override;
+    void SetValue(int value) override;
 
   private:
     QCheckBox& checkBox_;
@@ -51,6 +53,9 @@ class QtFormRuntime final : public FormRuntime {
     std::string AppPath() const override;
     void DoEvents() override;
     void Close() override;
+    WindowPlacement Placement() const override;
+    void SetPlacement(const WindowPlacement& placement) override;
+    std::vector<PixelRect> Screens() const override;
 
   private:
     QWidget& window_;

@@ -1,9 +1,11 @@
 #include "platform/qt/MainWindow.h"
 
+#include "main_window/MainWindowLayout.h"
 #include "platform/qt/RootFolderEdit.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QDirIterator>
 #include <QHeaderView>
 #include <QIcon>
@@ -11,26 +13,7 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include <cmath>
-
 namespace {
-
-// Left, top, width and height in twips.
-struct TwipsRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-constexpr int ClientWidth = 9645;
-constexpr int ClientHeight = 4950;
-constexpr TwipsRect LblFolderRect{120, 240, 1095, 255};
-constexpr TwipsRect TxtFolderRect{1200, 240, 8175, 270};
-constexpr TwipsRect CmdFindRect{6960, 600, 1095, 375};
-constexpr TwipsRect ListView1Rect{120, 1080, 9495, 3735};
-constexpr TwipsRect CmdRemoveRect{8280, 600, 1095, 375};
-constexpr TwipsRect ChkReadOnlyRect{240, 720, 3375, 255};
 
 // The program's icon at every size the build rendered from packaging/icons/vacantor.svg.
 QIcon ProgramIcon() {
@@ -44,15 +27,12 @@ QIcon ProgramIcon() {
 
 } // namespace
 
-int TwipsToPixels(int twips, double dotsPerInch) {
-    return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
-}
-
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent), lblFolder_(new QLabel(QStringLiteral("Root Folder"), this)),
       txtFolder_(new RootFolderEdit(this)), cmdFind_(new QPushButton(QStringLiteral("Find"), this)),
       listView1_(new QTreeView(this)), cmdRemove_(new QPushButton(QStringLiteral("Remove"), this)),
-      chkReadOnly_(new QCheckBox(QStringLiteral("Delete Read Only Folder"), this)) {
+      chkReadOnly_(new QCheckBox(QStringLiteral("Delete Read Only Folder"), this)),
+      chkIgnoreJunk_(new QCheckBox(QStringLiteral("Ignore junk files"), this)) {
     setWindowTitle(QStringLiteral("Empty Folders in the Folder"));
     setWindowIcon(ProgramIcon());
     txtFolder_->setText(QStringLiteral("Text1"));
@@ -71,28 +51,37 @@ MainWindow::MainWindow(QWidget* parent)
     listView1_->setObjectName(QStringLiteral("ListView1"));
     cmdRemove_->setObjectName(QStringLiteral("cmdRemove"));
     chkReadOnly_->setObjectName(QStringLiteral("chkReadOnly"));
+    chkIgnoreJunk_->setObjectName(QStringLiteral("chkIgnoreJunk"));
 
     setTabOrder(txtFolder_, cmdFind_);
     setTabOrder(cmdFind_, listView1_);
     setTabOrder(listView1_, cmdRemove_);
     setTabOrder(cmdRemove_, chkReadOnly_);
+    setTabOrder(chkReadOnly_, chkIgnoreJunk_);
+    const PixelSize least = MinimumClientSize(logicalDpiX(), logicalDpiY());
+    setMinimumSize(least.width, least.height);
+    resize(least.width, least.height);
     LayOut();
 }
 
 void MainWindow::LayOut() {
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    auto place = [dpiX, dpiY](QWidget* widget, const TwipsRect& rect) {
-        widget->setGeometry(TwipsToPixels(rect.left, dpiX), TwipsToPixels(rect.top, dpiY),
-                            TwipsToPixels(rect.width, dpiX), TwipsToPixels(rect.height, dpiY));
+    const MainWindowLayout layout =
+        LayOutMainWindow({width(), height()}, logicalDpiX(), logicalDpiY());
+    auto place = [](QWidget* widget, const PixelRect& rect) {
+        widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
     };
-    place(lblFolder_, LblFolderRect);
-    place(txtFolder_, TxtFolderRect);
-    place(cmdFind_, CmdFindRect);
-    place(listView1_, ListView1Rect);
-    place(cmdRemove_, CmdRemoveRect);
-    place(chkReadOnly_, ChkReadOnlyRect);
-    setFixedSize(TwipsToPixels(ClientWidth, dpiX), TwipsToPixels(ClientHeight, dpiY));
+    place(lblFolder_, layout.lblFolder);
+    place(txtFolder_, layout.txtFolder);
+    place(cmdFind_, layout.cmdFind);
+    place(listView1_, layout.ListView1);
+    place(cmdRemove_, layout.cmdRemove);
+    place(chkReadOnly_, layout.chkReadOnly);
+    place(chkIgnoreJunk_, layout.chkIgnoreJunk);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOut();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -10,9 +10,9 @@ class QPushButton;
 class QTreeView;
 class RootFolderEdit;
 
-// The window "Empty Folders in the Folder" and its six widgets, laid out at fixed positions
-// given in twips (1/1440 inch) and converted at the screen's logical DPI. The window cannot be
-// resized.
+// The window "Empty Folders in the Folder" and its widgets, at positions given in twips
+// (1/1440 inch) and converted at the screen's logical DPI. It can be made larger, never
+// smaller: the list and the root box then grow (LayOutMainWindow).
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -25,12 +25,14 @@ class MainWindow : public QWidget {
     QTreeView& ListView1() { return *listView1_; }
     QPushButton& cmdRemove() { return *cmdRemove_; }
     QCheckBox& chkReadOnly() { return *chkReadOnly_; }
+    QCheckBox& chkIgnoreJunk() { return *chkIgnoreJunk_; }
 
     // Asked on every close request; returning false keeps the window open.
     std::function<bool()> onQueryUnload;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void LayOut();
@@ -41,7 +43,5 @@ class MainWindow : public QWidget {
     QTreeView* listView1_;
     QPushButton* cmdRemove_;
     QCheckBox* chkReadOnly_;
+    QCheckBox* chkIgnoreJunk_;
 };
-
-// Twips to pixels at `dotsPerInch`, rounded to the nearest pixel.
-int TwipsToPixels(int twips, double dotsPerInch);

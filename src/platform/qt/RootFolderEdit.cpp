@@ -1,6 +1,9 @@
 #include "platform/qt/RootFolderEdit.h"
 
+#include "platform/MainWindowControls.h"
+
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -15,6 +18,43 @@ void RootFolderEdit::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         emit clicked();
     }
+}
+
+void RootFolderEdit::SetLocked(bool locked) {
+    setReadOnly(locked);
+    // Many styles draw a read-only line edit like one that takes typing.
+    QPalette colours = QLineEdit::palette();
+    colours.setBrush(QPalette::Base, locked ? colours.window() : QPalette().base());
+    setPalette(colours);
+}
+
+namespace {
+
+// The keys the window's logic tells apart, as Windows numbers them; others as Qt does,
+// which for letters and digits is the same.
+int VirtualKeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return KeyReturn;
+    case Qt::Key_Space:
+        return KeySpace;
+    case Qt::Key_F4:
+        return KeyF4;
+    default:
+        return qtKey;
+    }
+}
+
+} // namespace
+
+void RootFolderEdit::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (onKeyDown && !(event->modifiers() & chords) && onKeyDown(VirtualKeyCode(event->key()))) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void RootFolderEdit::dragEnterEvent(QDragEnterEvent* event) {

@@ -2,19 +2,28 @@
 
 #include <QLineEdit>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QMimeData;
 
-// The root-folder text box: a line edit that reports mouse clicks, and, once drops are
-// switched on, takes drops whose first item is a local file or folder (never dragged text).
+// The root-folder text box: a line edit that reports mouse clicks and keys, and, once drops
+// are switched on, takes drops whose first item is a local file or folder (never dragged
+// text).
 class RootFolderEdit : public QLineEdit {
     Q_OBJECT
 
   public:
     explicit RootFolderEdit(QWidget* parent = nullptr);
+
+    // Read-only, and drawn so: it shows the root folder and takes no typing.
+    void SetLocked(bool locked);
+
+    // A key pressed without Ctrl, Alt or Meta, as a Windows virtual-key code (letters and
+    // digits as themselves); true when it was taken.
+    std::function<bool(int keyCode)> onKeyDown;
 
   signals:
     void clicked();
@@ -23,6 +32,7 @@ class RootFolderEdit : public QLineEdit {
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

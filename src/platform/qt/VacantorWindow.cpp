@@ -2,6 +2,7 @@
 
 #include "platform/qt/RootFolderEdit.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -9,9 +10,10 @@ VacantorWindow::VacantorWindow(MainWindowServices services, std::string settings
     : runtime_(window_, std::move(settingsFolder)), txtFolder_(window_.txtFolder()),
       cmdFind_(window_.cmdFind()), cmdRemove_(window_.cmdRemove()),
       chkReadOnly_(window_.chkReadOnly()), listView1_(window_.ListView1()),
-      form_(
-          MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_, listView1_},
-          std::move(services)) {
+      chkIgnoreJunk_(window_.chkIgnoreJunk()),
+      form_(MainWindowControls{runtime_, txtFolder_, cmdFind_, cmdRemove_, chkReadOnly_, listView1_,
+                               chkIgnoreJunk_},
+            std::move(services)) {
     Connect();
     form_.Form_Load();
 }
@@ -26,6 +28,11 @@ void VacantorWindow::Connect() {
     QObject::connect(
         &window_.txtFolder(), &RootFolderEdit::filesDropped, &window_,
         [this](const std::vector<std::string>& files) { form_.txtFolder_OLEDragDrop(files); });
+    window_.txtFolder().onKeyDown = [this](int keyCode) {
+        return form_.txtFolder_KeyDown(keyCode);
+    };
+    QObject::connect(&window_.chkIgnoreJunk(), &QCheckBox::clicked, &window_,
+                     [this] { form_.chkIgnoreJunk_Click(); });
     // Any click on the list counts, on a row or not, after the view has updated its
     // selection.
     listClicks_.onClick = [this] { form_.ListView1_Click(); };

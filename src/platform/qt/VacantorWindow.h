@@ -33,5 +33,6 @@ class VacantorWindow {
     ButtonAdapter cmdRemove_;
     CheckBoxAdapter chkReadOnly_;
     ResultListAdapter listView1_;
+    CheckBoxAdapter chkIgnoreJunk_;
     frmVacantor form_;
 };

@@ -18,7 +18,18 @@ int PixelsFromTwips(int twips, int dpi) {
     return ::MulDiv(twips, dpi, 1440);
 }
 
+// Per monitor, where Windows tells it (10 version 1607 on); older systems have one DPI for
+// all screens, which the screen's device context gives.
 int WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow =
+        reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && window) {
+        if (UINT dpi = getDpiForWindow(window); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
     HDC dc = ::GetDC(window);
     int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
     if (dc) {

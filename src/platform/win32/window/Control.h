@@ -26,7 +26,7 @@ struct TwipsRect {
 // px = twips * dpi / 1440, rounded to the nearest pixel.
 int PixelsFromTwips(int twips, int dpi);
 
-// The DPI of the window's screen (96 unless the program is DPI-aware on a larger screen).
+// The DPI of the window's monitor (96 unless the program is DPI-aware on a larger screen).
 int WindowDpi(HWND window);
 
 class Control {

@@ -11,11 +11,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace win32 {
 
-// The program's window "Empty Folders in the Folder" with its six controls, laid out in
-// twips at the screen's DPI, not resizable. It translates: the controls' events go to their
+// The program's window "Empty Folders in the Folder" with its controls, laid out in twips at
+// its monitor's DPI (LayOutMainWindow); it can be made larger, never smaller, and follows a
+// move to a monitor of another DPI. It translates: the controls' events go to their
 // callbacks, and the logic sees the window through FormRuntime and MainWindowControls.
 class MainWindow final : public FormRuntime {
   public:
@@ -41,6 +43,9 @@ class MainWindow final : public FormRuntime {
     std::string AppPath() const override;
     void DoEvents() override;
     void Close() override;
+    WindowPlacement Placement() const override;
+    void SetPlacement(const WindowPlacement& placement) override;
+    std::vector<PixelRect> Screens() const override;
 
     // A close request (WM_CLOSE); false keeps the window open.
     std::function<bool()> onQueryUnload;
@@ -52,12 +57,17 @@ class MainWindow final : public FormRuntime {
     ResultListView ListView1;
     Button cmdRemove;
     CheckBox chkReadOnly;
+    CheckBox chkIgnoreJunk;
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateControls();
     bool SetCursorForPointer(LPARAM hitTest);
+    void LayOut();
+    void SetFont(int dpi);
+    // The frame around a client area of `client` pixels, at the window's DPI.
+    SIZE FrameSize(SIZE client) const;
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
@@ -65,6 +75,7 @@ class MainWindow final : public FormRuntime {
     CreateArgs args_;
     std::optional<EventPump> pump_;
     int pointer_ = PointerDefault;
+    bool maximized_ = false; // SetPlacement's, for the first Show
 };
 
 // The executable's folder, without a trailing backslash unless it is a drive's root.

@@ -42,6 +42,11 @@ void TextBox::SetOLEDropMode(int mode) {
     ::DragAcceptFiles(hwnd_, accept ? TRUE : FALSE);
 }
 
+// A read-only edit is drawn on the dialog background, as a box that takes no typing.
+void TextBox::SetLocked(bool locked) {
+    ::SendMessageW(hwnd_, EM_SETREADONLY, locked ? TRUE : FALSE, 0);
+}
+
 void TextBox::DropFiles(const std::vector<std::string>& files) {
     if (onDropFiles) {
         onDropFiles(files);
@@ -59,6 +64,24 @@ bool TextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
             onClick();
         }
         return true;
+    case WM_GETDLGCODE:
+        // Enter would otherwise go to the dialog manager as the default button's key.
+        result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+        if (auto* keyMessage = reinterpret_cast<MSG*>(lParam);
+            keyMessage && keyMessage->message == WM_KEYDOWN && keyMessage->wParam == VK_RETURN) {
+            result |= DLGC_WANTMESSAGE;
+        }
+        return true;
+    case WM_KEYDOWN:
+        if (onKeyDown && ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0 &&
+            onKeyDown(static_cast<int>(wParam))) {
+            return true;
+        }
+        return false;
+    case WM_CHAR:
+        // The characters of the keys that open the picker: nothing for a read-only box to
+        // beep at.
+        return wParam == L' ' || wParam == L'\r';
     case WM_DROPFILES: {
         HDROP drop = reinterpret_cast<HDROP>(wParam);
         std::vector<std::string> files = FilesFromHDrop(drop);

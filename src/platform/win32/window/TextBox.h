@@ -11,8 +11,9 @@
 namespace win32 {
 
 // A single-line edit box. onClick runs after a mouse click on it has been handled;
-// onDropFiles runs when a file list is dropped on it while its OLE drop mode is 1 (by an
-// OLE drag or by the shell's WM_DROPFILES).
+// onKeyDown for a key pressed in it without Ctrl or Alt (true: the key was taken);
+// onDropFiles when a file list is dropped on it while its OLE drop mode is 1 (by an OLE drag
+// or by the shell's WM_DROPFILES).
 class TextBox final : public Control, public TextBoxControl {
   public:
     TextBox();
@@ -22,8 +23,10 @@ class TextBox final : public Control, public TextBoxControl {
     void SetText(const std::string& text) override;
     void SetEnabled(bool enabled) override;
     void SetOLEDropMode(int mode) override;
+    void SetLocked(bool locked) override;
 
     std::function<void()> onClick;
+    std::function<bool(int keyCode)> onKeyDown;
     std::function<void(const std::vector<std::string>&)> onDropFiles;
 
   private:

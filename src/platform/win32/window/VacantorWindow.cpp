@@ -12,6 +12,8 @@ bool VacantorWindow::Create(const MainWindow::CreateArgs& args, int showCommand)
     window_.cmdFind.onClick = [this] { form_.cmdFind_Click(); };
     window_.cmdRemove.onClick = [this] { form_.cmdRemove_Click(); };
     window_.txtFolder.onClick = [this] { form_.txtFolder_Click(); };
+    window_.txtFolder.onKeyDown = [this](int keyCode) { return form_.txtFolder_KeyDown(keyCode); };
+    window_.chkIgnoreJunk.onClick = [this] { form_.chkIgnoreJunk_Click(); };
     window_.txtFolder.onDropFiles = [this](const std::vector<std::string>& files) {
         form_.txtFolder_OLEDragDrop(files);
     };
