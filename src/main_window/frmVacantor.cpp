@@ -109,6 +109,7 @@ void frmVacantor::FindEmptyFolders() {
     IniFileCommon::SetIniValue(services_.profileFile, SettingsSection, SettingsKey,
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
+    sortColumn_ = -1;
     listedRoot_.clear();
     listedRootHold_.reset();
     if (!state_.RootFolder.empty() && state_.RootFolder.back() == fileSystem.PathSeparator()) {

@@ -1,5 +1,6 @@
 // The window's logic over fake controls, with the real file system and settings file: the
 // window scenarios that all front ends share, then what they leave out.
+#include "fakes/FakeDesktopShell.h"
 #include "fakes/FakeFolderRemoval.h"
 #include "fakes/FakeResultList.h"
 #include "main_window/frmVacantor.h"
@@ -80,7 +81,7 @@ class FakeMainWindow {
     // every folder.
     MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
                                 FolderRemoval& folderRemoval) {
-        return MainWindowServices{
+        MainWindowServices services{
             fileSystem,
             profileFile,
             folderRemoval,
@@ -98,6 +99,8 @@ class FakeMainWindow {
                 return browseResult;
             },
             std::chrono::milliseconds(0)};
+        services.desktopShell = &desktop;
+        return services;
     }
 
     // The path cells of the list, in row order.
@@ -115,6 +118,7 @@ class FakeMainWindow {
     Control cmdRemove{"Remove"};
     CheckBox chkReadOnly;
     FakeResultList list;
+    FakeDesktopShell desktop;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
@@ -153,12 +157,42 @@ class FakeWindowDriver : public WindowDriver {
         window_->form.onDoEvents = std::move(action);
     }
 
-    void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
-    std::vector<std::string> Rows() override { return window_->ListedPaths(); }
-    bool ShownAsRemoved(std::size_t row) override {
-        return window_->list.IsRemoved(row) &&
-               window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
+    void Select(std::size_t position) override { List().SetSelected(Row(position), true); }
+    std::vector<std::string> Rows() override { return Cells(&FakeResultList::Row::subItem1); }
+    std::vector<std::string> Numbers() override { return Cells(&FakeResultList::Row::text); }
+    bool ShownAsRemoved(std::size_t position) override {
+        const std::size_t row = Row(position);
+        return List().IsRemoved(row) && List().Rows()[row].subItem1ForeColor == RemovedRowColor;
     }
+    std::vector<std::size_t> SelectedPositions() override {
+        std::vector<std::size_t> positions;
+        for (std::size_t position = 0; position < List().RowCount(); ++position) {
+            if (List().IsSelected(Row(position))) {
+                positions.push_back(position);
+            }
+        }
+        return positions;
+    }
+    void ClickColumnHeader(int column) override { form_->ListView1_ColumnClick(column); }
+    std::string SortIndicator() override { return List().SortIndicator(); }
+    void PressCtrlA() override { EXPECT_TRUE(form_->ListView1_KeyDown(KeyCodeA, ShiftMaskCtrl)); }
+    std::vector<std::string> ContextMenu(std::size_t position, const std::string& choice) override {
+        List().SetSelected(Row(position), true); // and focused, as the right click leaves it
+        std::vector<std::string> captions;
+        std::function<void()> click;
+        for (const ListMenuItem& item : form_->ListView1_MenuItems()) {
+            captions.push_back(item.caption.empty() ? "-"
+                                                    : item.caption + (item.enabled ? "" : "-"));
+            if (item.caption == choice && item.enabled) {
+                click = item.click;
+            }
+        }
+        if (click) {
+            click();
+        }
+        return captions;
+    }
+    FakeDesktopShell& Desktop() override { return window_->desktop; }
     std::vector<std::string> Messages() override { return window_->messages; }
     std::string Controls() override {
         const FakeMainWindow& w = *window_;
@@ -168,6 +202,16 @@ class FakeWindowDriver : public WindowDriver {
     }
 
   private:
+    FakeResultList& List() { return window_->list; }
+    std::size_t Row(std::size_t position) { return List().RowAtPosition(position); }
+    std::vector<std::string> Cells(std::string FakeResultList::Row::*cell) {
+        std::vector<std::string> cells;
+        for (std::size_t position = 0; position < List().RowCount(); ++position) {
+            cells.push_back(List().Rows()[Row(position)].*cell);
+        }
+        return cells;
+    }
+
     std::unique_ptr<FileSystem> fileSystem_ = CreateSystemFileSystem();
     std::unique_ptr<ProfileFile> profile_ = CreateSystemProfileFile();
     std::unique_ptr<FolderRemoval> removal_ = CreateSystemFolderRemoval();
@@ -306,6 +350,40 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     window.list.SetSelected(0, false);
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "False");
+}
+
+// Paths sort folder by folder ("a/b" before "a b/c", where the space comes before the
+// separator in the text) and each name in the natural order; a column that is not the list's
+// own sorts nothing, and the next Find shows its rows in the order found, unsorted, until
+// a click sorts them again from the start.
+TEST_F(WindowLogic, PathsSortFolderByFolderInTheNaturalOrder) {
+    const std::string separator(1, fileSystem->PathSeparator());
+    WriteFile(treeFolder.Path() / "a" / "keep.txt", "x");
+    WriteFile(treeFolder.Path() / "a b" / "keep.txt", "x");
+    const std::vector<std::string> sorted{"a" + separator + "b", "a" + separator + "IMG_2",
+                                          "a" + separator + "IMG_10", "a b" + separator + "c"};
+    for (const std::string& path : sorted) {
+        fs::create_directories(treeFolder.Path() / path);
+    }
+    form.SetRootFolder(treeFolder.Text());
+    form.cmdFind_Click();
+    auto shown = [&] {
+        std::vector<std::string> paths;
+        for (std::size_t position = 0; position < window.list.RowCount(); ++position) {
+            paths.push_back(Path(window.list.RowAtPosition(position)));
+        }
+        return paths;
+    };
+    const std::vector<std::string> found = shown();
+    form.ListView1_ColumnClick(1);
+    EXPECT_EQ(shown(), sorted);
+    form.ListView1_ColumnClick(2);
+    EXPECT_EQ(window.list.SortIndicator(), "1 up");
+    form.cmdFind_Click();
+    EXPECT_EQ(shown(), found);
+    EXPECT_EQ(window.list.SortIndicator(), "");
+    form.ListView1_ColumnClick(1);
+    EXPECT_EQ(shown(), sorted);
 }
 
 #ifndef _WIN32
