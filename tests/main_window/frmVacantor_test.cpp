@@ -360,13 +360,15 @@ TEST_F(WindowLogic, PathsSortFolderByFolderInTheNaturalOrder) {
     const std::string separator(1, fileSystem->PathSeparator());
     WriteFile(treeFolder.Path() / "a" / "keep.txt", "x");
     WriteFile(treeFolder.Path() / "a b" / "keep.txt", "x");
-    WriteFile(treeFolder.Path() / "a" / "x" / "keep.txt", "x");
+    for (const char* folder : {"x", "x/p", "x/p q"}) {
+        WriteFile(treeFolder.Path() / "a" / folder / "keep.txt", "x");
+    }
     // Enough rows that they are sorted name by name, not all at once.
     std::vector<std::string> sorted{"a" + separator + "b"};
     for (int i = 0; i < 30; ++i) {
         sorted.push_back("a" + separator + "IMG_" + std::to_string(i));
     }
-    for (const char* path : {"a/x/IMG_9", "a/x/IMG_10", "a b/c"}) {
+    for (const char* path : {"a/x/IMG_9", "a/x/IMG_10", "a/x/p/q", "a/x/p q/r", "a b/c"}) {
         sorted.push_back(path);
         std::replace(sorted.back().begin(), sorted.back().end(), '/', separator[0]);
     }
