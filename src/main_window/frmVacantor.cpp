@@ -148,6 +148,7 @@ void frmVacantor::FindEmptyFolders() {
                                state_.RootFolder, state_.IniFilePath);
     controls_.ListView1.ClearRows();
     junkRows_.clear();
+    sortColumn_ = -1;
     listedRoot_.clear();
     listedRootHold_.reset();
     listedRules_.reset();

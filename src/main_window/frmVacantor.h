@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class DesktopShell;
 class FileSystem;
 class FolderRemoval;
 struct FoundFolder;
@@ -49,7 +50,22 @@ struct MainWindowServices {
     // click still waits no more than a few milliseconds, and hundreds of thousands of
     // folders do not pay for a pump each. Remove pumps after every row, whatever this says.
     std::chrono::milliseconds scanPumpInterval{10};
+    // The file manager and the clipboard, for the list's context menu; without it the
+    // menu's commands that need them do nothing.
+    DesktopShell* desktopShell = nullptr;
 };
+
+// An item of the list's context menu: its caption ("&" before the access key, a tab before
+// the shortcut's name; empty for a separator line) and what a click on it runs.
+struct ListMenuItem {
+    std::string caption;
+    bool enabled = true;
+    std::function<void()> click;
+};
+
+// Keys as ListView1_KeyDown takes them: the Windows virtual-key code and the shift mask.
+inline constexpr int KeyCodeA = 0x41;
+inline constexpr int ShiftMaskCtrl = 2;
 
 // The main window's logic: its state, start-up and commands, written once for the Win32
 // and the Qt window, which forward their control events to the handlers below.
@@ -78,6 +94,15 @@ class frmVacantor {
     bool txtFolder_KeyDown(int keyCode);
     void ListView1_Click();
     void chkIgnoreJunk_Click();
+    // A click on a column's header sorts the rows by it; the next click on it reverses.
+    void ListView1_ColumnClick(int column);
+    // A key pressed in the list; true when it was the list's shortcut and has been handled.
+    bool ListView1_KeyDown(int keyCode, int shift);
+    // The list's context menu, as it is to be shown now, top first.
+    std::vector<ListMenuItem> ListView1_MenuItems();
+    void mnuOpenFolder_Click();
+    void mnuCopyPath_Click();
+    void mnuSelectAll_Click();
     // The user asks to close the window. True: it may close now. False: a command is
     // running; it is stopped and the window closes itself (FormRuntime::Close) after it.
     bool Form_QueryUnload();
@@ -108,6 +133,7 @@ class frmVacantor {
     void CloseAfterRun();
     void RestoreWindowPlacement();
     void SaveWindowPlacement();
+    std::vector<std::size_t> SortedRows(int column, bool ascending) const;
 
     MainWindowControls controls_;
     MainWindowServices services_;
@@ -129,4 +155,9 @@ class frmVacantor {
     // that left in place.
     std::string rootFailure_;
     std::size_t rowsNotRemovedWithTheRoot_ = 0;
+    // The column the list is sorted by (-1: none), its direction, and how many rows that
+    // sort placed (rows added since are shown last).
+    int sortColumn_ = -1;
+    bool sortAscending_ = true;
+    std::size_t sortedRows_ = 0;
 };

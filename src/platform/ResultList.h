@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The result list control: the Win32 list view, the Qt list model, or an in-memory list.
 // Rows are counted from 0 here.
@@ -24,9 +25,13 @@ class ResultList {
     // Appends a row with `text` in the first column and the Removed mark false.
     virtual void AddRow(const std::string& text) = 0;
     virtual void SetSubItem1Text(std::size_t row, const std::string& text) = 0;
+    // The first column's text: the row's number.
+    virtual std::string RowText(std::size_t row) const = 0;
     virtual std::string SubItem1Text(std::size_t row) const = 0;
 
     virtual bool IsSelected(std::size_t row) const = 0;
+    virtual bool AnySelected() const = 0;
+    virtual void SelectAll() = 0;
     virtual bool IsRemoved(std::size_t row) const = 0;
     virtual void SetRemoved(std::size_t row) = 0;
     // `color` in the control's encoding: the high bit set names a system colour by index.
@@ -35,6 +40,13 @@ class ResultList {
     // The focused selected row (SelectedItem), if any.
     virtual std::optional<std::size_t> SelectedItem() const = 0;
     virtual void SetToolTipText(const std::string& text) = 0;
+
+    // The order rows are shown in; rows keep their indexes, numbers, marks and selection.
+    // `order` holds a row for each position, from the top; empty: the order they were added
+    // in. The header of `sortColumn` shows the direction (-1: no header does). Clearing the
+    // rows goes back to the order of adding, without a sorted column.
+    virtual void SetRowOrder(std::vector<std::size_t> order, int sortColumn, bool ascending) = 0;
+    virtual std::size_t RowAtPosition(std::size_t position) const = 0;
 };
 
 // The system colour of inactive captions' text, drawn on the path of a removed row.

@@ -2,6 +2,7 @@
 
 #include "platform/ResultRows.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ class FakeResultList : public ResultRows {
 
     void ClearRows() override {
         ResultRows::ClearRows();
+        sortIndicator_.clear();
         selected_.clear();
         focused_.reset();
     }
@@ -28,6 +30,10 @@ class FakeResultList : public ResultRows {
     bool IsSelected(std::size_t row) const override {
         return row < selected_.size() && selected_[row];
     }
+    bool AnySelected() const override {
+        return std::find(selected_.begin(), selected_.end(), true) != selected_.end();
+    }
+    void SelectAll() override { selected_.assign(selected_.size(), true); }
     // The focused row, while it is selected.
     std::optional<std::size_t> SelectedItem() const override {
         return focused_ && IsSelected(*focused_) ? focused_ : std::nullopt;
@@ -45,8 +51,16 @@ class FakeResultList : public ResultRows {
         }
     }
     const std::string& ToolTipText() const { return toolTipText_; }
+    // The header that shows a sort, with its direction: "1 up", "0 down"; "" for none.
+    const std::string& SortIndicator() const { return sortIndicator_; }
 
   private:
+    void RowsReordered(const std::vector<std::size_t>&, int sortColumn, bool ascending) override {
+        sortIndicator_ =
+            sortColumn < 0 ? "" : std::to_string(sortColumn) + (ascending ? " up" : " down");
+    }
+
+    std::string sortIndicator_;
     std::vector<bool> selected_; // one for each row
     std::optional<std::size_t> focused_;
     std::string toolTipText_;

@@ -1,5 +1,6 @@
 // The window's logic over fake controls, with the real file system and settings file: the
 // window scenarios that all front ends share, then what they leave out.
+#include "fakes/FakeDesktopShell.h"
 #include "fakes/FakeFolderRemoval.h"
 #include "fakes/FakeResultList.h"
 #include "main_window/MainWindowLayout.h"
@@ -103,7 +104,7 @@ class FakeMainWindow {
     // every folder.
     MainWindowServices Services(FileSystem& fileSystem, ProfileFile& profileFile,
                                 FolderRemoval& folderRemoval) {
-        return MainWindowServices{
+        MainWindowServices services{
             fileSystem,
             profileFile,
             folderRemoval,
@@ -121,6 +122,8 @@ class FakeMainWindow {
                 return browseResult;
             },
             std::chrono::milliseconds(0)};
+        services.desktopShell = &desktop;
+        return services;
     }
 
     // The path cells of the list, in row order.
@@ -139,6 +142,7 @@ class FakeMainWindow {
     CheckBox chkReadOnly;
     FakeResultList list;
     CheckBox chkIgnoreJunk;
+    FakeDesktopShell desktop;
 
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
@@ -177,12 +181,42 @@ class FakeWindowDriver : public WindowDriver {
         window_->form.onDoEvents = std::move(action);
     }
 
-    void Select(std::size_t row) override { window_->list.SetSelected(row, true); }
-    std::vector<std::string> Rows() override { return window_->ListedPaths(); }
-    bool ShownAsRemoved(std::size_t row) override {
-        return window_->list.IsRemoved(row) &&
-               window_->list.Rows()[row].subItem1ForeColor == RemovedRowColor;
+    void Select(std::size_t position) override { List().SetSelected(Row(position), true); }
+    std::vector<std::string> Rows() override { return Cells(&FakeResultList::Row::subItem1); }
+    std::vector<std::string> Numbers() override { return Cells(&FakeResultList::Row::text); }
+    bool ShownAsRemoved(std::size_t position) override {
+        const std::size_t row = Row(position);
+        return List().IsRemoved(row) && List().Rows()[row].subItem1ForeColor == RemovedRowColor;
     }
+    std::vector<std::size_t> SelectedPositions() override {
+        std::vector<std::size_t> positions;
+        for (std::size_t position = 0; position < List().RowCount(); ++position) {
+            if (List().IsSelected(Row(position))) {
+                positions.push_back(position);
+            }
+        }
+        return positions;
+    }
+    void ClickColumnHeader(int column) override { form_->ListView1_ColumnClick(column); }
+    std::string SortIndicator() override { return List().SortIndicator(); }
+    void PressCtrlA() override { EXPECT_TRUE(form_->ListView1_KeyDown(KeyCodeA, ShiftMaskCtrl)); }
+    std::vector<std::string> ContextMenu(std::size_t position, const std::string& choice) override {
+        List().SetSelected(Row(position), true); // and focused, as the right click leaves it
+        std::vector<std::string> captions;
+        std::function<void()> click;
+        for (const ListMenuItem& item : form_->ListView1_MenuItems()) {
+            captions.push_back(item.caption.empty() ? "-"
+                                                    : item.caption + (item.enabled ? "" : "-"));
+            if (item.caption == choice && item.enabled) {
+                click = item.click;
+            }
+        }
+        if (click) {
+            click();
+        }
+        return captions;
+    }
+    FakeDesktopShell& Desktop() override { return window_->desktop; }
     std::vector<std::string> Messages() override { return window_->messages; }
     std::string SettingsFile() override { return form_->State().IniFilePath; }
     PixelSize ClientSize() override {
@@ -219,6 +253,16 @@ class FakeWindowDriver : public WindowDriver {
     }
 
   private:
+    FakeResultList& List() { return window_->list; }
+    std::size_t Row(std::size_t position) { return List().RowAtPosition(position); }
+    std::vector<std::string> Cells(std::string FakeResultList::Row::*cell) {
+        std::vector<std::string> cells;
+        for (std::size_t position = 0; position < List().RowCount(); ++position) {
+            cells.push_back(List().Rows()[Row(position)].*cell);
+        }
+        return cells;
+    }
+
     std::unique_ptr<FileSystem> fileSystem_ = CreateSystemFileSystem();
     std::unique_ptr<ProfileFile> profile_ = CreateSystemProfileFile();
     std::unique_ptr<FolderRemoval> removal_ = CreateSystemFolderRemoval();
@@ -357,6 +401,50 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     window.list.SetSelected(0, false);
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "False");
+}
+
+// Paths sort folder by folder ("a/b" before "a b/c", where the space comes before the
+// separator in the text) and each name in the natural order; a column that is not the list's
+// own sorts nothing, and the next Find shows its rows in the order found, unsorted, until
+// a click sorts them again from the start.
+TEST_F(WindowLogic, PathsSortFolderByFolderInTheNaturalOrder) {
+    const std::string separator(1, fileSystem->PathSeparator());
+    WriteFile(treeFolder.Path() / "a" / "keep.txt", "x");
+    WriteFile(treeFolder.Path() / "a b" / "keep.txt", "x");
+    for (const char* folder : {"x", "x/p", "x/p q"}) {
+        WriteFile(treeFolder.Path() / "a" / folder / "keep.txt", "x");
+    }
+    // Enough rows that they are sorted name by name, not all at once.
+    std::vector<std::string> sorted{"a" + separator + "b"};
+    for (int i = 0; i < 30; ++i) {
+        sorted.push_back("a" + separator + "IMG_" + std::to_string(i));
+    }
+    for (const char* path : {"a/x/IMG_9", "a/x/IMG_10", "a/x/p/q", "a/x/p q/r", "a b/c"}) {
+        sorted.push_back(path);
+        std::replace(sorted.back().begin(), sorted.back().end(), '/', separator[0]);
+    }
+    for (const std::string& path : sorted) {
+        fs::create_directories(treeFolder.Path() / path);
+    }
+    form.SetRootFolder(treeFolder.Text());
+    form.cmdFind_Click();
+    auto shown = [&] {
+        std::vector<std::string> paths;
+        for (std::size_t position = 0; position < window.list.RowCount(); ++position) {
+            paths.push_back(Path(window.list.RowAtPosition(position)));
+        }
+        return paths;
+    };
+    const std::vector<std::string> found = shown();
+    form.ListView1_ColumnClick(1);
+    EXPECT_EQ(shown(), sorted);
+    form.ListView1_ColumnClick(2);
+    EXPECT_EQ(window.list.SortIndicator(), "1 up");
+    form.cmdFind_Click();
+    EXPECT_EQ(shown(), found);
+    EXPECT_EQ(window.list.SortIndicator(), "");
+    form.ListView1_ColumnClick(1);
+    EXPECT_EQ(shown(), sorted);
 }
 
 #ifndef _WIN32

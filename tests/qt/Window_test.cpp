@@ -4,6 +4,7 @@
 #include "ModalCloser.h"
 #include "main_window/MainWindowLayout.h"
 #include "platform/qt/MainWindow.h"
+#include "platform/qt/PathDelegate.h"
 #include "platform/qt/ProgramServices.h"
 #include "platform/qt/ResultListAdapter.h"
 #include "platform/qt/ResultRowsModel.h"
@@ -14,10 +15,14 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDropEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -137,6 +142,38 @@ TEST(QtWindow, ControlsSitAtTheirTwipsPositionsInTabOrder) {
     }
 }
 
+// The path column takes the width the number leaves, at any width of the list; a path too
+// long for it keeps its start and its last name, and a last name too long alone its end.
+TEST(QtWindow, ThePathColumnFillsTheListAndLongPathsKeepTheirLastName) {
+    EnsureQtApplication();
+    MainWindow window;
+    ResultListAdapter list{window.ListView1()};
+    list.AddColumn("No.");
+    list.AddColumn("Folder Path");
+    window.show();
+    QTreeView& view = window.ListView1();
+    for (int width : {300, 900}) {
+        view.resize(width, 200);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view.header()->sectionSize(0) + view.header()->sectionSize(1),
+                  view.viewport()->width());
+    }
+
+    const QFontMetrics metrics(view.font());
+    const QString path = QStringLiteral("Photos/2019/Summer in the mountains/Wedding");
+    const QString ellipsis(QChar(0x2026));
+    EXPECT_EQ(ElidePath(path, metrics, metrics.horizontalAdvance(path)), path);
+    const int room = metrics.horizontalAdvance(QStringLiteral("Photos/2019/Sum/Wedding"));
+    const QString shown = ElidePath(path, metrics, room);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Photos/2")) &&
+                shown.endsWith(ellipsis + QStringLiteral("/Wedding")))
+        << shown.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(shown), room);
+    const QString tight = ElidePath(path, metrics, metrics.horizontalAdvance("Wedd"));
+    EXPECT_TRUE(tight.startsWith(ellipsis) && tight.endsWith(QStringLiteral("g")))
+        << tight.toStdString();
+}
+
 class QtResultList : public ::testing::Test {
   protected:
     QtResultList() {
@@ -221,8 +258,9 @@ class QtWindowDriver : public WindowDriver {
         ::setenv("XDG_CONFIG_HOME", settingsFolder.c_str(), 1);
         services_ = std::make_unique<ProgramServices>(ExecutableFolder());
         EXPECT_EQ(services_->SettingsFolder(), settingsFolder + "/vacantor");
-        window_ =
-            std::make_unique<VacantorWindow>(services_->Services(), services_->SettingsFolder());
+        MainWindowServices services = services_->Services();
+        services.desktopShell = &desktop_;
+        window_ = std::make_unique<VacantorWindow>(services, services_->SettingsFolder());
         services_->SetActiveForm(&window_->Window());
         window_->Window().show();
     }
@@ -256,26 +294,70 @@ class QtWindowDriver : public WindowDriver {
     }
 
     // A click on the row with Ctrl held, as a user adds to the selection.
-    void Select(std::size_t row) override {
-        ShowAllRows();
-        QTreeView& view = window_->Window().ListView1();
-        QModelIndex cell = window_->Rows().index(static_cast<int>(row), 1);
-        view.scrollTo(cell);
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          view.visualRect(cell).center());
+    void Select(std::size_t position) override {
+        QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          RowCentre(position));
     }
-    std::vector<std::string> Rows() override {
+    std::vector<std::string> Rows() override { return Cells(1); }
+    std::vector<std::string> Numbers() override { return Cells(0); }
+    std::vector<std::size_t> SelectedPositions() override {
         ShowAllRows();
-        std::vector<std::string> paths;
-        ResultRowsModel& rows = window_->Rows();
-        for (int row = 0; row < rows.rowCount(); ++row) {
-            paths.push_back(QFile::encodeName(rows.index(row, 1).data().toString()).toStdString());
+        std::vector<std::size_t> positions;
+        for (int position = 0; position < window_->Rows().rowCount(); ++position) {
+            if (List().selectionModel()->isRowSelected(position, QModelIndex())) {
+                positions.push_back(static_cast<std::size_t>(position));
+            }
         }
-        return paths;
+        return positions;
     }
-    bool ShownAsRemoved(std::size_t row) override {
+    void ClickColumnHeader(int column) override {
+        QHeaderView& header = *List().header();
+        const QPoint centre(header.sectionViewportPosition(column) + header.sectionSize(column) / 2,
+                            header.height() / 2);
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    }
+    std::string SortIndicator() override {
+        const QHeaderView& header = *List().header();
+        if (!header.isSortIndicatorShown()) {
+            return "";
+        }
+        return std::to_string(header.sortIndicatorSection()) +
+               (header.sortIndicatorOrder() == Qt::AscendingOrder ? " up" : " down");
+    }
+    void PressCtrlA() override { QTest::keyClick(&List(), Qt::Key_A, Qt::ControlModifier); }
+    // A right click on the row, then the menu it opens: its item is triggered once shown.
+    std::vector<std::string> ContextMenu(std::size_t position, const std::string& choice) override {
+        const QPoint centre = RowCentre(position);
+        QTest::mouseClick(List().viewport(), Qt::RightButton, Qt::NoModifier, centre);
+        std::vector<std::string> captions;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                return;
+            }
+            poll.stop();
+            for (QAction* action : menu->actions()) {
+                const std::string text = action->text().toStdString();
+                captions.push_back(action->isSeparator() ? "-"
+                                                         : text + (action->isEnabled() ? "" : "-"));
+                if (text == choice && action->isEnabled()) {
+                    action->trigger();
+                }
+            }
+            menu->close();
+        });
+        poll.start(10);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre,
+                                List().viewport()->mapToGlobal(centre));
+        QCoreApplication::sendEvent(List().viewport(), &event);
+        return captions;
+    }
+    FakeDesktopShell& Desktop() override { return desktop_; }
+    bool ShownAsRemoved(std::size_t position) override {
         const QColor dimmed = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-        QVariant brush = window_->Rows().index(static_cast<int>(row), 1).data(Qt::ForegroundRole);
+        QVariant brush =
+            window_->Rows().index(static_cast<int>(position), 1).data(Qt::ForegroundRole);
         return brush.isValid() && brush.value<QBrush>().color() == dimmed;
     }
     std::vector<std::string> Messages() override {
@@ -332,6 +414,24 @@ class QtWindowDriver : public WindowDriver {
     }
 
   private:
+    QTreeView& List() { return window_->Window().ListView1(); }
+    QPoint RowCentre(std::size_t position) {
+        ShowAllRows();
+        const QModelIndex cell = window_->Rows().index(static_cast<int>(position), 1);
+        List().scrollTo(cell);
+        return List().visualRect(cell).center();
+    }
+    std::vector<std::string> Cells(int column) {
+        ShowAllRows();
+        std::vector<std::string> cells;
+        ResultRowsModel& rows = window_->Rows();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            cells.push_back(
+                QFile::encodeName(rows.index(row, column).data().toString()).toStdString());
+        }
+        return cells;
+    }
+
     // The list shows its rows in batches, a moment after they were added.
     void ShowAllRows() {
         ResultRowsModel& rows = window_->Rows();
@@ -341,6 +441,7 @@ class QtWindowDriver : public WindowDriver {
 
     bool started_ = (EnsureQtApplication(), true);
     ModalCloser closer_;
+    FakeDesktopShell desktop_;
     std::unique_ptr<ProgramServices> services_;
     std::unique_ptr<VacantorWindow> window_;
     int choosers_ = 0;

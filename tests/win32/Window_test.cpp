@@ -61,7 +61,10 @@ class Win32WindowDriver : public WindowDriver {
 
     // The root box takes files both by WM_DROPFILES and by OLE.
     void Start(const std::string& settingsFolder) override {
-        program_ = std::make_unique<win32::VacantorWindow>(services_.Services());
+        MainWindowServices services = services_.Services();
+        services.desktopShell = &desktop_;
+        program_ = std::make_unique<win32::VacantorWindow>(services);
+        program_->trackListMenu = [this](HMENU menu, HWND, POINT) { return ChooseFromMenu(menu); };
         ASSERT_TRUE(program_->Create({settingsFolder, false}, SW_SHOWNOACTIVATE));
         hwnd_ = Window().Hwnd();
         services_.SetActiveForm(hwnd_);
@@ -110,20 +113,77 @@ class Win32WindowDriver : public WindowDriver {
         ::PostMessageW(pump_, WM_APP, 0, 0);
     }
 
-    void Select(std::size_t row) override {
-        ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED);
+    void Select(std::size_t position) override {
+        ListView_SetItemState(List(), position, LVIS_SELECTED, LVIS_SELECTED);
     }
-    // As the control shows them, once it has caught up with the appends.
-    std::vector<std::string> Rows() override {
-        const int rows = static_cast<int>(Window().ListView1.RowCount());
-        EXPECT_TRUE(PumpUntil([&] { return ShownRowCount() == rows; }));
-        std::vector<std::string> paths;
-        for (int row = 0; row < ShownRowCount(); ++row) {
-            paths.push_back(ListViewCellText(List(), row, 1));
+    std::vector<std::string> Rows() override { return Cells(1); }
+    std::vector<std::string> Numbers() override { return Cells(0); }
+    // The row drawn at the position, and so its colour.
+    bool ShownAsRemoved(std::size_t position) override {
+        win32::ResultListView& list = Window().ListView1;
+        return list.IsRemoved(list.RowAtPosition(position));
+    }
+    std::vector<std::size_t> SelectedPositions() override {
+        Cells(0);
+        std::vector<std::size_t> positions;
+        for (int position = 0; position < ShownRowCount(); ++position) {
+            if (ListView_GetItemState(List(), position, LVIS_SELECTED) & LVIS_SELECTED) {
+                positions.push_back(static_cast<std::size_t>(position));
+            }
         }
-        return paths;
+        return positions;
     }
-    bool ShownAsRemoved(std::size_t row) override { return Window().ListView1.IsRemoved(row); }
+    // A click on the header, which the list turns into LVN_COLUMNCLICK.
+    void ClickColumnHeader(int column) override {
+        HWND header = ListView_GetHeader(List());
+        RECT item{};
+        ASSERT_TRUE(Header_GetItemRect(header, column, &item));
+        const LPARAM centre =
+            MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        ::SendMessageW(header, WM_LBUTTONUP, 0, centre);
+    }
+    std::string SortIndicator() override {
+        HWND header = ListView_GetHeader(List());
+        for (int column = 0; column < Header_GetItemCount(header); ++column) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT;
+            Header_GetItem(header, column, &item);
+            if (item.fmt & (HDF_SORTUP | HDF_SORTDOWN)) {
+                return std::to_string(column) + (item.fmt & HDF_SORTUP ? " up" : " down");
+            }
+        }
+        return "";
+    }
+    // The key as the list receives it, with the keyboard state saying Ctrl is down.
+    void PressCtrlA() override {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        const BYTE control = keys[VK_CONTROL];
+        keys[VK_CONTROL] = 0x80;
+        ::SetKeyboardState(keys);
+        ::SendMessageW(List(), WM_KEYDOWN, 'A', 1);
+        keys[VK_CONTROL] = control;
+        ::SetKeyboardState(keys);
+    }
+    // The row focused as a right click leaves it, then the menu the list asks for; its
+    // item is chosen by trackListMenu.
+    std::vector<std::string> ContextMenu(std::size_t position, const std::string& choice) override {
+        Cells(0);
+        ListView_SetItemState(List(), position, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        ListView_GetItemRect(List(), static_cast<int>(position), &row, LVIR_BOUNDS);
+        POINT centre{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+        ::ClientToScreen(List(), &centre);
+        menuChoice_ = choice;
+        menuCaptions_.clear();
+        ::SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()),
+                       MAKELPARAM(centre.x, centre.y));
+        return menuCaptions_;
+    }
+    FakeDesktopShell& Desktop() override { return desktop_; }
     std::vector<std::string> Messages() override {
         std::vector<std::string> texts;
         for (const MessageBoxCloser::Box& box : closer_.boxes) {
@@ -210,6 +270,36 @@ class Win32WindowDriver : public WindowDriver {
         }
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
+    // Records the menu's captions and returns the id of the one chosen.
+    UINT ChooseFromMenu(HMENU menu) {
+        UINT chosen = 0;
+        for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
+            const UINT state = ::GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION);
+            if (state & MF_SEPARATOR) {
+                menuCaptions_.push_back("-");
+                continue;
+            }
+            wchar_t text[256] = {};
+            ::GetMenuStringW(menu, static_cast<UINT>(item), text, 256, MF_BYPOSITION);
+            const std::string caption = Utf8FromWide(text);
+            const bool enabled = (state & MF_GRAYED) == 0;
+            menuCaptions_.push_back(caption + (enabled ? "" : "-"));
+            if (caption == menuChoice_ && enabled) {
+                chosen = ::GetMenuItemID(menu, item);
+            }
+        }
+        return chosen;
+    }
+    // As the control shows them, once it has caught up with the appends.
+    std::vector<std::string> Cells(int column) {
+        const int rows = static_cast<int>(Window().ListView1.RowCount());
+        EXPECT_TRUE(PumpUntil([&] { return ShownRowCount() == rows; }));
+        std::vector<std::string> cells;
+        for (int row = 0; row < ShownRowCount(); ++row) {
+            cells.push_back(ListViewCellText(List(), row, column));
+        }
+        return cells;
+    }
     win32::MainWindow& Window() { return program_->Window(); }
     HWND List() { return Window().ListView1.Hwnd(); }
     int ShownRowCount() { return ListView_GetItemCount(List()); }
@@ -217,6 +307,9 @@ class Win32WindowDriver : public WindowDriver {
     Win32TestEnvironment environment_;
     ProgramServices services_;
     MessageBoxCloser closer_;
+    FakeDesktopShell desktop_;
+    std::string menuChoice_;
+    std::vector<std::string> menuCaptions_;
     HWND pump_ =
         ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::function<void()> pending_;
@@ -371,6 +464,41 @@ TEST_F(Win32Window, TheListShowsItsRowsAndReadsTheSelection) {
     EXPECT_EQ(drawnColour(1, 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
     EXPECT_EQ(drawnColour(1, 0), CLR_DEFAULT);
     EXPECT_EQ(drawnColour(0, 1), CLR_DEFAULT);
+}
+
+// The path column takes the width the number and a scroll bar leave, also once the list
+// grows. A path too long for it is drawn with the ellipsis before its last name; read
+// outside a paint, it is whole.
+TEST_F(Win32Window, ThePathColumnFillsTheListAndLongPathsKeepTheirLastName) {
+    auto expectFilled = [&] {
+        RECT client{};
+        ::GetClientRect(list.Hwnd(), &client);
+        EXPECT_EQ(ListView_GetColumnWidth(list.Hwnd(), 1),
+                  client.right - ListView_GetColumnWidth(list.Hwnd(), 0) -
+                      ::GetSystemMetrics(SM_CXVSCROLL));
+    };
+    expectFilled();
+    RECT frame{};
+    ::GetWindowRect(list.Hwnd(), &frame);
+    ::SetWindowPos(list.Hwnd(), nullptr, 0, 0, (frame.right - frame.left) * 2,
+                   frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    expectFilled();
+
+    const std::string path = std::string(400, 'x') + "\\Wedding";
+    AddRows({path});
+    auto paintStage = [&](DWORD stage) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = list.Hwnd();
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = stage;
+        ::SendMessageW(window.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+    };
+    paintStage(CDDS_PREPAINT);
+    const std::string drawn = ListViewCellText(list.Hwnd(), 0, 1);
+    paintStage(CDDS_POSTPAINT);
+    EXPECT_LT(drawn.size(), path.size());
+    EXPECT_EQ(drawn.substr(drawn.size() - 11), "...\\Wedding");
+    EXPECT_EQ(ListViewCellText(list.Hwnd(), 0, 1), path);
 }
 
 // The clipboard, read through OLE, stands in for a drag source offering one format.

@@ -8,12 +8,15 @@
 #include "main_window/MainWindowLayout.h"
 #include "main_window/frmVacantor.h"
 #include "platform/MainWindowControls.h"
+#include "fakes/FakeDesktopShell.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -44,10 +47,25 @@ class WindowDriver {
     // Runs `action` once, in the first turn of the event pump of the next command.
     virtual void DuringTheNextRun(std::function<void()> action) = 0;
 
-    virtual void Select(std::size_t row) = 0;
-    // The path cells, in row order, once the list shows every row.
+    // Rows are named by their position in the list as shown, from the top.
+    virtual void Select(std::size_t position) = 0;
+    // The path cells and the number cells, top first, once the list shows every row.
     virtual std::vector<std::string> Rows() = 0;
-    virtual bool ShownAsRemoved(std::size_t row) = 0;
+    virtual std::vector<std::string> Numbers() = 0;
+    virtual bool ShownAsRemoved(std::size_t position) = 0;
+    virtual std::vector<std::size_t> SelectedPositions() = 0;
+    virtual void ClickColumnHeader(int column) = 0;
+    // The column whose header shows the rows' order, and its direction: "1 up", "0 down";
+    // "" when no header does.
+    virtual std::string SortIndicator() = 0;
+    virtual void PressCtrlA() = 0;
+    // Opens the list's context menu over the row at `position`, which is selected, and
+    // clicks the item captioned `choice`. The menu's captions, top first, each followed
+    // by "-" when it was disabled ("-" alone for a line).
+    virtual std::vector<std::string> ContextMenu(std::size_t position,
+                                                 const std::string& choice) = 0;
+    // What the window asked of the file manager and the clipboard.
+    virtual FakeDesktopShell& Desktop() = 0;
     // The texts of the message boxes shown since the last start at least, in order.
     virtual std::vector<std::string> Messages() = 0;
     // The buttons and the root box as ControlsText shows them.
@@ -117,6 +135,11 @@ class WindowScenario : public testing::Test {
     std::string LastMessage() {
         std::vector<std::string> messages = driver.Messages();
         return messages.empty() ? "" : messages.back();
+    }
+
+    // A row's folder as the window names it in full.
+    std::string FullPath(const std::string& row) {
+        return this->tree.Text() + std::string(1, std::filesystem::path::preferred_separator) + row;
     }
 
     std::size_t FoldersLeft(int count) {
@@ -344,9 +367,112 @@ TYPED_TEST_P(WindowScenario, TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKey
     EXPECT_EQ(window.RootText(), this->tree.Text());
 }
 
+// A click on a header sorts by its column, a second one reverses: paths in the natural
+// order (e2 before e10), numbers as numbers (2 before 10). Each row keeps its number, its
+// Removed mark and its selection, and Remove then removes exactly the selected folders.
+TYPED_TEST_P(WindowScenario, SortingKeepsEachRowsNumberMarkAndSelection) {
+    this->MakeTree(12);
+    this->driver.ClickFind();
+    this->driver.Select(4);
+    this->driver.ClickRemove();
+    this->driver.Select(7);
+    this->driver.Select(9);
+    const std::vector<std::string> added = this->driver.Rows();
+    const std::set<std::string> selected{added[4], added[7], added[9]};
+    std::map<std::string, std::string> numbers;
+    for (std::size_t row = 0; row < added.size(); ++row) {
+        numbers[added[row]] = std::to_string(row);
+    }
+    EXPECT_EQ(this->driver.SortIndicator(), "");
+
+    std::vector<std::string> natural;
+    for (int i = 0; i < 12; ++i) {
+        natural.push_back(this->Name(i));
+    }
+    std::vector<std::string> byNumber;
+    for (int i = 0; i < 12; ++i) {
+        byNumber.push_back(std::to_string(i));
+    }
+    struct Click {
+        int column;
+        std::string indicator;
+        bool reversed;
+    };
+    for (const Click& click : {Click{1, "1 up", false}, Click{1, "1 down", true},
+                               Click{0, "0 up", false}, Click{0, "0 down", true}}) {
+        SCOPED_TRACE(click.indicator);
+        this->driver.ClickColumnHeader(click.column);
+        EXPECT_EQ(this->driver.SortIndicator(), click.indicator);
+        const std::vector<std::string> rows = this->driver.Rows();
+        const std::vector<std::string> shownNumbers = this->driver.Numbers();
+        std::vector<std::string> expected = click.column == 1 ? natural : byNumber;
+        if (click.reversed) {
+            std::reverse(expected.begin(), expected.end());
+        }
+        EXPECT_EQ(click.column == 1 ? rows : shownNumbers, expected);
+        std::set<std::string> selectedNow;
+        for (std::size_t position : this->driver.SelectedPositions()) {
+            selectedNow.insert(rows.at(position));
+        }
+        EXPECT_EQ(selectedNow, selected);
+        for (std::size_t position = 0; position < rows.size(); ++position) {
+            EXPECT_EQ(shownNumbers[position], numbers[rows[position]]) << rows[position];
+            EXPECT_EQ(this->driver.ShownAsRemoved(position), rows[position] == added[4])
+                << rows[position];
+        }
+    }
+
+    this->driver.ClickRemove();
+    EXPECT_EQ(this->LastMessage(), "2 folders are removed.");
+    for (const std::string& row : added) {
+        EXPECT_EQ(std::filesystem::exists(this->tree.Path() / row), selected.count(row) == 0)
+            << row;
+    }
+}
+
+// The context menu opens the folder of the row under it in the file manager (its parent
+// when it is gone, with an alarm when even that fails) and copies the full paths of the
+// selected rows in the order shown (here sorted down), one per line; Select All and Ctrl+A
+// select every row.
+TYPED_TEST_P(WindowScenario, TheContextMenuOpensCopiesAndSelectsAll) {
+    this->MakeTree(4);
+    this->driver.ClickFind();
+    this->driver.ClickColumnHeader(1);
+    this->driver.ClickColumnHeader(1);
+    const std::vector<std::string> rows = this->driver.Rows();
+    ASSERT_EQ(rows, (std::vector<std::string>{"e3", "e2", "e1", "e0"}));
+    this->driver.Select(3);
+    this->driver.Select(1);
+    FakeDesktopShell& desktop = this->driver.Desktop();
+    const std::vector<std::string> menu = this->driver.ContextMenu(1, "&Copy path");
+    EXPECT_EQ(menu, (std::vector<std::string>{"&Open containing folder", "&Copy path", "-",
+                                              "Select &All\tCtrl+A"}));
+    this->driver.ContextMenu(1, "&Open containing folder");
+    desktop.showWorks = false;
+    this->driver.ContextMenu(1, "&Open containing folder");
+    this->driver.ClickRemove();
+    desktop.openWorks = false;
+    this->driver.ContextMenu(1, "&Open containing folder");
+    EXPECT_EQ(desktop.calls,
+              (std::vector<std::string>{
+                  "copy " + this->FullPath(rows[1]) + "\n" + this->FullPath(rows[3]),
+                  "show " + this->FullPath(rows[1]), "show " + this->FullPath(rows[1]),
+                  "open " + this->tree.Text(), "open " + this->tree.Text()}));
+    EXPECT_EQ(this->LastMessage(), "Cannot open the folder " + this->tree.Text());
+
+    this->driver.ContextMenu(1, "Select &All\tCtrl+A");
+    EXPECT_EQ(this->driver.SelectedPositions(), (std::vector<std::size_t>{0, 1, 2, 3}));
+    this->driver.ClickFind();
+    EXPECT_EQ(this->driver.SelectedPositions(), std::vector<std::size_t>{});
+    this->driver.PressCtrlA();
+    EXPECT_EQ(this->driver.SelectedPositions(), (std::vector<std::size_t>{0, 1}));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders,
                             StopEndsTheFindWithTheRowsFoundSoFar, StopDuringRemoveKeepsTheLaterRows,
                             ClosingDuringARunStopsItThenCloses,
                             ResizingGrowsTheListAndTheWindowsPlaceIsKept,
                             IgnoreJunkFilesListsAndRemovesFoldersHoldingOnlyJunk,
-                            TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKeyboard);
+                            TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKeyboard,
+                            SortingKeepsEachRowsNumberMarkAndSelection,
+                            TheContextMenuOpensCopiesAndSelectsAll);

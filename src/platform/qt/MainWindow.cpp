@@ -1,6 +1,7 @@
 #include "platform/qt/MainWindow.h"
 
 #include "main_window/MainWindowLayout.h"
+#include "platform/qt/PathDelegate.h"
 #include "platform/qt/RootFolderEdit.h"
 
 #include <QCheckBox>
@@ -44,6 +45,11 @@ MainWindow::MainWindow(QWidget* parent)
     listView1_->setUniformRowHeights(true);
     listView1_->setAllColumnsShowFocus(true);
     listView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The path column takes the width the number leaves, however wide the list grows, and
+    // a long path keeps its last name in view.
+    listView1_->header()->setStretchLastSection(true);
+    listView1_->header()->setSectionsClickable(true);
+    listView1_->setItemDelegateForColumn(1, new PathDelegate(listView1_));
 
     lblFolder_->setObjectName(QStringLiteral("lblFolder"));
     txtFolder_->setObjectName(QStringLiteral("txtFolder"));

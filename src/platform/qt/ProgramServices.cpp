@@ -2,6 +2,7 @@
 
 #include "folder_picker/FileDialog.h"
 #include "message_box/MessageBox.h"
+#include "platform/DesktopShell.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
 #include "platform/ProfileFile.h"
@@ -22,7 +23,7 @@ ProgramServices::ProgramServices(const std::string& installedFolder)
       profileFile_(CreateFolderMakingProfileFile(CreateSystemProfileFile(), settingsFolder_)),
       folderRemoval_(CreateSystemFolderRemoval()),
       messageBoxPlatform_(std::make_unique<QtMessageBoxPlatform>()),
-      shell_(CreateSystemShellPlatform()) {
+      shell_(CreateSystemShellPlatform()), desktopShell_(CreateSystemDesktopShell()) {
     MessageBox::SetPlatform(messageBoxPlatform_.get());
 }
 
@@ -31,7 +32,7 @@ ProgramServices::~ProgramServices() {
 }
 
 MainWindowServices ProgramServices::Services() {
-    return MainWindowServices{
+    MainWindowServices services{
         *fileSystem_, *profileFile_, *folderRemoval_, &MessageBox::ShowMessageBox,
         [this](const std::string& title, std::intptr_t ownerWindow, std::intptr_t namespaceRoot,
                std::uint32_t flags, const std::string& startFolder) {
@@ -39,6 +40,8 @@ MainWindowServices ProgramServices::Services() {
                 *shell_, title, static_cast<WindowHandle>(ownerWindow),
                 static_cast<ItemIdList>(namespaceRoot), flags, startFolder);
         }};
+    services.desktopShell = desktopShell_.get();
+    return services;
 }
 
 void ProgramServices::SetActiveForm(QWidget* window) {

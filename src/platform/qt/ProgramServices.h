@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class DesktopShell;
 class FileSystem;
 class FolderRemoval;
 class ProfileFile;
@@ -36,6 +37,7 @@ class ProgramServices {
     std::unique_ptr<FolderRemoval> folderRemoval_;
     std::unique_ptr<QtMessageBoxPlatform> messageBoxPlatform_;
     std::unique_ptr<ShellPlatform> shell_;
+    std::unique_ptr<DesktopShell> desktopShell_;
 };
 
 // The folder that holds the running executable, as the file system's bytes.

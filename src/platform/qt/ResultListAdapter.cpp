@@ -43,6 +43,7 @@ void ResultListAdapter::ClearRows() {
     model_.BeginClearRows();
     ResultRows::ClearRows();
     model_.EndClearRows();
+    view_.header()->setSortIndicatorShown(false);
 }
 
 void ResultListAdapter::AddRow(const std::string& text) {
@@ -54,21 +55,48 @@ void ResultListAdapter::RowChanged(std::size_t row) {
     model_.PathChanged(row);
 }
 
+void ResultListAdapter::RowsReordering() {
+    model_.BeginReorder();
+}
+
+void ResultListAdapter::RowsReordered(const std::vector<std::size_t>& oldOrder, int sortColumn,
+                                      bool ascending) {
+    model_.EndReorder(oldOrder);
+    QHeaderView& header = *view_.header();
+    header.setSortIndicatorShown(sortColumn >= 0);
+    header.setSortIndicator(sortColumn, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
 // A row not yet shown cannot have been selected.
 bool ResultListAdapter::IsSelected(std::size_t row) const {
-    if (row >= static_cast<std::size_t>(model_.rowCount())) {
+    const std::size_t position = PositionOfRow(row);
+    if (position >= static_cast<std::size_t>(model_.rowCount())) {
         return false;
     }
-    return view_.selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
+    return view_.selectionModel()->isRowSelected(static_cast<int>(position), QModelIndex());
+}
+
+bool ResultListAdapter::AnySelected() const {
+    return view_.selectionModel()->hasSelection();
+}
+
+// The rows not yet shown too.
+void ResultListAdapter::SelectAll() {
+    model_.FlushPendingRows();
+    view_.selectAll();
 }
 
 // The row with the focus when it is selected, as the list view's SelectedItem.
 std::optional<std::size_t> ResultListAdapter::SelectedItem() const {
     const QModelIndex current = view_.selectionModel()->currentIndex();
-    if (!current.isValid() || !IsSelected(static_cast<std::size_t>(current.row()))) {
+    if (!current.isValid()) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(current.row());
+    const std::size_t row = RowAtPosition(static_cast<std::size_t>(current.row()));
+    if (!IsSelected(row)) {
+        return std::nullopt;
+    }
+    return row;
 }
 
 // The view's item tooltips are not used, so the viewport shows this text everywhere.

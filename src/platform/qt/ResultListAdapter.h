@@ -23,12 +23,17 @@ class ResultListAdapter final : public ResultRows {
     void ClearRows() override;
     void AddRow(const std::string& text) override;
     bool IsSelected(std::size_t row) const override;
+    bool AnySelected() const override;
+    void SelectAll() override;
     std::optional<std::size_t> SelectedItem() const override;
     void SetToolTipText(const std::string& text) override;
 
   private:
     void RowChanged(std::size_t row) override;
+    void RowsReordering() override;
+    void RowsReordered(const std::vector<std::size_t>& oldOrder, int sortColumn,
+                       bool ascending) override;
 
     QTreeView& view_;
-    ResultRowsModel model_{Rows()};
+    ResultRowsModel model_{*this};
 };

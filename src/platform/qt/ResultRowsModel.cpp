@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-ResultRowsModel::ResultRowsModel(const std::vector<ResultRows::Row>& rows) : rows_(rows) {
+ResultRowsModel::ResultRowsModel(const ResultRows& rows) : rows_(rows) {
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(FlushDelayMilliseconds);
     connect(&flushTimer_, &QTimer::timeout, this, &ResultRowsModel::FlushPendingRows);
@@ -34,12 +34,12 @@ void ResultRowsModel::RowsAppended() {
 
 void ResultRowsModel::FlushPendingRows() {
     flushTimer_.stop();
-    if (shownRows_ == rows_.size()) {
+    if (shownRows_ == rows_.RowCount()) {
         return;
     }
     beginInsertRows(QModelIndex(), static_cast<int>(shownRows_),
-                    static_cast<int>(rows_.size()) - 1);
-    shownRows_ = rows_.size();
+                    static_cast<int>(rows_.RowCount()) - 1);
+    shownRows_ = rows_.RowCount();
     endInsertRows();
 }
 
@@ -55,10 +55,31 @@ void ResultRowsModel::EndClearRows() {
 
 void ResultRowsModel::PathChanged(std::size_t row) {
     constexpr int PathColumn = 1;
-    if (row < shownRows_ && PathColumn < columns_.size()) {
-        const QModelIndex cell = index(static_cast<int>(row), PathColumn);
+    const std::size_t position = rows_.PositionOfRow(row);
+    if (position < shownRows_ && PathColumn < columns_.size()) {
+        const QModelIndex cell = index(static_cast<int>(position), PathColumn);
         emit dataChanged(cell, cell);
     }
+}
+
+// Every row is shown first, so that the views' persistent indexes (their selection and
+// focus among them) can all be moved to the rows' new places.
+void ResultRowsModel::BeginReorder() {
+    FlushPendingRows();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ResultRowsModel::EndReorder(const std::vector<std::size_t>& oldOrder) {
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        const auto position = static_cast<std::size_t>(old.row());
+        const std::size_t row = oldOrder.empty() ? position : oldOrder[position];
+        after.append(index(static_cast<int>(rows_.PositionOfRow(row)), old.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int ResultRowsModel::rowCount(const QModelIndex& parent) const {
@@ -73,7 +94,8 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
-    const ResultRows::Row& row = rows_[static_cast<std::size_t>(index.row())];
+    const ResultRows::Row& row =
+        rows_.Rows()[rows_.RowAtPosition(static_cast<std::size_t>(index.row()))];
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() > 1) {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-// The result list's rows as a Qt model. The rows live in the list's ResultRows, which tells
-// the model of each change. Each row keeps the exact bytes of its texts (a Linux path need
-// not be valid UTF-8) and shows them decoded as file names.
+// The result list's rows as a Qt model, in the order the list shows them. The rows live in
+// the list's ResultRows, which tells the model of each change. Each row keeps the exact bytes of
+// its texts (a Linux path need not be valid UTF-8) and shows them decoded as file names.
 //
 // Rows appended are held back from the views until FlushPendingRows, so that a scan adding
 // tens of thousands of rows inserts them in a few large batches: every insertion makes a
@@ -24,19 +24,23 @@ class ResultRowsModel : public QAbstractTableModel {
   public:
     static constexpr int FlushDelayMilliseconds = 100;
 
-    explicit ResultRowsModel(const std::vector<ResultRows::Row>& rows);
+    explicit ResultRowsModel(const ResultRows& rows);
 
     void ClearColumns();
     void AddColumn(const std::string& text);
 
     // Every row, including those not yet shown.
-    std::size_t RowCount() const { return rows_.size(); }
+    std::size_t RowCount() const { return rows_.RowCount(); }
     // The list's changes: rows appended at the end, all rows cleared (between the two
     // calls), a row's path or colour changed.
     void RowsAppended();
     void BeginClearRows();
     void EndClearRows();
     void PathChanged(std::size_t row);
+    // Around a change of the rows' order: the views keep their selection and focus on the
+    // same rows.
+    void BeginReorder();
+    void EndReorder(const std::vector<std::size_t>& oldOrder);
 
     // Shows the rows appended since the last flush.
     void FlushPendingRows();
@@ -50,7 +54,7 @@ class ResultRowsModel : public QAbstractTableModel {
 
   private:
     QStringList columns_;
-    const std::vector<ResultRows::Row>& rows_;
+    const ResultRows& rows_;
     std::size_t shownRows_ = 0;
     QTimer flushTimer_;
 };

@@ -3,6 +3,7 @@
 #include "platform/qt/RootFolderEdit.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -37,5 +38,17 @@ void VacantorWindow::Connect() {
     // selection.
     listClicks_.onClick = [this] { form_.ListView1_Click(); };
     window_.ListView1().viewport()->installEventFilter(&listClicks_);
+    QTreeView& list = window_.ListView1();
+    QObject::connect(list.header(), &QHeaderView::sectionClicked, &window_,
+                     [this](int column) { form_.ListView1_ColumnClick(column); });
+    list.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(
+        &list, &QWidget::customContextMenuRequested, &window_, [this, &list](const QPoint& at) {
+            ShowListMenu(form_.ListView1_MenuItems(), list, list.viewport()->mapToGlobal(at));
+        });
+    listKeys_.onKeyDown = [this](int keyCode, int shift) {
+        return form_.ListView1_KeyDown(keyCode, shift);
+    };
+    list.installEventFilter(&listKeys_);
     window_.onQueryUnload = [this] { return form_.Form_QueryUnload(); };
 }

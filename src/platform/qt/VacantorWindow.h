@@ -3,6 +3,7 @@
 #include "main_window/frmVacantor.h"
 #include "platform/qt/ClickFilter.h"
 #include "platform/qt/ControlAdapters.h"
+#include "platform/qt/ListMenu.h"
 #include "platform/qt/MainWindow.h"
 #include "platform/qt/ResultListAdapter.h"
 #include "platform/qt/ResultRowsModel.h"
@@ -27,6 +28,7 @@ class VacantorWindow {
 
     MainWindow window_;
     ClickFilter listClicks_;
+    KeyDownFilter listKeys_;
     QtFormRuntime runtime_;
     TextBoxAdapter txtFolder_;
     ButtonAdapter cmdFind_;

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class DesktopShell;
 class ShellPlatform;
 class Win32MessageBoxPlatform;
 
@@ -28,4 +29,5 @@ class ProgramServices {
     std::unique_ptr<FolderRemoval> folderRemoval_;
     std::unique_ptr<ShellPlatform> shell_;
     std::unique_ptr<Win32MessageBoxPlatform> messageBoxPlatform_;
+    std::unique_ptr<DesktopShell> desktopShell_;
 };

@@ -18,6 +18,13 @@ bool VacantorWindow::Create(const MainWindow::CreateArgs& args, int showCommand)
         form_.txtFolder_OLEDragDrop(files);
     };
     window_.ListView1.onClick = [this] { form_.ListView1_Click(); };
+    window_.ListView1.onColumnClick = [this](int column) { form_.ListView1_ColumnClick(column); };
+    window_.ListView1.onKeyDown = [this](int keyCode, int shift) {
+        return form_.ListView1_KeyDown(keyCode, shift);
+    };
+    window_.ListView1.onContextMenu = [this](POINT screen) {
+        ShowListMenu(form_.ListView1_MenuItems(), window_.Hwnd(), screen, trackListMenu);
+    };
     window_.onQueryUnload = [this] { return form_.Form_QueryUnload(); };
     form_.Form_Load();
     window_.Show(showCommand);

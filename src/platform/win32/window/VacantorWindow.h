@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main_window/frmVacantor.h"
+#include "platform/win32/window/ListMenu.h"
 #include "platform/win32/window/MainWindow.h"
 
 namespace win32 {
@@ -16,6 +17,9 @@ class VacantorWindow {
 
     MainWindow& Window() { return window_; }
     frmVacantor& Form() { return form_; }
+
+    // Runs the list's context menu; empty: TrackPopupMenuEx.
+    TrackMenuFunction trackListMenu;
 
   private:
     MainWindow window_;
