@@ -40,7 +40,8 @@ class frmVacantor::FindScanHost final : public ScanHost, public ScanSink {
 };
 
 frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices services)
-    : controls_(controls), services_(std::move(services)) {}
+    : controls_(controls), services_(std::move(services)),
+      listingRules_(services_.fileSystem.PathSeparator()) {}
 
 void frmVacantor::Form_Load() {
     controls_.txtFolder.SetOLEDropMode(OLEDropManual);
@@ -117,7 +118,8 @@ void frmVacantor::FindEmptyFolders() {
 
     listedRoot_ = state_.RootFolder;
     FindScanHost host(*this);
-    EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder);
+    EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder, ReadAheadSettings(),
+                         &listingRules_);
     scan.ScanFolder(state_.RootFolder);
     listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MainWindowControls.h"
+#include "scan/ListingRules.h"
 
 #include <chrono>
 #include <cstdint>
@@ -97,6 +98,8 @@ class frmVacantor {
 
     MainWindowControls controls_;
     MainWindowServices services_;
+    // The protected folders, always kept by Find and checked again by Remove.
+    ListingRules listingRules_;
     FormState state_;
     bool closeRequested_ = false;
     // The root of the scan that listed the rows now in the list; Remove joins rows with it,
