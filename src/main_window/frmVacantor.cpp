@@ -1,6 +1,7 @@
 #include "main_window/frmVacantor.h"
 
 #include "scan/EmptyFolderScan.h"
+#include "scan/ListingRules.h"
 #include "message_box/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
@@ -41,7 +42,7 @@ class frmVacantor::FindScanHost final : public ScanHost, public ScanSink {
 
 frmVacantor::frmVacantor(MainWindowControls controls, MainWindowServices services)
     : controls_(controls), services_(std::move(services)),
-      listingRules_(services_.fileSystem.PathSeparator()) {}
+      listingRules_(std::make_shared<ListingRules>(services_.fileSystem.PathSeparator())) {}
 
 void frmVacantor::Form_Load() {
     controls_.txtFolder.SetOLEDropMode(OLEDropManual);
@@ -119,7 +120,7 @@ void frmVacantor::FindEmptyFolders() {
     listedRoot_ = state_.RootFolder;
     FindScanHost host(*this);
     EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder, ReadAheadSettings(),
-                         &listingRules_);
+                         listingRules_.get());
     scan.ScanFolder(state_.RootFolder);
     listedRootHold_ = scan.ScannedRoot();
     // A root that exists but cannot be read would otherwise pass for one without empty

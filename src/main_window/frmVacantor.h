@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/MainWindowControls.h"
-#include "scan/ListingRules.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,6 +13,7 @@ class FileSystem;
 class FolderRemoval;
 struct FoundFolder;
 class HeldRoot;
+class ListingRules;
 class ProfileFile;
 
 // The settings file's name; Form_Load keeps it in the folder FormRuntime::AppPath reports.
@@ -98,8 +98,10 @@ class frmVacantor {
 
     MainWindowControls controls_;
     MainWindowServices services_;
-    // The protected folders, always kept by Find and checked again by Remove.
-    ListingRules listingRules_;
+    // The protected folders, always kept by Find and checked again by Remove. Held by
+    // pointer: this header is included where the shell's headers declare a Folder of their
+    // own.
+    std::shared_ptr<const ListingRules> listingRules_;
     FormState state_;
     bool closeRequested_ = false;
     // The root of the scan that listed the rows now in the list; Remove joins rows with it,

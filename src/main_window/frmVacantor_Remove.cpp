@@ -52,7 +52,7 @@ std::int32_t frmVacantor::RemoveFolders() {
     removalFailures_.clear();
     rowsNotRemovedWithTheRoot_ = 0;
     ResultList& list = controls_.ListView1;
-    ScannedRootRemoval removal(services_.folderRemoval, listedRootHold_, &listingRules_);
+    ScannedRootRemoval removal(services_.folderRemoval, listedRootHold_, listingRules_.get());
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         if (list.IsSelected(row) && !list.IsRemoved(row)) {
             std::string relativePath = list.SubItem1Text(row);
