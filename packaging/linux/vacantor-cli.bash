@@ -19,7 +19,7 @@ _vacantor_cli() {
     *) return ;;
     esac
     options+=' --progress --quiet --exclude --exclude-from --junk --junk-common --verbose'
-    options+=' --older-than --max-depth --absolute'
+    options+=' --older-than --max-depth --absolute --no-protect'
     [ "${COMP_WORDS[1]}" = remove ] && options+=' --log'
 
     # --threads takes a number, --exclude a pattern and --junk a name, which no list can

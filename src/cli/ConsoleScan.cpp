@@ -45,9 +45,10 @@ class ConsoleScan final : public ScanHost, public ScanSink {
     void FolderNoted(ScanNote note, std::string_view relativePath) override {
         outcome_.unreadable += note == ScanNote::Unreadable ? 1 : 0;
         if (request_.verbose) {
-            err_.Write(std::string("vacantor-cli: ") +
-                       (note == ScanNote::Unreadable ? "cannot read " : "excluded ") +
-                       err_.Shown(relativePath) + "\n");
+            const char* what = note == ScanNote::Unreadable  ? "cannot read "
+                               : note == ScanNote::Protected ? "protected "
+                                                             : "excluded ";
+            err_.Write(std::string("vacantor-cli: ") + what + err_.Shown(relativePath) + "\n");
         }
     }
 
@@ -138,7 +139,7 @@ std::optional<unsigned> ScanThreads(const CommandLine& commandLine, const Consol
     }
     return threads;
 }
-// The exclusions and junk names the options give, for paths with `separator`; nullopt
+// The exclusions, protection and junk names the options give, for paths with `separator`; nullopt
 // when a pattern or junk name is empty (a usage error, said in `problem`), or, with the
 // reason on `err`, when a file of --exclude-from cannot be read (`unreadable` is then set).
 // A file holds one pattern a line; blank lines and lines that start with '#' are skipped,
@@ -175,6 +176,9 @@ std::optional<ListingRules> ListingRulesFrom(const CommandLine& commandLine, cha
     }
     if (commandLine.Has(JunkCommonFlag)) {
         rules.AddCommonJunk();
+    }
+    if (commandLine.Has(NoProtectFlag)) {
+        rules.ProtectNothing();
     }
     return rules;
 }
@@ -251,7 +255,7 @@ std::optional<ScanCommandLine> ParseScanCommandLine(const std::vector<std::strin
                                                     char separator, const char* usage,
                                                     ConsoleStream err, ExitStatus& exitStatus) {
     flags.insert(flags.end(), {ReadOnlyFlag, Print0Flag, ProgressOption, QuietOption,
-                               JunkCommonFlag, VerboseFlag, AbsoluteFlag});
+                               JunkCommonFlag, VerboseFlag, AbsoluteFlag, NoProtectFlag});
     valueOptions.insert(valueOptions.end(), {ThreadsOption, ExcludeOption, ExcludeFromOption,
                                              JunkOption, OlderThanOption, MaxDepthOption});
     std::string problem;

@@ -29,7 +29,9 @@ inline constexpr const char* ExcludeOption = "--exclude";
 inline constexpr const char* ExcludeFromOption = "--exclude-from";
 inline constexpr const char* JunkOption = "--junk";
 inline constexpr const char* JunkCommonFlag = "--junk-common";
-// Names each folder an exclusion kept and each folder that could not be read.
+// Takes the protected folders (ListingRules) as any other folder.
+inline constexpr const char* NoProtectFlag = "--no-protect";
+// Names each folder an exclusion or protection kept and each folder that could not be read.
 inline constexpr const char* VerboseFlag = "--verbose";
 // Lists only folders unchanged, all through, for a time; and only so deep.
 inline constexpr const char* OlderThanOption = "--older-than";
@@ -47,7 +49,7 @@ struct ScanRequest {
     bool readOnly = false;
     bool verbose = false; // names each folder not read or excluded, as the scan meets it
     unsigned threads = 1;
-    ListingRules rules; // exclusions, junk names, the age limit of --older-than
+    ListingRules rules; // exclusions, protection, junk names, the age limit of --older-than
     std::optional<std::size_t> maxDepth;
 };
 

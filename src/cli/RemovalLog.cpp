@@ -12,6 +12,8 @@ LogVerdict VerdictOf(RemovalOutcome outcome) {
     case RemovalOutcome::MountPoint:
     case RemovalOutcome::Excluded:
     case RemovalOutcome::HoldsExcluded:
+    case RemovalOutcome::Protected:
+    case RemovalOutcome::HasProtected:
     case RemovalOutcome::Recent:
         return LogVerdict::Skipped;
     case RemovalOutcome::AccessDenied:

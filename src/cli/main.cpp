@@ -25,13 +25,15 @@ const char* const FindUsageLines =
     "                         [--progress] [--quiet]\n"
     "                         [--exclude GLOB]... [--exclude-from FILE]...\n"
     "                         [--junk NAME]... [--junk-common] [--verbose]\n"
-    "                         [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
+    "                         [--no-protect] [--older-than TIME] [--max-depth N]\n"
+    "                         [--absolute] ROOT\n";
 const char* const RemoveUsageLines =
     "vacantor-cli remove [--read-only] [--dry-run] [--print0] [--threads N]\n"
     "                           [--progress] [--quiet] [--log FILE]\n"
     "                           [--exclude GLOB]... [--exclude-from FILE]...\n"
     "                           [--junk NAME]... [--junk-common] [--verbose]\n"
-    "                           [--older-than TIME] [--max-depth N] [--absolute] ROOT\n";
+    "                           [--no-protect] [--older-than TIME] [--max-depth N]\n"
+    "                           [--absolute] ROOT\n";
 
 const char* const FindPart =
     "find  Lists the topmost empty folders below ROOT. A folder is empty when its whole\n"
@@ -72,7 +74,8 @@ const char* const CommonOptions =
     "      --max-depth N  list only folders at most N levels below ROOT (1: its own\n"
     "                   subfolders); deeper ones are still read to judge those above.\n"
     "      --absolute   print full paths instead of paths relative to ROOT\n"
-    "      --verbose    name on standard error each folder an exclusion keeps and each\n"
+    "      --verbose    name on standard error each folder an exclusion or protection\n"
+    "                   keeps (\"excluded PATH\", \"protected PATH\") and each\n"
     "                   folder that cannot be read. Without it standard error only says\n"
     "                   how many folders could not be read (their parents are not empty)\n"
     "                   and when no file lies below ROOT at all.\n"
@@ -82,6 +85,14 @@ const char* const CommonOptions =
     "      --junk-common  the same for Thumbs.db, desktop.ini, .DS_Store, ._* and Icon\\r.\n"
     "                   A row whose folder holds junk files gets a third field, a tab\n"
     "                   and \"junk\" (with --print0 too: number, tab, path, tab, junk, NUL).\n"
+    "      --no-protect  take protected folders as any other. Without it they are never\n"
+    "                   entered, listed or removed, and count as files, so no folder\n"
+    "                   above them is listed: version control's .git .hg .svn .bzr\n"
+    "                   _darcs CVS .jj .pijul; the trash folders .Trash .Trash-*\n"
+    "                   $RECYCLE.BIN RECYCLER; System Volume Information; lost+found at\n"
+    "                   the top of a file system (ROOT when a file system is mounted\n"
+    "                   there); and every folder in a Maildir (a folder holding cur, new\n"
+    "                   and tmp). On Windows case is ignored.\n"
     "\n";
 
 const char* const RemovePart =
@@ -118,10 +129,11 @@ const char* const RemoveOptions =
     "                   and adds to the summary a tab and \"cut short: \" with why. With\n"
     "                   --print0 its records end with a NUL character too.\n"
     "\n"
-    "      --exclude, --exclude-from, --verbose, --junk, --junk-common  as for find.\n"
-    "                   Each folder is checked again just before it is removed: one\n"
-    "                   that is excluded, lies in or holds an excluded folder is kept\n"
-    "                   (and logged as skipped). With junk names the\n"
+    "      --exclude, --exclude-from, --verbose, --junk, --junk-common, --no-protect\n"
+    "                   as for find. Each folder is checked again just before it is\n"
+    "                   removed: one that is excluded or protected, or lies in or holds\n"
+    "                   such a folder or a Maildir, is kept (and logged as skipped).\n"
+    "                   With junk names the\n"
     "                   whole subtree is checked before anything is deleted; then the\n"
     "                   junk files go with their folders, bottom-up, and never through a\n"
     "                   link. Any other file, appearing at any time, keeps its folder\n"

@@ -2,6 +2,7 @@
 
 #include "scan/EmptyFolderScan.h"
 #include "main_window/WindowPlacement.h"
+#include "scan/ListingRules.h"
 #include "message_box/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultList.h"
@@ -157,11 +158,12 @@ void frmVacantor::FindEmptyFolders() {
     }
 
     listedRoot_ = state_.RootFolder;
+    // Protected folders are always kept; junk names only when the box asks.
+    auto rules = std::make_shared<ListingRules>(fileSystem.PathSeparator());
     if (controls_.chkIgnoreJunk.Value() == 1) {
-        auto rules = std::make_shared<ListingRules>(fileSystem.PathSeparator());
         rules->AddCommonJunk();
-        listedRules_ = std::move(rules);
     }
+    listedRules_ = std::move(rules);
     FindScanHost host(*this);
     EmptyFolderScan scan(fileSystem, host, host, state_.RootFolder, {}, listedRules_.get());
     scan.ScanFolder(state_.RootFolder);

@@ -145,8 +145,10 @@ class frmVacantor {
     // That root, held open while its rows are shown: every Remove on them reaches them from
     // it, and removes nothing when listedRoot_ no longer leads to it.
     std::shared_ptr<const HeldRoot> listedRootHold_;
-    // The junk names that scan used (none: nullptr): Remove deletes those files, whatever the
-    // check box says now.
+    // The rules that scan used (protected folders, and junk names when the box was ticked):
+    // Remove checks with them and deletes those junk files, whatever the check box says now.
+    // Held by pointer: this header is included where the shell's headers declare a Folder of
+    // their own.
     std::shared_ptr<const ListingRules> listedRules_;
     std::vector<bool> junkRows_; // one for each row: its folder holds junk files
     bool placementSaved_ = false;

@@ -15,6 +15,8 @@ enum class RemovalOutcome {
     MountPoint,    // it or a folder on the way to it or below it is a mount point
     Excluded,      // it or a folder above it is excluded
     HoldsExcluded, // an excluded folder is below it
+    Protected,     // it, or a folder above it, is protected (ListingRules) or a Maildir
+    HasProtected,  // a protected folder or a Maildir is below it
     Recent,        // it or a folder below it changed within the age limit (ListingRules)
     AccessDenied,  // the platform refused
     InUse,         // another program holds it open
@@ -39,7 +41,7 @@ struct RemovalResult {
 // subtree is checked first, then each folder's junk files are deleted (never through a
 // link) just before the folder, bottom-up. Any other file, appearing at any time, stops the
 // removal of its folder and the folders above it; the junk already deleted stays deleted.
-// An excluded folder below the listed one keeps it whole.
+// An excluded folder below the listed one keeps it whole, and so does a protected one.
 class RemovalRun {
   public:
     virtual ~RemovalRun() = default;

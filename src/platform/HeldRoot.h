@@ -26,6 +26,10 @@ class HeldRoot {
     // False once the held folder has been deleted.
     virtual bool IsLinked() const = 0;
 
+    // True when the held folder is the top of a file system (on Linux the root of a mount,
+    // a bind mount's too; on Windows a volume's root), and when that cannot be told.
+    virtual bool IsFileSystemTop() const = 0;
+
     // Which folder (or file) the path leads to now, following a link there as the root was
     // opened; nullopt, with the reason in `failure`, when nothing can be read there.
     virtual std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const = 0;

@@ -3,6 +3,7 @@
 #include "removal/RemovalResults.h"
 #include "scan/ListingRules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -49,6 +50,8 @@ class HeldFoldersRun : public RemovalRun {
     RemovalResult DeleteJunkFiles();
     template <typename Operation>
     FolderStatus WithOwnerWrite(Operation operation);
+    bool CurrentIsMaildir();
+    bool Protects() const { return rules_ != nullptr && rules_->Protects(); }
     bool IsJunk(std::string_view name, EntryKind kind) const {
         return kind == EntryKind::File && rules_ != nullptr && rules_->HasJunk() &&
                rules_->IsJunkName(name);
@@ -59,6 +62,9 @@ class HeldFoldersRun : public RemovalRun {
     // the next row, listed in the scan's order, most often shares.
     std::unique_ptr<HeldFolders> folders_;
     std::vector<std::string> levelNames_;
+    // Whether each level, from the root, was a Maildir when the run reached it: nothing in
+    // one is removed. Kept while protection is on.
+    std::vector<bool> maildirLevels_;
     std::string rootFolder_;
     AfterFolderCheckedHook afterChecked_;
     const ListingRules* rules_;
@@ -93,11 +99,23 @@ RemovalResult HeldFoldersRun::ReachParent(const std::vector<std::string>& names)
     }
     folders_->AscendTo(shared);
     levelNames_.resize(shared);
+    if (Protects()) {
+        if (maildirLevels_.empty()) {
+            maildirLevels_.push_back(CurrentIsMaildir());
+        }
+        maildirLevels_.resize(shared + 1);
+    }
     for (std::size_t i = shared; i + 1 < names.size(); ++i) {
         if (FolderStatus opened = folders_->Descend(names[i]); !opened.Ok()) {
             return ResultOf(opened);
         }
         levelNames_.push_back(names[i]);
+        if (Protects()) {
+            maildirLevels_.push_back(CurrentIsMaildir());
+        }
+    }
+    if (std::find(maildirLevels_.begin(), maildirLevels_.end(), true) != maildirLevels_.end()) {
+        return Result(Protected);
     }
     return Result(Removed);
 }
@@ -140,6 +158,17 @@ RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
     return ResultOf(WithOwnerWrite([&] { return folders_->RemoveEmptyFolder(name); }));
 }
 
+// Whether the current folder holds a Maildir's cur, new and tmp folders. A folder that cannot
+// be read is taken for none: no scan listed anything below it.
+bool HeldFoldersRun::CurrentIsMaildir() {
+    unsigned bits = 0;
+    folders_->ForEachEntry([&](std::string_view name, EntryKind kind) {
+        bits |= kind == EntryKind::Folder ? rules_->MaildirBit(name) : 0;
+        return bits != ListingRules::MaildirBits;
+    });
+    return bits == ListingRules::MaildirBits;
+}
+
 // Runs an operation on an entry of the current folder, again with the owner-write bit added
 // to the folder where that is what stands in the way (read-only folders are removed too).
 template <typename Operation>
@@ -154,7 +183,7 @@ FolderStatus HeldFoldersRun::WithOwnerWrite(Operation operation) {
 // Reads the identity and the age of the current folder, nodes[index], and its entries
 // (`exclusions` stand at it): each subfolder becomes a node; anything else (a file, a link,
 // a device, a socket) but a junk file means the folder is not empty, and so does an
-// excluded subfolder.
+// excluded or protected subfolder. A Maildir is protected as a whole.
 RemovalResult HeldFoldersRun::CheckCurrent(std::vector<Node>& nodes, std::size_t index,
                                            const ListingRules::ExclusionState& exclusions) {
     std::optional<std::int64_t> modified;
@@ -166,14 +195,23 @@ RemovalResult HeldFoldersRun::CheckCurrent(std::vector<Node>& nodes, std::size_t
     }
     const auto first = static_cast<std::uint32_t>(nodes.size());
     RemovalResult result = Result(Removed);
+    unsigned maildirBits = 0;
     FolderStatus read = folders_->ForEachEntry([&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::Folder && !IsJunk(name, kind)) {
             result = Result(GainedFile);
         } else if (kind == EntryKind::Folder && rules_ != nullptr && rules_->HasExcludes() &&
                    rules_->ExcludesSubFolder(exclusions, name)) {
             result = Result(HoldsExcluded);
+        } else if (kind == EntryKind::Folder && rules_ != nullptr &&
+                   rules_->ProtectsSubFolder(name, [] { return false; })) {
+            // Below a listed folder no level is the top of a file system.
+            result = Result(HasProtected);
         } else if (kind == EntryKind::Folder) {
+            maildirBits |= rules_ != nullptr ? rules_->MaildirBit(name) : 0;
             nodes.emplace_back().name = name;
+        }
+        if (maildirBits == ListingRules::MaildirBits) {
+            result = Result(index == 0 ? Protected : HasProtected);
         }
         return IsRemoved(result);
     });

@@ -18,6 +18,10 @@ std::string_view Phrase(RemovalOutcome outcome) {
         return "it is excluded";
     case RemovalOutcome::HoldsExcluded:
         return "it holds an excluded folder";
+    case RemovalOutcome::Protected:
+        return "it is a protected folder or lies in one";
+    case RemovalOutcome::HasProtected:
+        return "it holds a protected folder";
     case RemovalOutcome::Recent:
         return "it or a folder in it changed too recently";
     case RemovalOutcome::AccessDenied:

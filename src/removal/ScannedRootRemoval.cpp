@@ -45,5 +45,9 @@ RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) 
     if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
         return MakeRemovalResult(RemovalOutcome::Excluded);
     }
+    if (rules_ && rules_->ProtectsOrLiesIn(relativePath,
+                                           [this] { return scannedRoot_->IsFileSystemTop(); })) {
+        return MakeRemovalResult(RemovalOutcome::Protected);
+    }
     return run_->DeleteFolder(relativePath);
 }

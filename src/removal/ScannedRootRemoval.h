@@ -27,8 +27,8 @@ class ScannedRootRemoval {
     // Why no row can be removed; empty while they can.
     const std::string& RootFailure() const { return rootFailure_; }
 
-    // Removes one row's folder. Only while HoldsScannedRoot(). A folder that is excluded,
-    // or lies in an excluded folder, is not removed.
+    // Removes one row's folder. Only while HoldsScannedRoot(). A folder that is excluded or
+    // protected, or lies in such a folder, is not removed.
     RemovalResult DeleteFolder(const std::string& relativePath);
 
   private:

@@ -85,11 +85,8 @@ struct EmptyFolderScan::Walk {
     Opening Open(std::unique_ptr<Folder> folder, ListingRules::ExclusionState exclusions) {
         FolderListing listing = ReadsWithRules() ? ReadListing(*folder, {scan.rules_, &exclusions})
                                                  : ReadListing(*folder);
-        if (scan.rules_ && scan.rules_->HasExcludes()) {
-            for (const std::string& name :
-                 readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded) {
-                scan.sink_.FolderNoted(ScanNote::Excluded, Below(path.size(), name));
-            }
+        if (scan.rules_ && scan.rules_->KeepsFolders()) {
+            NoteKept(*folder, readAhead ? ReadAhead::ExcludedNames(*folder) : listing.excluded);
         }
         if (!listing.subFolders) {
             RanShort(*folder);
@@ -218,6 +215,19 @@ struct EmptyFolderScan::Walk {
             if (readAhead) {
                 readAhead->Cancel();
             }
+        }
+    }
+
+    // The subfolders the listing of `folder`, at `path`, kept out of the walk: protected or
+    // excluded, told apart as the listing did.
+    void NoteKept(const Folder& folder, const std::vector<std::string>& kept) {
+        const ListingRules& rules = *scan.rules_;
+        const bool maildir = rules.MarksMaildir(kept);
+        for (const std::string& name : kept) {
+            const bool isProtected =
+                maildir || rules.ProtectsSubFolder(name, [&] { return IsFileSystemTop(folder); });
+            scan.sink_.FolderNoted(isProtected ? ScanNote::Protected : ScanNote::Excluded,
+                                   Below(path.size(), name));
         }
     }
 

@@ -15,6 +15,7 @@ class ListingRules;
 // What the scan met that a user may want to hear of, beside the rows.
 enum class ScanNote {
     Excluded,   // a folder an exclusion keeps: never entered, and content for its parent
+    Protected,  // a protected folder (ListingRules), kept as an excluded one is
     Unreadable, // a folder that could not be opened or read: its parent is not empty
 };
 
@@ -78,9 +79,9 @@ class EmptyFolderScan {
     bool RanShort() const { return ranShort_; }
 
   private:
-    // Whether listings are read with the rules: exclusions or an age limit to apply.
+    // Whether listings are read with the rules: folders to keep or an age limit to apply.
     bool ListsWithRules() const {
-        return rules_ && (rules_->HasExcludes() || rules_->HasAgeLimit());
+        return rules_ && (rules_->KeepsFolders() || rules_->HasAgeLimit());
     }
 
     struct Walk;

@@ -1,14 +1,21 @@
 #include "scan/FolderListing.h"
 
+#include "platform/HeldRoot.h"
+
 #include <algorithm>
 
 namespace {
 
-void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
+// Takes the subfolders the rules keep (excluded or protected) out of the names, so that no
+// walk and no thread reading ahead opens them. A Maildir keeps them all.
+void Exclude(Folder& folder, const ListingExclusions& exclusions, FolderListing& listing) {
     const ListingRules& rules = *exclusions.rules;
     std::vector<std::string>& names = *listing.names;
+    const bool maildir = rules.MarksMaildir(names);
     auto excluded = std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
-        return !rules.ExcludesSubFolder(*exclusions.folder, name);
+        return !maildir &&
+               !(rules.HasExcludes() && rules.ExcludesSubFolder(*exclusions.folder, name)) &&
+               !rules.ProtectsSubFolder(name, [&] { return IsFileSystemTop(folder); });
     });
     std::size_t count = static_cast<std::size_t>(names.end() - excluded);
     listing.excluded.assign(std::make_move_iterator(excluded),
@@ -19,6 +26,12 @@ void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
 }
 
 } // namespace
+
+// Only the root of a walk can be the top of a file system: the walk enters no mount point.
+bool IsFileSystemTop(const Folder& folder) {
+    std::shared_ptr<const HeldRoot> root = folder.HoldRoot();
+    return root && root->IsFileSystemTop();
+}
 
 FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     FolderListing listing;
@@ -34,8 +47,8 @@ FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     }
     if (listing.subFolders && *listing.subFolders > 0) {
         listing.names = folder.SubFolderNames();
-        if (listing.names && exclusions.rules && exclusions.rules->HasExcludes()) {
-            Exclude(exclusions, listing);
+        if (listing.names && exclusions.rules && exclusions.rules->KeepsFolders()) {
+            Exclude(folder, exclusions, listing);
         }
     }
     return listing;

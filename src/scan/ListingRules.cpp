@@ -15,6 +15,18 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
+// Folders that programs need even empty. "$Recycle.Bin" is how Windows spells its system
+// drive's bin, which Linux, matching exactly, meets on a mounted Windows disk.
+constexpr std::string_view ProtectedNames[] = {
+    // Version control.
+    ".git", ".hg", ".svn", ".bzr", "_darcs", "CVS", ".jj", ".pijul",
+    // Trash and recycle folders.
+    ".Trash", "$RECYCLE.BIN", "$Recycle.Bin", "RECYCLER",
+    // Windows' own.
+    "System Volume Information"};
+constexpr std::string_view ProtectedPrefix = ".Trash-"; // .Trash-$uid, one per user
+constexpr std::string_view MaildirNames[] = {"cur", "new", "tmp"};
+
 } // namespace
 
 void ListingRules::AddExclude(std::string_view pattern) {
@@ -99,4 +111,35 @@ bool ListingRules::IsJunkName(std::string_view name) const {
            std::any_of(junkPrefixes_.begin(), junkPrefixes_.end(), [&](const std::string& prefix) {
                return lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0;
            });
+}
+
+bool ListingRules::SameName(std::string_view name, std::string_view other) const {
+    const bool foldCase = separator_ == '\\';
+    return name.size() == other.size() &&
+           std::equal(name.begin(), name.end(), other.begin(),
+                      [&](char a, char b) { return Fold(a, foldCase) == Fold(b, foldCase); });
+}
+
+bool ListingRules::IsProtectedName(std::string_view name) const {
+    return std::any_of(
+               std::begin(ProtectedNames), std::end(ProtectedNames),
+               [&](std::string_view protectedName) { return SameName(name, protectedName); }) ||
+           SameName(name.substr(0, ProtectedPrefix.size()), ProtectedPrefix);
+}
+
+unsigned ListingRules::MaildirBit(std::string_view name) const {
+    for (unsigned at = 0; protects_ && at < std::size(MaildirNames); ++at) {
+        if (SameName(name, MaildirNames[at])) {
+            return 1U << at;
+        }
+    }
+    return 0;
+}
+
+bool ListingRules::MarksMaildir(const std::vector<std::string>& subFolderNames) const {
+    unsigned bits = 0;
+    for (const std::string& name : subFolderNames) {
+        bits |= MaildirBit(name);
+    }
+    return bits == MaildirBits;
 }

@@ -111,6 +111,8 @@ class FakeFileSystem : public FileSystem {
     // rootGeneration changed holds a root deleted since: the worst case, where the new root
     // got the old one's numbers.
     FolderIdentity rootIdentity{1, 2, 3};
+    // Whether the root is the top of a file system, as its hold tells.
+    bool rootIsFileSystemTop = false;
     int rootGeneration = 0;
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
@@ -238,6 +240,7 @@ class FakeHeldRoot : public HeldRoot {
     const std::string& Path() const override { return path_; }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override { return fileSystem_.rootGeneration == generation_; }
+    bool IsFileSystemTop() const override { return fileSystem_.rootIsFileSystemTop; }
 
     // Runs onOpen, as opening the folder at the path would.
     std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override {

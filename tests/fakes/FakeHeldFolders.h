@@ -31,6 +31,8 @@ class FakeTree {
 
     FakeTree() : root(NewNode(EntryKind::Folder)) {}
 
+    bool rootIsFileSystemTop = false; // as the root's hold tells
+
     std::shared_ptr<Node> NewNode(EntryKind kind) {
         auto node = std::make_shared<Node>();
         node->kind = kind;
@@ -278,6 +280,7 @@ class FakeTreeRoot : public HeldRoot {
     const std::string& Path() const override { return path_; }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override { return true; }
+    bool IsFileSystemTop() const override { return tree_.rootIsFileSystemTop; }
     std::optional<FolderIdentity> IdentityAtPath(FolderStatus&) const override { return identity_; }
     std::unique_ptr<HeldFolders> HoldFolders(FolderStatus&) const override {
         return std::make_unique<FakeHeldFolders>(tree_);

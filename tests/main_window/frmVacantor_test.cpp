@@ -541,6 +541,29 @@ TEST_F(WindowLogic, ARootMadeAgainOrMountedOverIsAnotherFolder) {
 // link to a look-alike. Replaced after Find, nothing is removed; during the run, which
 // holds the root it checked, the rows go from the scanned folder wherever it now is.
 // Nothing else is touched.
+// The windows always keep protected folders: Find lists nothing above one, and Remove checks
+// again, so one made in a listed folder after Find keeps it.
+TEST_F(WindowLogic, ProtectedFoldersAreKeptByFindAndRemove) {
+    const fs::path root = treeFolder.Path();
+    WriteFile(root / "file.txt", "x");
+    fs::create_directories(root / "repo" / ".git" / "refs");
+    fs::create_directories(root / "e" / "a");
+    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval();
+    frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
+    real.Form_Load();
+    real.SetRootFolder(treeFolder.Text());
+    real.cmdFind_Click();
+    ASSERT_EQ(window.ListedPaths(), std::vector<std::string>{"e"});
+    fs::create_directories(root / "e" / "a" / ".git");
+    window.list.SetSelected(0, true);
+    real.cmdRemove_Click();
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_EQ(window.messages[1], "0 folders are removed.");
+    EXPECT_NE(window.messages[2].find(": it holds a protected folder"), std::string::npos)
+        << window.messages[2];
+    EXPECT_TRUE(fs::is_directory(root / "e" / "a" / ".git"));
+}
+
 TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
     const fs::path root = treeFolder.Path() / "root";
     const fs::path renamed = treeFolder.Path() / "root.old";

@@ -137,4 +137,50 @@ TEST(HeldFoldersRemoval, AFolderSwappedAfterTheCheckIsLeftAlone) {
     EXPECT_TRUE(fake.tree.Exists("moved/b"));
 }
 
+// Protection is checked again at removal: a protected folder or a Maildir that appeared
+// after the scan (here while an earlier row was removed) keeps the rows holding it or lying
+// in it, and so does a row that is one by its name (lost+found only at the top).
+TEST(HeldFoldersRemoval, ProtectedFoldersAreCheckedAgain) {
+    for (bool top : {false, true}) {
+        FakeRun fake;
+        fake.tree.rootIsFileSystemTop = top;
+        fake.tree.Make({"x/a/", "y/b/", "m/f", "m/cur/", "m/new/", "w/cur/", "w/new/", "w/tmp/",
+                        "z/box/cur/", "z/box/new/", "z/box/tmp/", "lost+found/", "v/.git/refs/",
+                        "c/a/.GIT/"});
+        fake.removal = CreateFolderRemoval(nullptr, [&](const std::string& path) {
+            if (path == "/fake/x") {
+                fake.tree.Add("y/b/.git/");
+                fake.tree.Add("m/tmp/");
+            }
+        });
+        ScannedRootRemoval removal(*fake.removal, std::make_shared<FakeTreeRoot>(fake.tree),
+                                   &fake.rules);
+        ASSERT_TRUE(removal.HoldsScannedRoot());
+        EXPECT_EQ(removal.DeleteFolder("x").outcome, RemovalOutcome::Removed);
+        RemovalResult held = removal.DeleteFolder("y");
+        EXPECT_EQ(held.outcome, RemovalOutcome::HasProtected);
+        EXPECT_EQ(held.reason, "it holds a protected folder");
+        EXPECT_EQ(removal.DeleteFolder("m/cur").outcome, RemovalOutcome::Protected);
+        EXPECT_EQ(removal.DeleteFolder("w").outcome, RemovalOutcome::Protected);
+        EXPECT_EQ(removal.DeleteFolder("z").outcome, RemovalOutcome::HasProtected);
+        EXPECT_EQ(removal.DeleteFolder("v/.git/refs").outcome, RemovalOutcome::Protected);
+        EXPECT_EQ(removal.DeleteFolder("lost+found").outcome,
+                  top ? RemovalOutcome::Protected : RemovalOutcome::Removed);
+        // Linux names are exact; Windows ones are not.
+        EXPECT_EQ(removal.DeleteFolder("c").outcome, RemovalOutcome::Removed);
+        for (const char* kept : {"y/b/.git", "m/cur", "w/tmp", "z/box/tmp", "v/.git/refs"}) {
+            EXPECT_TRUE(fake.tree.Exists(kept)) << kept;
+        }
+        EXPECT_EQ(fake.tree.Exists("lost+found"), top);
+    }
+    FakeTree tree;
+    tree.Make({"c/a/.GIT/"});
+    std::unique_ptr<FolderRemoval> folderRemoval = CreateFolderRemoval(nullptr);
+    ListingRules windows('\\');
+    ScannedRootRemoval removal(*folderRemoval, std::make_shared<FakeTreeRoot>(tree), &windows);
+    ASSERT_TRUE(removal.HoldsScannedRoot());
+    EXPECT_EQ(removal.DeleteFolder("c").outcome, RemovalOutcome::HasProtected);
+    EXPECT_TRUE(tree.Exists("c/a/.GIT"));
+}
+
 } // namespace

@@ -281,6 +281,43 @@ TEST(EmptyFolderScan, ReadAheadExcludesWhatTheWalkExcludes) {
     }
 }
 
+// Protected folders are content: never opened, by the walk or a thread, nor listed, and
+// nothing above them is; names compare as on Windows, without case. lost+found is kept at
+// the top of a file system only, and a Maildir keeps every folder in it.
+TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
+    FakeFileSystem fileSystem;
+    for (const char* entry :
+         {"repo/.GIT/refs/heads/", "bin/$Recycle.Bin/S-1/", "mail/Maildir/cur/",
+          "mail/Maildir/new/", "mail/Maildir/tmp/", "mail/Maildir/.Sent/", "half/cur/", "half/new/",
+          "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
+        fileSystem.Add(entry);
+    }
+    const std::vector<std::string> unprotected{"0 repo",       "1 bin",  "2 mail", "3 half",
+                                               "4 lost+found", "5 deep", "6 trash"};
+    for (bool top : {false, true}) {
+        fileSystem.rootIsFileSystemTop = top;
+        std::vector<std::string> expected{"0 half", "1 deep"};
+        if (!top) {
+            expected.insert(expected.begin() + 1, "1 lost+found");
+            expected.back() = "2 deep";
+        }
+        ListingRules rules('\\');
+        for (const ReadAheadSettings& settings : Settings()) {
+            fileSystem.opened.clear();
+            EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, settings, &rules), expected)
+                << settings.threads << " threads, top " << top;
+            for (const std::string& path : fileSystem.opened) {
+                for (const char* kept : {".GIT", "$Recycle.Bin", ".Trash-1000", "Maildir\\"}) {
+                    EXPECT_EQ(path.find(kept), std::string::npos) << path;
+                }
+                EXPECT_FALSE(top && path == fileSystem.RootPath() + "\\lost+found");
+            }
+        }
+        rules.ProtectNothing();
+        EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, WalkAlone, &rules), unprotected);
+    }
+}
+
 // Where the user stops the scan or toggles the check box, and what is listed then.
 // Folders named R... are read-only.
 TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {

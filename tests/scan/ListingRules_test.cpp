@@ -263,4 +263,44 @@ TEST(ListingRules, MatchFoldersToExcludeAndJunkNames) {
     }
 }
 
+// Protected names are exact on Linux and without case on Windows; lost+found only where
+// its folder is the top of a file system, asked of nothing else; a Maildir needs all three.
+TEST(ListingRules, ProtectedNamesCompareAsTheFileSystemDoes) {
+    ListingRules linux('/');
+    ListingRules windows('\\');
+    auto never = [] {
+        ADD_FAILURE() << "asked for another name than lost+found";
+        return true;
+    };
+    for (const char* name : {".git", "CVS", ".Trash-1000", "$RECYCLE.BIN", "$Recycle.Bin",
+                             "System Volume Information", "_darcs", ".jj", ".pijul"}) {
+        EXPECT_TRUE(linux.ProtectsSubFolder(name, never)) << name;
+        EXPECT_TRUE(windows.ProtectsSubFolder(name, never)) << name;
+    }
+    for (const char* name : {".GIT", "cvs", ".trash-1000", "$recycle.bin", "recycler"}) {
+        EXPECT_FALSE(linux.ProtectsSubFolder(name, never)) << name;
+        EXPECT_TRUE(windows.ProtectsSubFolder(name, never)) << name;
+    }
+    for (const char* name : {".gitx", "git", ".Trash2", "Trash-1000", "lost+found2"}) {
+        EXPECT_FALSE(windows.ProtectsSubFolder(name, never)) << name;
+    }
+    EXPECT_TRUE(linux.ProtectsSubFolder("lost+found", [] { return true; }));
+    EXPECT_FALSE(linux.ProtectsSubFolder("lost+found", [] { return false; }));
+    EXPECT_TRUE(windows.ProtectsSubFolder("LOST+FOUND", [] { return true; }));
+    EXPECT_TRUE(linux.ProtectsOrLiesIn("lost+found/a", [] { return true; }));
+    EXPECT_FALSE(linux.ProtectsOrLiesIn("a/lost+found", [] { return true; }));
+    EXPECT_TRUE(linux.ProtectsOrLiesIn("a/b/.hg/c", [] { return false; }));
+    EXPECT_TRUE(windows.ProtectsOrLiesIn("a\\.SVN/c", [] { return false; }));
+
+    EXPECT_TRUE(linux.MarksMaildir({"tmp", ".Sent", "new", "cur"}));
+    EXPECT_FALSE(linux.MarksMaildir({"tmp", "new", "Cur"}));
+    EXPECT_TRUE(windows.MarksMaildir({"TMP", "New", "cur"}));
+    EXPECT_FALSE(windows.MarksMaildir({"tmp", "new", "new"}));
+
+    linux.ProtectNothing();
+    EXPECT_FALSE(linux.ProtectsSubFolder(".git", never));
+    EXPECT_FALSE(linux.ProtectsOrLiesIn("lost+found", [] { return true; }));
+    EXPECT_FALSE(linux.MarksMaildir({"tmp", "new", "cur"}));
+}
+
 } // namespace

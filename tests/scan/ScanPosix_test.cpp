@@ -2,6 +2,7 @@
 // deny reading, mount points, and trees far deeper than the open-file limit.
 
 #include "platform/posix/PosixFileSystem.h"
+#include "scan/ListingRules.h"
 #include "scan/ScanRun.h"
 #include "scan/TreeMaking.h"
 #include "support/ChildProcess_posix.h"
@@ -139,6 +140,36 @@ TEST_P(ScanMountCheck, AMountPointIsContent) {
         }
         std::vector<std::string> rows = PathsOnly(ScanRows(*FileSystemOf(), PathText(root)));
         return rows == std::vector<std::string>{"a", "e", "p/r"} ? 0 : 1;
+    });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot mount in a private mount namespace here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+// lost+found is kept where a file system is mounted (the root of a tmpfs, or of a bind
+// mount) and listed anywhere else: below the top, and in a root that is a plain folder.
+TEST(ScanPosix, LostAndFoundIsKeptAtTheTopOfAFileSystemOnly) {
+    TempFolder temp;
+    const fs::path root = temp.Path() / "root";
+    MakeTree(root, {"lost+found/", "f", "fs/", "bind/"});
+    MakeTree(temp.Path() / "elsewhere", {"lost+found/", "f"});
+    int status = InChild([&] {
+        if (!EnterPrivateMountNamespace() || !Mount(MountKind::Tmpfs, {}, root / "fs") ||
+            !Mount(MountKind::Bind, temp.Path() / "elsewhere", root / "bind")) {
+            return ChildUnavailable;
+        }
+        MakeTree(root / "fs", {"lost+found/", "a/lost+found/", "f"});
+        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        ListingRules rules;
+        auto rows = [&](const fs::path& at) {
+            return ScanRows(*fileSystem, PathText(at), 0, WalkAlone, &rules);
+        };
+        return rows(root) == std::vector<std::string>{"0 lost+found"} &&
+                       rows(root / "fs") == std::vector<std::string>{"0 a"} &&
+                       rows(root / "bind").empty()
+                   ? 0
+                   : 1;
     });
     if (status == ChildUnavailable) {
         GTEST_SKIP() << "cannot mount in a private mount namespace here";

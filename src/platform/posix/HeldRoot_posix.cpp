@@ -53,6 +53,23 @@ bool PosixHeldRoot::IsLinked() const {
     return ReadIdentity(Fd(), "", AT_EMPTY_PATH, identity, links) == 0 && links > 0;
 }
 
+// statx says so since Linux 5.8. Before, a folder on another device than the folder above
+// it is one, and so is the system's root, whose ".." is itself; a bind mount of the same
+// device then passes for a plain folder.
+bool PosixHeldRoot::IsFileSystemTop() const {
+    struct statx status {};
+    if (::statx(Fd(), "", AT_EMPTY_PATH, 0, &status) == 0 &&
+        (status.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+        return (status.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    }
+    struct stat here {};
+    struct stat above {};
+    if (::fstat(Fd(), &here) != 0 || ::fstatat(Fd(), "..", &above, 0) != 0) {
+        return true;
+    }
+    return here.st_dev != above.st_dev || here.st_ino == above.st_ino;
+}
+
 std::optional<FolderIdentity> PosixHeldRoot::IdentityAtPath(FolderStatus& failure) const {
     FolderIdentity identity;
     std::uint64_t links = 0;

@@ -17,6 +17,7 @@ class PosixHeldRoot : public HeldRoot {
     const std::string& Path() const override { return root_->Name(); }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override;
+    bool IsFileSystemTop() const override;
     std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override;
     std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const override;
 

@@ -156,3 +156,15 @@ bool Win32HeldRoot::IsLinked() const {
                                           sizeof information) &&
            !information.DeletePending;
 }
+
+// The held folder's path below its volume's root is "\\" for the root itself, whatever
+// drive letter or folder the volume is mounted on.
+bool Win32HeldRoot::IsFileSystemTop() const {
+    wchar_t path[4] = {};
+    DWORD length = ::GetFinalPathNameByHandleW(folder_.Get(), path, 4,
+                                               FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
+    if (length == 0) {
+        return true;
+    }
+    return length == 1 && path[0] == L'\\';
+}

@@ -61,6 +61,7 @@ class Win32HeldRoot : public HeldRoot {
     const std::string& Path() const override { return path_; }
     const FolderIdentity& Identity() const override { return identity_; }
     bool IsLinked() const override;
+    bool IsFileSystemTop() const override;
     std::optional<FolderIdentity> IdentityAtPath(FolderStatus& failure) const override;
     std::unique_ptr<HeldFolders> HoldFolders(FolderStatus& failure) const override;
 
