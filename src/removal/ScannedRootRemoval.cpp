@@ -47,3 +47,10 @@ RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) 
     }
     return run_->DeleteFolder(relativePath);
 }
+
+RemovalResult ScannedRootRemoval::TrashFolder(const std::string& relativePath) {
+    if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
+        return MakeRemovalResult(RemovalOutcome::Excluded);
+    }
+    return run_->TrashFolder(relativePath);
+}

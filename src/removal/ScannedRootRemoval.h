@@ -30,6 +30,8 @@ class ScannedRootRemoval {
     // Removes one row's folder. Only while HoldsScannedRoot(). A folder that is excluded,
     // or lies in an excluded folder, is not removed.
     RemovalResult DeleteFolder(const std::string& relativePath);
+    // Moves one row's folder to the trash instead (RemovalRun::TrashFolder), as guarded.
+    RemovalResult TrashFolder(const std::string& relativePath);
 
   private:
     FolderRemoval& folderRemoval_;
