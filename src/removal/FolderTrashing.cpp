@@ -104,6 +104,10 @@ RemovalResult MoveFolderToTrash(HeldFolders& folders, const std::string& name,
                 return MakeRemovalResult(RemovalOutcome::Removed);
             }
             trash->Unclaim(name, trashName);
+            // An entry of that name without a record: the next name.
+            if (moved.error == FolderError::NotEmpty) {
+                continue;
+            }
             // Another file system after all: the next trash may lie on the folder's own.
             if (moved.error != FolderError::MountPoint) {
                 return ResultOf(moved);

@@ -41,16 +41,17 @@ bool ScannedRootRemoval::HoldsScannedRoot() {
 }
 
 RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) {
+    return EndFolder(relativePath, false);
+}
+
+RemovalResult ScannedRootRemoval::TrashFolder(const std::string& relativePath) {
+    return EndFolder(relativePath, true);
+}
+
+RemovalResult ScannedRootRemoval::EndFolder(const std::string& relativePath, bool toTrash) {
     // Rules given to the removal alone protect a folder the scan listed.
     if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
         return MakeRemovalResult(RemovalOutcome::Excluded);
     }
-    return run_->DeleteFolder(relativePath);
-}
-
-RemovalResult ScannedRootRemoval::TrashFolder(const std::string& relativePath) {
-    if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
-        return MakeRemovalResult(RemovalOutcome::Excluded);
-    }
-    return run_->TrashFolder(relativePath);
+    return toTrash ? run_->TrashFolder(relativePath) : run_->DeleteFolder(relativePath);
 }

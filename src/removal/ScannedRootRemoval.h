@@ -34,6 +34,8 @@ class ScannedRootRemoval {
     RemovalResult TrashFolder(const std::string& relativePath);
 
   private:
+    RemovalResult EndFolder(const std::string& relativePath, bool toTrash);
+
     FolderRemoval& folderRemoval_;
     std::shared_ptr<const HeldRoot> scannedRoot_;
     const ListingRules* rules_;

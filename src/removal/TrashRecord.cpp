@@ -19,7 +19,12 @@ std::string HomeTrashFolder(const char* xdgDataHome, const char* home) {
 std::string TrashEntryName(std::string_view name, unsigned attempt) {
     constexpr std::size_t NameMax = 255;
     constexpr std::size_t RecordSuffix = sizeof(".trashinfo") - 1;
-    const std::string suffix = attempt == 0 ? "" : "." + std::to_string(attempt + 1);
+    // Built by appending: GCC 12 warns wrongly (-Wrestrict) of "." + std::string at -O3.
+    std::string suffix;
+    if (attempt != 0) {
+        suffix = '.';
+        suffix += std::to_string(attempt + 1);
+    }
     std::size_t kept = name.size();
     if (kept + suffix.size() + RecordSuffix > NameMax) {
         kept = NameMax - RecordSuffix - suffix.size();
@@ -59,8 +64,12 @@ std::string DeletionDateText(const std::tm& local) {
 }
 
 std::string TrashInfoText(std::string_view path, std::string_view deletionDate) {
-    return "[Trash Info]\nPath=" + EncodeTrashPath(path) +
-           "\nDeletionDate=" + std::string(deletionDate) + "\n";
+    std::string text = "[Trash Info]\nPath=";
+    text += EncodeTrashPath(path);
+    text += "\nDeletionDate=";
+    text += deletionDate;
+    text += '\n';
+    return text;
 }
 
 std::optional<std::string> RecordedPath(TrashKind kind, std::string_view folderPath,

@@ -66,6 +66,12 @@ TEST_F(HomeTrash, FoldersMoveWholeWithRecordsOfWhereTheyWere) {
             WriteFile(root / "k/x/late.txt", "late");
         }
     };
+    // An entry without its record, left by another program: never replaced.
+    fs::create_directories(trash / "files/a");
+    fs::create_directories(trash / "info");
+    for (const fs::path& made : {trash, trash / "files", trash / "info"}) {
+        fs::permissions(made, fs::perms::owner_all);
+    }
     std::unique_ptr<FolderRemoval> removal = CreatePosixFolderRemoval(options);
     for (const RemovalResult& result :
          TrashRows(*removal, root.string(), {"New 100%\xff", "k", "p/a", "q/a"})) {
@@ -73,12 +79,12 @@ TEST_F(HomeTrash, FoldersMoveWholeWithRecordsOfWhereTheyWere) {
         EXPECT_EQ(result.trash, trash.string());
     }
     EXPECT_EQ(ReadFile(trash / "files/k/x/late.txt"), "late");
-    EXPECT_TRUE(fs::is_directory(trash / "files/a"));
-    EXPECT_TRUE(fs::is_directory(trash / "files/a.2"));
+    EXPECT_FALSE(fs::exists(trash / "info/a.trashinfo"));
+    EXPECT_TRUE(fs::is_directory(trash / "files/a.3"));
     EXPECT_FALSE(fs::exists(root / "k"));
     EXPECT_EQ(RecordPath(trash / "info/New 100%\xff.trashinfo"),
               root.string() + "/New%20100%25%FF");
-    EXPECT_EQ(RecordPath(trash / "info/a.2.trashinfo"), root.string() + "/q/a");
+    EXPECT_EQ(RecordPath(trash / "info/a.3.trashinfo"), root.string() + "/q/a");
     EXPECT_EQ(fs::status(trash).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
