@@ -42,7 +42,13 @@ RemovalResult MoveFolderToTrash(HeldFolders& folders, const std::string& name,
                                 std::string& where) {
     const std::string date = DeletionDateText(request.now);
     std::string why; // why the last trash that could have taken it did not
+    bool homeServes = false;
     for (TrashKind kind : TrashOrder) {
+        // The trashes of a file system's top are for the file systems the home trash is not
+        // on: a folder beside the home trash that it cannot take stays.
+        if (homeServes) {
+            break;
+        }
         FolderStatus failure;
         std::unique_ptr<HeldTrash> trash = folders.OpenTrash(kind, request.homeTrash, failure);
         if (!trash) {
@@ -57,6 +63,7 @@ RemovalResult MoveFolderToTrash(HeldFolders& folders, const std::string& name,
         if (kind == TrashKind::Home && facts.volume != checked.volume) {
             continue;
         }
+        homeServes = kind == TrashKind::Home;
         if (std::string refusal = TrashRefusal(kind, facts, checked.volume, false);
             !refusal.empty()) {
             why = refusal;

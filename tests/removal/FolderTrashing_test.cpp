@@ -72,6 +72,14 @@ TEST(FolderTrashing, EverythingInTheFolderMovesWithIt) {
         EXPECT_EQ(entry.find("unlink"), std::string::npos) << entry;
     }
     EXPECT_EQ(fake.Record(TrashKind::Home, "j"), "[Trash Info]\nPath=/fake/j\n");
+
+    // A home trash on the folder's file system that cannot take it sends it nowhere else.
+    fake.tree.trashes[TrashKind::UserTop].facts = Facts("/fake/.Trash-0", "/fake", 1);
+    fake.tree.trashes[TrashKind::Home].readyFailure = {FolderError::Other, "disk full"};
+    fake.tree.Make({"g/"});
+    EXPECT_EQ(fake.Trash("g").reason,
+              "it could not be removed: no trash on its file system can take it (disk full)");
+    EXPECT_TRUE(fake.tree.Exists("g"));
     EXPECT_EQ(home.records.at("e").rfind("[Trash Info]\nPath=/fake/e\nDeletionDate=", 0), 0u);
 }
 
