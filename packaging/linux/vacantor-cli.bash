@@ -11,7 +11,7 @@ _vacantor_cli() {
     local options
     case ${COMP_WORDS[1]} in
     find) options='--read-only --print0 --threads --' ;;
-    remove) options='--read-only --dry-run --print0 --threads --' ;;
+    remove) options='--read-only --dry-run --trash --print0 --threads --' ;;
     help)
         [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'find remove' -- "$cur")
         return

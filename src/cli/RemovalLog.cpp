@@ -27,11 +27,13 @@ LogVerdict VerdictOf(RemovalOutcome outcome) {
 namespace {
 
 const char* const VerdictWords[] = {"removed", "skipped", "failed"};
+constexpr const char* TrashedWord = "trashed";
 
 } // namespace
 
 // The file is no terminal: paths go out as their exact bytes.
-RemovalLog::RemovalLog(std::FILE* file, char terminator) : file_(file) {
+RemovalLog::RemovalLog(std::FILE* file, char terminator, bool trashing)
+    : file_(file), trashing_(trashing) {
     records_.emplace(ConsoleStream{file, false}, terminator, true);
 }
 
@@ -42,10 +44,16 @@ RemovalLog::~RemovalLog() {
     }
 }
 
+const char* RemovalLog::Word(LogVerdict verdict) const {
+    return trashing_ && verdict == LogVerdict::Removed
+               ? TrashedWord
+               : VerdictWords[static_cast<std::size_t>(verdict)];
+}
+
 void RemovalLog::Add(LogVerdict verdict, std::string_view path, std::string_view reason) {
     const auto index = static_cast<std::size_t>(verdict);
     ++counts_[index];
-    records_->Add(VerdictWords[index]);
+    records_->Add(Word(verdict));
     records_->Add("\t");
     records_->AddPath(path);
     records_->Add("\t");
@@ -56,8 +64,8 @@ void RemovalLog::Add(LogVerdict verdict, std::string_view path, std::string_view
 bool RemovalLog::Close(std::chrono::steady_clock::duration taken, std::string_view cutShort) {
     std::string counts;
     for (std::size_t index = 0; index < 3; ++index) {
-        counts +=
-            (index == 0 ? "" : ", ") + std::to_string(counts_[index]) + " " + VerdictWords[index];
+        counts += (index == 0 ? "" : ", ") + std::to_string(counts_[index]) + " " +
+                  Word(static_cast<LogVerdict>(index));
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.2f s", std::chrono::duration<double>(taken).count());

@@ -30,8 +30,9 @@ LogVerdict VerdictOf(RemovalOutcome outcome);
 // every folder dealt with so far even when the run ends before its summary.
 class RemovalLog {
   public:
-    // Takes over `file` (from CreateLogFile) and closes it.
-    RemovalLog(std::FILE* file, char terminator);
+    // Takes over `file` (from CreateLogFile) and closes it. For a run that moves folders
+    // to the trash (`trashing`) a folder moved is "trashed", with the trash as its reason.
+    RemovalLog(std::FILE* file, char terminator, bool trashing = false);
     ~RemovalLog();
     RemovalLog(const RemovalLog&) = delete;
     RemovalLog& operator=(const RemovalLog&) = delete;
@@ -46,7 +47,10 @@ class RemovalLog {
     bool Failed() const { return records_ && records_->Failed(); }
 
   private:
+    const char* Word(LogVerdict verdict) const;
+
     std::FILE* file_;
     std::optional<RecordWriter> records_;
     std::size_t counts_[3] = {};
+    bool trashing_;
 };

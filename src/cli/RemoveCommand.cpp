@@ -8,6 +8,7 @@
 #include "cli/RemovalLog.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "platform/HeldTrash.h"
 #include "removal/ScannedRootRemoval.h"
 
 #include <optional>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr const char* LogOption = "--log";
 constexpr const char* DryRunFlag = "--dry-run";
+constexpr const char* TrashFlag = "--trash";
 
 char Terminator(const CommandLine& options) {
     return options.Has(Print0Flag) ? '\0' : '\n';
@@ -42,7 +44,7 @@ std::unique_ptr<RemovalLog> CreateLog(const CommandLine& options, ConsoleStream 
         failed = true;
         return nullptr;
     }
-    return std::make_unique<RemovalLog>(file, Terminator(options));
+    return std::make_unique<RemovalLog>(file, Terminator(options), options.Has(TrashFlag));
 }
 
 // What the removal stage works with, and how far it came.
@@ -56,6 +58,7 @@ struct RemovalStage {
     Progress* progress;
     std::string prefix;
     bool dryRun;
+    bool toTrash;
     std::size_t removed = 0; // with --dry-run: printed
     std::size_t notRemoved = 0;
     std::string cutShort{}; // why rows were left before their turn; empty when none was
@@ -81,12 +84,14 @@ void DealWith(RemovalStage& stage, const std::string& path, std::size_t rowCount
         }
         reason = "root folder: " + stage.removal.RootFailure();
     } else if (!stage.dryRun) {
-        RemovalResult result = stage.removal.DeleteFolder(path);
+        RemovalResult result =
+            stage.toTrash ? stage.removal.TrashFolder(path) : stage.removal.DeleteFolder(path);
         verdict = VerdictOf(result.outcome);
-        reason = result.reason;
+        reason = verdict == LogVerdict::Removed ? result.trash : result.reason;
         if (verdict != LogVerdict::Removed) {
-            stage.err.Write("vacantor-cli: not removed: " + stage.err.Shown(path) + ": " + reason +
-                            "\n");
+            stage.err.Write(
+                (stage.toTrash ? "vacantor-cli: not trashed: " : "vacantor-cli: not removed: ") +
+                stage.err.Shown(path) + ": " + reason + "\n");
         }
     }
     if (stage.dryRun || verdict == LogVerdict::Removed) {
@@ -146,9 +151,11 @@ ExitStatus Finish(RemovalStage& stage, std::size_t rowCount, bool scanInterrupte
                         stage.err.Shown(stage.options.values.at(LogOption)) + "\n");
         written = false;
     }
-    const char* verb = stage.dryRun         ? " would be removed.\n"
-                       : stage.removed == 1 ? " is removed.\n"
-                                            : " are removed.\n";
+    const std::string ending =
+        stage.toTrash ? " moved to "s + SystemTrashWording().destination + ".\n" : " removed.\n";
+    const std::string verb = stage.dryRun         ? " would be" + ending
+                             : stage.removed == 1 ? " is" + ending
+                                                  : " are" + ending;
     stage.err.Write("vacantor-cli: " + Counted(stage.removed, "folder") + verb);
     if (stage.Interrupted()) {
         return static_cast<ExitStatus>(static_cast<int>(ExitStatus::Interrupted) +
@@ -164,8 +171,9 @@ ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSyste
                             SteadyClock clock) {
     const std::chrono::steady_clock::time_point start = clock();
     ExitStatus status = ExitStatus::Done;
-    std::optional<ScanCommandLine> command = ParseScanCommandLine(
-        arguments, {DryRunFlag}, {LogOption}, fileSystem.PathSeparator(), RemoveUsage, err, status);
+    std::optional<ScanCommandLine> command =
+        ParseScanCommandLine(arguments, {DryRunFlag, TrashFlag}, {LogOption},
+                             fileSystem.PathSeparator(), RemoveUsage, err, status);
     if (!command) {
         return status;
     }
@@ -196,7 +204,8 @@ ExitStatus RunRemoveCommand(const std::vector<std::string>& arguments, FileSyste
                        log.get(),
                        progress.get(),
                        PathPrefix(options, fileSystem.PathSeparator()),
-                       options.Has(DryRunFlag)};
+                       options.Has(DryRunFlag),
+                       options.Has(TrashFlag)};
     RemoveRows(stage, scan.rows, scanInterrupted);
     return Finish(stage, scan.rows.size(), scanInterrupted, clock() - start);
 }

@@ -85,6 +85,9 @@ class frmVacantor {
     void Form_Load();
     void cmdFind_Click();
     void cmdRemove_Click();
+    // The list's command "Move to Trash" ("Move to Recycle Bin" on Windows; see
+    // SystemTrashWording): runs as Remove does, but moves each folder whole to the trash.
+    void mnuMoveToTrash_Click();
     void txtFolder_Click();
     // `files`: the paths of the dropped items, first item first; empty when the drop
     // carries no file list (dragged text, say).
@@ -113,7 +116,8 @@ class frmVacantor {
     void FindEmptyFolders();
     // Appends the numbered row for a folder the scan found.
     void AddFolderItem(const FoundFolder& folder);
-    std::int32_t RemoveFolders();
+    // `toTrash`: move the folders to the trash instead of deleting them.
+    std::int32_t RemoveFolders(bool toTrash = false);
     // The folder path of a row, relative to the root of its scan (the path cell without the
     // junk mark).
     std::string RowPath(std::size_t row) const;
@@ -128,7 +132,8 @@ class frmVacantor {
         std::string reason;
     };
 
-    void ReportRemovalFailures();
+    void RunRemoval(bool toTrash);
+    void ReportRemovalFailures(bool toTrash);
     std::string ListedPath(const std::string& relativePath) const;
     void CloseAfterRun();
     void RestoreWindowPlacement();

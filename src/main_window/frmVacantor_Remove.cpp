@@ -1,9 +1,11 @@
-// The Remove command: deletes the folders of the selected rows and marks those rows.
+// The Remove command: deletes the folders of the selected rows and marks those rows; the
+// Move to Trash command does the same, but moves the folders to the trash.
 #include "main_window/frmVacantor.h"
 
 #include "message_box/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
+#include "platform/HeldTrash.h"
 #include "platform/ResultList.h"
 #include "removal/ScannedRootRemoval.h"
 
@@ -12,9 +14,23 @@ namespace {
 const std::string LineBreak = "\r\n";
 constexpr std::size_t MostFailuresListed = 20;
 
+// What became of a folder that went: the words of the messages after a run.
+std::string Done(bool toTrash) {
+    return toTrash ? std::string("moved to ") + SystemTrashWording().destination : "removed";
+}
+
 } // namespace
 
 void frmVacantor::cmdRemove_Click() {
+    RunRemoval(false);
+}
+
+void frmVacantor::mnuMoveToTrash_Click() {
+    RunRemoval(true);
+}
+
+// Either command runs with the Remove button as its Stop button.
+void frmVacantor::RunRemoval(bool toTrash) {
     if (state_.IsBusy) {
         state_.StopRequested = true;
         return;
@@ -25,7 +41,7 @@ void frmVacantor::cmdRemove_Click() {
     controls_.form.SetMousePointer(PointerArrowHourglass);
     controls_.cmdRemove.SetCaption("Stop");
 
-    std::int32_t count = RemoveFolders();
+    std::int32_t count = RemoveFolders(toTrash);
 
     controls_.cmdRemove.SetCaption("Remove");
     controls_.form.SetMousePointer(PointerDefault);
@@ -34,9 +50,9 @@ void frmVacantor::cmdRemove_Click() {
         CloseAfterRun();
         return;
     }
-    services_.showMessageBox(std::to_string(count) + " folders are removed.", ResultTitle,
-                             MessageBox::StyleInformationIcon, 0);
-    ReportRemovalFailures();
+    services_.showMessageBox(std::to_string(count) + " folders are " + Done(toTrash) + ".",
+                             ResultTitle, MessageBox::StyleInformationIcon, 0);
+    ReportRemovalFailures(toTrash);
     EnableControls(true);
     state_.IsBusy = false;
     if (closeRequested_) {
@@ -47,7 +63,7 @@ void frmVacantor::cmdRemove_Click() {
 // A row whose folder cannot be removed safely is left unmarked and reported after the run;
 // the run goes on with the next row, so the rows already removed stay marked. All rows are
 // reached from the root folder of the scan that listed them, held since that scan.
-std::int32_t frmVacantor::RemoveFolders() {
+std::int32_t frmVacantor::RemoveFolders(bool toTrash) {
     std::int32_t count = 0;
     removalFailures_.clear();
     rowsNotRemovedWithTheRoot_ = 0;
@@ -58,7 +74,8 @@ std::int32_t frmVacantor::RemoveFolders() {
             std::string relativePath = RowPath(row);
             if (!removal.HoldsScannedRoot()) {
                 ++rowsNotRemovedWithTheRoot_;
-            } else if (RemovalResult result = removal.DeleteFolder(relativePath);
+            } else if (RemovalResult result = toTrash ? removal.TrashFolder(relativePath)
+                                                      : removal.DeleteFolder(relativePath);
                        result.outcome == RemovalOutcome::Removed) {
                 ++count;
                 list.SetRemoved(row);
@@ -73,7 +90,10 @@ std::int32_t frmVacantor::RemoveFolders() {
         }
         if (state_.StopRequested) {
             state_.StopRequested = false;
-            if (services_.showMessageBox("Do you stop removing folders?", ResultTitle,
+            const std::string question = toTrash ? std::string("Do you stop moving folders to ") +
+                                                       SystemTrashWording().destination + "?"
+                                                 : "Do you stop removing folders?";
+            if (services_.showMessageBox(question, ResultTitle,
                                          MessageBox::StyleYesNo + MessageBox::StyleQuestionIcon,
                                          0) == MessageBox::ResultYes) {
                 break;
@@ -92,7 +112,7 @@ std::string frmVacantor::ListedPath(const std::string& relativePath) const {
 
 // One line per row that failed, after one line for the root folder when the run could not
 // use it at all; at most MostFailuresListed lines.
-void frmVacantor::ReportRemovalFailures() {
+void frmVacantor::ReportRemovalFailures(bool toTrash) {
     std::vector<RemovalFailure> lines;
     if (!rootFailure_.empty()) {
         lines.push_back({listedRoot_.empty() ? std::string(1, services_.fileSystem.PathSeparator())
@@ -104,7 +124,7 @@ void frmVacantor::ReportRemovalFailures() {
     if (notRemoved == 0) {
         return;
     }
-    std::string text = std::to_string(notRemoved) + " folders are not removed:";
+    std::string text = std::to_string(notRemoved) + " folders are not " + Done(toTrash) + ":";
     for (std::size_t i = 0; i < lines.size() && i < MostFailuresListed; ++i) {
         text += LineBreak + lines[i].path + ": " + lines[i].reason;
     }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 class HeldRoot;
 class ListingRules;
@@ -24,8 +25,13 @@ enum class RemovalOutcome {
 };
 
 struct RemovalResult {
-    RemovalOutcome outcome = RemovalOutcome::Failed;
+    RemovalResult(RemovalOutcome what = RemovalOutcome::Failed, std::string why = {},
+                  std::string where = {})
+        : outcome(what), reason(std::move(why)), trash(std::move(where)) {}
+
+    RemovalOutcome outcome;
     std::string reason; // for the user, when the outcome is not Removed
+    std::string trash;  // where a folder moved to the trash went
 };
 
 // A run of removals below the root folder a scan held: every folder is reached from the
@@ -49,6 +55,11 @@ class RemovalRun {
     // Deletes the folder at `relativePath` below the held root, with the empty folders
     // below it.
     virtual RemovalResult DeleteFolder(const std::string& relativePath) = 0;
+
+    // Moves the folder at `relativePath`, checked as DeleteFolder checks it, whole to the
+    // trash (Linux) or the Recycle Bin (Windows) of its file system, with whatever is in it
+    // when it moves; junk files go with it. Removed means it moved; `trash` says where.
+    virtual RemovalResult TrashFolder(const std::string& relativePath) = 0;
 };
 
 class FolderRemoval {

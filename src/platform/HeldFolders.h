@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ struct FolderStatus {
 
     bool Ok() const { return error == FolderError::None; }
 };
+
+class HeldTrash;
+enum class TrashKind : int;
 
 // What an entry of a folder is, never looked at through a link.
 enum class EntryKind { Folder, File, Link, Other };
@@ -75,6 +79,14 @@ class HeldFolders {
     // or by RestoreModes.
     virtual bool AddOwnerWrite() = 0;
     virtual void RestoreModes() = 0;
+
+    // The current folder's absolute path as the system names it now.
+    virtual FolderStatus CurrentPath(std::string& path) = 0;
+    // Opens the trash of `kind` for the current folder's entries, never through a link:
+    // `homeTrash` is the user's own trash folder (Linux). Nothing is made before Ready.
+    // nullptr, with the reason in `failure`, when there is none.
+    virtual std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string& homeTrash,
+                                                 FolderStatus& failure) = 0;
 
     // A shortage of the system's resources (descriptors, memory) since the last call, which
     // any failure meanwhile may come from; None when there was none.

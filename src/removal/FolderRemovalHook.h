@@ -10,8 +10,8 @@
 // Called once a listed folder that holds folders has been opened and checked (everything
 // below it is a folder, and none a mount point) and before the first deletion, with the
 // folder's full path. An empty listed folder is removed at once, with no check and no
-// call. Tests change the tree there to stage, deterministically, the races the removal
-// must survive.
+// call, unless it goes to the trash. Tests change the tree there to stage, deterministically, the
+// races the removal must survive.
 using AfterFolderCheckedHook = std::function<void(const std::string& folderPath)>;
 
 // How a run holds the folders below its root: by default the root's own HoldFolders; tests

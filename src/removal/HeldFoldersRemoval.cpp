@@ -1,5 +1,6 @@
 #include "platform/HeldRoot.h"
 #include "removal/FolderRemovalHook.h"
+#include "removal/FolderTrashing.h"
 #include "removal/RemovalResults.h"
 #include "scan/ListingRules.h"
 
@@ -38,11 +39,19 @@ class HeldFoldersRun : public RemovalRun {
         : folders_(std::move(folders)), rootFolder_(std::move(rootFolder)),
           afterChecked_(std::move(afterChecked)), rules_(rules) {}
 
-    RemovalResult DeleteFolder(const std::string& relativePath) override;
+    RemovalResult DeleteFolder(const std::string& relativePath) override {
+        return EndFolder(relativePath, false);
+    }
+    RemovalResult TrashFolder(const std::string& relativePath) override {
+        return EndFolder(relativePath, true);
+    }
 
   private:
+    RemovalResult EndFolder(const std::string& relativePath, bool toTrash);
     RemovalResult ReachParent(const std::vector<std::string>& names);
-    RemovalResult RemoveListed(const std::string& name, const std::string& relativePath);
+    RemovalResult RemoveListed(const std::string& name, const std::string& relativePath,
+                               bool toTrash);
+    RemovalResult MoveCheckedToTrash(const std::string& name, const FolderIdentity& checked);
     RemovalResult CheckSubtree(std::vector<Node>& nodes, const std::string& relativePath);
     RemovalResult CheckCurrent(std::vector<Node>& nodes, std::size_t index,
                                const ListingRules::ExclusionState& exclusions);
@@ -70,7 +79,7 @@ class HeldFoldersRun : public RemovalRun {
     const ListingRules* rules_;
 };
 
-RemovalResult HeldFoldersRun::DeleteFolder(const std::string& relativePath) {
+RemovalResult HeldFoldersRun::EndFolder(const std::string& relativePath, bool toTrash) {
     std::optional<std::vector<std::string>> names =
         SplitRelativePath(relativePath, folders_->Separator());
     if (!names) {
@@ -79,7 +88,7 @@ RemovalResult HeldFoldersRun::DeleteFolder(const std::string& relativePath) {
     folders_->TakeShortage();
     RemovalResult result = ReachParent(*names);
     if (IsRemoved(result)) {
-        result = RemoveListed(names->back(), relativePath);
+        result = RemoveListed(names->back(), relativePath, toTrash);
     }
     folders_->RestoreModes();
     // A folder that could not be opened for want of descriptors has not changed: say why.
@@ -121,9 +130,10 @@ RemovalResult HeldFoldersRun::ReachParent(const std::vector<std::string>& names)
 }
 
 // Removes the listed folder `name` from the current folder, and its subtree of empty
-// folders. The current folder is the parent again afterwards.
-RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
-                                           const std::string& relativePath) {
+// folders, or moves it whole to the trash once checked. The current folder is the parent
+// again afterwards.
+RemovalResult HeldFoldersRun::RemoveListed(const std::string& name, const std::string& relativePath,
+                                           bool toTrash) {
     if (rules_ != nullptr && rules_->HasAgeLimit()) {
         if (std::optional<std::int64_t> modified = folders_->ModifiedTimeOf(name);
             modified && rules_->ChangedRecently(modified)) {
@@ -131,10 +141,13 @@ RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
         }
     }
     // An empty folder goes at once, by one call from its held parent: nothing but an empty
-    // folder is ever removed so, never a link, a file or a mount point.
-    if (FolderStatus removed = folders_->RemoveEmptyFolder(name);
-        removed.Ok() || removed.error == FolderError::Gone) {
-        return ResultOf(removed);
+    // folder is ever removed so, never a link, a file or a mount point. One for the trash is
+    // checked as any other.
+    if (!toTrash) {
+        if (FolderStatus removed = folders_->RemoveEmptyFolder(name);
+            removed.Ok() || removed.error == FolderError::Gone) {
+            return ResultOf(removed);
+        }
     }
     // Anything else (it holds folders, its parent is read-only, it is no longer a plain
     // folder) goes the careful way, which also says why it cannot be removed.
@@ -149,11 +162,16 @@ RemovalResult HeldFoldersRun::RemoveListed(const std::string& name,
         if (afterChecked_) {
             afterChecked_(rootFolder_ + folders_->Separator() + relativePath);
         }
-        result = RemoveSubtree(nodes);
+        if (!toTrash) {
+            result = RemoveSubtree(nodes);
+        }
     }
     folders_->AscendTo(parentDepth);
     if (!IsRemoved(result)) {
         return result;
+    }
+    if (toTrash) {
+        return MoveCheckedToTrash(name, nodes[0].identity);
     }
     return ResultOf(WithOwnerWrite([&] { return folders_->RemoveEmptyFolder(name); }));
 }
@@ -167,6 +185,21 @@ bool HeldFoldersRun::CurrentIsMaildir() {
         return bits != ListingRules::MaildirBits;
     });
     return bits == ListingRules::MaildirBits;
+}
+
+// The checked folder leaves its held parent, the current folder, by one move: whatever
+// appeared in it since the check goes with it, junk files too, and nothing is deleted.
+RemovalResult HeldFoldersRun::MoveCheckedToTrash(const std::string& name,
+                                                 const FolderIdentity& checked) {
+    const TrashRequest request = CurrentTrashRequest();
+    std::string where;
+    RemovalResult result = MoveFolderToTrash(*folders_, name, checked, request, where);
+    // A read-only parent keeps its entries where they are, as for a deletion.
+    if (result.outcome == AccessDenied && folders_->AddOwnerWrite()) {
+        result = MoveFolderToTrash(*folders_, name, checked, request, where);
+    }
+    result.trash = where;
+    return result;
 }
 
 // Runs an operation on an entry of the current folder, again with the owner-write bit added

@@ -41,6 +41,14 @@ bool ScannedRootRemoval::HoldsScannedRoot() {
 }
 
 RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) {
+    return EndFolder(relativePath, false);
+}
+
+RemovalResult ScannedRootRemoval::TrashFolder(const std::string& relativePath) {
+    return EndFolder(relativePath, true);
+}
+
+RemovalResult ScannedRootRemoval::EndFolder(const std::string& relativePath, bool toTrash) {
     // Rules given to the removal alone protect a folder the scan listed.
     if (rules_ && rules_->ExcludesOrLiesIn(relativePath)) {
         return MakeRemovalResult(RemovalOutcome::Excluded);
@@ -49,5 +57,5 @@ RemovalResult ScannedRootRemoval::DeleteFolder(const std::string& relativePath) 
                                            [this] { return scannedRoot_->IsFileSystemTop(); })) {
         return MakeRemovalResult(RemovalOutcome::Protected);
     }
-    return run_->DeleteFolder(relativePath);
+    return toTrash ? run_->TrashFolder(relativePath) : run_->DeleteFolder(relativePath);
 }

@@ -30,8 +30,12 @@ class ScannedRootRemoval {
     // Removes one row's folder. Only while HoldsScannedRoot(). A folder that is excluded or
     // protected, or lies in such a folder, is not removed.
     RemovalResult DeleteFolder(const std::string& relativePath);
+    // Moves one row's folder to the trash instead (RemovalRun::TrashFolder), as guarded.
+    RemovalResult TrashFolder(const std::string& relativePath);
 
   private:
+    RemovalResult EndFolder(const std::string& relativePath, bool toTrash);
+
     FolderRemoval& folderRemoval_;
     std::shared_ptr<const HeldRoot> scannedRoot_;
     const ListingRules* rules_;

@@ -77,6 +77,35 @@ TEST_F(CliLog, ADryRunSkipsEveryFolder) {
               "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
+#ifdef _WIN32
+const std::string TrashName = "the Recycle Bin";
+#else
+const std::string TrashName = "the Trash";
+#endif
+
+// With --trash every folder goes to the trash, which the log names; a dry run says it would.
+TEST_F(CliLog, TrashedFoldersAreLoggedWithTheirTrash) {
+    removal.outcomes["b"] = MakeRemovalResult(RemovalOutcome::Failed, "no trash");
+    EXPECT_EQ(Run({"--trash"}), 1);
+
+    EXPECT_EQ(ReadFile(temp.Path() / "log"), "trashed\ta\t/fake/Trash\n"
+                                             "trashed\tE\x1b[1m\t/fake/Trash\n"
+                                             "failed\tb\tit could not be removed: no trash\n"
+                                             "trashed\tc\t/fake/Trash\n"
+                                             "trashed\td\t/fake/Trash\n"
+                                             "summary\t4 trashed, 0 skipped, 1 failed\t2.50 s\n");
+    EXPECT_EQ(removal.calls.size(), 5u);
+    for (const FakeFolderRemoval::Call& call : removal.calls) {
+        EXPECT_TRUE(call.toTrash) << call.relativePath;
+    }
+    EXPECT_EQ(err, "vacantor-cli: not trashed: b: it could not be removed: no trash\n"
+                   "vacantor-cli: 4 folders are moved to " +
+                       TrashName + ".\n");
+
+    EXPECT_EQ(Run({"--trash", "--dry-run"}), 0);
+    EXPECT_EQ(err, "vacantor-cli: 5 folders would be moved to " + TrashName + ".\n");
+}
+
 // A root replaced between the scan and the removal (seen when the removal looks at the
 // root's path), or deleted and made again with the same numbers while the scan held it, is
 // reported once; every folder is logged as left whole on purpose.

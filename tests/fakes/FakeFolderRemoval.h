@@ -14,6 +14,7 @@ class FakeFolderRemoval : public FolderRemoval {
     struct Call {
         std::string rootFolder;
         std::string relativePath;
+        bool toTrash = false;
     };
 
     // The rules are left to the real removals: this one removes nothing.
@@ -31,13 +32,21 @@ class FakeFolderRemoval : public FolderRemoval {
         Run(FakeFolderRemoval& from, std::string root) : owner(from), rootFolder(std::move(root)) {}
 
         RemovalResult DeleteFolder(const std::string& relativePath) override {
-            owner.calls.push_back({rootFolder, relativePath});
+            return End(relativePath, false);
+        }
+        RemovalResult TrashFolder(const std::string& relativePath) override {
+            return End(relativePath, true);
+        }
+        RemovalResult End(const std::string& relativePath, bool toTrash) {
+            owner.calls.push_back({rootFolder, relativePath, toTrash});
             if (owner.onDelete) {
                 owner.onDelete(relativePath);
             }
             auto scripted = owner.outcomes.find(relativePath);
-            return scripted == owner.outcomes.end() ? RemovalResult{RemovalOutcome::Removed, ""}
-                                                    : scripted->second;
+            if (scripted != owner.outcomes.end()) {
+                return scripted->second;
+            }
+            return RemovalResult{RemovalOutcome::Removed, "", toTrash ? "/fake/Trash" : ""};
         }
 
         FakeFolderRemoval& owner;

@@ -2,6 +2,7 @@
 
 #include "platform/HeldFolders.h"
 #include "platform/HeldRoot.h"
+#include "platform/HeldTrash.h"
 
 #include <cstdint>
 #include <functional>
@@ -91,8 +92,19 @@ class FakeTree {
     // Moves the entry to `to`, a name in the root.
     void Move(std::string_view path, const std::string& to) { root->children[to] = Detach(path); }
 
+    // A trash the fake offers: its entries go to `files`, its records to `records`.
+    struct Trash {
+        TrashFacts facts;
+        FolderStatus readyFailure;
+        FolderStatus moveFailure; // what every move answers, when set
+        std::shared_ptr<Node> files = std::make_shared<Node>();
+        std::map<std::string, std::string> records;
+    };
+
     std::uint64_t lastId = 0;
     std::shared_ptr<Node> root;
+    std::map<TrashKind, Trash> trashes; // a kind not here is missing
+    std::string homeTrashAsked;         // what the last OpenTrash of the home trash was given
     std::function<void(std::string_view operation, const std::string& path)> before;
     std::vector<std::string> log; // "descend x/a", "rmdir x", "unlink x/f", "chmod x"
     FolderStatus shortage;        // what the next TakeShortage answers
@@ -214,11 +226,79 @@ class FakeHeldFolders : public HeldFolders {
 
     FolderStatus TakeShortage() override { return std::exchange(tree_.shortage, FolderStatus{}); }
 
+    FolderStatus CurrentPath(std::string& path) override {
+        path = "/fake" + (levels_.back().path.empty() ? "" : "/" + levels_.back().path);
+        return {};
+    }
+
+    std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string& homeTrash,
+                                         FolderStatus& failure) override {
+        if (kind == TrashKind::Home) {
+            tree_.homeTrashAsked = homeTrash;
+        }
+        auto trash = tree_.trashes.find(kind);
+        if (trash == tree_.trashes.end()) {
+            failure = {FolderError::Gone, {}};
+            return nullptr;
+        }
+        return std::make_unique<FakeHeldTrash>(*this, trash->second);
+    }
+
   private:
     struct Level {
         std::shared_ptr<FakeTree::Node> node;
         std::string path;
         bool ownerWriteAdded = false;
+    };
+
+    // A trash of the tree, for entries of the folder current when it was opened.
+    class FakeHeldTrash : public HeldTrash {
+      public:
+        FakeHeldTrash(FakeHeldFolders& folders, FakeTree::Trash& trash)
+            : folders_(folders), trash_(trash), level_(folders.levels_.back()) {}
+
+        const TrashFacts& Facts() const override { return trash_.facts; }
+        FolderStatus Ready() override { return trash_.readyFailure; }
+
+        FolderStatus Claim(const std::string&, const std::string& trashName,
+                           const std::string& record) override {
+            if (!trash_.records.emplace(trashName, record).second) {
+                return {FolderError::NotEmpty, {}};
+            }
+            return {};
+        }
+
+        FolderStatus MoveIn(const std::string& entry, const std::string& trashName,
+                            const FolderIdentity& checked) override {
+            const std::string path = level_.path.empty() ? entry : level_.path + "/" + entry;
+            folders_.Before("trash", path);
+            auto child = level_.node->children.find(entry);
+            if (child == level_.node->children.end()) {
+                return {FolderError::Gone, {}};
+            }
+            if (child->second->kind != EntryKind::Folder || child->second->id != checked.file) {
+                return {FolderError::Changed, {}};
+            }
+            if (!trash_.moveFailure.Ok()) {
+                return trash_.moveFailure;
+            }
+            if (!level_.node->writable || trash_.files->children.count(trashName) != 0) {
+                return {level_.node->writable ? FolderError::NotEmpty : FolderError::Denied, {}};
+            }
+            trash_.files->children[trashName] = child->second;
+            level_.node->children.erase(child);
+            folders_.tree_.log.push_back("trash " + path + " as " + trashName);
+            return {};
+        }
+
+        void Unclaim(const std::string&, const std::string& trashName) override {
+            trash_.records.erase(trashName);
+        }
+
+      private:
+        FakeHeldFolders& folders_;
+        FakeTree::Trash& trash_;
+        Level level_;
     };
 
     static FolderStatus KindStatus(const FakeTree::Node* node, FolderError notWanted) {

@@ -2,6 +2,7 @@
 // window scenarios that all front ends share, then what they leave out.
 #include "fakes/FakeDesktopShell.h"
 #include "fakes/FakeFolderRemoval.h"
+#include "platform/HeldTrash.h"
 #include "fakes/FakeResultList.h"
 #include "main_window/MainWindowLayout.h"
 #include "main_window/frmVacantor.h"
@@ -445,6 +446,49 @@ TEST_F(WindowLogic, PathsSortFolderByFolderInTheNaturalOrder) {
     EXPECT_EQ(window.list.SortIndicator(), "");
     form.ListView1_ColumnClick(1);
     EXPECT_EQ(shown(), sorted);
+}
+
+// Move to Trash runs as Remove does, its Stop button and all, and its messages say where
+// the folders went.
+TEST_F(WindowLogic, MoveToTrashRunsAsRemoveAndSaysWhereTheFoldersWent) {
+#ifdef _WIN32
+    const std::string trash = "the Recycle Bin";
+    EXPECT_EQ(std::string(SystemTrashWording().menuCaption), "Move to Recycle Bin");
+#else
+    const std::string trash = "the Trash";
+    EXPECT_EQ(std::string(SystemTrashWording().menuCaption), "Move to Trash");
+#endif
+    FindRows(4);
+    for (std::size_t row = 0; row < 4; ++row) {
+        window.list.SetSelected(row, true);
+    }
+    removal.outcomes[Path(1)] = {RemovalOutcome::Failed, "no trash", ""};
+    std::string during;
+    window.form.onDoEvents = [&] {
+        during = window.cmdRemove.text + (window.cmdFind.enabled ? " Find+" : " Find-") +
+                 (window.form.mousePointer == PointerArrowHourglass ? " busy" : "");
+        form.mnuMoveToTrash_Click(); // a Stop, as the Remove button's
+    };
+    form.mnuMoveToTrash_Click();
+
+    EXPECT_EQ(during, "Stop Find- busy");
+    EXPECT_EQ(window.cmdRemove.text, "Remove");
+    EXPECT_EQ(window.messages,
+              (std::vector<std::string>{"Found 4 Folders.",
+                                        "Do you stop moving folders to " + trash + "?",
+                                        "1 folders are moved to " + trash + "."}));
+    EXPECT_TRUE(window.list.IsRemoved(0));
+    EXPECT_FALSE(window.list.IsRemoved(1));
+    ASSERT_EQ(removal.calls.size(), 1u);
+    EXPECT_TRUE(removal.calls[0].toTrash);
+
+    form.mnuMoveToTrash_Click();
+    ASSERT_EQ(window.messages.size(), 5u);
+    EXPECT_EQ(window.messages[3], "2 folders are moved to " + trash + ".");
+    EXPECT_EQ(window.messages[4], "1 folders are not moved to " + trash + ":\r\n" +
+                                      fileSystem->BuildPath(treeFolder.Text(), Path(1)) +
+                                      ": no trash");
+    EXPECT_FALSE(form.State().IsBusy);
 }
 
 #ifndef _WIN32

@@ -2,6 +2,7 @@
 #include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/PosixHeldFolders.h"
 #include "platform/posix/PosixHeldRoot.h"
+#include "platform/posix/PosixTrash.h"
 
 #include <cerrno>
 #include <cstring>
@@ -123,6 +124,21 @@ class PosixHeldFolders : public HeldFolders {
 
     bool AddOwnerWrite() override { return cursor_.AddOwnerWrite(); }
     void RestoreModes() override { cursor_.RestoreModes(); }
+
+    FolderStatus CurrentPath(std::string& path) override {
+        const int fd = cursor_.Fd();
+        return fd < 0 ? FolderStatusOf(ESTALE) : PathOfFolder(fd, path);
+    }
+
+    std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string& homeTrash,
+                                         FolderStatus& failure) override {
+        const int fd = cursor_.Fd();
+        if (fd < 0) {
+            failure = FolderStatusOf(ESTALE);
+            return nullptr;
+        }
+        return OpenPosixTrash(fd, kind, homeTrash, failure);
+    }
 
     FolderStatus TakeShortage() override {
         const unsigned shortages = std::exchange(shortages_, root_->Shortages());

@@ -4,6 +4,7 @@
 #include "platform/HeldFolders.h"
 #include "platform/win32/HeldFolder.h"
 #include "platform/win32/LongPath.h"
+#include "platform/win32/RecycleBin.h"
 #include "platform/win32/SystemMessage.h"
 #include "platform/win32/Utf.h"
 
@@ -190,6 +191,25 @@ class Win32HeldFolders : public HeldFolders {
         return result;
     }
 
+    FolderStatus CurrentPath(std::string& path) override {
+        std::wstring wide;
+        if (DWORD error = FinalPath(levels_.back(), wide); error != ERROR_SUCCESS) {
+            return StatusOf(error);
+        }
+        path = Utf8FromWide(wide);
+        return {};
+    }
+
+    // Windows has one trash for every folder of a volume: its Recycle Bin.
+    std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string&,
+                                         FolderStatus& failure) override {
+        if (kind != TrashKind::Home) {
+            failure = {FolderError::Gone, {}};
+            return nullptr;
+        }
+        return OpenRecycleBin(levels_.back(), failure);
+    }
+
     // A read-only folder's entries can be removed all the same.
     bool AddOwnerWrite() override { return false; }
     void RestoreModes() override {}
@@ -200,6 +220,10 @@ class Win32HeldFolders : public HeldFolders {
 };
 
 } // namespace
+
+FolderStatus FolderStatusOfError(DWORD error) {
+    return StatusOf(error);
+}
 
 // The run holds the scan's root by a handle of its own, never by its path.
 std::unique_ptr<HeldFolders> Win32HeldRoot::HoldFolders(FolderStatus& failure) const {
