@@ -1,8 +1,22 @@
 #include "scan/FolderListing.h"
 
+#include "scan/NaturalOrder.h"
+
 #include <algorithm>
 
 namespace {
+
+// Subfolders are walked in the natural order whatever order the disk returns them in, so
+// that rows and their numbers are the same on every file system. A listing the read-ahead
+// sorted already costs one comparison per name when the walk reads it again.
+void SortNaturally(std::vector<std::string>& names) {
+    const auto before = [](const std::string& a, const std::string& b) {
+        return NaturallyBefore(a, b);
+    };
+    if (!std::is_sorted(names.begin(), names.end(), before)) {
+        std::sort(names.begin(), names.end(), before);
+    }
+}
 
 void Exclude(const ListingExclusions& exclusions, FolderListing& listing) {
     const ListingRules& rules = *exclusions.rules;
@@ -34,6 +48,9 @@ FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     }
     if (listing.subFolders && *listing.subFolders > 0) {
         listing.names = folder.SubFolderNames();
+        if (listing.names) {
+            SortNaturally(*listing.names);
+        }
         if (listing.names && exclusions.rules && exclusions.rules->HasExcludes()) {
             Exclude(exclusions, listing);
         }
