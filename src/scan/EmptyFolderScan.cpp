@@ -24,7 +24,7 @@ struct Candidate {
 
 struct Frame {
     std::unique_ptr<Folder> folder;
-    std::vector<std::string> names;    // its subfolders, in enumeration order
+    std::vector<std::string> names;    // its subfolders, in the order walked
     std::vector<Candidate> candidates; // its empty subfolders
     std::size_t next = 0;              // position in `names` of the subfolder to examine
     std::size_t pathLength = 0;        // its path is the walk's path up to this length

@@ -1,10 +1,23 @@
 #include "scan/FolderListing.h"
 
 #include "platform/HeldRoot.h"
+#include "scan/NaturalOrder.h"
 
 #include <algorithm>
 
 namespace {
+
+// Subfolders are walked in the natural order whatever order the disk returns them in, so
+// that rows and their numbers are the same on every file system. A listing the read-ahead
+// sorted already costs one comparison per name when the walk reads it again.
+void SortNaturally(std::vector<std::string>& names) {
+    const auto before = [](const std::string& a, const std::string& b) {
+        return NaturallyBefore(a, b);
+    };
+    if (!std::is_sorted(names.begin(), names.end(), before)) {
+        std::sort(names.begin(), names.end(), before);
+    }
+}
 
 // Takes the subfolders the rules keep (excluded or protected) out of the names, so that no
 // walk and no thread reading ahead opens them. A Maildir keeps them all.
@@ -47,6 +60,9 @@ FolderListing ReadListing(Folder& folder, const ListingExclusions& exclusions) {
     }
     if (listing.subFolders && *listing.subFolders > 0) {
         listing.names = folder.SubFolderNames();
+        if (listing.names) {
+            SortNaturally(*listing.names);
+        }
         if (listing.names && exclusions.rules && exclusions.rules->KeepsFolders()) {
             Exclude(folder, exclusions, listing);
         }

@@ -8,7 +8,8 @@
 #include <vector>
 
 // What the walk reads of one open folder, read in one go and in the walk's own order:
-// the file count, then the subfolder count, then the names when there are subfolders.
+// the file count, then the subfolder count, then the names when there are subfolders, in
+// the natural order (NaturalOrder.h).
 struct FolderListing {
     std::optional<std::size_t> files;
     std::optional<std::size_t> subFolders;

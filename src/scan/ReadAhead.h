@@ -85,7 +85,7 @@ class ReadAhead {
     // One folder of a walk that read alone so far, from the root down to the innermost.
     struct WalkedFolder {
         std::unique_ptr<Folder> folder;
-        std::vector<std::string> names; // its subfolders, in enumeration order
+        std::vector<std::string> names; // its subfolders, in the order walked
         // The subfolder the walk examines next; above the innermost folder, the one under
         // way (the next folder of the list).
         std::size_t next = 0;

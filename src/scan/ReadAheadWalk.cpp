@@ -61,7 +61,7 @@ class ReadAhead::WalkFolder final : public Folder {
     bool WalkRanShort() const override { return node_->folder && node_->folder->WalkRanShort(); }
 
   private:
-    // The walk asks for subfolders in enumeration order, so the search starts at the one
+    // The walk asks for subfolders in the listing's order, so the search starts at the one
     // after the last it opened.
     std::optional<std::size_t> Find(std::string_view name) const {
         std::size_t count = node_->listing.NameCount();

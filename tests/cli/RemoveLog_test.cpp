@@ -59,10 +59,10 @@ TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
     EXPECT_EQ(Run({}), 1);
 
     EXPECT_EQ(ReadFile(temp.Path() / "log"), "removed\ta\t\n"
-                                             "removed\tE\x1b[1m\t\n"
                                              "skipped\tb\ta file appeared in it\n"
                                              "failed\tc\taccess denied\n"
                                              "skipped\td\tit is or holds a mount point\n"
+                                             "removed\tE\x1b[1m\t\n"
                                              "summary\t2 removed, 2 skipped, 1 failed\t2.50 s\n");
     EXPECT_EQ(out, "a\n'E'$'\\033''[1m'\n");
 }
@@ -72,8 +72,8 @@ TEST_F(CliLog, ADryRunSkipsEveryFolder) {
 
     EXPECT_TRUE(removal.calls.empty());
     EXPECT_EQ(ReadFile(temp.Path() / "log"),
-              "skipped\ta\tdry run\0skipped\tE\x1b[1m\tdry run\0skipped\tb\tdry run\0"
-              "skipped\tc\tdry run\0skipped\td\tdry run\0"
+              "skipped\ta\tdry run\0skipped\tb\tdry run\0skipped\tc\tdry run\0"
+              "skipped\td\tdry run\0skipped\tE\x1b[1m\tdry run\0"
               "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
@@ -131,7 +131,7 @@ TEST_F(CliLog, AReplacedOrRemadeRootIsReportedOnceAndNothingIsRemoved) {
         EXPECT_EQ(err, "vacantor-cli: nothing removed below C:\\Root: " + why +
                            "\nvacantor-cli: 0 folders are removed.\n");
         std::string log;
-        for (const char* folder : {"a", "E\x1b[1m", "b", "c", "d"}) {
+        for (const char* folder : {"a", "b", "c", "d", "E\x1b[1m"}) {
             log += "skipped\t"s + folder + "\troot folder: " + why + "\n";
         }
         EXPECT_EQ(ReadFile(temp.Path() / "log"),

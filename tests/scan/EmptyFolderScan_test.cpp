@@ -235,6 +235,23 @@ void StopAndToggle(FakeScanHost& host, int stopAt, int toggleAt) {
     };
 }
 
+// Listings come in whatever order the disk keeps (FAT: the order made); the walk takes each
+// folder's subfolders in the natural order, so rows and their numbers are the same on
+// every disk, whoever reads the listing.
+TEST(EmptyFolderScan, SubfoldersAreWalkedInTheNaturalOrder) {
+    FakeFileSystem fileSystem;
+    for (const char* entry : {"f", "IMG_10/", "img_9/", "IMG_2/", "b/f", "b/x10/", "b/x2/", "a/y/",
+                              "a/r\xC3\xA9/", "a/re/", "a/f"}) {
+        fileSystem.Add(entry);
+    }
+    const std::vector<std::string> expected = {"0 a/re",  "1 a/r\xC3\xA9", "2 a/y",   "3 b/x2",
+                                               "4 b/x10", "5 IMG_2",       "6 img_9", "7 IMG_10"};
+    for (const ReadAheadSettings& settings : Settings()) {
+        EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, settings), expected)
+            << settings.threads << " threads, budget " << settings.budget;
+    }
+}
+
 // Folders change when opened, and the user toggles the check box and (odd seeds) stops the
 // scan at a random call of the event pump.
 TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
@@ -319,7 +336,7 @@ TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
 }
 
 // Where the user stops the scan or toggles the check box, and what is listed then.
-// Folders named R... are read-only.
+// Folders named R... (a capital) are read-only.
 TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
     struct Case {
         std::vector<std::string> entries;
@@ -336,10 +353,10 @@ TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
         {{"a/", "b/", "c/x/", "d/"}, 0, 4, 0, {"0 a", "1 b"}},
         // A folder under way lists what it had, where a full scan would list it instead.
         {{"f", "A/A1/", "A/A2/", "B/"}, 0, 4, 0, {"0 A/A1"}},
-        // Unchecked at first: R1 is excluded, which makes the root not empty, and R2,
-        // tested after the toggle at E, counts. Checked at first: R2 is excluded.
-        {{"R1/", "E/", "R2/"}, 0, 0, 2, {"0 E", "1 R2"}},
-        {{"R1/", "E/", "R2/"}, 1, 0, 2, {"0 R1", "1 E"}},
+        // Unchecked at first: R1 is excluded, which makes the root not empty, and R3,
+        // tested after the toggle at r2, counts. Checked at first: R3 is excluded.
+        {{"R1/", "r2/", "R3/"}, 0, 0, 2, {"0 r2", "1 R3"}},
+        {{"R1/", "r2/", "R3/"}, 1, 0, 2, {"0 R1", "1 r2"}},
     };
     for (const Case& test : cases) {
         FakeFileSystem fileSystem;

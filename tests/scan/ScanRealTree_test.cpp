@@ -59,6 +59,26 @@ TEST(ScanRealTree, AgreesWithThePlainWalkOnRandomTrees) {
     }
 }
 
+// Whatever order the file system returns names in (ext4 a hash's, FAT the order made),
+// rows come in the natural order: IMG_2 before IMG_10.
+TEST(ScanRealTree, RowsComeInTheNaturalOrder) {
+    TempFolder temp;
+    std::vector<std::string> entries = {"f"};
+    std::vector<std::string> expected;
+    for (int number = 12; number >= 1; --number) {
+        entries.push_back("IMG_" + std::to_string(number) + "/");
+    }
+    for (int number = 1; number <= 12; ++number) {
+        expected.push_back(std::to_string(number - 1) + " IMG_" + std::to_string(number));
+    }
+    MakeTree(temp.Path(), entries);
+    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+    for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings(4), {}}) {
+        EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, settings), expected)
+            << settings.threads << " threads";
+    }
+}
+
 // Rows sorted, " junk" after a folder whose subtree holds junk files.
 TEST(ListingRules, TheScanListsWhatTheRulesLeaveEmpty) {
     struct Case {

@@ -1,6 +1,7 @@
 #include "scan/ScanRun.h"
 
 #include "scan/EmptyFolderScan.h"
+#include "scan/NaturalOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -75,10 +76,16 @@ bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int optio
                                   [](const auto& child) { return !child->isFolder; });
     bool notEmpty = holdsFiles;
     std::vector<std::string> candidates;
+    // Subfolders in the natural order, whatever order the fake holds them in.
+    std::vector<const FakeFileSystem::Node*> subFolders;
     for (const auto& child : folder.children) {
-        if (!child->isFolder) {
-            continue;
+        if (child->isFolder) {
+            subFolders.push_back(child.get());
         }
+    }
+    std::sort(subFolders.begin(), subFolders.end(),
+              [](const auto* a, const auto* b) { return NaturallyBefore(a->name, b->name); });
+    for (const FakeFileSystem::Node* child : subFolders) {
         std::string childPath = path.empty() ? child->name : path + "/" + child->name;
         // Beside files a read-only folder is scanned as any other.
         if (!holdsFiles && option != 1) {

@@ -34,12 +34,12 @@ std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& roo
 // The walk reading every folder itself.
 inline const ReadAheadSettings WalkAlone{1};
 
-// The paths of the rows, sorted, for trees whose enumeration order the platform decides.
-// Checks on the way that the rows are numbered 0, 1, 2...
+// The paths of the rows, sorted by their bytes, for tests of which folders are found rather
+// than of their order. Checks on the way that the rows are numbered 0, 1, 2...
 std::vector<std::string> PathsOnly(std::vector<std::string> rows);
 
 // What the scan must give on the fake's tree, found by the rules written as plainly as
-// possible: a recursive walk over the tree, failures included.
+// possible: a recursive walk over the tree in the natural order, failures included.
 Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption);
 
 // A tree shaped like the benchmark's (bench/generate_tree.py): each folder hangs below the

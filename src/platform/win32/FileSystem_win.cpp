@@ -7,8 +7,10 @@
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -181,19 +183,34 @@ class Win32Folder : public Folder {
   private:
     bool Readable() const { return entries_.reading == Reading::Read; }
 
-    // Subfolders are asked for in enumeration order, so the search starts where the last
-    // one was found: a hint only, which threads asking at once may overwrite.
+    // The walk asks for subfolders in its own order, which is the enumeration order where
+    // the disk returns names in that order: the one after the last found is tried first (a
+    // hint only, which threads asking at once may overwrite). Otherwise (on FAT, say) a
+    // search in the names sorted by their bytes, so that a folder's subfolders cost
+    // n log n, never n squared.
     std::optional<std::size_t> Find(std::string_view name) {
         const std::vector<std::string>& names = entries_.subFolders;
-        const std::size_t start = lastFound_.load(std::memory_order_relaxed);
-        for (std::size_t step = 0; step < names.size(); ++step) {
-            std::size_t index = (start + step) % names.size();
-            if (names[index] == name) {
+        const std::size_t last = lastFound_.load(std::memory_order_relaxed);
+        for (std::size_t index : {last + 1, last}) {
+            if (index < names.size() && names[index] == name) {
                 lastFound_.store(index, std::memory_order_relaxed);
                 return index;
             }
         }
-        return std::nullopt;
+        std::call_once(byNameBuilt_, [&] {
+            byName_.resize(names.size());
+            std::iota(byName_.begin(), byName_.end(), std::size_t{0});
+            std::sort(byName_.begin(), byName_.end(),
+                      [&](std::size_t a, std::size_t b) { return names[a] < names[b]; });
+        });
+        auto found = std::lower_bound(
+            byName_.begin(), byName_.end(), name,
+            [&](std::size_t index, std::string_view wanted) { return names[index] < wanted; });
+        if (found == byName_.end() || names[*found] != name) {
+            return std::nullopt;
+        }
+        lastFound_.store(*found, std::memory_order_relaxed);
+        return *found;
     }
 
     std::shared_ptr<PathLevel> level_;
@@ -201,6 +218,8 @@ class Win32Folder : public Folder {
     const JunkFileTest* junk_;
     std::shared_ptr<const Win32HeldRoot> root_;
     std::atomic<std::size_t> lastFound_{0};
+    std::once_flag byNameBuilt_;
+    std::vector<std::size_t> byName_; // indexes of entries_.subFolders by name
     mutable std::once_flag pathBuilt_;
     mutable std::string path_;
 };
