@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 // An in-memory folder tree with Windows paths, in the order entries were added, that fails
@@ -102,9 +105,16 @@ class FakeFileSystem : public FileSystem {
     std::function<void(const std::string& path)> onOpen;
     // The full paths of the folders opened, in order.
     std::vector<std::string> opened;
-    // Folder objects alive now, and the most alive at once (counted under the lock).
+    // Folder objects alive now, and the most alive at once (counted under the lock), and
+    // their paths.
     std::atomic<int> liveFolders{0};
     int peakLiveFolders = 0;
+    std::multiset<std::string> livePaths;
+    // How long opening a folder takes, outside the lock, as for a slow disk; and the most
+    // openings under way at once.
+    std::chrono::microseconds latency{0};
+    std::atomic<int> openings{0};
+    std::atomic<int> peakOpenings{0};
     // What SpareOpenFolders answers: a limit like Linux's on descriptors.
     std::optional<std::size_t> spareOpenFolders;
     // Which folder is at the root path now, as its hold reads it. A hold taken before
@@ -152,7 +162,11 @@ class FakeFolder : public Folder {
   public:
     FakeFolder(FakeFileSystem& fileSystem, std::string path, const JunkFileTest* junk)
         : fileSystem_(fileSystem), path_(std::move(path)), junk_(junk) {}
-    ~FakeFolder() override { --fileSystem_.liveFolders; }
+    ~FakeFolder() override {
+        auto lock = fileSystem_.Lock();
+        --fileSystem_.liveFolders;
+        fileSystem_.livePaths.erase(fileSystem_.livePaths.find(path_));
+    }
 
     const std::string& Path() const override { return path_; }
 
@@ -217,6 +231,14 @@ class FakeFolder : public Folder {
 
 inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path,
                                                          const JunkFileTest* junk) {
+    if (latency.count() > 0) {
+        const int now = ++openings;
+        for (int peak = peakOpenings;
+             now > peak && !peakOpenings.compare_exchange_weak(peak, now);) {
+        }
+        std::this_thread::sleep_for(latency);
+        --openings;
+    }
     auto lock = Lock();
     if (onOpen) {
         onOpen(path);
@@ -226,6 +248,7 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
         return nullptr;
     }
     opened.push_back(path);
+    livePaths.insert(path);
     peakLiveFolders = std::max(peakLiveFolders, ++liveFolders);
     return std::make_unique<FakeFolder>(*this, path, junk);
 }
