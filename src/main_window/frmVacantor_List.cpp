@@ -4,6 +4,7 @@
 #include "message_box/MessageBox.h"
 #include "platform/DesktopShell.h"
 #include "platform/FileSystem.h"
+#include "platform/HeldTrash.h"
 #include "platform/ResultList.h"
 #include "scan/NaturalOrder.h"
 
@@ -209,6 +210,10 @@ std::vector<ListMenuItem> frmVacantor::ListView1_MenuItems() {
         {"&Open containing folder", desktop && list.SelectedItem().has_value(),
          [this] { mnuOpenFolder_Click(); }},
         {"&Copy path", desktop && list.AnySelected(), [this] { mnuCopyPath_Click(); }},
+        {"", false, {}},
+        // Runs as Remove does; the Remove button is its Stop.
+        {SystemTrashWording().menuCaption, !state_.IsBusy && list.AnySelected(),
+         [this] { mnuMoveToTrash_Click(); }},
         {"", false, {}},
         // Not while Remove runs: it would widen the run to every row.
         {"Select &All\tCtrl+A", !state_.IsBusy && list.RowCount() > 0,

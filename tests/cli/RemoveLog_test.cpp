@@ -89,10 +89,10 @@ TEST_F(CliLog, TrashedFoldersAreLoggedWithTheirTrash) {
     EXPECT_EQ(Run({"--trash"}), 1);
 
     EXPECT_EQ(ReadFile(temp.Path() / "log"), "trashed\ta\t/fake/Trash\n"
-                                             "trashed\tE\x1b[1m\t/fake/Trash\n"
                                              "failed\tb\tit could not be removed: no trash\n"
                                              "trashed\tc\t/fake/Trash\n"
                                              "trashed\td\t/fake/Trash\n"
+                                             "trashed\tE\x1b[1m\t/fake/Trash\n"
                                              "summary\t4 trashed, 0 skipped, 1 failed\t2.50 s\n");
     EXPECT_EQ(removal.calls.size(), 5u);
     for (const FakeFolderRemoval::Call& call : removal.calls) {

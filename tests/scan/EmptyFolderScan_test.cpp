@@ -309,14 +309,14 @@ TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
           "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
         fileSystem.Add(entry);
     }
-    const std::vector<std::string> unprotected{"0 repo",       "1 bin",  "2 mail", "3 half",
-                                               "4 lost+found", "5 deep", "6 trash"};
+    // Subfolders are walked in the natural order of their names.
+    const std::vector<std::string> unprotected{"0 bin",  "1 deep", "2 half", "3 lost+found",
+                                               "4 mail", "5 repo", "6 trash"};
     for (bool top : {false, true}) {
         fileSystem.rootIsFileSystemTop = top;
-        std::vector<std::string> expected{"0 half", "1 deep"};
+        std::vector<std::string> expected{"0 deep", "1 half"};
         if (!top) {
-            expected.insert(expected.begin() + 1, "1 lost+found");
-            expected.back() = "2 deep";
+            expected.push_back("2 lost+found");
         }
         ListingRules rules('\\');
         for (const ReadAheadSettings& settings : Settings()) {

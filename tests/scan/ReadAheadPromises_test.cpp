@@ -74,35 +74,6 @@ class WalkHeldAtFirstSubfolder {
     bool idle_ = false;
 };
 
-// With the walk held before its first subfolder, the threads read exactly `budget` folders,
-// the first ones it will reach, each once; none of the rest is read.
-TEST(ReadAhead, ReadsTheBudgetOfFoldersTheWalkReachesFirst) {
-    for (std::size_t budget : {1u, 2u, 5u, 13u, 47u}) {
-        FakeFileSystem fileSystem;
-        const std::vector<std::string> order = AddWideTree(fileSystem);
-        fileSystem.Add("file.txt");
-        ReadAheadSettings settings{4, budget};
-        WalkHeldAtFirstSubfolder walk(settings);
-        std::multiset<std::string> live;
-        std::vector<std::string> opened;
-        walk.then = [&] {
-            auto lock = fileSystem.Lock();
-            live = fileSystem.livePaths;
-            opened = fileSystem.opened;
-        };
-        const Scanned scanned = ScanFake(fileSystem, walk.host, settings);
-        EXPECT_EQ(scanned.rows.size(), 8u);
-
-        std::multiset<std::string> expected{fileSystem.RootPath()};
-        expected.insert(order.begin(), order.begin() + std::min(budget, order.size()));
-        EXPECT_EQ(std::multiset<std::string>(opened.begin(), opened.end()), expected)
-            << "budget " << budget;
-        // What it keeps open for the walk, it read for it (a folder without subfolders
-        // keeps only its listing).
-        EXPECT_TRUE(std::includes(expected.begin(), expected.end(), live.begin(), live.end()));
-    }
-}
-
 // Wherever the walk is, the folders open at once stay within the walk's own, the budget and
 // one a thread reads.
 TEST(ReadAhead, NeverHoldsMoreThanItsBudget) {

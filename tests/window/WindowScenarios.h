@@ -7,6 +7,7 @@
 
 #include "main_window/MainWindowLayout.h"
 #include "main_window/frmVacantor.h"
+#include "platform/HeldTrash.h"
 #include "platform/MainWindowControls.h"
 #include "fakes/FakeDesktopShell.h"
 #include "support/TempFolder.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -446,6 +448,7 @@ TYPED_TEST_P(WindowScenario, TheContextMenuOpensCopiesAndSelectsAll) {
     FakeDesktopShell& desktop = this->driver.Desktop();
     const std::vector<std::string> menu = this->driver.ContextMenu(1, "&Copy path");
     EXPECT_EQ(menu, (std::vector<std::string>{"&Open containing folder", "&Copy path", "-",
+                                              SystemTrashWording().menuCaption, "-",
                                               "Select &All\tCtrl+A"}));
     this->driver.ContextMenu(1, "&Open containing folder");
     desktop.showWorks = false;
@@ -468,6 +471,31 @@ TYPED_TEST_P(WindowScenario, TheContextMenuOpensCopiesAndSelectsAll) {
     EXPECT_EQ(this->driver.SelectedPositions(), (std::vector<std::size_t>{0, 1}));
 }
 
+// The menu's "Move to Trash" ("Move to Recycle Bin" on Windows) moves the selected folders
+// whole to the trash, marks their rows as Remove does and says where they went.
+TYPED_TEST_P(WindowScenario, MoveToTrashFromTheContextMenu) {
+#ifndef _WIN32
+    TempFolder dataHome; // the home trash, on the tree's file system
+    ::setenv("XDG_DATA_HOME", dataHome.Text().c_str(), 1);
+#endif
+    this->MakeTree(3);
+    this->driver.ClickFind();
+    this->driver.Select(1);
+    const std::vector<std::string> rows = this->driver.Rows();
+    this->driver.ContextMenu(1, SystemTrashWording().menuCaption);
+    EXPECT_EQ(this->LastMessage(),
+              std::string("1 folders are moved to ") + SystemTrashWording().destination + ".");
+    EXPECT_TRUE(this->driver.ShownAsRemoved(1));
+    EXPECT_FALSE(this->driver.ShownAsRemoved(0));
+    EXPECT_FALSE(std::filesystem::exists(this->tree.Path() / rows[1]));
+    EXPECT_TRUE(std::filesystem::exists(this->tree.Path() / rows[0]));
+#ifndef _WIN32
+    EXPECT_TRUE(
+        std::filesystem::is_directory(dataHome.Path() / "Trash" / "files" / rows[1] / "in"));
+    ::unsetenv("XDG_DATA_HOME");
+#endif
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelectedFolders,
                             StopEndsTheFindWithTheRowsFoundSoFar, StopDuringRemoveKeepsTheLaterRows,
                             ClosingDuringARunStopsItThenCloses,
@@ -475,4 +503,4 @@ REGISTER_TYPED_TEST_SUITE_P(WindowScenario, FindListsAndRemoveDeletesTheSelected
                             IgnoreJunkFilesListsAndRemovesFoldersHoldingOnlyJunk,
                             TheRootBoxTakesNoTypingAndOpensTheChooserFromTheKeyboard,
                             SortingKeepsEachRowsNumberMarkAndSelection,
-                            TheContextMenuOpensCopiesAndSelectsAll);
+                            TheContextMenuOpensCopiesAndSelectsAll, MoveToTrashFromTheContextMenu);
