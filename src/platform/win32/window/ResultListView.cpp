@@ -356,6 +356,17 @@ bool ResultListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
         FillLastColumn();
         return true;
+    case WM_NOTIFY: {
+        // And the number column's width, when the user drags its edge.
+        const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+        result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+        if ((code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA) && !fillingLastColumn_) {
+            fillingLastColumn_ = true;
+            FillLastColumn();
+            fillingLastColumn_ = false;
+        }
+        return true;
+    }
     case WM_CONTEXTMENU:
         ShowContextMenu(lParam);
         result = 0;

@@ -72,6 +72,8 @@ class ResultListView final : public Control, public ResultRows {
     std::vector<std::size_t> selectedRows_;
     std::optional<std::size_t> focusedRow_;
     bool allSelected_ = false;
+    // While FillLastColumn sets the path column's width, whose change the header reports.
+    bool fillingLastColumn_ = false;
     ToolTip toolTip_;
 };
 
