@@ -15,6 +15,9 @@ void PrintTo(const Scanned& scanned, std::ostream* os) {
     for (const std::string& row : scanned.rows) {
         *os << "\n  " << row;
     }
+    for (const std::string& note : scanned.notes) {
+        *os << "\n  note " << note;
+    }
 }
 
 namespace {
@@ -22,18 +25,25 @@ namespace {
 // Numbers the folders found as the window does.
 class RowRecorder : public ScanSink {
   public:
-    RowRecorder(char separator, std::vector<std::string>& rows)
-        : separator_(separator), rows_(rows) {}
+    RowRecorder(char separator, Scanned& scanned) : separator_(separator), scanned_(scanned) {}
     void FolderFound(const FoundFolder& folder) override {
-        std::string path(folder.relativePath);
-        std::replace(path.begin(), path.end(), separator_, '/');
-        rows_.push_back(std::to_string(rows_.size()) + " " + path +
-                        (folder.holdsJunk ? " junk" : ""));
+        scanned_.rows.push_back(std::to_string(scanned_.rows.size()) + " " +
+                                Slashed(folder.relativePath) + (folder.holdsJunk ? " junk" : ""));
+    }
+    void FolderNoted(ScanNote note, std::string_view relativePath) override {
+        scanned_.notes.push_back(std::to_string(static_cast<int>(note)) + " " +
+                                 Slashed(relativePath));
     }
 
   private:
+    std::string Slashed(std::string_view relativePath) const {
+        std::string path(relativePath);
+        std::replace(path.begin(), path.end(), separator_, '/');
+        return path;
+    }
+
     char separator_;
-    std::vector<std::string>& rows_;
+    Scanned& scanned_;
 };
 
 } // namespace
@@ -41,7 +51,7 @@ class RowRecorder : public ScanSink {
 Scanned Scan(FileSystem& fileSystem, const std::string& root, FakeScanHost& host,
              ReadAheadSettings settings, const ListingRules* rules) {
     Scanned scanned;
-    RowRecorder recorder(fileSystem.PathSeparator(), scanned.rows);
+    RowRecorder recorder(fileSystem.PathSeparator(), scanned);
     EmptyFolderScan scan(fileSystem, recorder, host, root, std::move(settings), rules);
     scanned.subtreeEmpty = scan.ScanFolder(root);
     scanned.rootUnreadable = scan.RootUnreadable();
@@ -88,8 +98,10 @@ bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int optio
     for (const FakeFileSystem::Node* child : subFolders) {
         std::string childPath = path.empty() ? child->name : path + "/" + child->name;
         // Beside files a read-only folder is scanned as any other.
+        const std::string unreadable = "2 " + childPath; // ScanNote::Unreadable
         if (!holdsFiles && option != 1) {
             if (child->failAttributes) {
+                scanned.notes.push_back(unreadable);
                 return false;
             }
             if (child->attributes & FolderAttributeReadOnly) {
@@ -100,7 +112,11 @@ bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int optio
         ++scanned.doEventsCalls;
         // A folder that cannot be opened ends its parent's scan; a mount point is content.
         if (child->failOpen && !child->mountPoint) {
+            scanned.notes.push_back(unreadable);
             return false;
+        }
+        if (child->failContents && !child->mountPoint) {
+            scanned.notes.push_back(unreadable);
         }
         if (!child->mountPoint && !child->failContents &&
             Walk(*child, childPath, option, scanned)) {

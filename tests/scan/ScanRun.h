@@ -11,9 +11,11 @@
 class ListingRules;
 
 // What a scan gave. Rows read "number path", with '/' between names whatever the platform's
-// separator and " junk" after a folder whose subtree holds junk files.
+// separator and " junk" after a folder whose subtree holds junk files; notes read "kind path"
+// (ScanNote's number), in the order given.
 struct Scanned {
     std::vector<std::string> rows;
+    std::vector<std::string> notes;
     bool subtreeEmpty = false;
     bool rootUnreadable = false;
     int doEventsCalls = 0;
