@@ -60,6 +60,8 @@ const CliCase CliCases[] = {
     {"DashIsARoot", "find -", 1, "", "vacantor-cli: not a folder: -\n"},
     {"DoubleDashEndsOptions", "find --print0 -- --print0", 1, "",
      "vacantor-cli: not a folder: --print0\n"},
+    {"HelpAfterDoubleDashIsARoot", "find -- --help", 1, "", "vacantor-cli: not a folder: --help\n"},
+    {"SecondDoubleDashIsARoot", "find -- --", 1, "", "vacantor-cli: not a folder: --\n"},
     {"TrailingSeparatorIgnoredOnce", "find ROOT/", 0, Rows, ""},
     {"Print0", "find --print0 ROOT", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, ""},
     {"OptionsAfterRoot", "find ROOT --print0", 0, "0\tQ/Q1/X\0001\tQ/Q2\0"s, ""},
