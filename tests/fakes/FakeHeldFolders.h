@@ -104,7 +104,6 @@ class FakeTree {
     std::uint64_t lastId = 0;
     std::shared_ptr<Node> root;
     std::map<TrashKind, Trash> trashes; // a kind not here is missing
-    std::string homeTrashAsked;         // what the last OpenTrash of the home trash was given
     std::function<void(std::string_view operation, const std::string& path)> before;
     std::vector<std::string> log; // "descend x/a", "rmdir x", "unlink x/f", "chmod x"
     FolderStatus shortage;        // what the next TakeShortage answers
@@ -231,11 +230,8 @@ class FakeHeldFolders : public HeldFolders {
         return {};
     }
 
-    std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string& homeTrash,
+    std::unique_ptr<HeldTrash> OpenTrash(TrashKind kind, const std::string& /*homeTrash*/,
                                          FolderStatus& failure) override {
-        if (kind == TrashKind::Home) {
-            tree_.homeTrashAsked = homeTrash;
-        }
         auto trash = tree_.trashes.find(kind);
         if (trash == tree_.trashes.end()) {
             failure = {FolderError::Gone, {}};

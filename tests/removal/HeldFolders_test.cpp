@@ -1,7 +1,6 @@
-// The held-folder primitives answer alike over the fake and over the platform: each refuses
-// what it must (a link is never entered, removed as a folder or deleted as a file) and
-// says why, in the same terms.
-#include "fakes/FakeHeldFolders.h"
+// The platform's held-folder primitives refuse what they must (a link is never entered,
+// removed as a folder or deleted as a file) and say why, in the terms the fake answers in
+// (RemovalModel_test runs the same random trees over both).
 #include "platform/FileSystem.h"
 #include "removal/RemovalTestTree.h"
 #include "scan/TreeMaking.h"
@@ -80,19 +79,6 @@ void ExpectAnswers(Hold hold, bool windows) {
         EXPECT_EQ(((*folders).*answer.operation)(answer.name).error, answer.expected);
         EXPECT_EQ(folders->Depth() == 1, answer.operation == Descend && answer.expected == None);
     }
-}
-
-TEST(HeldFolders, TheFakeAnswers) {
-    FakeTree tree;
-    auto hold = [&] {
-        tree = FakeTree();
-        tree.Make({"dir/f", "dir/sub/", "empty/", "file"});
-        tree.Add("link", EntryKind::Link);
-        tree.Add("fifo", EntryKind::Other);
-        FolderStatus failure;
-        return FakeTreeRoot(tree).HoldFolders(failure);
-    };
-    ExpectAnswers(hold, false);
 }
 
 // `untyped`: as on a file system whose entries carry no type.
