@@ -98,11 +98,12 @@ TEST(WindowPlacementKeys, AKeptPlaceMustBeReachableOnAScreen) {
         bool reachable;
     };
     const Case cases[] = {
-        {{100, 100, 700, 400}, true},   {{-1000, 500, 700, 400}, true},
-        {{1880, 10, 700, 400}, true},   {{1881, 10, 700, 400}, false},
-        {{-1000, 20, 700, 400}, false}, {{300, 1039, 700, 400}, true},
-        {{300, 1040, 700, 400}, false}, {{300, -20, 700, 400}, false},
-        {{-1320, 300, 700, 400}, true}, {{5000, 5000, 700, 400}, false},
+        {{100, 100, 700, 400}, true},    {{-1000, 500, 700, 400}, true},
+        {{1880, 10, 700, 400}, true},    {{1881, 10, 700, 400}, false},
+        {{-1000, 20, 700, 400}, false},  {{300, 1039, 700, 400}, true},
+        {{300, 1040, 700, 400}, false},  {{300, -20, 700, 400}, false},
+        {{300, -9000, 700, 400}, false}, {{-1320, 300, 700, 400}, true},
+        {{5000, 5000, 700, 400}, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ReachableOnScreens(c.placement, screens), c.reachable)
