@@ -21,7 +21,7 @@ std::string Folded(std::string text, bool foldCase) {
 
 // Whether '|'-separated `list` holds `name`.
 bool Lists(const std::string& list, const std::string& name, bool foldCase) {
-    return Folded("|" + list + "|", foldCase).find("|" + Folded(name, foldCase) + "|") !=
+    return Folded("|" + list + "|", foldCase).find(Folded("|" + name + "|", foldCase)) !=
            std::string::npos;
 }
 
