@@ -230,6 +230,10 @@ TEST(ListingRules, ExamplesOfPatterns) {
     // this ends at once instead of after years.
     rules.AddExclude("*a*a*a*a*a*a*a*a*a*a*a*a*b");
     EXPECT_FALSE(rules.Excludes(std::string(250, 'a')));
+    // A folder changed at the very second of the cutoff, or of unknown age, is kept.
+    rules.SetChangedSince(100);
+    EXPECT_TRUE(rules.ChangedRecently(100) && rules.ChangedRecently(std::nullopt));
+    EXPECT_FALSE(rules.ChangedRecently(99));
 }
 
 } // namespace
