@@ -49,31 +49,23 @@ TEST(ScanPosix, LinksAreContentAndOnlyDotAndDotDotAreSkipped) {
     }
 }
 
-// The scan's junk test is asked of regular files only, whether the entry's type comes from
-// the directory or from a stat: a link or a pipe is content whatever its name.
-TEST(ScanPosix, TheJunkTestIsAskedOfRegularFilesOnly) {
+// A link or a pipe of a junk name is content, whether the entry's type comes from the
+// directory or from a stat; a regular file of that name is junk.
+TEST(ScanPosix, OnlyRegularFilesAreJunk) {
     TempFolder temp;
-    MakeTree(temp.Path(), {"junk", "plain", "dir/"});
-    fs::create_symlink("junk", temp.Path() / "link");
-    ASSERT_EQ(::mkfifo(temp.Text("pipe").c_str(), 0600), 0);
-    struct : JunkFileTest {
-        bool IsJunkFile(std::string_view name) const override {
-            asked.emplace_back(name);
-            return name != "plain";
-        }
-        mutable std::vector<std::string> asked;
-    } junk;
+    MakeTree(temp.Path(), {"f", "J/Thumbs.db", "L/", "P/"});
+    fs::create_symlink("../J/Thumbs.db", temp.Path() / "L" / "Thumbs.db");
+    ASSERT_EQ(::mkfifo(temp.Text("P/._x").c_str(), 0600), 0);
+    ListingRules rules;
+    rules.AddCommonJunk();
     for (bool ignoreEntryTypes : {false, true}) {
-        junk.asked.clear();
         auto fileSystem =
             CreatePosixFileSystem({.ignoreEntryTypes = ignoreEntryTypes, .chain = {}});
-        std::unique_ptr<Folder> folder = fileSystem->GetFolder(temp.Text(), &junk);
-        ASSERT_TRUE(folder);
-        std::sort(junk.asked.begin(), junk.asked.end());
-        EXPECT_EQ(junk.asked, (std::vector<std::string>{"junk", "plain"}));
-        EXPECT_EQ(folder->JunkFilesCount(), 1u);
-        EXPECT_EQ(folder->FilesCount(), 3u); // plain, link, pipe
-        EXPECT_EQ(folder->SubFoldersCount(), 1u);
+        for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings()}) {
+            EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, settings, &rules),
+                      std::vector<std::string>{"0 J junk"})
+                << ignoreEntryTypes << ", " << settings.threads << " threads";
+        }
     }
 }
 
