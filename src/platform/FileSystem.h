@@ -33,6 +33,12 @@ struct OpenedSubFolder {
     bool mountPoint = false;
 };
 
+// What Folder::OpenTestedSubFolder found.
+struct TestedSubFolder {
+    std::optional<std::uint32_t> attributes; // nullopt when they could not be read
+    OpenedSubFolder opened;                  // empty when it was not to be opened
+};
+
 // A folder opened by FileSystem::GetFolder or Folder::OpenSubFolder. Every failure is
 // answered with nullopt or nullptr; nothing throws. Different folders may be used from
 // different threads at once, and one folder may open subfolders from several threads.
@@ -67,6 +73,19 @@ class Folder {
     // Opens the named direct subfolder relative to this one, never through a link and
     // never onto another mount.
     virtual OpenedSubFolder OpenSubFolder(std::string_view name) = 0;
+
+    // Reads the attribute bits of the named direct subfolder and opens it as OpenSubFolder
+    // does, unless they cannot be read, or it is read-only and `openReadOnly` is false. A
+    // platform may open it first and read them from the open folder, which is cheaper.
+    virtual TestedSubFolder OpenTestedSubFolder(std::string_view name, bool openReadOnly) {
+        TestedSubFolder tested;
+        tested.attributes = SubFolderAttributes(name);
+        if (tested.attributes &&
+            (openReadOnly || !(*tested.attributes & FolderAttributeReadOnly))) {
+            tested.opened = OpenSubFolder(name);
+        }
+        return tested;
+    }
 
     // For a folder opened by GetFolder (the root of a walk): a hold on the very folder read,
     // which outlives this object, so that the rows listed below it are removed from it.

@@ -116,17 +116,32 @@ struct EmptyFolderScan::Walk {
         const std::string& name = frame.names[frame.next];
         // A folder without files does not count as empty because of a read-only subfolder,
         // unless the option lets read-only folders count. The option is read anew each time.
-        if (!frame.holdsFiles && ReadOnlyOptionValue() != 1) {
-            std::optional<std::uint32_t> attributes = frame.folder->SubFolderAttributes(name);
-            if (!attributes) {
+        const bool testReadOnly = !frame.holdsFiles && ReadOnlyOptionValue() != 1;
+        const bool timed = reserve != nullptr && !readAhead;
+        auto readingStarted = std::chrono::steady_clock::time_point();
+        std::optional<std::chrono::nanoseconds> readingTime;
+        TestedSubFolder tested;
+        if (testReadOnly) {
+            // Tested as it is opened: a platform may read the attributes from the folder it
+            // opened, which costs less than by name. Once stopped, nothing more is opened.
+            if (scan.host_.StopRequested()) {
+                tested.attributes = frame.folder->SubFolderAttributes(name);
+            } else {
+                readingStarted = timed ? Now() : readingStarted;
+                tested = frame.folder->OpenTestedSubFolder(name, false);
+            }
+            if (!tested.attributes) {
                 RanShort(*frame.folder);
                 Note(ScanNote::Unreadable, name);
                 return false;
             }
-            if (*attributes & FolderAttributeReadOnly) {
+            if (*tested.attributes & FolderAttributeReadOnly) {
                 frame.notEmpty = true;
                 ++frame.next;
                 return std::nullopt;
+            }
+            if (timed) {
+                readingTime = Now() - readingStarted;
             }
         }
         // What a recursive call for the subfolder does before it opens it.
@@ -138,9 +153,11 @@ struct EmptyFolderScan::Walk {
             Deliver(frame, false);
             return std::nullopt;
         }
-        const bool timed = reserve != nullptr && !readAhead;
-        const auto readingStarted = timed ? Now() : std::chrono::steady_clock::time_point();
-        OpenedSubFolder child = frame.folder->OpenSubFolder(name);
+        if (!testReadOnly) {
+            readingStarted = timed ? Now() : readingStarted;
+            tested.opened = frame.folder->OpenSubFolder(name);
+        }
+        OpenedSubFolder& child = tested.opened;
         if (child.mountPoint) {
             // Content, as a link is: never entered or listed, and its folder is not empty.
             Deliver(frame, false);
@@ -158,7 +175,8 @@ struct EmptyFolderScan::Walk {
             Open(std::move(child.folder), ReadsWithRules()
                                               ? scan.rules_->SubFolderState(frame.exclusions, name)
                                               : ListingRules::ExclusionState());
-        const bool startReadingAhead = timed && NoteReading(readingStarted);
+        const bool startReadingAhead =
+            timed && NoteReading(readingTime ? *readingTime : Now() - readingStarted);
         if (opening != Opening::Descend) {
             path.resize(frame.pathLength);
             if (opening == Opening::Unreadable) {
@@ -177,11 +195,11 @@ struct EmptyFolderScan::Walk {
         return reserveSettings.clock ? reserveSettings.clock() : std::chrono::steady_clock::now();
     }
 
-    // Notes how long the walk's reading of a folder begun at `started` took; true when
-    // the threads in reserve should start. Only a slow reading asks the system whether the
-    // walk waited for it: a reading the walk was merely preempted in is no sign of a disk.
-    bool NoteReading(std::chrono::steady_clock::time_point started) {
-        const bool slow = ReadAheadTrigger::Slow(Now() - started);
+    // Notes how long the walk's reading of a folder took; true when the threads in reserve
+    // should start. Only a slow reading asks the system whether the walk waited for it: a
+    // reading the walk was merely preempted in is no sign of a disk.
+    bool NoteReading(std::chrono::nanoseconds took) {
+        const bool slow = ReadAheadTrigger::Slow(took);
         return trigger.Note(slow, slow ? scan.fileSystem_.WaitsOfThisThread() : std::nullopt);
     }
 

@@ -28,14 +28,14 @@ namespace {
 void Read(Folder& parent, const std::string& name, bool readAttributes, bool openReadOnly,
           const ListingExclusions& exclusions, std::optional<std::uint32_t>& attributes,
           std::unique_ptr<Folder>& folder, FolderListing& listing) {
-    if (readAttributes) {
-        attributes = parent.SubFolderAttributes(name);
-        if (!attributes || (!openReadOnly && (*attributes & FolderAttributeReadOnly))) {
-            return;
-        }
-    }
     // A mount point, like any subfolder not opened, is left to the walk to find again.
-    folder = parent.OpenSubFolder(name).folder;
+    if (readAttributes) {
+        TestedSubFolder tested = parent.OpenTestedSubFolder(name, openReadOnly);
+        attributes = tested.attributes;
+        folder = std::move(tested.opened.folder);
+    } else {
+        folder = parent.OpenSubFolder(name).folder;
+    }
     if (folder) {
         listing = ReadListing(*folder, exclusions);
     }
@@ -56,17 +56,26 @@ ReadAhead::~ReadAhead() {
 
 // Threads are a help: one the system will not start (memory, a limit on processes) is
 // done without, down to none, when the walk reads every folder itself.
+// A thread counts as started before it runs: counted after, it could wait (or read) while
+// uncounted, and the pool would seem idle too early, or never.
 void ReadAhead::StartThreads() {
     try {
         threads_.reserve(settings_.threads); // so that keeping a started thread cannot throw
         for (unsigned count = 0; count < settings_.threads; ++count) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ++startedThreads_;
+            }
             threads_.push_back(settings_.startThread ? settings_.startThread([this] { Work(); })
                                                      : std::thread([this] { Work(); }));
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++startedThreads_;
         }
     } catch (const std::system_error&) {
     } catch (const std::bad_alloc&) {
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (startedThreads_ != threads_.size()) {
+        startedThreads_ = static_cast<unsigned>(threads_.size());
+        ReportIdle(false);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -73,6 +74,45 @@ class WalkHeldAtFirstSubfolder {
     std::condition_variable changed_;
     bool idle_ = false;
 };
+
+// With the walk held before its first subfolder, a thread reads exactly `budget` folders,
+// the first ones it will reach, each once; none of the rest is read. One thread only: while
+// one reads a folder, another hands out the next sibling, whose subtree the walk reaches
+// after the folder's.
+TEST(ReadAhead, ReadsTheBudgetOfFoldersTheWalkReachesFirst) {
+    for (std::size_t budget : {1u, 2u, 5u, 13u, 47u}) {
+        FakeFileSystem fileSystem;
+        const std::vector<std::string> order = AddWideTree(fileSystem);
+        fileSystem.Add("file.txt");
+        ReadAheadSettings settings{4, budget};
+        int started = 0;
+        settings.startThread = [&](std::function<void()> work) {
+            if (started++ > 0) {
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            return std::thread(std::move(work));
+        };
+        WalkHeldAtFirstSubfolder walk(settings);
+        std::multiset<std::string> live;
+        std::vector<std::string> opened;
+        walk.then = [&] {
+            auto lock = fileSystem.Lock();
+            live = fileSystem.livePaths;
+            opened = fileSystem.opened;
+        };
+        const Scanned scanned = ScanFake(fileSystem, walk.host, settings);
+        EXPECT_EQ(scanned.rows.size(), 8u);
+
+        std::multiset<std::string> expected{fileSystem.RootPath()};
+        expected.insert(order.begin(), order.begin() + std::min(budget, order.size()));
+        EXPECT_EQ(std::multiset<std::string>(opened.begin(), opened.end()), expected)
+            << "budget " << budget;
+        // What it keeps open for the walk, it read for it (a folder without subfolders
+        // keeps only its listing).
+        EXPECT_TRUE(std::includes(expected.begin(), expected.end(), live.begin(), live.end()));
+    }
+}
 
 // Wherever the walk is, the folders open at once stay within the walk's own, the budget and
 // one a thread reads.
