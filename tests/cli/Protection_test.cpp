@@ -15,22 +15,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The exit status of a shell command (127 when a program is missing: the test fails then).
-int Shell(const std::string& command) {
-    int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
 // After `git gc` the refs are packed and .git/refs holds folders only: without protection
 // `remove` takes it, and git no longer finds the repository.
 TEST(CliProtect, ARepositoryAndAMaildirKeepWhatTheirProgramsNeed) {
     TempFolder temp;
     const fs::path root = temp.Path();
     const std::string repo = Quoted(temp.Text("repo"));
-    ASSERT_EQ(Shell("git init -q " + repo + " && git -C " + repo +
-                    " -c user.name=t -c user.email=t@example.org commit -q --allow-empty -m m"
-                    " && git -C " +
-                    repo + " gc -q"),
+    // std::system's status is 0 only when the shell exited 0 (127: a program is missing).
+    ASSERT_EQ(std::system(("git init -q " + repo + " && git -C " + repo +
+                           " -c user.name=t -c user.email=t@example.org commit -q --allow-empty"
+                           " -m m && git -C " +
+                           repo + " gc -q")
+                              .c_str()),
               0);
     ASSERT_TRUE(fs::is_empty(root / "repo/.git/refs/heads"));
     MakeTree(root, {"mail/Maildir/cur/", "mail/Maildir/new/", "mail/Maildir/tmp/", "empty/a/"});
@@ -53,7 +49,7 @@ TEST(CliProtect, ARepositoryAndAMaildirKeepWhatTheirProgramsNeed) {
     for (const char* folder : {"cur", "new", "tmp"}) {
         EXPECT_TRUE(fs::is_directory(root / "mail/Maildir" / folder)) << folder;
     }
-    EXPECT_EQ(Shell("git -C " + repo + " status --short >/dev/null"), 0);
+    EXPECT_EQ(std::system(("git -C " + repo + " status --short >/dev/null").c_str()), 0);
 }
 
 } // namespace
