@@ -105,11 +105,9 @@ class FakeFileSystem : public FileSystem {
     std::function<void(const std::string& path)> onOpen;
     // The full paths of the folders opened, in order.
     std::vector<std::string> opened;
-    // Folder objects alive now, and the most alive at once (counted under the lock), and
-    // their paths.
-    std::atomic<int> liveFolders{0};
-    int peakLiveFolders = 0;
+    // The paths of the folder objects alive now, and the most alive at once.
     std::multiset<std::string> livePaths;
+    int peakLiveFolders = 0;
     // How long opening a folder takes, outside the lock, as for a slow disk; and the most
     // openings under way at once.
     std::chrono::microseconds latency{0};
@@ -164,7 +162,6 @@ class FakeFolder : public Folder {
         : fileSystem_(fileSystem), path_(std::move(path)), junk_(junk) {}
     ~FakeFolder() override {
         auto lock = fileSystem_.Lock();
-        --fileSystem_.liveFolders;
         fileSystem_.livePaths.erase(fileSystem_.livePaths.find(path_));
     }
 
@@ -249,7 +246,7 @@ inline std::unique_ptr<Folder> FakeFileSystem::GetFolder(const std::string& path
     }
     opened.push_back(path);
     livePaths.insert(path);
-    peakLiveFolders = std::max(peakLiveFolders, ++liveFolders);
+    peakLiveFolders = std::max(peakLiveFolders, static_cast<int>(livePaths.size()));
     return std::make_unique<FakeFolder>(*this, path, junk);
 }
 

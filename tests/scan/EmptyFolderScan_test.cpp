@@ -13,12 +13,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <random>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -44,10 +40,6 @@ std::vector<ReadAheadSettings> Settings() {
     return {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}, SwitchingAt(0), SwitchingAt(30)};
 }
 
-Scanned ScanFake(FakeFileSystem& fileSystem, FakeScanHost& host, ReadAheadSettings settings) {
-    return Scan(fileSystem, fileSystem.RootPath(), host, std::move(settings));
-}
-
 // A random tree in which some folders are read-only, fail or are mount points.
 RandomTree AddAwkwardTree(FakeFileSystem& fileSystem, unsigned seed, int folders) {
     RandomTree tree = MakeRandomTree(seed, folders, folders / 3);
@@ -67,18 +59,34 @@ RandomTree AddAwkwardTree(FakeFileSystem& fileSystem, unsigned seed, int folders
     return tree;
 }
 
+// Besides, with paths matched deep down: the threads and the walk, which reads what no
+// thread has, must carry where the patterns stand from each folder to its subfolders as the
+// walk alone does, and note the folders excluded whoever read their parent.
 TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
-    for (unsigned seed = 1; seed <= 6; ++seed) {
+    ListingRules rules;
+    rules.AddExclude("**/x y*/d*");
+    rules.AddExclude("/d*/*/*1");
+    for (unsigned seed = 1; seed <= 8; ++seed) {
         FakeFileSystem fileSystem;
         AddAwkwardTree(fileSystem, seed, 400);
+        auto scan = [&](const ReadAheadSettings& settings, int option, const ListingRules* with) {
+            FakeScanHost host;
+            host.readOnlyOptionValue = option;
+            return Scan(fileSystem, fileSystem.RootPath(), host, settings, with);
+        };
+        Scanned excluded = scan(WalkAlone, 0, &rules);
+        ASSERT_NE(excluded.rows, scan(WalkAlone, 0, nullptr).rows) << "seed " << seed;
+        ASSERT_TRUE(std::any_of(excluded.notes.begin(), excluded.notes.end(),
+                                [](const std::string& note) { return note.starts_with("0 "); }));
         for (int option : {0, 1}) {
             Scanned expected = PlainWalk(fileSystem, option);
             ASSERT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
             for (const ReadAheadSettings& settings : Settings()) {
-                FakeScanHost host;
-                host.readOnlyOptionValue = option;
-                EXPECT_EQ(ScanFake(fileSystem, host, settings), expected)
+                EXPECT_EQ(scan(settings, option, nullptr), expected)
                     << "seed " << seed << ", option " << option << ", " << settings.threads
+                    << " threads, budget " << settings.budget;
+                EXPECT_TRUE(option == 1 || scan(settings, 0, &rules) == excluded)
+                    << "seed " << seed << " with exclusions, " << settings.threads
                     << " threads, budget " << settings.budget;
             }
         }
@@ -100,60 +108,37 @@ TEST(ReadAheadTrigger, StartsTheThreadsOnceEightOfTheLast64ReadingsWereSlow) {
     EXPECT_TRUE(trigger.Note(true, std::nullopt));
     EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(41)), true);
     EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(40)), false);
-}
-
-// Where the system counts the thread's waits, a slow reading without a wait is a preemption.
-TEST(ReadAheadTrigger, CountsOnlySlowReadingsTheWalkWaitedIn) {
-    ReadAheadTrigger trigger;
+    // Where the system counts the thread's waits, a slow reading without one is a preemption.
+    ReadAheadTrigger counting;
     std::uint64_t waits = 5;
     for (int reading = 0; reading < 200; ++reading) {
-        ASSERT_FALSE(trigger.Note(true, waits)) << reading;
+        ASSERT_FALSE(counting.Note(true, waits)) << reading;
     }
     for (int slow = 1; slow < 8; ++slow) {
-        EXPECT_FALSE(trigger.Note(true, ++waits));
+        EXPECT_FALSE(counting.Note(true, ++waits));
     }
-    EXPECT_TRUE(trigger.Note(true, ++waits));
+    EXPECT_TRUE(counting.Note(true, ++waits));
 }
 
 // The default starts its threads only once readings are slow, and then takes over the
-// folders the walk holds at that point without changing a row.
-TEST(EmptyFolderScan, DefaultStartsThreadsOnlyOnceReadingsAreSlow) {
+// folders the walk holds at that point without changing a row. A thread the system will
+// not start (memory, a limit on processes) is done without, down to none: the rows stay
+// the plain walk's, and nothing escapes the scan.
+TEST(EmptyFolderScan, ThreadsStartOnlyOnceReadingsAreSlowAndOnlyIfTheyCan) {
     FakeFileSystem fileSystem;
     AddAwkwardTree(fileSystem, 5, 400);
     const Scanned expected = PlainWalk(fileSystem, 0);
+    const int all = static_cast<int>(DefaultScanThreads);
     for (int slowFrom : {1000000, 0, 3, 50, 200}) {
-        ReadAheadSettings settings = SwitchingAt(slowFrom);
-        int started = 0;
-        settings.startThread = [&](std::function<void()> work) {
-            ++started;
-            return std::thread(std::move(work));
-        };
-        FakeScanHost host;
-        EXPECT_EQ(ScanFake(fileSystem, host, settings), expected) << "slow from " << slowFrom;
-        EXPECT_EQ(started, slowFrom < 1000000 ? static_cast<int>(DefaultScanThreads) : 0)
-            << "slow from " << slowFrom;
-    }
-}
-
-// A thread the system will not start (memory, a limit on processes) is done without, down
-// to none: the rows stay the plain walk's, and nothing escapes the scan.
-TEST(EmptyFolderScan, ThreadsThatCannotStartAreDoneWithout) {
-    FakeFileSystem fileSystem;
-    AddAwkwardTree(fileSystem, 3, 400);
-    const Scanned expected = PlainWalk(fileSystem, 0);
-    for (int startable : {0, 1, 3}) {
-        ReadAheadSettings settings{8, 16};
-        int started = 0;
-        settings.startThread = [&](std::function<void()> work) {
-            if (started == startable) {
-                throw std::system_error(
-                    std::make_error_code(std::errc::resource_unavailable_try_again));
-            }
-            ++started;
-            return std::thread(std::move(work));
-        };
-        FakeScanHost host;
-        EXPECT_EQ(ScanFake(fileSystem, host, settings), expected) << startable << " started";
+        for (int startable : {all, 0, 1, 3}) {
+            ReadAheadSettings settings = SwitchingAt(slowFrom);
+            int started = 0;
+            settings.startThread = StartingAtMost(startable, started);
+            FakeScanHost host;
+            EXPECT_EQ(ScanFake(fileSystem, host, settings), expected)
+                << "slow from " << slowFrom << ", " << startable << " startable";
+            EXPECT_EQ(started, slowFrom < 1000000 ? startable : 0) << "slow from " << slowFrom;
+        }
     }
 }
 
@@ -174,30 +159,19 @@ void Apply(FakeFileSystem& fileSystem, const Changing& changing) {
     if (!node || !node->isFolder) {
         return;
     }
-    switch (changing.change) {
-    case 0:
-    case 1:
-        fileSystem.Remove(changing.folder);
-        if (changing.change == 1) {
-            fileSystem.Add(changing.folder);
-        }
-        break;
-    case 2:
-        node->failContents = true;
-        break;
-    case 3:
-        node->failOpen = true;
-        break;
-    case 4:
+    const auto change = changing.change;
+    node->failContents |= change == 2;
+    node->failOpen |= change == 3;
+    if (change == 6 && subfolder) {
+        subfolder->attributes |= FolderAttributeReadOnly;
+    }
+    if (change == 4) {
         fileSystem.Add(changing.folder + "/new.txt");
-        break;
-    case 5:
-        fileSystem.Remove(changing.subfolder);
-        break;
-    default:
-        if (subfolder) {
-            subfolder->attributes |= FolderAttributeReadOnly;
-        }
+    } else if (change <= 1 || change == 5) {
+        fileSystem.Remove(change == 5 ? changing.subfolder : changing.folder);
+    }
+    if (change == 1) {
+        fileSystem.Add(changing.folder);
     }
 }
 
@@ -235,23 +209,6 @@ void StopAndToggle(FakeScanHost& host, int stopAt, int toggleAt) {
     };
 }
 
-// Listings come in whatever order the disk keeps (FAT: the order made); the walk takes each
-// folder's subfolders in the natural order, so rows and their numbers are the same on
-// every disk, whoever reads the listing.
-TEST(EmptyFolderScan, SubfoldersAreWalkedInTheNaturalOrder) {
-    FakeFileSystem fileSystem;
-    for (const char* entry : {"f", "IMG_10/", "img_9/", "IMG_2/", "b/f", "b/x10/", "b/x2/", "a/y/",
-                              "a/r\xC3\xA9/", "a/re/", "a/f"}) {
-        fileSystem.Add(entry);
-    }
-    const std::vector<std::string> expected = {"0 a/re",  "1 a/r\xC3\xA9", "2 a/y",   "3 b/x2",
-                                               "4 b/x10", "5 IMG_2",       "6 img_9", "7 IMG_10"};
-    for (const ReadAheadSettings& settings : Settings()) {
-        EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, settings), expected)
-            << settings.threads << " threads, budget " << settings.budget;
-    }
-}
-
 // Folders change when opened, and the user toggles the check box and (odd seeds) stops the
 // scan at a random call of the event pump.
 TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
@@ -272,32 +229,6 @@ TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
             EXPECT_EQ(run(settings, stopAt, toggleAt), expected)
                 << "seed " << seed << ", stop at " << stopAt << ", toggle at " << toggleAt << ", "
                 << settings.threads << " threads, budget " << settings.budget;
-        }
-    }
-}
-
-// Paths matched deep down: the threads and the walk, which reads what no thread has, must
-// carry where the patterns stand from each folder to its subfolders as the walk alone does.
-TEST(EmptyFolderScan, ReadAheadExcludesWhatTheWalkExcludes) {
-    ListingRules rules;
-    rules.AddExclude("**/x y*/d*");
-    rules.AddExclude("/d*/*/*1");
-    for (unsigned seed = 1; seed <= 8; ++seed) {
-        FakeFileSystem fileSystem;
-        AddAwkwardTree(fileSystem, seed, 400);
-        auto scan = [&](const ReadAheadSettings& settings, const ListingRules* with) {
-            FakeScanHost host;
-            return Scan(fileSystem, fileSystem.RootPath(), host, settings, with);
-        };
-        // The folders excluded are noted as such, whoever read their parent.
-        Scanned expected = scan(WalkAlone, &rules);
-        ASSERT_NE(expected.rows, scan(WalkAlone, nullptr).rows) << "seed " << seed;
-        ASSERT_TRUE(std::any_of(expected.notes.begin(), expected.notes.end(),
-                                [](const std::string& note) { return note.starts_with("0 "); }));
-        for (const ReadAheadSettings& settings : Settings()) {
-            EXPECT_EQ(scan(settings, &rules), expected)
-                << "seed " << seed << ", " << settings.threads << " threads, budget "
-                << settings.budget;
         }
     }
 }
@@ -386,41 +317,6 @@ TEST(EmptyFolderScan, RootThatCannotBeOpenedOrReadIsReported) {
         EXPECT_TRUE(scanned.rootUnreadable && scanned.rows.empty() && !scanned.subtreeEmpty)
             << "opens " << opens;
     }
-}
-
-// The read-ahead keeps within the file system's limit on open folders (on Linux, the
-// descriptors): beyond it a folder that could not be opened would pass for one that
-// vanished. The walk waits at every folder until the threads run out of work.
-TEST(EmptyFolderScan, ReadAheadKeepsWithinTheLimitOnOpenFolders) {
-    FakeFileSystem fileSystem;
-    for (int w = 0; w < 20; ++w) {
-        std::string folder = std::string("w").append(std::to_string(w));
-        fileSystem.Add(folder + "/f");
-        for (int x = 0; x < 5; ++x) {
-            fileSystem.Add(std::string(folder).append("/x").append(std::to_string(x)) + "/inner/");
-        }
-    }
-    const unsigned threads = 4;
-    // Room for two folders per thread (one it reads, one it has just read) and three more.
-    fileSystem.spareOpenFolders = 2 * threads + 3;
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool idle = false;
-    ReadAheadSettings settings{threads, 64};
-    settings.onIdle = [&](bool allIdle) {
-        std::lock_guard<std::mutex> lock(mutex);
-        idle = allIdle;
-        changed.notify_all();
-    };
-    FakeScanHost host;
-    host.onDoEvents = [&] {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(30),
-                         [&] { return idle || host.doEventsCalls < 2; });
-    };
-    EXPECT_EQ(ScanFake(fileSystem, host, settings).rows.size(), 20u * 5u);
-    // Besides: the walk's path (the root, w, x) and the folder it opens.
-    EXPECT_LE(fileSystem.peakLiveFolders, 4 + static_cast<int>(*fileSystem.spareOpenFolders));
 }
 
 } // namespace

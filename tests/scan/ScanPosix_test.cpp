@@ -25,46 +25,31 @@ namespace {
 // directory or from a stat: to a folder, to the folder's own parent, to nothing, to a file.
 // Were a link taken for a subfolder, "a" would hold no files and its failed opening would
 // end its scan and drop a/b and a/e. Only "." and ".." are skipped: were "..x" too, "m"
-// would count as empty. The root may be reached through a link.
-TEST(ScanPosix, LinksAreContentAndOnlyDotAndDotDotAreSkipped) {
+// would count as empty. The root may be reached through a link. A link or a pipe of a junk
+// name is content too; a regular file of that name is junk.
+TEST(ScanPosix, LinksAndPipesAreContentAndOnlyDotAndDotDotAreSkipped) {
     TempFolder temp;
     const fs::path root = temp.Path() / "real";
-    MakeTree(root,
-             {"f", "A/", "B/", "C/", "D/", "E/", "a/b/c/", "a/d/f", "a/e/", "m/..x/f", "m/e/"});
+    MakeTree(root, {"f", "A/", "B/", "C/", "D/", "E/", "a/b/c/", "a/d/f", "a/e/", "m/..x/f", "m/e/",
+                    "J/Thumbs.db", "L/", "P/"});
     fs::create_directory_symlink("../E", root / "A" / "l");
     fs::create_directory_symlink("..", root / "B" / "up");
     fs::create_symlink("nowhere", root / "C" / "gone");
     fs::create_symlink("../f", root / "D" / "file");
     fs::create_directory_symlink("../E", root / "a" / "l");
+    fs::create_symlink("../J/Thumbs.db", root / "L" / "Thumbs.db");
+    ASSERT_EQ(::mkfifo((root / "P" / "._x").c_str(), 0600), 0);
     fs::create_directory_symlink("real", temp.Path() / "link");
+    ListingRules rules;
+    rules.AddCommonJunk();
     auto typed = CreatePosixFileSystem({});
     auto untyped = CreatePosixFileSystem({.ignoreEntryTypes = true, .chain = {}});
     EXPECT_TRUE(typed->FolderExists(temp.Text("link")));
     for (FileSystem* fileSystem : {typed.get(), untyped.get()}) {
         for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings()}) {
-            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text("link"), 0, settings)),
-                      (std::vector<std::string>{"E", "a/b", "a/e", "m/e"}))
+            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text("link"), 0, settings, &rules)),
+                      (std::vector<std::string>{"E", "J junk", "a/b", "a/e", "m/e"}))
                 << (fileSystem == typed.get() ? "typed, " : "untyped, ") << settings.threads;
-        }
-    }
-}
-
-// A link or a pipe of a junk name is content, whether the entry's type comes from the
-// directory or from a stat; a regular file of that name is junk.
-TEST(ScanPosix, OnlyRegularFilesAreJunk) {
-    TempFolder temp;
-    MakeTree(temp.Path(), {"f", "J/Thumbs.db", "L/", "P/"});
-    fs::create_symlink("../J/Thumbs.db", temp.Path() / "L" / "Thumbs.db");
-    ASSERT_EQ(::mkfifo(temp.Text("P/._x").c_str(), 0600), 0);
-    ListingRules rules;
-    rules.AddCommonJunk();
-    for (bool ignoreEntryTypes : {false, true}) {
-        auto fileSystem =
-            CreatePosixFileSystem({.ignoreEntryTypes = ignoreEntryTypes, .chain = {}});
-        for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings()}) {
-            EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, settings, &rules),
-                      std::vector<std::string>{"0 J junk"})
-                << ignoreEntryTypes << ", " << settings.threads << " threads";
         }
     }
 }
@@ -88,6 +73,16 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
     });
     if (status == ChildUnavailable) {
         GTEST_SKIP() << "cannot drop privileges here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+// Runs `body` in a child in a private mount namespace: it answers 0 when the scan gave what
+// it should, ChildUnavailable when it could not mount.
+void ExpectWithPrivateMounts(const std::function<int()>& body) {
+    int status = InChild([&] { return EnterPrivateMountNamespace() ? body() : ChildUnavailable; });
+    if (status == ChildUnavailable) {
+        GTEST_SKIP() << "cannot mount in a private mount namespace here";
     }
     EXPECT_EQ(status, 0);
 }
@@ -122,9 +117,8 @@ TEST_P(ScanMountCheck, AMountPointIsContent) {
     MakeTree(root, {"a/", "e/", "bind/", "readonly/", "tmpfs/", "p/q/", "p/r/"});
     const fs::path elsewhere = temp.Path() / "elsewhere";
     MakeTree(elsewhere, {"build/inner/", "empty/"});
-    int status = InChild([&] {
-        if (!EnterPrivateMountNamespace() ||
-            !Mount(MountKind::Bind, elsewhere / "build", root / "bind") ||
+    ExpectWithPrivateMounts([&] {
+        if (!Mount(MountKind::Bind, elsewhere / "build", root / "bind") ||
             !Mount(MountKind::ReadOnlyBind, elsewhere / "empty", root / "readonly") ||
             !Mount(MountKind::Tmpfs, {}, root / "tmpfs") ||
             !Mount(MountKind::Tmpfs, {}, root / "p" / "q")) {
@@ -133,10 +127,6 @@ TEST_P(ScanMountCheck, AMountPointIsContent) {
         std::vector<std::string> rows = PathsOnly(ScanRows(*FileSystemOf(), PathText(root)));
         return rows == std::vector<std::string>{"a", "e", "p/r"} ? 0 : 1;
     });
-    if (status == ChildUnavailable) {
-        GTEST_SKIP() << "cannot mount in a private mount namespace here";
-    }
-    EXPECT_EQ(status, 0);
 }
 
 // lost+found is kept where a file system is mounted (the root of a tmpfs, or of a bind
@@ -146,8 +136,8 @@ TEST(ScanPosix, LostAndFoundIsKeptAtTheTopOfAFileSystemOnly) {
     const fs::path root = temp.Path() / "root";
     MakeTree(root, {"lost+found/", "f", "fs/", "bind/"});
     MakeTree(temp.Path() / "elsewhere", {"lost+found/", "f"});
-    int status = InChild([&] {
-        if (!EnterPrivateMountNamespace() || !Mount(MountKind::Tmpfs, {}, root / "fs") ||
+    ExpectWithPrivateMounts([&] {
+        if (!Mount(MountKind::Tmpfs, {}, root / "fs") ||
             !Mount(MountKind::Bind, temp.Path() / "elsewhere", root / "bind")) {
             return ChildUnavailable;
         }
@@ -163,10 +153,6 @@ TEST(ScanPosix, LostAndFoundIsKeptAtTheTopOfAFileSystemOnly) {
                    ? 0
                    : 1;
     });
-    if (status == ChildUnavailable) {
-        GTEST_SKIP() << "cannot mount in a private mount namespace here";
-    }
-    EXPECT_EQ(status, 0);
 }
 
 // A bind mount made once the scan has opened its root, on a kernel that cannot refuse to
@@ -176,10 +162,7 @@ TEST_P(ScanMountCheck, AMountMadeDuringTheScanIsContent) {
     MakeTree(root, {"f", "e/", "late/"});
     const fs::path elsewhere = temp.Path() / "elsewhere";
     MakeTree(elsewhere, {"inner/"});
-    int status = InChild([&] {
-        if (!EnterPrivateMountNamespace()) {
-            return ChildUnavailable;
-        }
+    ExpectWithPrivateMounts([&] {
         bool mounted = false;
         FakeScanHost host;
         host.onDoEvents = [&] {
@@ -193,10 +176,6 @@ TEST_P(ScanMountCheck, AMountMadeDuringTheScanIsContent) {
         }
         return rows == std::vector<std::string>{"0 e"} ? 0 : 1;
     });
-    if (status == ChildUnavailable) {
-        GTEST_SKIP() << "cannot mount in a private mount namespace here";
-    }
-    EXPECT_EQ(status, 0);
 }
 
 // Below AlwaysOpenDepth a level gives its descriptor up once it is read and is reopened,

@@ -65,10 +65,8 @@ TEST(ScanRealTree, RowsComeInTheNaturalOrder) {
     TempFolder temp;
     std::vector<std::string> entries = {"f"};
     std::vector<std::string> expected;
-    for (int number = 12; number >= 1; --number) {
-        entries.push_back("IMG_" + std::to_string(number) + "/");
-    }
     for (int number = 1; number <= 12; ++number) {
+        entries.insert(entries.begin() + 1, "IMG_" + std::to_string(number) + "/");
         expected.push_back(std::to_string(number - 1) + " IMG_" + std::to_string(number));
     }
     MakeTree(temp.Path(), entries);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <system_error>
 
 void PrintTo(const Scanned& scanned, std::ostream* os) {
     *os << scanned.rows.size() << " rows, subtree empty " << scanned.subtreeEmpty
@@ -57,6 +58,17 @@ Scanned Scan(FileSystem& fileSystem, const std::string& root, FakeScanHost& host
     scanned.rootUnreadable = scan.RootUnreadable();
     scanned.doEventsCalls = host.doEventsCalls;
     return scanned;
+}
+
+std::function<std::thread(std::function<void()>)> StartingAtMost(int startable, int& started) {
+    return [startable, &started](std::function<void()> work) {
+        if (started == startable) {
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        ++started;
+        return std::thread(std::move(work));
+    };
 }
 
 std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,

@@ -28,6 +28,16 @@ void PrintTo(const Scanned& scanned, std::ostream* os);
 Scanned Scan(FileSystem& fileSystem, const std::string& root, FakeScanHost& host,
              ReadAheadSettings settings = {}, const ListingRules* rules = nullptr);
 
+// A scan of the fake's whole tree.
+inline Scanned ScanFake(FakeFileSystem& fileSystem, FakeScanHost& host,
+                        ReadAheadSettings settings = {}) {
+    return Scan(fileSystem, fileSystem.RootPath(), host, std::move(settings));
+}
+
+// Starts threads until `startable` have started, then fails as a system short of memory or
+// processes does; counts them in `started`.
+std::function<std::thread(std::function<void()>)> StartingAtMost(int startable, int& started);
+
 // The rows only, with the read-only option at `readOnlyOption` all along.
 std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,
                                   int readOnlyOption = 0, ReadAheadSettings settings = {},
