@@ -85,8 +85,7 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
         return found;
     }
     std::intptr_t GetWindowLong(WindowHandle window, std::int32_t index) override {
-        return index == User32::GwlStyle ? (IsControl(window) ? ControlOf(window).style : 0)
-                                         : 0x400000;
+        return index == User32::GwlStyle ? ControlAt(window).style : 0x400000;
     }
     HookId SetWindowsHookEx(std::int32_t, HookProc procedure, std::uintptr_t,
                             std::uint32_t) override {
@@ -114,24 +113,19 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
         return IsControl(next) ? next : 0;
     }
     std::int32_t GetClassName(WindowHandle window, char* buffer, std::int32_t maxCount) override {
-        std::string name = IsControl(window) ? ControlOf(window).className : "";
+        std::string name = ControlAt(window).className;
         name.resize(std::min(name.size(), static_cast<std::size_t>(maxCount - 1)));
         std::memcpy(buffer, name.c_str(), name.size() + 1);
         return static_cast<std::int32_t>(name.size());
     }
-    std::int32_t GetDlgCtrlID(WindowHandle window) override {
-        return IsControl(window) ? ControlOf(window).id : 0;
-    }
+    std::int32_t GetDlgCtrlID(WindowHandle window) override { return ControlAt(window).id; }
     bool SetWindowText(WindowHandle window, const std::string& text) override {
-        if (IsControl(window)) {
-            ControlOf(window).text = text;
-        }
+        ControlAt(window).text = text;
         return IsControl(window);
     }
     std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t) override {
-        if (message == User32::StmSetIcon && IsControl(window) &&
-            (ControlOf(window).style & User32::SsIcon) != 0) {
+        if (message == User32::StmSetIcon && (ControlAt(window).style & User32::SsIcon) != 0) {
             iconShown = wParam;
         }
         return 0;
@@ -154,11 +148,15 @@ class FakeMessageBoxPlatform final : public MessageBoxPlatform {
     bool IsControl(WindowHandle window) const {
         return window > Box && window <= Box + controls.size();
     }
-    Control& ControlOf(WindowHandle window) { return controls[window - Box - 1]; }
+    // Any other window reads as a nameless control without style or id and ignores a text.
+    Control& ControlAt(WindowHandle window) {
+        return IsControl(window) ? controls[window - Box - 1] : (none = {});
+    }
 
     HookProc hook = nullptr;
     TimerProc timer = nullptr;
     WindowHandle timerWindow = 0;
     std::uintptr_t timerId = 0;
     WindowHandle foreground = 0;
+    Control none;
 };

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,10 +22,17 @@ using IniFileCommon::SetIniValue;
 
 namespace {
 
+constexpr uid_t Root = 0;
 constexpr uid_t Nobody = 65534;
+constexpr uid_t Stranger = 4242;
 
-bool BecomeNobody() {
-    return ::setgroups(0, nullptr) == 0 && ::setgid(Nobody) == 0 && ::setuid(Nobody) == 0;
+// Runs `body` in a child, as nobody when asked: its exit status, or ChildUnavailable.
+int InChildAs(bool asNobody, const std::function<int()>& body) {
+    return InChild([&] {
+        const bool dropped = !asNobody || (::setgroups(0, nullptr) == 0 && ::setgid(Nobody) == 0 &&
+                                           ::setuid(Nobody) == 0);
+        return dropped ? body() : ChildUnavailable;
+    });
 }
 
 struct stat Status(const fs::path& path) {
@@ -53,8 +60,6 @@ TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give files to other users";
     }
-    constexpr uid_t Root = 0;
-    constexpr uid_t Stranger = 4242;
     struct Case {
         const char* name;
         bool asNobody;
@@ -62,23 +67,22 @@ TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
         mode_t folderMode;
         uid_t linkOwner;
         uid_t targetOwner;
-        const char* linkTarget;
         bool written;
+        const char* linkTarget = "real.ini";
     };
     const Case cases[] = {
-        {"root's own link", false, Root, 0755, Root, Root, "real.ini", true},
-        {"the user's own link", true, Nobody, 0755, Nobody, Nobody, "real.ini", true},
-        {"a link root made for the user", true, Nobody, 0700, Root, Nobody, "real.ini", true},
-        {"target of another user", false, Root, 0755, Root, Nobody, "real.ini", false},
-        {"the user's link to a stranger's file", true, Nobody, 0755, Nobody, Stranger, "real.ini",
-         false},
-        {"group-writable folder", true, Nobody, 0775, Nobody, Nobody, "real.ini", false},
-        {"folder anyone may write", false, Root, 01777, Root, Root, "real.ini", false},
-        {"link of another user", true, Nobody, 0755, Stranger, Nobody, "real.ini", false},
-        {"folder of another user", true, Stranger, 0755, Nobody, Nobody, "real.ini", false},
-        {"through a second link others may change", false, Root, 0755, Root, Root,
-         "shared/next.ini", false},
-        {"link to nothing", false, Root, 0755, Root, Root, "missing.ini", false},
+        {"root's own link", false, Root, 0755, Root, Root, true},
+        {"the user's own link", true, Nobody, 0755, Nobody, Nobody, true},
+        {"a link root made for the user", true, Nobody, 0700, Root, Nobody, true},
+        {"target of another user", false, Root, 0755, Root, Nobody, false},
+        {"the user's link to a stranger's file", true, Nobody, 0755, Nobody, Stranger, false},
+        {"group-writable folder", true, Nobody, 0775, Nobody, Nobody, false},
+        {"folder anyone may write", false, Root, 01777, Root, Root, false},
+        {"link of another user", true, Nobody, 0755, Stranger, Nobody, false},
+        {"folder of another user", true, Stranger, 0755, Nobody, Nobody, false},
+        {"through a second link others may change", false, Root, 0755, Root, Root, false,
+         "shared/next.ini"},
+        {"link to nothing", false, Root, 0755, Root, Root, false, "missing.ini"},
     };
     const std::string before = "[Vacantor]\nFolder=a\n";
     const fs::path target = folder.Path() / "real.ini";
@@ -98,10 +102,7 @@ TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
         ::chmod(folder.Text().c_str(), c.folderMode);
         const std::ptrdiff_t entries = Entries();
 
-        int status = InChild([&] {
-            if (c.asNobody && !BecomeNobody()) {
-                return ChildUnavailable;
-            }
+        int status = InChildAs(c.asNobody, [&] {
             return SetIniValue(*profile, "Vacantor", "Folder", "b", file) ? 0 : 1;
         });
         if (status == ChildUnavailable) {
@@ -153,7 +154,6 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give files to other users";
     }
-    constexpr uid_t Root = 0;
     struct Case {
         const char* name;
         bool asNobody;
@@ -193,10 +193,7 @@ TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
         }
         const std::ptrdiff_t entries = Entries();
 
-        int status = InChild([&] {
-            if (c.asNobody && !BecomeNobody()) {
-                return ChildUnavailable;
-            }
+        int status = InChildAs(c.asNobody, [&] {
             const rlimit limit{c.sizeLimit, c.sizeLimit};
             ::signal(SIGXFSZ, SIG_IGN);
             if (c.sizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
@@ -252,10 +249,7 @@ TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
 
 // The facts as an unprivileged user sees them, packed into an exit status by a child.
 int FactsAsNobody(const std::string& programFolder, const std::string& installedFolder) {
-    return InChild([&] {
-        if (!BecomeNobody()) {
-            return ChildUnavailable;
-        }
+    return InChildAs(true, [&] {
         SettingsFolderFacts facts =
             GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
         return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |

@@ -86,19 +86,6 @@ TEST_F(SettingsFile, WrittenValuesComeBackExactly) {
     }
 }
 
-TEST_F(SettingsFile, WriteKeepsTheRestOfTheFile) {
-    HandWrite("; settings\r\n[First]\r\nA=1\r\n\r\n[VACANTOR]\r\nfolder=old\r\nOther=2\r\n"
-              "[Last]\r\nB=3\r\n");
-    ASSERT_TRUE(Write("C:\\new"));
-    EXPECT_EQ(Read("FOLDER", "", "vacantor"), "C:\\new");
-    EXPECT_EQ(Read("A", "", "First"), "1");
-    EXPECT_EQ(Read("Other"), "2");
-    EXPECT_EQ(Read("B", "", "Last"), "3");
-    std::string text = ReadFile(folder.Path() / "Scryve.ini");
-    EXPECT_NE(text.find("; settings"), std::string::npos) << text;
-    EXPECT_NE(text.find("=C:\\\\new"), std::string::npos) << text;
-}
-
 // A file at the size cap is read whole; one byte more and it is not a settings file: it
 // reads as missing (regression: a huge file was read whole) and is never replaced.
 TEST_F(SettingsFile, FileOverTheSizeCapReadsAsMissingAndIsKept) {
