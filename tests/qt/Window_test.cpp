@@ -103,8 +103,10 @@ TEST(QtRootFolderEdit, TakesDropsWhoseFirstItemIsALocalFileAndRefusesText) {
 }
 
 // The controls' texts (their places are a shared scenario's); the program's icon at small
-// and large sizes; the tab key walks the controls in their order.
-TEST(QtWindow, ControlsShowTheirTextsInTabOrder) {
+// and large sizes; the tab key walks the controls in their order. The path column takes the
+// width the number leaves, at any width of the list; a path too long for it keeps its start
+// and its last name, and a last name too long alone its end.
+TEST(QtWindow, ControlsInTabOrderAndAPathColumnThatFillsTheList) {
     EnsureQtApplication();
     MainWindow window;
     EXPECT_EQ(window.lblFolder().text(), "Root Folder");
@@ -112,6 +114,9 @@ TEST(QtWindow, ControlsShowTheirTextsInTabOrder) {
     EXPECT_EQ(window.chkIgnoreJunk().text(), "Ignore junk files");
     const QList<QSize> sizes = window.windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
+    ResultListAdapter list{window.ListView1()};
+    list.AddColumn("No.");
+    list.AddColumn("Folder Path");
 
     window.show();
     std::vector<QWidget*> expected{&window.cmdFind(),       &window.ListView1(),
@@ -125,17 +130,7 @@ TEST(QtWindow, ControlsShowTheirTextsInTabOrder) {
                  widget->parentWidget() != &window);
         EXPECT_EQ(widget, next) << next->objectName().toStdString();
     }
-}
 
-// The path column takes the width the number leaves, at any width of the list; a path too
-// long for it keeps its start and its last name, and a last name too long alone its end.
-TEST(QtWindow, ThePathColumnFillsTheListAndLongPathsKeepTheirLastName) {
-    EnsureQtApplication();
-    MainWindow window;
-    ResultListAdapter list{window.ListView1()};
-    list.AddColumn("No.");
-    list.AddColumn("Folder Path");
-    window.show();
     QTreeView& view = window.ListView1();
     for (int width : {300, 900}) {
         view.resize(width, 200);
@@ -143,7 +138,6 @@ TEST(QtWindow, ThePathColumnFillsTheListAndLongPathsKeepTheirLastName) {
         EXPECT_EQ(view.header()->sectionSize(0) + view.header()->sectionSize(1),
                   view.viewport()->width());
     }
-
     const QFontMetrics metrics(view.font());
     const QString path = QStringLiteral("Photos/2019/Summer in the mountains/Wedding");
     const QString ellipsis(QChar(0x2026));
