@@ -110,7 +110,7 @@ class FakeMainWindow {
             [this](const std::string& text, const std::string& title, std::int32_t, std::int32_t) {
                 messages.push_back(text);
                 titles.push_back(title);
-                return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
+                return text.back() == '?' ? answer : std::int32_t{1};
             },
             [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
                    const std::string& startFolder) {
@@ -143,6 +143,7 @@ class FakeMainWindow {
     CheckBox chkIgnoreJunk;
     FakeDesktopShell desktop;
 
+    std::int32_t answer = 6;           // to a question: Yes
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
     std::vector<std::string> pickerStartFolders;
@@ -355,10 +356,10 @@ TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
 }
 
 // A row that fails stays unmarked and is reported after the count with its full path; a
-// report lists at most twenty and then says how many more. A row removed is not tried
-// again. A root set since the scan keeps its rows, which are still reached from the root of
-// their scan. A click on the list shows whether the selected row was removed; the focused
-// row deselected with Ctrl is not the selected row any more.
+// report lists at most twenty and then says how many more. A Stop answered No goes on,
+// asked once. A row removed is not tried again. A root set since the scan keeps its rows, which are
+// still reached from the root of their scan. A click on the list shows whether the selected row was
+// removed; the focused row deselected with Ctrl is not the selected row any more.
 TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "");
@@ -371,24 +372,27 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
             removal.outcomes[Path(row)] = {RemovalOutcome::GainedFile, "a file appeared in it"};
         }
     }
+    window.answer = 7;
+    window.form.onDoEvents = [&] { form.cmdRemove_Click(); };
     form.cmdRemove_Click(); // twenty fail
     for (std::size_t row = 21; row < 24; ++row) {
         window.list.SetSelected(row, true);
     }
     form.cmdRemove_Click(); // twenty-three fail
 
-    ASSERT_EQ(window.messages.size(), 5u);
-    EXPECT_EQ(window.messages[1], "1 folders are removed.");
-    EXPECT_EQ(window.messages[3], "0 folders are removed.");
-    EXPECT_EQ(window.titles, (std::vector<std::string>{"Scryve", "Scryve", "Scryve Alarm", "Scryve",
-                                                       "Scryve Alarm"}));
+    ASSERT_EQ(window.messages.size(), 6u);
+    EXPECT_EQ(window.messages[1], "Do you stop removing folders?");
+    EXPECT_EQ(window.messages[2], "1 folders are removed.");
+    EXPECT_EQ(window.messages[4], "0 folders are removed.");
+    EXPECT_EQ(window.titles, (std::vector<std::string>{"Scryve", "Scryve", "Scryve", "Scryve Alarm",
+                                                       "Scryve", "Scryve Alarm"}));
     std::string twenty = "20 folders are not removed:";
     for (std::size_t row = 1; row <= 20; ++row) {
         twenty += "\r\n" + fileSystem->BuildPath(treeFolder.Text(), Path(row)) +
                   ": a file appeared in it";
     }
-    EXPECT_EQ(window.messages[2], twenty);
-    EXPECT_EQ(window.messages[4], "23" + twenty.substr(2) + "\r\nand 3 more");
+    EXPECT_EQ(window.messages[3], twenty);
+    EXPECT_EQ(window.messages[5], "23" + twenty.substr(2) + "\r\nand 3 more");
     EXPECT_TRUE(window.list.IsRemoved(0));
     EXPECT_FALSE(window.list.IsRemoved(1));
     EXPECT_EQ(removal.calls.at(0).rootFolder, treeFolder.Text());
@@ -403,6 +407,20 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     window.list.SetSelected(0, false);
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "False");
+}
+
+// Closing the window during a Find stops the scan where it is, then closes the window.
+TEST_F(WindowLogic, ClosingDuringAFindStopsTheScan) {
+    WriteFile(treeFolder.Path() / "file.txt", "x");
+    for (int i = 0; i < 30; ++i) {
+        fs::create_directories(treeFolder.Path() / ("e" + std::to_string(i)));
+    }
+    form.SetRootFolder(treeFolder.Text());
+    window.form.onDoEvents = [&] { EXPECT_FALSE(form.Form_QueryUnload()); };
+    form.cmdFind_Click();
+    EXPECT_TRUE(window.form.closed);
+    EXPECT_LT(window.list.RowCount(), 30u);
+    EXPECT_EQ(window.messages, std::vector<std::string>{});
 }
 
 // Paths sort folder by folder ("a/b" before "a b/c", where the space comes before the
