@@ -1,6 +1,5 @@
-// The Qt window, offscreen: what is its own (drops read as URLs, its twips layout, its list
-// model that takes rows in batches), then the window scenarios that all front ends share,
-// run on the installed program with the real services.
+// The Qt window, offscreen: what is its own (drops read as URLs, its tab order, its list
+// model that takes rows in batches), then the window scenarios that all front ends share.
 #include "ModalCloser.h"
 #include "main_window/MainWindowLayout.h"
 #include "platform/qt/MainWindow.h"

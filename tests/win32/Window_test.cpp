@@ -1,7 +1,7 @@
 // The Win32 window, created in the test's own process and driven by window messages under
-// Wine: the window scenarios that all front ends share, then what is its own: its twips
-// layout and tab order, its event pump, the list's selection and custom draw, and the root
-// box's click and file drops.
+// Wine: the window scenarios that all front ends share, then what is its own: its texts and
+// tab order, its event pump, the list's selection and custom draw, the root box's click and
+// file drops.
 #include "platform/win32/ProgramServices.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/window/VacantorWindow.h"
