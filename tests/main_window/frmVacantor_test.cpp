@@ -375,9 +375,7 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     window.answer = 7;
     window.form.onDoEvents = [&] { form.cmdRemove_Click(); };
     form.cmdRemove_Click(); // twenty fail
-    for (std::size_t row = 21; row < 24; ++row) {
-        window.list.SetSelected(row, true);
-    }
+    window.list.SelectAll();
     form.cmdRemove_Click(); // twenty-three fail
 
     ASSERT_EQ(window.messages.size(), 6u);
@@ -466,9 +464,7 @@ TEST_F(WindowLogic, MoveToTrashRunsAsRemoveAndSaysWhereTheFoldersWent) {
     EXPECT_EQ(std::string(SystemTrashWording().menuCaption), "Move to Trash");
 #endif
     FindRows(4);
-    for (std::size_t row = 0; row < 4; ++row) {
-        window.list.SetSelected(row, true);
-    }
+    window.list.SelectAll();
     removal.outcomes[Path(1)] = {RemovalOutcome::Failed, "no trash", ""};
     window.form.onDoEvents = [&] { form.mnuMoveToTrash_Click(); }; // a Stop, as Remove's
     form.mnuMoveToTrash_Click();
