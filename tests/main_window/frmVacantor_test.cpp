@@ -8,7 +8,6 @@
 #include "main_window/frmVacantor.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRemoval.h"
-#include "removal/FolderRemovalHook.h"
 #include "platform/MainWindowControls.h"
 #include "platform/PlatformError.h"
 #include "platform/ProfileFile.h"
@@ -37,7 +36,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The main window's controls as fakes that keep their state; message boxes are recorded and
-// answered Yes to a question, OK otherwise.
+// answered `answer` to a question, OK otherwise.
 class FakeMainWindow {
   public:
     // The root box or a button: its text or caption, and whether it takes input.
@@ -111,7 +110,7 @@ class FakeMainWindow {
             [this](const std::string& text, const std::string& title, std::int32_t, std::int32_t) {
                 messages.push_back(text);
                 titles.push_back(title);
-                return text.back() == '?' ? std::int32_t{6} : std::int32_t{1};
+                return text.back() == '?' ? answer : std::int32_t{1};
             },
             [this](const std::string&, std::intptr_t, std::intptr_t, std::uint32_t,
                    const std::string& startFolder) {
@@ -126,11 +125,11 @@ class FakeMainWindow {
         return services;
     }
 
-    // The path cells of the list, in row order.
+    // The path cells of the list, in the order shown.
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
-        for (const FakeResultList::Row& row : list.Rows()) {
-            paths.push_back(row.subItem1);
+        for (std::size_t position = 0; position < list.RowCount(); ++position) {
+            paths.push_back(list.Rows()[list.RowAtPosition(position)].subItem1);
         }
         return paths;
     }
@@ -144,6 +143,7 @@ class FakeMainWindow {
     CheckBox chkIgnoreJunk;
     FakeDesktopShell desktop;
 
+    std::int32_t answer = 6;           // to a question: Yes
     std::vector<std::string> messages; // the texts of the boxes shown, in order
     std::vector<std::string> titles;   // and their titles
     std::vector<std::string> pickerStartFolders;
@@ -227,16 +227,15 @@ class FakeWindowDriver : public WindowDriver {
         return {p.left, p.top, p.width, p.height};
     }
     void Resize(PixelSize size) override {
-        WindowPlacement wanted = window_->form.placement;
-        wanted.width = size.width;
-        wanted.height = size.height;
-        window_->form.SetPlacement(wanted);
+        const WindowPlacement& now = window_->form.placement;
+        window_->form.SetPlacement({now.left, now.top, size.width, size.height});
     }
     void Move(int left, int top) override {
         window_->form.placement.left = left;
         window_->form.placement.top = top;
     }
     MainWindowLayout ControlPlaces() override { return LayOutMainWindow(ClientSize(), 96, 96); }
+    std::pair<int, int> Dpi() override { return {96, 96}; }
     void TypeInRootBox(const std::string& text) override { window_->txtFolder.Type(text); }
     void PressKeyInRootBox(int keyCode) override { form_->txtFolder_KeyDown(keyCode); }
     void ClickIgnoreJunk() override {
@@ -283,8 +282,7 @@ class WindowLogic : public ::testing::Test {
         form.Form_Load();
     }
 
-    // A root holding a file and `count` empty folders, listed by a Find: rows numbered from
-    // 0 in the "No." column.
+    // A Find of a root holding a file and `count` empty folders.
     void FindRows(int count) {
         WriteFile(treeFolder.Path() / "file.txt", "x");
         for (int i = 0; i < count; ++i) {
@@ -292,10 +290,6 @@ class WindowLogic : public ::testing::Test {
         }
         form.SetRootFolder(treeFolder.Text());
         form.cmdFind_Click();
-        ASSERT_EQ(window.list.RowCount(), static_cast<std::size_t>(count));
-        for (std::size_t row = 0; row < window.list.RowCount(); ++row) {
-            EXPECT_EQ(window.list.Rows()[row].text, std::to_string(row));
-        }
     }
 
     std::string Path(std::size_t row) const { return window.list.Rows().at(row).subItem1; }
@@ -307,6 +301,9 @@ class WindowLogic : public ::testing::Test {
     FakeFolderRemoval removal;
     FakeMainWindow window;
     frmVacantor form{window.Controls(), window.Services(*fileSystem, *profile, removal)};
+    // The same window over the real removal, for the tests that load it.
+    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval();
+    frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
 };
 
 // Find stores the root as set and scans it without one trailing separator. No root yet (the
@@ -359,10 +356,10 @@ TEST_F(WindowLogic, ThePickerOpensOnTheRootAndSetsTheFolderChosen) {
 }
 
 // A row that fails stays unmarked and is reported after the count with its full path; a
-// long report lists twenty and says how many more. A root set since the scan keeps its
-// rows, which are still reached from the root of their scan. A click on the list shows
-// whether the selected row was removed; the focused row deselected with Ctrl is not the
-// selected row any more.
+// report lists at most twenty and then says how many more. A Stop answered No goes on,
+// asked once. A row removed is not tried again. A root set since the scan keeps its rows, which are
+// still reached from the root of their scan. A click on the list shows whether the selected row was
+// removed; the focused row deselected with Ctrl is not the selected row any more.
 TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "");
@@ -370,23 +367,30 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     form.txtFolder_OLEDragDrop({appFolder.Text()});
     ASSERT_EQ(window.list.RowCount(), 24u);
     for (std::size_t row = 0; row < 24; ++row) {
-        window.list.SetSelected(row, true);
+        window.list.SetSelected(row, row <= 20);
         if (row > 0) {
             removal.outcomes[Path(row)] = {RemovalOutcome::GainedFile, "a file appeared in it"};
         }
     }
-    form.cmdRemove_Click();
+    window.answer = 7;
+    window.form.onDoEvents = [&] { form.cmdRemove_Click(); };
+    form.cmdRemove_Click(); // twenty fail
+    window.list.SelectAll();
+    form.cmdRemove_Click(); // twenty-three fail
 
-    ASSERT_EQ(window.messages.size(), 3u);
-    EXPECT_EQ(window.messages[1], "1 folders are removed.");
-    EXPECT_EQ(window.titles, (std::vector<std::string>{"Scryve", "Scryve", "Scryve Alarm"}));
-    const std::string& report = window.messages[2];
-    const std::string start = "23 folders are not removed:\r\n" +
-                              fileSystem->BuildPath(treeFolder.Text(), Path(1)) +
-                              ": a file appeared in it\r\n";
-    EXPECT_EQ(report.substr(0, start.size()), start);
-    EXPECT_EQ(report.substr(report.rfind('\n') + 1), "and 3 more");
-    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 21);
+    ASSERT_EQ(window.messages.size(), 6u);
+    EXPECT_EQ(window.messages[1], "Do you stop removing folders?");
+    EXPECT_EQ(window.messages[2], "1 folders are removed.");
+    EXPECT_EQ(window.messages[4], "0 folders are removed.");
+    EXPECT_EQ(window.titles, (std::vector<std::string>{"Scryve", "Scryve", "Scryve", "Scryve Alarm",
+                                                       "Scryve", "Scryve Alarm"}));
+    std::string twenty = "20 folders are not removed:";
+    for (std::size_t row = 1; row <= 20; ++row) {
+        twenty += "\r\n" + fileSystem->BuildPath(treeFolder.Text(), Path(row)) +
+                  ": a file appeared in it";
+    }
+    EXPECT_EQ(window.messages[3], twenty);
+    EXPECT_EQ(window.messages[5], "23" + twenty.substr(2) + "\r\nand 3 more");
     EXPECT_TRUE(window.list.IsRemoved(0));
     EXPECT_FALSE(window.list.IsRemoved(1));
     EXPECT_EQ(removal.calls.at(0).rootFolder, treeFolder.Text());
@@ -401,6 +405,15 @@ TEST_F(WindowLogic, FailedRowsAreReportedAfterTheCountAndStayUnmarked) {
     window.list.SetSelected(0, false);
     form.ListView1_Click();
     EXPECT_EQ(window.list.ToolTipText(), "False");
+}
+
+// Closing the window during a Find stops the scan where it is, then closes the window.
+TEST_F(WindowLogic, ClosingDuringAFindStopsTheScan) {
+    window.form.onDoEvents = [&] { EXPECT_FALSE(form.Form_QueryUnload()); };
+    FindRows(30);
+    EXPECT_TRUE(window.form.closed);
+    EXPECT_LT(window.list.RowCount(), 30u);
+    EXPECT_EQ(window.messages, std::vector<std::string>{});
 }
 
 // Paths sort folder by folder ("a/b" before "a b/c", where the space comes before the
@@ -428,27 +441,20 @@ TEST_F(WindowLogic, PathsSortFolderByFolderInTheNaturalOrder) {
     }
     form.SetRootFolder(treeFolder.Text());
     form.cmdFind_Click();
-    auto shown = [&] {
-        std::vector<std::string> paths;
-        for (std::size_t position = 0; position < window.list.RowCount(); ++position) {
-            paths.push_back(Path(window.list.RowAtPosition(position)));
-        }
-        return paths;
-    };
-    const std::vector<std::string> found = shown();
+    const std::vector<std::string> found = window.ListedPaths();
     form.ListView1_ColumnClick(1);
-    EXPECT_EQ(shown(), sorted);
+    EXPECT_EQ(window.ListedPaths(), sorted);
     form.ListView1_ColumnClick(2);
     EXPECT_EQ(window.list.SortIndicator(), "1 up");
     form.cmdFind_Click();
-    EXPECT_EQ(shown(), found);
+    EXPECT_EQ(window.ListedPaths(), found);
     EXPECT_EQ(window.list.SortIndicator(), "");
     form.ListView1_ColumnClick(1);
-    EXPECT_EQ(shown(), sorted);
+    EXPECT_EQ(window.ListedPaths(), sorted);
 }
 
-// Move to Trash runs as Remove does, its Stop button and all, and its messages say where
-// the folders went.
+// Move to Trash runs as Remove does (its controls during the run are Remove's), and its
+// messages say where the folders went.
 TEST_F(WindowLogic, MoveToTrashRunsAsRemoveAndSaysWhereTheFoldersWent) {
 #ifdef _WIN32
     const std::string trash = "the Recycle Bin";
@@ -458,26 +464,15 @@ TEST_F(WindowLogic, MoveToTrashRunsAsRemoveAndSaysWhereTheFoldersWent) {
     EXPECT_EQ(std::string(SystemTrashWording().menuCaption), "Move to Trash");
 #endif
     FindRows(4);
-    for (std::size_t row = 0; row < 4; ++row) {
-        window.list.SetSelected(row, true);
-    }
+    window.list.SelectAll();
     removal.outcomes[Path(1)] = {RemovalOutcome::Failed, "no trash", ""};
-    std::string during;
-    window.form.onDoEvents = [&] {
-        during = window.cmdRemove.text + (window.cmdFind.enabled ? " Find+" : " Find-") +
-                 (window.form.mousePointer == PointerArrowHourglass ? " busy" : "");
-        form.mnuMoveToTrash_Click(); // a Stop, as the Remove button's
-    };
+    window.form.onDoEvents = [&] { form.mnuMoveToTrash_Click(); }; // a Stop, as Remove's
     form.mnuMoveToTrash_Click();
 
-    EXPECT_EQ(during, "Stop Find- busy");
-    EXPECT_EQ(window.cmdRemove.text, "Remove");
     EXPECT_EQ(window.messages,
               (std::vector<std::string>{"Found 4 Folders.",
                                         "Do you stop moving folders to " + trash + "?",
                                         "1 folders are moved to " + trash + "."}));
-    EXPECT_TRUE(window.list.IsRemoved(0));
-    EXPECT_FALSE(window.list.IsRemoved(1));
     ASSERT_EQ(removal.calls.size(), 1u);
     EXPECT_TRUE(removal.calls[0].toTrash);
 
@@ -524,8 +519,6 @@ TEST_F(WindowLogic, ProtectedFoldersAreKeptByFindAndRemove) {
     WriteFile(root / "file.txt", "x");
     fs::create_directories(root / "repo" / ".git" / "refs");
     fs::create_directories(root / "e" / "a");
-    std::unique_ptr<FolderRemoval> realRemoval = CreateSystemFolderRemoval();
-    frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
     real.Form_Load();
     real.SetRootFolder(treeFolder.Text());
     real.cmdFind_Click();
@@ -535,97 +528,58 @@ TEST_F(WindowLogic, ProtectedFoldersAreKeptByFindAndRemove) {
     real.cmdRemove_Click();
     ASSERT_EQ(window.messages.size(), 3u);
     EXPECT_EQ(window.messages[1], "0 folders are removed.");
-    EXPECT_NE(window.messages[2].find(": it holds a protected folder"), std::string::npos)
-        << window.messages[2];
+    EXPECT_EQ(window.messages[2], "1 folders are not removed:\r\n" +
+                                      fileSystem->BuildPath(treeFolder.Text(), "e") +
+                                      ": it holds a protected folder");
     EXPECT_TRUE(fs::is_directory(root / "e" / "a" / ".git"));
 }
 
-// The real removal, with the root folder replaced after Find or during the run, once the
-// first row is checked: renamed away with a look-alike put in its place, or swapped for a
-// link to a look-alike. Replaced after Find, nothing is removed, by a second Remove
-// either; during the run, which
-// holds the root it checked, the rows go from the scanned folder wherever it now is.
-// Nothing else is touched.
+// The real removal, with the root folder replaced after Find: renamed away with a
+// look-alike made in its place, or swapped for a link to a look-alike. Remove, and a second
+// one, reach the rows only from the folder that was scanned: nothing is removed. (A root
+// replaced during a run is the removal's own concern.)
 TEST_F(WindowLogic, TheRealRemovalRemovesOnlyFromTheFolderThatWasScanned) {
     const fs::path root = treeFolder.Path() / "root";
     const fs::path renamed = treeFolder.Path() / "root.old";
     const fs::path lookAlike = treeFolder.Path() / "other";
-    // Each row holds an empty folder, so that the removal checks it before it deletes.
-    auto makeRows = [](const fs::path& top) {
-        fs::create_directories(top / "x0" / "a");
-        fs::create_directories(top / "x1" / "a");
-    };
-    bool withLink = false;
-    bool replaced = false;
-    // Fails where the platform refuses: links under Wine, and Windows refuses to rename a
-    // folder a run holds.
-    std::function<void()> replace = [&] {
-        std::error_code error;
+    real.Form_Load();
+    for (bool link : {false, true}) {
+        SCOPED_TRACE(link ? "swapped for a link" : "renamed away");
+        fs::remove_all(treeFolder.Path());
+        // Each row holds an empty folder, so that the removal checks it before it deletes.
+        for (const fs::path& top : {root, lookAlike}) {
+            WriteFile(top / "keep.txt", "x");
+            fs::create_directories(top / "x0" / "a");
+            fs::create_directories(top / "x1" / "a");
+        }
+        real.SetRootFolder(PathText(root));
+        real.cmdFind_Click();
+        ASSERT_EQ(window.list.RowCount(), 2u);
+        window.list.SetSelected(0, true);
+        window.list.SetSelected(1, true);
+        window.messages.clear();
+        std::error_code error; // Windows refuses to rename a held folder; Wine makes no links
         fs::rename(root, renamed, error);
-        if (!error && withLink) {
+        if (!error && link) {
             fs::create_directory_symlink(lookAlike, root, error);
         } else if (!error) {
-            makeRows(root);
+            fs::copy(lookAlike, root, fs::copy_options::recursive, error);
         }
-        replaced = !error;
-    };
-    std::function<void()> hook;
-    std::unique_ptr<FolderRemoval> realRemoval =
-        CreateFolderRemoval(nullptr, [&](const std::string&) {
-            if (hook) {
-                std::exchange(hook, nullptr)();
-            }
-        });
-    frmVacantor real{window.Controls(), window.Services(*fileSystem, *profile, *realRemoval)};
-    real.Form_Load();
-
-    for (bool duringTheRun : {false, true}) {
-        for (bool link : {false, true}) {
-            SCOPED_TRACE(std::string(duringTheRun ? "during the run, " : "after Find, ") +
-                         (link ? "swapped for a link" : "renamed away"));
-            withLink = link;
-            replaced = false;
-            fs::remove_all(treeFolder.Path());
-            for (const fs::path& top : {root, lookAlike}) {
-                WriteFile(top / "keep.txt", "x");
-                makeRows(top);
-            }
-            real.SetRootFolder(PathText(root));
-            real.cmdFind_Click();
-            ASSERT_EQ(window.list.RowCount(), 2u);
-            window.list.SetSelected(0, true);
-            window.list.SetSelected(1, true);
-            window.messages.clear();
-            if (duringTheRun) {
-                hook = replace;
-            } else if (replace(); !replaced) {
-                continue;
-            }
-
-            real.cmdRemove_Click();
-            if (!duringTheRun) {
-                real.cmdRemove_Click();
-            }
-
-            const fs::path scanned = replaced ? renamed : root;
-            for (const char* row : {"x0", "x1"}) {
-                EXPECT_EQ(fs::exists(scanned / row), !duringTheRun) << row;
-                EXPECT_TRUE(fs::exists(lookAlike / row / "a")) << row;
-            }
-            EXPECT_TRUE(fs::exists(scanned / "keep.txt"));
-            if (replaced && !withLink) {
-                EXPECT_TRUE(fs::exists(root / "x1" / "a"));
-            }
-            if (duringTheRun) {
-                EXPECT_EQ(window.messages, std::vector<std::string>{"2 folders are removed."});
-            } else {
-                const std::string report = "2 folders are not removed:\r\n" + PathText(root) +
-                                           ": it is no longer the folder that was scanned";
-                EXPECT_EQ(window.messages,
-                          (std::vector<std::string>{"0 folders are removed.", report,
-                                                    "0 folders are removed.", report}));
-            }
+        if (error) {
+            continue;
         }
+
+        real.cmdRemove_Click();
+        real.cmdRemove_Click();
+
+        for (const char* row : {"x0", "x1"}) {
+            EXPECT_TRUE(fs::exists(renamed / row / "a")) << row;
+            EXPECT_TRUE(fs::exists(root / row / "a")) << row;
+        }
+        const std::string report = "2 folders are not removed:\r\n" + PathText(root) +
+                                   ": it is no longer the folder that was scanned";
+        EXPECT_EQ(window.messages, (std::vector<std::string>{"0 folders are removed.", report,
+                                                             "0 folders are removed.", report}));
     }
 }
 

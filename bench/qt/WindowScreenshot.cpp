@@ -1,6 +1,6 @@
 // Shows the real window, runs a Find on the folder given, closes the result message and
 // saves a picture of the window: qt_window_screenshot ROOT SETTINGS_FOLDER OUTPUT.png
-#include "ModalCloser.h"
+#include "qt/ModalCloser.h"
 
 #include "platform/qt/ProgramServices.h"
 #include "platform/qt/VacantorWindow.h"
