@@ -3,6 +3,8 @@
 #include "platform/HeldFolders.h"
 #include "platform/HeldRoot.h"
 #include "platform/HeldTrash.h"
+#include "removal/FolderRemovalHook.h"
+#include "scan/ListingRules.h"
 
 #include <cstdint>
 #include <functional>
@@ -366,4 +368,22 @@ class FakeTreeRoot : public HeldRoot {
     FakeTree& tree_;
     std::string path_ = "/fake";
     FolderIdentity identity_;
+};
+
+// One run of the removal over a FakeTree, opened at its first row.
+struct FakeRemovalRun {
+    FakeTree tree;
+    ListingRules rules;
+    AfterFolderCheckedHook afterChecked;
+    std::unique_ptr<FolderRemoval> removal;
+    std::unique_ptr<RemovalRun> run;
+
+    RemovalResult Remove(const std::string& row, bool toTrash = false) {
+        if (!run) {
+            removal = CreateFolderRemoval(nullptr, afterChecked);
+            RemovalResult failure;
+            run = removal->OpenRun(FakeTreeRoot(tree), failure, &rules);
+        }
+        return toTrash ? run->TrashFolder(row) : run->DeleteFolder(row);
+    }
 };
