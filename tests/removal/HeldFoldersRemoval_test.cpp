@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,42 +28,69 @@ TEST(HeldFoldersRemoval, EmptyFoldersGoFromTheirHeldParentAtOnce) {
 }
 
 // A folder whose entries stay refused, even with the owner-write bit added for that moment,
-// or that may not be read, is reported and left, its bits as they were. A mount point found
-// by the check stops the row before anything is deleted, and is never entered.
+// or that may not be read, is reported and left, its bits as they were. A listed folder that
+// is a mount point is never entered.
 TEST(HeldFoldersRemoval, ReportsRefusalsAndPutsTheBitsBack) {
     FakeRun fake;
-    fake.tree.Make({"locked/x/", "unreadable/x/", "m/x/y/", "n/"});
+    fake.tree.Make({"locked/x/", "unreadable/x/", "n/"});
     fake.tree.At("locked")->writable = false;
     fake.tree.At("locked")->immutable = true;
     fake.tree.At("unreadable/x")->denied = true;
-    fake.tree.At("m/x")->mountPoint = true;
     fake.tree.At("n")->mountPoint = true;
 
     EXPECT_EQ(fake.Remove("locked/x").outcome, RemovalOutcome::AccessDenied);
     EXPECT_EQ(fake.Remove("unreadable").outcome, RemovalOutcome::AccessDenied);
-    EXPECT_EQ(fake.Remove("m").outcome, RemovalOutcome::MountPoint);
     EXPECT_EQ(fake.Remove("n").outcome, RemovalOutcome::MountPoint);
     EXPECT_TRUE(fake.tree.Exists("locked/x"));
     EXPECT_TRUE(fake.tree.Exists("unreadable/x"));
     EXPECT_FALSE(fake.tree.At("locked")->writable);
-    EXPECT_EQ(fake.tree.log, (Log{"descend locked", "descend locked/x", "chmod locked",
-                                  "descend unreadable", "descend m"}));
+    EXPECT_EQ(fake.tree.log,
+              (Log{"descend locked", "descend locked/x", "chmod locked", "descend unreadable"}));
 }
 
-// A junk file that became a link or a folder after the check is kept, and so is its folder.
-TEST(HeldFoldersRemoval, JunkThatChangedAfterTheCheckIsKept) {
-    for (EntryKind kind : {EntryKind::Link, EntryKind::Folder}) {
+// An entry changed just before the removal reaches it: a subfolder the check is about to
+// enter, or a junk file about to be deleted. The row stops there, and nothing more of it is
+// deleted, unless the subfolder is simply gone.
+TEST(HeldFoldersRemoval, AChangeJustBeforeAnEntryIsReachedStopsTheRow) {
+    using enum RemovalOutcome;
+    const struct {
+        const char* operation;
+        const char* path;
+        std::string change;
+        RemovalOutcome expected;
+    } cases[] = {
+        {"descend", "x/b", "link", GainedFile},
+        {"descend", "x/b", "file", GainedFile},
+        {"descend", "x/b", "pipe", GainedFile},
+        {"descend", "x/b", "denied", AccessDenied},
+        {"descend", "x/b", "mount point", MountPoint},
+        {"descend", "x/b", "gone", Removed},
+        {"unlink", "x/a/Thumbs.db", "link", GainedFile},
+        {"unlink", "x/a/Thumbs.db", "folder", GainedFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.change);
         FakeRun fake;
         fake.rules.AddCommonJunk();
-        fake.tree.Make({"x/a/", "x/a/Thumbs.db"});
-        fake.tree.before = [&](std::string_view operation, const std::string& path) {
-            if (operation == "unlink" && path == "x/a/Thumbs.db") {
-                fake.tree.Remove(path);
-                fake.tree.Add(path, kind);
+        fake.tree.Make({"x/a/Thumbs.db", "x/b/c/"});
+        fake.tree.before = [&, done = false](std::string_view operation,
+                                             const std::string& path) mutable {
+            if (operation != c.operation || path != c.path || std::exchange(done, true)) {
+                return;
+            }
+            if (c.change == "denied") {
+                fake.tree.At(path)->denied = true;
+            } else if (c.change == "mount point") {
+                fake.tree.At(path)->mountPoint = true;
+            } else if (fake.tree.Remove(path) && c.change != "gone") {
+                fake.tree.Add(path, c.change == "link"     ? EntryKind::Link
+                                    : c.change == "file"   ? EntryKind::File
+                                    : c.change == "folder" ? EntryKind::Folder
+                                                           : EntryKind::Other);
             }
         };
-        EXPECT_EQ(fake.Remove("x").outcome, RemovalOutcome::GainedFile);
-        EXPECT_TRUE(fake.tree.Exists("x/a/Thumbs.db"));
+        EXPECT_EQ(fake.Remove("x").outcome, c.expected);
+        EXPECT_EQ(fake.tree.Exists("x/a"), c.expected != Removed);
     }
 }
 
