@@ -17,7 +17,6 @@ class FakeFolderRemoval : public FolderRemoval {
         bool toTrash = false;
     };
 
-    // The rules are left to the real removals: this one removes nothing.
     std::unique_ptr<RemovalRun> OpenRun(const HeldRoot& root, RemovalResult&,
                                         const ListingRules* = nullptr) override {
         return std::make_unique<Run>(*this, root.Path());

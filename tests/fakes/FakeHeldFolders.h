@@ -3,6 +3,8 @@
 #include "platform/HeldFolders.h"
 #include "platform/HeldRoot.h"
 #include "platform/HeldTrash.h"
+#include "removal/FolderRemovalHook.h"
+#include "scan/ListingRules.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,7 +27,6 @@ class FakeTree {
         bool writable = true;
         bool denied = false;    // neither opened nor listed nor removed
         bool immutable = false; // its entries are never removed, whatever its bits
-        std::int64_t modified = 0;
         std::uint64_t id = 0;
         std::map<std::string, std::shared_ptr<Node>> children;
     };
@@ -45,8 +46,7 @@ class FakeTree {
     std::shared_ptr<Node> At(std::string_view path) const {
         std::shared_ptr<Node> node = root;
         for (std::size_t start = 0; node && start < path.size();) {
-            std::size_t end = path.find('/', start);
-            end = end == std::string_view::npos ? path.size() : end;
+            const std::size_t end = std::min(path.find('/', start), path.size());
             auto child = node->children.find(std::string(path.substr(start, end - start)));
             node = child == node->children.end() ? nullptr : child->second;
             start = end + 1;
@@ -160,13 +160,12 @@ class FakeHeldFolders : public HeldFolders {
     FolderStatus ReadCurrent(FolderIdentity& identity,
                              std::optional<std::int64_t>& modified) override {
         identity = FolderIdentity{1, levels_.back().node->id, 0, 0};
-        modified = levels_.back().node->modified;
+        modified = 0; // long ago: no age limit keeps a fake folder
         return {};
     }
 
     std::optional<std::int64_t> ModifiedTimeOf(const std::string& name) override {
-        std::shared_ptr<FakeTree::Node> child = Child(name);
-        return child ? std::optional<std::int64_t>(child->modified) : std::nullopt;
+        return Child(name) ? std::optional<std::int64_t>(0) : std::nullopt;
     }
 
     FolderStatus ForEachEntry(const EachEntry& each) override {
@@ -366,4 +365,22 @@ class FakeTreeRoot : public HeldRoot {
     FakeTree& tree_;
     std::string path_ = "/fake";
     FolderIdentity identity_;
+};
+
+// One run of the removal over a FakeTree, opened at its first row.
+struct FakeRemovalRun {
+    FakeTree tree;
+    ListingRules rules;
+    AfterFolderCheckedHook afterChecked;
+    std::unique_ptr<FolderRemoval> removal;
+    std::unique_ptr<RemovalRun> run;
+
+    RemovalResult Remove(const std::string& row, bool toTrash = false) {
+        if (!run) {
+            removal = CreateFolderRemoval(nullptr, afterChecked);
+            RemovalResult failure;
+            run = removal->OpenRun(FakeTreeRoot(tree), failure, &rules);
+        }
+        return toTrash ? run->TrashFolder(row) : run->DeleteFolder(row);
+    }
 };

@@ -1,33 +1,19 @@
 // The removal over fake held folders: what it asks of the primitives, and the refusals a
 // test running as root cannot get from a real tree.
 #include "fakes/FakeHeldFolders.h"
-#include "removal/FolderRemovalHook.h"
 #include "removal/ScannedRootRemoval.h"
 #include "scan/ListingRules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Log = std::vector<std::string>;
-
-struct FakeRun {
-    FakeTree tree;
-    ListingRules rules;
-    std::unique_ptr<FolderRemoval> removal = CreateFolderRemoval(nullptr);
-    std::unique_ptr<RemovalRun> run;
-
-    RemovalResult Remove(const std::string& row) {
-        if (!run) {
-            RemovalResult failure;
-            run = removal->OpenRun(FakeTreeRoot(tree), failure, &rules);
-        }
-        return run->DeleteFolder(row);
-    }
-};
+using FakeRun = FakeRemovalRun;
 
 // An empty folder goes by one removal from its held parent, with nothing opened below it,
 // and rows in one folder share the levels above them.
@@ -41,61 +27,70 @@ TEST(HeldFoldersRemoval, EmptyFoldersGoFromTheirHeldParentAtOnce) {
                                   "rmdir p/c/d", "descend q", "rmdir q/e"}));
 }
 
-// A read-only folder's subfolder goes with the owner-write bit added for that moment; a
-// folder whose entries stay refused, or that may not be read, is reported and left, its
-// bits as they were.
+// A folder whose entries stay refused, even with the owner-write bit added for that moment,
+// or that may not be read, is reported and left, its bits as they were. A listed folder that
+// is a mount point is never entered.
 TEST(HeldFoldersRemoval, ReportsRefusalsAndPutsTheBitsBack) {
     FakeRun fake;
-    fake.tree.Make({"ro/x/", "locked/x/", "unreadable/x/", "nojunk/Thumbs.db"});
-    fake.tree.At("ro")->writable = false;
+    fake.tree.Make({"locked/x/", "unreadable/x/", "n/"});
     fake.tree.At("locked")->writable = false;
     fake.tree.At("locked")->immutable = true;
     fake.tree.At("unreadable/x")->denied = true;
-    fake.tree.At("nojunk")->writable = false;
-    fake.rules.AddCommonJunk();
-
-    EXPECT_EQ(fake.Remove("ro/x").outcome, RemovalOutcome::Removed);
-    EXPECT_EQ(fake.Remove("locked/x").outcome, RemovalOutcome::AccessDenied);
-    EXPECT_EQ(fake.Remove("unreadable").outcome, RemovalOutcome::AccessDenied);
-    EXPECT_EQ(fake.Remove("nojunk").outcome, RemovalOutcome::Removed);
-    EXPECT_FALSE(fake.tree.Exists("ro/x"));
-    EXPECT_TRUE(fake.tree.Exists("locked/x"));
-    EXPECT_TRUE(fake.tree.Exists("unreadable/x"));
-    EXPECT_FALSE(fake.tree.At("ro")->writable);
-    EXPECT_FALSE(fake.tree.At("locked")->writable);
-    EXPECT_EQ(fake.tree.log,
-              (Log{"descend ro", "descend ro/x", "chmod ro", "rmdir ro/x", "descend locked",
-                   "descend locked/x", "chmod locked", "descend unreadable", "descend nojunk",
-                   "chmod nojunk", "unlink nojunk/Thumbs.db", "rmdir nojunk"}));
-}
-
-// A mount point found by the check stops the row before anything is deleted; it is never
-// entered.
-TEST(HeldFoldersRemoval, AMountPointFoundByTheCheckDeletesNothing) {
-    FakeRun fake;
-    fake.tree.Make({"m/x/y/", "n/"});
-    fake.tree.At("m/x")->mountPoint = true;
     fake.tree.At("n")->mountPoint = true;
 
-    EXPECT_EQ(fake.Remove("m").outcome, RemovalOutcome::MountPoint);
+    EXPECT_EQ(fake.Remove("locked/x").outcome, RemovalOutcome::AccessDenied);
+    EXPECT_EQ(fake.Remove("unreadable").outcome, RemovalOutcome::AccessDenied);
     EXPECT_EQ(fake.Remove("n").outcome, RemovalOutcome::MountPoint);
-    EXPECT_EQ(fake.tree.log, (Log{"descend m"}));
+    EXPECT_TRUE(fake.tree.Exists("locked/x"));
+    EXPECT_TRUE(fake.tree.Exists("unreadable/x"));
+    EXPECT_FALSE(fake.tree.At("locked")->writable);
+    EXPECT_EQ(fake.tree.log,
+              (Log{"descend locked", "descend locked/x", "chmod locked", "descend unreadable"}));
 }
 
-// A junk file that became a link or a folder after the check is kept, and so is its folder.
-TEST(HeldFoldersRemoval, JunkThatChangedAfterTheCheckIsKept) {
-    for (EntryKind kind : {EntryKind::Link, EntryKind::Folder}) {
+// An entry changed just before the removal reaches it: a subfolder the check is about to
+// enter, or a junk file about to be deleted. The row stops there, and nothing more of it is
+// deleted, unless the subfolder is simply gone.
+TEST(HeldFoldersRemoval, AChangeJustBeforeAnEntryIsReachedStopsTheRow) {
+    using enum RemovalOutcome;
+    const struct {
+        const char* operation;
+        const char* path;
+        std::string change;
+        RemovalOutcome expected;
+    } cases[] = {
+        {"descend", "x/b", "link", GainedFile},
+        {"descend", "x/b", "file", GainedFile},
+        {"descend", "x/b", "pipe", GainedFile},
+        {"descend", "x/b", "denied", AccessDenied},
+        {"descend", "x/b", "mount point", MountPoint},
+        {"descend", "x/b", "gone", Removed},
+        {"unlink", "x/a/Thumbs.db", "link", GainedFile},
+        {"unlink", "x/a/Thumbs.db", "folder", GainedFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.change);
         FakeRun fake;
         fake.rules.AddCommonJunk();
-        fake.tree.Make({"x/a/", "x/a/Thumbs.db"});
-        fake.tree.before = [&](std::string_view operation, const std::string& path) {
-            if (operation == "unlink" && path == "x/a/Thumbs.db") {
-                fake.tree.Remove(path);
-                fake.tree.Add(path, kind);
+        fake.tree.Make({"x/a/Thumbs.db", "x/b/c/"});
+        fake.tree.before = [&, done = false](std::string_view operation,
+                                             const std::string& path) mutable {
+            if (operation != c.operation || path != c.path || std::exchange(done, true)) {
+                return;
+            }
+            if (c.change == "denied") {
+                fake.tree.At(path)->denied = true;
+            } else if (c.change == "mount point") {
+                fake.tree.At(path)->mountPoint = true;
+            } else if (fake.tree.Remove(path) && c.change != "gone") {
+                fake.tree.Add(path, c.change == "link"     ? EntryKind::Link
+                                    : c.change == "file"   ? EntryKind::File
+                                    : c.change == "folder" ? EntryKind::Folder
+                                                           : EntryKind::Other);
             }
         };
-        EXPECT_EQ(fake.Remove("x").outcome, RemovalOutcome::GainedFile);
-        EXPECT_TRUE(fake.tree.Exists("x/a/Thumbs.db"));
+        EXPECT_EQ(fake.Remove("x").outcome, c.expected);
+        EXPECT_EQ(fake.tree.Exists("x/a"), c.expected != Removed);
     }
 }
 
@@ -113,22 +108,6 @@ TEST(HeldFoldersRemoval, AShortageIsTheReasonOfAFailureDuringIt) {
     EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
     EXPECT_EQ(result.reason, "it could not be removed: Too many open files");
     EXPECT_EQ(fake.Remove("y").outcome, RemovalOutcome::Removed);
-}
-
-// A subfolder swapped for another after the check is not the folder that was checked.
-TEST(HeldFoldersRemoval, AFolderSwappedAfterTheCheckIsLeftAlone) {
-    FakeRun fake;
-    fake.tree.Make({"x/a/b/"});
-    fake.removal = CreateFolderRemoval(nullptr, [&](const std::string& path) {
-        EXPECT_EQ(path, "/fake/x");
-        fake.tree.Move("x/a", "moved");
-        fake.tree.Add("x/a/b/");
-    });
-    RemovalResult result = fake.Remove("x");
-    EXPECT_EQ(result.outcome, RemovalOutcome::Failed);
-    EXPECT_EQ(result.reason, "it could not be removed: it changed while it was being removed");
-    EXPECT_TRUE(fake.tree.Exists("x/a/b"));
-    EXPECT_TRUE(fake.tree.Exists("moved/b"));
 }
 
 // Protection is checked again at removal: a protected folder or a Maildir that appeared
@@ -167,14 +146,11 @@ TEST(HeldFoldersRemoval, ProtectedFoldersAreCheckedAgain) {
         }
         EXPECT_EQ(fake.tree.Exists("lost+found"), top);
     }
-    FakeTree tree;
-    tree.Make({"c/a/.GIT/"});
-    std::unique_ptr<FolderRemoval> folderRemoval = CreateFolderRemoval(nullptr);
-    ListingRules windows('\\');
-    ScannedRootRemoval removal(*folderRemoval, std::make_shared<FakeTreeRoot>(tree), &windows);
-    ASSERT_TRUE(removal.HoldsScannedRoot());
-    EXPECT_EQ(removal.DeleteFolder("c").outcome, RemovalOutcome::HasProtected);
-    EXPECT_TRUE(tree.Exists("c/a/.GIT"));
+    FakeRun windows;
+    windows.rules = ListingRules('\\');
+    windows.tree.Make({"c/a/.GIT/"});
+    EXPECT_EQ(windows.Remove("c").outcome, RemovalOutcome::HasProtected);
+    EXPECT_TRUE(windows.tree.Exists("c/a/.GIT"));
 }
 
 } // namespace

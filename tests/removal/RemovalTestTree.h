@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // What the removal tests need of the platform beyond std::filesystem.
 
@@ -42,12 +43,24 @@ inline std::unique_ptr<FolderRemoval> CreatePosixFolderRemoval(PosixRemovalOptio
 }
 #endif
 
-// One run on `root`, held as a scan holds it, that removes the one row `relativePath`.
-inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,
-                               const std::string& relativePath) {
+// One run on `root`, held as a scan holds it, that removes the rows in turn, or moves them
+// to the trash.
+inline std::vector<RemovalResult> RemoveRows(FolderRemoval& removal, const std::string& root,
+                                             const std::vector<std::string>& rows,
+                                             bool toTrash = false) {
     RemovalResult failure = MakeRemovalResult(RemovalOutcome::Vanished);
     std::unique_ptr<Folder> folder = CreateSystemFileSystem()->GetFolder(root);
     std::shared_ptr<const HeldRoot> held = folder ? folder->HoldRoot() : nullptr;
     std::unique_ptr<RemovalRun> run = held ? removal.OpenRun(*held, failure) : nullptr;
-    return run ? run->DeleteFolder(relativePath) : failure;
+    std::vector<RemovalResult> results;
+    for (const std::string& row : rows) {
+        results.push_back(!run      ? failure
+                          : toTrash ? run->TrashFolder(row)
+                                    : run->DeleteFolder(row));
+    }
+    return results;
+}
+inline RemovalResult RemoveRow(FolderRemoval& removal, const std::string& root,
+                               const std::string& relativePath) {
+    return RemoveRows(removal, root, {relativePath}).front();
 }

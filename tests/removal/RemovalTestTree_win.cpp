@@ -12,12 +12,6 @@ std::wstring LongPath(const fs::path& path) {
     return L"\\\\?\\" + fs::absolute(path).make_preferred().wstring();
 }
 
-bool IsFolderLink(const fs::path& path) {
-    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 } // namespace
 
 bool MakeFolderLink(const fs::path& link, const fs::path& target) {
@@ -26,7 +20,8 @@ bool MakeFolderLink(const fs::path& link, const fs::path& target) {
         return false;
     }
     // Wine may answer success without making a reparse point the system reports.
-    if (!IsFolderLink(link)) {
+    const std::uint32_t attributes = PermissionBits(link);
+    if (attributes == NoBits || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         std::error_code error;
         fs::remove(link, error);
         return false;
