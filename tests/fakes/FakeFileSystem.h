@@ -27,6 +27,7 @@ class FakeFileSystem : public FileSystem {
         std::vector<std::unique_ptr<Node>> children;
         bool failOpen = false;       // GetFolder/OpenSubFolder answer nullptr
         bool failContents = false;   // counts and names cannot be read
+        int failReadings = 0;        // so many next readings of them fail, as for a moment
         bool failAttributes = false; // its Attributes cannot be read
         bool mountPoint = false;     // OpenSubFolder finds a mount point there
 
@@ -197,6 +198,10 @@ class FakeFolder : public Folder {
     std::optional<std::vector<std::string>> Names(bool folders, bool junk = false) const {
         auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        if (node && node->failReadings > 0) {
+            --node->failReadings;
+            return std::nullopt;
+        }
         if (!node || !node->isFolder || node->failContents) {
             return std::nullopt;
         }

@@ -117,14 +117,13 @@ TEST(ReadAheadTrigger, StartsTheThreadsOnceEightOfTheLast64ReadingsWereSlow) {
     EXPECT_TRUE(trigger.Note(true, std::nullopt));
     EXPECT_TRUE(ReadAheadTrigger::Slow(std::chrono::microseconds(41)) &&
                 !ReadAheadTrigger::Slow(std::chrono::microseconds(40)));
-    // Where the system counts the thread's waits, a slow reading without one is a preemption.
+    // Where the system counts the thread's waits, a slow reading without one is a preemption,
+    // and the first slow one, with no count before it, counts: every eighth waits from the
+    // first on, the rest are preempted.
     ReadAheadTrigger counting;
     std::uint64_t waits = 5;
-    for (int reading = 0; reading < 200; ++reading) {
-        ASSERT_FALSE(counting.Note(true, waits)) << reading;
-    }
-    for (int slow = 1; slow < 8; ++slow) {
-        EXPECT_FALSE(counting.Note(true, ++waits));
+    for (int reading = 0; reading < 56; ++reading) {
+        ASSERT_FALSE(counting.Note(true, reading % 8 == 0 ? ++waits : waits)) << reading;
     }
     EXPECT_TRUE(counting.Note(true, ++waits));
 }

@@ -130,6 +130,21 @@ TEST(ReadAhead, KeepsWithinItsBudgetAndTheLimitOnOpenFolders) {
     }
 }
 
+// A folder a thread could not read (on Linux, short of descriptors for a moment) is read
+// again by the walk, as if nothing had failed. The walk held, the threads read a to h first.
+TEST(ReadAhead, TheWalkReadsAgainWhatAThreadFailedToRead) {
+    FakeFileSystem fileSystem;
+    AddWideTree(fileSystem);
+    for (char folder = 'a'; folder <= 'h'; ++folder) {
+        fileSystem.Find(std::string(1, folder))->failReadings = 1;
+    }
+    ReadAheadSettings settings{4, 64};
+    WalkHeldUntilIdle walk(settings);
+    const Scanned scanned = ScanFake(fileSystem, walk.host, settings);
+    EXPECT_EQ(scanned.rows.size(), 8u);
+    EXPECT_EQ(scanned.notes, std::vector<std::string>{});
+}
+
 // On a slow file system the default finds the readings slow and starts its threads, which
 // read several folders at once where the walk alone reads one at a time. (No clock is
 // asked: the openings under way at once are counted.)
