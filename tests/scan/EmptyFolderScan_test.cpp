@@ -219,25 +219,28 @@ TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
 
 // Protected folders are content, never opened nor listed (names without case, as on
 // Windows); lost+found only at the top of a file system; a Maildir keeps all it holds.
+// Nor is a read-only folder beside no files opened, by the walk or a thread.
 TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
     FakeFileSystem fileSystem;
     for (const char* entry :
          {"repo/.GIT/refs/heads/", "bin/$Recycle.Bin/S-1/", "mail/Maildir/cur/",
           "mail/Maildir/new/", "mail/Maildir/tmp/", "mail/Maildir/.Sent/", "half/cur/", "half/new/",
-          "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
+          "half/RO/x/", "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
         fileSystem.Add(entry);
     }
+    fileSystem.Find("half/RO")->attributes |= FolderAttributeReadOnly;
     for (bool top : {false, true}) {
         fileSystem.rootIsFileSystemTop = top;
-        std::vector<std::string> expected{"0 deep", "1 half", "2 lost+found"};
-        expected.resize(top ? 2 : 3);
+        std::vector<std::string> expected{"0 deep", "1 half/cur", "2 half/new", "3 lost+found"};
+        expected.resize(top ? 3 : 4);
         ListingRules rules('\\');
         for (const ReadAheadSettings& settings : Settings()) {
             fileSystem.opened.clear();
             EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), settings, &rules), expected)
                 << settings.threads << " threads, top " << top;
             for (const std::string& path : fileSystem.opened) {
-                for (const char* kept : {".GIT", "$Recycle.Bin", ".Trash-1000", "Maildir\\"}) {
+                for (const char* kept :
+                     {".GIT", "$Recycle.Bin", ".Trash-1000", "Maildir\\", "RO"}) {
                     EXPECT_EQ(path.find(kept), std::string::npos) << path;
                 }
                 EXPECT_FALSE(top && path == fileSystem.RootPath() + "\\lost+found");
@@ -245,8 +248,8 @@ TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
         }
         rules.ProtectNothing();
         EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), WalkAlone, &rules),
-                  (std::vector<std::string>{"0 bin", "1 deep", "2 half", "3 lost+found", "4 mail",
-                                            "5 repo", "6 trash"}));
+                  (std::vector<std::string>{"0 bin", "1 deep", "2 half/cur", "3 half/new",
+                                            "4 lost+found", "5 mail", "6 repo", "7 trash"}));
     }
 }
 
