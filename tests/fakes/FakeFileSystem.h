@@ -16,10 +16,8 @@
 #include <vector>
 
 // An in-memory folder tree with Windows paths, in the order entries were added, that fails
-// on demand. Every operation looks the tree up afresh, so a test may change it at any time
-// and the scan sees the change: from onOpen, which runs under the tree's lock, or, when no
-// thread reads ahead, from the scan's event pump. The folders may be used from several
-// threads at once.
+// on demand. Every operation looks the tree up afresh, so a change made from onOpen (under
+// the tree's lock), or from the event pump of a walk alone, is seen at once.
 class FakeFileSystem : public FileSystem {
   public:
     struct Node {
@@ -27,9 +25,9 @@ class FakeFileSystem : public FileSystem {
         bool isFolder = true;
         std::uint32_t attributes = FolderAttributeDirectory;
         std::vector<std::unique_ptr<Node>> children;
-        // Failures on demand.
         bool failOpen = false;       // GetFolder/OpenSubFolder answer nullptr
         bool failContents = false;   // counts and names cannot be read
+        int failReadings = 0;        // so many next readings of them fail, as for a moment
         bool failAttributes = false; // its Attributes cannot be read
         bool mountPoint = false;     // OpenSubFolder finds a mount point there
 
@@ -91,14 +89,11 @@ class FakeFileSystem : public FileSystem {
 
     // The node at a full path, or nullptr.
     Node* AtPath(std::string path) {
-        if (path == rootPath_) {
-            return &root_;
-        }
-        if (!path.starts_with(rootPath_ + '\\')) {
+        if (path != rootPath_ && !path.starts_with(rootPath_ + '\\')) {
             return nullptr;
         }
         std::replace(path.begin(), path.end(), '\\', '/');
-        return Find(std::string_view(path).substr(rootPath_.size() + 1));
+        return Find(std::string_view(path).substr(std::min(path.size(), rootPath_.size() + 1)));
     }
 
     // Runs before a folder is opened, with its full path, under the tree's lock.
@@ -203,6 +198,10 @@ class FakeFolder : public Folder {
     std::optional<std::vector<std::string>> Names(bool folders, bool junk = false) const {
         auto lock = fileSystem_.Lock();
         FakeFileSystem::Node* node = fileSystem_.AtPath(path_);
+        if (node && node->failReadings > 0) {
+            --node->failReadings;
+            return std::nullopt;
+        }
         if (!node || !node->isFolder || node->failContents) {
             return std::nullopt;
         }

@@ -1,9 +1,7 @@
-// The scan on an in-memory tree, where the order of entries, failures and changes while the
-// scan runs are under control. Random trees give the rows of a plain recursive walk, and
-// threads reading ahead change nothing the walk decides (rows, result, event-pump calls)
-// whatever fails, changes, is stopped or toggled. Changes happen when a folder is opened and
-// touch only it and what lies below: whoever opens it, a thread ahead of time or the walk,
-// reads it as it is after the change, and nothing read before depends on it.
+// The scan on an in-memory tree: random trees give the rows of a plain recursive walk, and
+// threads reading ahead change nothing the walk decides (rows, notes, result, event-pump
+// calls) whatever fails, changes (when a folder is opened, so that whoever opens it reads
+// it changed), is stopped or toggled.
 
 #include "scan/ListingRules.h"
 #include "scan/ReadAheadTrigger.h"
@@ -12,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -33,9 +32,8 @@ ReadAheadSettings SwitchingAt(int reading) {
     return settings;
 }
 
-// The walk alone, then thread counts and budgets worth trying: one listing at a time, a
-// budget smaller than the threads, the defaults, and the default's threads started early
-// and late in the walk. Fresh each time: a clock counts the readings of one scan.
+// The walk alone, one listing at a time, a budget below the threads, the defaults, and the
+// default's threads started early and late. Fresh for each scan: its clock counts readings.
 std::vector<ReadAheadSettings> Settings() {
     return {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}, SwitchingAt(0), SwitchingAt(30)};
 }
@@ -59,93 +57,80 @@ RandomTree AddAwkwardTree(FakeFileSystem& fileSystem, unsigned seed, int folders
     return tree;
 }
 
-// Besides, with paths matched deep down: the threads and the walk, which reads what no
-// thread has, must carry where the patterns stand from each folder to its subfolders as the
-// walk alone does, and note the folders excluded whoever read their parent.
+// Also with junk names and deep path patterns: the threads, and the walk reading what no
+// thread has, must carry the patterns' state down as a match on whole paths finds it.
 TEST(EmptyFolderScan, RandomTreesGiveThePlainWalksRows) {
     ListingRules rules;
     rules.AddExclude("**/x y*/d*");
     rules.AddExclude("/d*/*/*1");
+    rules.AddCommonJunk();
+    std::ptrdiff_t junkRows = 0, excluded = 0;
     for (unsigned seed = 1; seed <= 8; ++seed) {
         FakeFileSystem fileSystem;
         AddAwkwardTree(fileSystem, seed, 400);
-        auto scan = [&](const ReadAheadSettings& settings, int option, const ListingRules* with) {
-            FakeScanHost host;
-            host.readOnlyOptionValue = option;
-            return Scan(fileSystem, fileSystem.RootPath(), host, settings, with);
-        };
-        Scanned excluded = scan(WalkAlone, 0, &rules);
-        ASSERT_NE(excluded.rows, scan(WalkAlone, 0, nullptr).rows) << "seed " << seed;
-        ASSERT_TRUE(std::any_of(excluded.notes.begin(), excluded.notes.end(),
-                                [](const std::string& note) { return note.starts_with("0 "); }));
         for (int option : {0, 1}) {
-            Scanned expected = PlainWalk(fileSystem, option);
-            ASSERT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
-            for (const ReadAheadSettings& settings : Settings()) {
-                EXPECT_EQ(scan(settings, option, nullptr), expected)
-                    << "seed " << seed << ", option " << option << ", " << settings.threads
-                    << " threads, budget " << settings.budget;
-                EXPECT_TRUE(option == 1 || scan(settings, 0, &rules) == excluded)
-                    << "seed " << seed << " with exclusions, " << settings.threads
-                    << " threads, budget " << settings.budget;
+            for (const ListingRules* with : std::array<const ListingRules*, 2>{nullptr, &rules}) {
+                const Scanned expected = PlainWalk(fileSystem, option, with);
+                ASSERT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
+                junkRows +=
+                    std::count_if(expected.rows.begin(), expected.rows.end(),
+                                  [](const std::string& row) { return row.ends_with(" junk"); });
+                excluded +=
+                    std::count_if(expected.notes.begin(), expected.notes.end(),
+                                  [](const std::string& note) { return note.starts_with("0 "); });
+                for (const ReadAheadSettings& settings : Settings()) {
+                    FakeScanHost host;
+                    host.readOnlyOptionValue = option;
+                    EXPECT_EQ(Scan(fileSystem, fileSystem.RootPath(), host, settings, with),
+                              expected)
+                        << "seed " << seed << ", option " << option << (with ? ", rules, " : ", ")
+                        << settings.threads << " threads, budget " << settings.budget;
+                }
             }
         }
+        // The default starts its threads only once readings are slow, taking over the folders
+        // the walk holds then, and does without those the system will not start.
+        for (int startable : {static_cast<int>(DefaultScanThreads), 0, 1, 3}) {
+            const int slowFrom = std::array{1000000, 0, 3, 50, 200}[(seed + startable) % 5];
+            ReadAheadSettings settings = SwitchingAt(slowFrom);
+            int started = 0;
+            settings.startThread = StartingAtMost(startable, started);
+            FakeScanHost host;
+            EXPECT_EQ(ScanFake(fileSystem, host, settings), PlainWalk(fileSystem, 0))
+                << "slow from " << slowFrom << ", " << startable << " startable";
+            EXPECT_EQ(started, slowFrom < 1000000 ? startable : 0) << "slow from " << slowFrom;
+        }
     }
+    EXPECT_GT(junkRows, 8);
+    EXPECT_GT(excluded, 8);
 }
 
 TEST(ReadAheadTrigger, StartsTheThreadsOnceEightOfTheLast64ReadingsWereSlow) {
     ReadAheadTrigger trigger;
-    // One slow reading in ten: never 8 in any 64.
-    for (int reading = 0; reading < 1000; ++reading) {
-        ASSERT_FALSE(trigger.Note(reading % 10 == 0, std::nullopt)) << reading;
-    }
-    for (int fast = 0; fast < 64; ++fast) {
-        ASSERT_FALSE(trigger.Note(false, std::nullopt));
+    // One slow reading in ten, never 8 in any 64, then 64 fast ones.
+    for (int reading = 0; reading < 1064; ++reading) {
+        ASSERT_FALSE(trigger.Note(reading < 1000 && reading % 10 == 0, std::nullopt)) << reading;
     }
     for (int slow = 1; slow < 8; ++slow) {
         EXPECT_FALSE(trigger.Note(true, std::nullopt));
     }
     EXPECT_TRUE(trigger.Note(true, std::nullopt));
-    EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(41)), true);
-    EXPECT_EQ(ReadAheadTrigger::Slow(std::chrono::microseconds(40)), false);
-    // Where the system counts the thread's waits, a slow reading without one is a preemption.
+    EXPECT_TRUE(ReadAheadTrigger::Slow(std::chrono::microseconds(41)) &&
+                !ReadAheadTrigger::Slow(std::chrono::microseconds(40)));
+    // Where the system counts the thread's waits, a slow reading without one is a preemption,
+    // and the first slow one, with no count before it, counts: every eighth waits from the
+    // first on, the rest are preempted.
     ReadAheadTrigger counting;
     std::uint64_t waits = 5;
-    for (int reading = 0; reading < 200; ++reading) {
-        ASSERT_FALSE(counting.Note(true, waits)) << reading;
-    }
-    for (int slow = 1; slow < 8; ++slow) {
-        EXPECT_FALSE(counting.Note(true, ++waits));
+    for (int reading = 0; reading < 56; ++reading) {
+        ASSERT_FALSE(counting.Note(true, reading % 8 == 0 ? ++waits : waits)) << reading;
     }
     EXPECT_TRUE(counting.Note(true, ++waits));
 }
 
-// The default starts its threads only once readings are slow, and then takes over the
-// folders the walk holds at that point without changing a row. A thread the system will
-// not start (memory, a limit on processes) is done without, down to none: the rows stay
-// the plain walk's, and nothing escapes the scan.
-TEST(EmptyFolderScan, ThreadsStartOnlyOnceReadingsAreSlowAndOnlyIfTheyCan) {
-    FakeFileSystem fileSystem;
-    AddAwkwardTree(fileSystem, 5, 400);
-    const Scanned expected = PlainWalk(fileSystem, 0);
-    const int all = static_cast<int>(DefaultScanThreads);
-    for (int slowFrom : {1000000, 0, 3, 50, 200}) {
-        for (int startable : {all, 0, 1, 3}) {
-            ReadAheadSettings settings = SwitchingAt(slowFrom);
-            int started = 0;
-            settings.startThread = StartingAtMost(startable, started);
-            FakeScanHost host;
-            EXPECT_EQ(ScanFake(fileSystem, host, settings), expected)
-                << "slow from " << slowFrom << ", " << startable << " startable";
-            EXPECT_EQ(started, slowFrom < 1000000 ? startable : 0) << "slow from " << slowFrom;
-        }
-    }
-}
-
-// What can happen to a folder while a scan runs, applied when it is opened: it vanishes,
-// becomes a link (content, like a file), loses its read permission, cannot be opened, gains
-// a file, or its first subfolder before the scan vanishes or becomes read-only. A change
-// may run more than once (a folder may be read again) and comes to the same end.
+// What can happen to a folder while a scan runs, applied when it is opened (maybe again,
+// to the same end): it vanishes, becomes a link (content), loses its read permission, cannot
+// be opened, gains a file, or its first subfolder vanishes or becomes read-only.
 struct Changing {
     std::string folder;
     std::mt19937::result_type change;
@@ -209,8 +194,7 @@ void StopAndToggle(FakeScanHost& host, int stopAt, int toggleAt) {
     };
 }
 
-// Folders change when opened, and the user toggles the check box and (odd seeds) stops the
-// scan at a random call of the event pump.
+// The user toggles the check box and (odd seeds) stops the scan at random event-pump calls.
 TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
     for (unsigned seed = 1; seed <= 16; ++seed) {
         auto run = [seed](const ReadAheadSettings& settings, int stopAt, int toggleAt) {
@@ -233,44 +217,42 @@ TEST(EmptyFolderScan, ReadAheadGivesTheWalksRowsWhateverHappensMeanwhile) {
     }
 }
 
-// Protected folders are content: never opened, by the walk or a thread, nor listed, and
-// nothing above them is; names compare as on Windows, without case. lost+found is kept at
-// the top of a file system only, and a Maildir keeps every folder in it.
+// Protected folders are content, never opened nor listed (names without case, as on
+// Windows); lost+found only at the top of a file system; a Maildir keeps all it holds.
+// Nor is a read-only folder beside no files opened, by the walk or a thread.
 TEST(EmptyFolderScan, ProtectedFoldersAreContentNeverOpened) {
     FakeFileSystem fileSystem;
     for (const char* entry :
          {"repo/.GIT/refs/heads/", "bin/$Recycle.Bin/S-1/", "mail/Maildir/cur/",
           "mail/Maildir/new/", "mail/Maildir/tmp/", "mail/Maildir/.Sent/", "half/cur/", "half/new/",
-          "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
+          "half/RO/x/", "lost+found/", "deep/lost+found/", "f", "trash/.Trash-1000/files/"}) {
         fileSystem.Add(entry);
     }
-    // Subfolders are walked in the natural order of their names.
-    const std::vector<std::string> unprotected{"0 bin",  "1 deep", "2 half", "3 lost+found",
-                                               "4 mail", "5 repo", "6 trash"};
+    fileSystem.Find("half/RO")->attributes |= FolderAttributeReadOnly;
     for (bool top : {false, true}) {
         fileSystem.rootIsFileSystemTop = top;
-        std::vector<std::string> expected{"0 deep", "1 half"};
-        if (!top) {
-            expected.push_back("2 lost+found");
-        }
+        std::vector<std::string> expected{"0 deep", "1 half/cur", "2 half/new", "3 lost+found"};
+        expected.resize(top ? 3 : 4);
         ListingRules rules('\\');
         for (const ReadAheadSettings& settings : Settings()) {
             fileSystem.opened.clear();
-            EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, settings, &rules), expected)
+            EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), settings, &rules), expected)
                 << settings.threads << " threads, top " << top;
             for (const std::string& path : fileSystem.opened) {
-                for (const char* kept : {".GIT", "$Recycle.Bin", ".Trash-1000", "Maildir\\"}) {
+                for (const char* kept :
+                     {".GIT", "$Recycle.Bin", ".Trash-1000", "Maildir\\", "RO"}) {
                     EXPECT_EQ(path.find(kept), std::string::npos) << path;
                 }
                 EXPECT_FALSE(top && path == fileSystem.RootPath() + "\\lost+found");
             }
         }
         rules.ProtectNothing();
-        EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), 0, WalkAlone, &rules), unprotected);
+        EXPECT_EQ(ScanRows(fileSystem, fileSystem.RootPath(), WalkAlone, &rules),
+                  (std::vector<std::string>{"0 bin", "1 deep", "2 half/cur", "3 half/new",
+                                            "4 lost+found", "5 mail", "6 repo", "7 trash"}));
     }
 }
 
-// Where the user stops the scan or toggles the check box, and what is listed then.
 // Folders named R... (a capital) are read-only.
 TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
     struct Case {
@@ -279,6 +261,7 @@ TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
         int stopAt;   // the event-pump call (the root's is 1) that sets the stop flag
         int toggleAt; // the call that toggles the check box
         std::vector<std::string> rows;
+        bool FakeFileSystem::Node::*rootFails = nullptr; // and is reported unreadable
     };
     const Case cases[] = {
         {{"A/"}, 0, 1, 0, {}}, // stopped before the root is opened
@@ -292,30 +275,24 @@ TEST(EmptyFolderScan, StopKeepsTheRowsFoundAndTheOptionIsReadAnewAtEveryTest) {
         // tested after the toggle at r2, counts. Checked at first: R3 is excluded.
         {{"R1/", "r2/", "R3/"}, 0, 0, 2, {"0 r2", "1 R3"}},
         {{"R1/", "r2/", "R3/"}, 1, 0, 2, {"0 R1", "1 r2"}},
+        {{"A/"}, 0, 0, 0, {}, &FakeFileSystem::Node::failOpen},
+        {{"A/"}, 0, 0, 0, {}, &FakeFileSystem::Node::failContents},
     };
     for (const Case& test : cases) {
         FakeFileSystem fileSystem;
         for (const std::string& entry : test.entries) {
             fileSystem.Add(entry).attributes |= entry[0] == 'R' ? FolderAttributeReadOnly : 0;
         }
+        if (test.rootFails) {
+            fileSystem.Root().*test.rootFails = true;
+        }
         FakeScanHost host;
         host.readOnlyOptionValue = test.option;
         StopAndToggle(host, test.stopAt, test.toggleAt);
         Scanned scanned = ScanFake(fileSystem, host, WalkAlone);
         EXPECT_EQ(scanned.rows, test.rows) << test.entries[0] << ", stop at " << test.stopAt;
-        EXPECT_FALSE(scanned.rootUnreadable);
-    }
-}
-
-TEST(EmptyFolderScan, RootThatCannotBeOpenedOrReadIsReported) {
-    for (bool opens : {false, true}) {
-        FakeFileSystem fileSystem;
-        fileSystem.Add("A/");
-        (opens ? fileSystem.Root().failContents : fileSystem.Root().failOpen) = true;
-        FakeScanHost host;
-        Scanned scanned = ScanFake(fileSystem, host, WalkAlone);
-        EXPECT_TRUE(scanned.rootUnreadable && scanned.rows.empty() && !scanned.subtreeEmpty)
-            << "opens " << opens;
+        EXPECT_EQ(scanned.rootUnreadable, test.rootFails != nullptr);
+        EXPECT_FALSE(test.rootFails && scanned.subtreeEmpty);
     }
 }
 

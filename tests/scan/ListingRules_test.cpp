@@ -214,23 +214,16 @@ TEST(ListingRules, NamesAgreeWithTheirLists) {
     }
 }
 
-// A few examples for a reader.
-TEST(ListingRules, ExamplesOfPatterns) {
+// What random patterns never hold: a leading "./" anchors as '/' does; many stars on a long
+// name end at once (each position of a pattern is live once per character). A folder
+// changed at the very second of the cutoff, or of unknown age, is kept.
+TEST(ListingRules, DotSlashManyStarsAndTheAgeLimit) {
     ListingRules rules('/');
-    for (const char* pattern : {".git", "src/gen/", "/top", "./py/", "**/objects", "*.tmp"}) {
-        rules.AddExclude(pattern);
-    }
-    for (const char* path : {"a/.git", "src/gen", "top", "py", "objects", "a/objects", "x/a.tmp"}) {
-        EXPECT_TRUE(rules.Excludes(path)) << path;
-    }
-    for (const char* path : {"x/src/gen", "gen", "a/top", ".GIT", "a/py", "objects2"}) {
-        EXPECT_FALSE(rules.Excludes(path)) << path;
-    }
-    // Many stars on a long name: each position of a pattern is live once per character, so
-    // this ends at once instead of after years.
+    rules.AddExclude("./py/");
+    EXPECT_TRUE(rules.Excludes("py"));
+    EXPECT_FALSE(rules.Excludes("a/py"));
     rules.AddExclude("*a*a*a*a*a*a*a*a*a*a*a*a*b");
     EXPECT_FALSE(rules.Excludes(std::string(250, 'a')));
-    // A folder changed at the very second of the cutoff, or of unknown age, is kept.
     rules.SetChangedSince(100);
     EXPECT_TRUE(rules.ChangedRecently(100) && rules.ChangedRecently(std::nullopt));
     EXPECT_FALSE(rules.ChangedRecently(99));

@@ -21,12 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Links of every kind are content, never followed, whether the entry's type comes from the
-// directory or from a stat: to a folder, to the folder's own parent, to nothing, to a file.
-// Were a link taken for a subfolder, "a" would hold no files and its failed opening would
-// end its scan and drop a/b and a/e. Only "." and ".." are skipped: were "..x" too, "m"
-// would count as empty. The root may be reached through a link. A link or a pipe of a junk
-// name is content too; a regular file of that name is junk.
+// Links of every kind (to a folder, its own parent, nothing, a file) are content, never
+// followed, whether the entry's type comes from the directory or a stat; so are a link and a
+// pipe of a junk name. Only "." and ".." are skipped ("m/..x" keeps "m"). The root may be
+// reached through a link.
 TEST(ScanPosix, LinksAndPipesAreContentAndOnlyDotAndDotDotAreSkipped) {
     TempFolder temp;
     const fs::path root = temp.Path() / "real";
@@ -47,15 +45,15 @@ TEST(ScanPosix, LinksAndPipesAreContentAndOnlyDotAndDotDotAreSkipped) {
     EXPECT_TRUE(typed->FolderExists(temp.Text("link")));
     for (FileSystem* fileSystem : {typed.get(), untyped.get()}) {
         for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings()}) {
-            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text("link"), 0, settings, &rules)),
+            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text("link"), settings, &rules)),
                       (std::vector<std::string>{"E", "J junk", "a/b", "a/e", "m/e"}))
                 << (fileSystem == typed.get() ? "typed, " : "untyped, ") << settings.threads;
         }
     }
 }
 
-// Root reads everything, so the scan runs in a child process as an ordinary user. A folder
-// it may not read counts as not empty, and its siblings are still examined.
+// As an ordinary user (root reads everything), a folder it may not read counts as not
+// empty, and its siblings are still examined.
 TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
     TempFolder temp;
     fs::permissions(temp.Path(), fs::perms::all);
@@ -68,7 +66,7 @@ TEST(ScanPosix, FolderThatMayNotBeReadCountsAsNotEmpty) {
         }
         auto fileSystem = CreatePosixFileSystem({});
         std::vector<std::string> rows = ScanRows(*fileSystem, temp.Text());
-        bool same = rows == ScanRows(*fileSystem, temp.Text(), 0, WalkAlone);
+        bool same = rows == ScanRows(*fileSystem, temp.Text(), WalkAlone);
         return same && PathsOnly(rows) == std::vector<std::string>{"A", "B", "X/E"} ? 0 : 1;
     });
     if (status == ChildUnavailable) {
@@ -87,8 +85,7 @@ void ExpectWithPrivateMounts(const std::function<int()>& body) {
     EXPECT_EQ(status, 0);
 }
 
-// Each way of finding mount points: the one this kernel gives, and the fallbacks of older
-// kernels.
+// Each way of finding mount points: this kernel's, and the fallbacks of older kernels.
 class ScanMountCheck : public testing::TestWithParam<MountCheck> {
   protected:
     std::unique_ptr<FileSystem> FileSystemOf(DirectoryChainOptions chain = {}) {
@@ -111,12 +108,14 @@ std::string CheckName(const testing::TestParamInfo<MountCheck>& check) {
 INSTANTIATE_TEST_SUITE_P(Checks, ScanMountCheck, testing::ValuesIn(MountChecks), CheckName);
 
 // A mount point is content, as a link is: never entered or listed, and the folder holding
-// it is not empty. Were any of these mounts entered, the whole tree would count as empty
-// and nothing would be listed.
+// it is not empty. Were the mounts entered, the root would hold empty "bind", "readonly"
+// and "p", and list them. lost+found is kept where a file system is mounted (the root of a
+// tmpfs, or of a bind mount) and listed anywhere else: below the top, and in a root that is
+// a plain folder.
 TEST_P(ScanMountCheck, AMountPointIsContent) {
-    MakeTree(root, {"a/", "e/", "bind/", "readonly/", "tmpfs/", "p/q/", "p/r/"});
+    MakeTree(root, {"a/", "e/", "bind/", "readonly/", "tmpfs/", "p/q/", "p/r/", "lost+found/"});
     const fs::path elsewhere = temp.Path() / "elsewhere";
-    MakeTree(elsewhere, {"build/inner/", "empty/"});
+    MakeTree(elsewhere, {"build/inner/", "build/lost+found/", "empty/"});
     ExpectWithPrivateMounts([&] {
         if (!Mount(MountKind::Bind, elsewhere / "build", root / "bind") ||
             !Mount(MountKind::ReadOnlyBind, elsewhere / "empty", root / "readonly") ||
@@ -124,42 +123,25 @@ TEST_P(ScanMountCheck, AMountPointIsContent) {
             !Mount(MountKind::Tmpfs, {}, root / "p" / "q")) {
             return ChildUnavailable;
         }
-        std::vector<std::string> rows = PathsOnly(ScanRows(*FileSystemOf(), PathText(root)));
-        return rows == std::vector<std::string>{"a", "e", "p/r"} ? 0 : 1;
-    });
-}
-
-// lost+found is kept where a file system is mounted (the root of a tmpfs, or of a bind
-// mount) and listed anywhere else: below the top, and in a root that is a plain folder.
-TEST(ScanPosix, LostAndFoundIsKeptAtTheTopOfAFileSystemOnly) {
-    TempFolder temp;
-    const fs::path root = temp.Path() / "root";
-    MakeTree(root, {"lost+found/", "f", "fs/", "bind/"});
-    MakeTree(temp.Path() / "elsewhere", {"lost+found/", "f"});
-    ExpectWithPrivateMounts([&] {
-        if (!Mount(MountKind::Tmpfs, {}, root / "fs") ||
-            !Mount(MountKind::Bind, temp.Path() / "elsewhere", root / "bind")) {
-            return ChildUnavailable;
-        }
-        MakeTree(root / "fs", {"lost+found/", "a/lost+found/", "f"});
-        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
+        MakeTree(root / "tmpfs", {"lost+found/", "a/lost+found/", "f"});
         ListingRules rules;
         auto rows = [&](const fs::path& at) {
-            return ScanRows(*fileSystem, PathText(at), 0, WalkAlone, &rules);
+            return PathsOnly(ScanRows(*FileSystemOf(), PathText(at), {}, &rules));
         };
-        return rows(root) == std::vector<std::string>{"0 lost+found"} &&
-                       rows(root / "fs") == std::vector<std::string>{"0 a"} &&
-                       rows(root / "bind").empty()
+        return rows(root) == std::vector<std::string>{"a", "e", "lost+found", "p/r"} &&
+                       rows(root / "tmpfs") == std::vector<std::string>{"a"} &&
+                       rows(root / "bind") == std::vector<std::string>{"inner"}
                    ? 0
                    : 1;
     });
 }
 
-// A bind mount made once the scan has opened its root, on a kernel that cannot refuse to
-// cross it, is found all the same when the walk opens it. Were it entered, its empty
-// folder would make "late" count as empty and be listed.
-TEST_P(ScanMountCheck, AMountMadeDuringTheScanIsContent) {
-    MakeTree(root, {"f", "e/", "late/"});
+// A subfolder replaced by a link, and a bind mount made, once the scan has opened its root
+// (past the entry classification, and on a kernel that cannot refuse to cross a mount):
+// only the opening guards them. The link's failed opening ends the root's scan, after "late";
+// were either entered, "z" or "late" would count as empty and be listed beside the file.
+TEST_P(ScanMountCheck, ALinkOrAMountMadeDuringTheScanIsContent) {
+    MakeTree(root, {"f", "e/", "late/", "z/x/"});
     const fs::path elsewhere = temp.Path() / "elsewhere";
     MakeTree(elsewhere, {"inner/"});
     ExpectWithPrivateMounts([&] {
@@ -167,6 +149,8 @@ TEST_P(ScanMountCheck, AMountMadeDuringTheScanIsContent) {
         FakeScanHost host;
         host.onDoEvents = [&] {
             if (host.doEventsCalls == 2) { // the root's is the first, before it is opened
+                fs::rename(root / "z", temp.Path() / "old");
+                fs::create_directory_symlink(temp.Path() / "old", root / "z");
                 mounted = Mount(MountKind::Bind, elsewhere, root / "late");
             }
         };
@@ -178,11 +162,10 @@ TEST_P(ScanMountCheck, AMountMadeDuringTheScanIsContent) {
     });
 }
 
-// Below AlwaysOpenDepth a level gives its descriptor up once it is read and is reopened,
-// from the nearest level that kept one, outermost first, to open its subfolders: the
-// deepest empty folder is listed beside its file. A level replaced meanwhile is not
-// entered: its scan ends, so the chain counts as not empty. Were the replacement entered,
-// its empty folder would make the chain count as empty and "d" be listed.
+// Below AlwaysOpenDepth a level gives its descriptor up once read and is reopened, from the
+// nearest level that kept one, outermost first, to open its subfolders. A level replaced
+// meanwhile is not entered (its scan ends): were it, its empty folder would make the chain
+// count as empty and "d" be listed.
 TEST_P(ScanMountCheck, LevelsBelowTheKeptOnesAreReopenedAndChecked) {
     std::string deepest;
     for (std::size_t level = 0; level < DirectoryHandle::AlwaysOpenDepth + 8; ++level) {
@@ -203,22 +186,6 @@ TEST_P(ScanMountCheck, LevelsBelowTheKeptOnesAreReopenedAndChecked) {
     };
     EXPECT_EQ(ScanRows(*FileSystemOf(chain), PathText(root)), std::vector<std::string>{});
     EXPECT_GT(replacedDepth, DirectoryHandle::AlwaysOpenDepth);
-}
-
-// A subfolder replaced by a link just before it is opened, past the entry classification:
-// only the opening guards it. Were the link followed, "a" would count as empty and be
-// listed beside the file.
-TEST_P(ScanMountCheck, ASubfolderThatBecameALinkIsNotEntered) {
-    MakeTree(root, {"f", "a/x/"});
-    FakeScanHost host;
-    host.onDoEvents = [&] {
-        if (host.doEventsCalls == 2) { // the root's is the first
-            fs::rename(root / "a", temp.Path() / "old");
-            fs::create_directory_symlink(temp.Path() / "old", root / "a");
-        }
-    };
-    EXPECT_EQ(Scan(*FileSystemOf(), PathText(root), host, WalkAlone).rows,
-              std::vector<std::string>{});
 }
 
 constexpr int DeepLevels = 20000;

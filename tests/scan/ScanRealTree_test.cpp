@@ -1,7 +1,6 @@
-// The scan over the platform's real file system, on trees made in a temporary folder: random
-// trees with read-only folders and hidden files against the plain walk over the same tree
-// read with std::filesystem (whose order is the platform's own), and a table of exclusions
-// and junk files.
+// The scan over the platform's real file system: random trees with read-only folders,
+// hidden and junk files, with exclusions or without, against the plain walk over the tree
+// read by std::filesystem (unsorted: rows in the natural order are the scan's doing).
 
 #include "platform/FileSystem.h"
 #include "scan/ListingRules.h"
@@ -42,76 +41,23 @@ TEST(ScanRealTree, AgreesWithThePlainWalkOnRandomTrees) {
         }
         FakeFileSystem loaded;
         Load(loaded, temp.Path());
+        ListingRules rules(fileSystem->PathSeparator());
+        rules.AddExclude("d*/x y*");
+        rules.AddCommonJunk();
         for (int option : {0, 1}) {
-            Scanned expected = PlainWalk(loaded, option);
+            const ListingRules* with = option == 0 ? &rules : nullptr;
+            Scanned expected = PlainWalk(loaded, option, with);
             EXPECT_GE(expected.rows.size(), 5u) << "seed " << seed << " makes a dull tree";
             for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings(2, 1), {}}) {
                 FakeScanHost host;
                 host.readOnlyOptionValue = option;
-                EXPECT_EQ(Scan(*fileSystem, temp.Text(), host, settings), expected)
+                EXPECT_EQ(Scan(*fileSystem, temp.Text(), host, settings, with), expected)
                     << "seed " << seed << ", option " << option << ", " << settings.threads
                     << " threads";
             }
         }
         for (const fs::path& folder : readOnly) {
             ClearReadOnly(folder);
-        }
-    }
-}
-
-// Whatever order the file system returns names in (ext4 a hash's, FAT the order made),
-// rows come in the natural order: IMG_2 before IMG_10.
-TEST(ScanRealTree, RowsComeInTheNaturalOrder) {
-    TempFolder temp;
-    std::vector<std::string> entries = {"f"};
-    std::vector<std::string> expected;
-    for (int number = 1; number <= 12; ++number) {
-        entries.insert(entries.begin() + 1, "IMG_" + std::to_string(number) + "/");
-        expected.push_back(std::to_string(number - 1) + " IMG_" + std::to_string(number));
-    }
-    MakeTree(temp.Path(), entries);
-    std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-    for (const ReadAheadSettings& settings : {WalkAlone, ReadAheadSettings(4), {}}) {
-        EXPECT_EQ(ScanRows(*fileSystem, temp.Text(), 0, settings), expected)
-            << settings.threads << " threads";
-    }
-}
-
-// Rows sorted, " junk" after a folder whose subtree holds junk files.
-TEST(ListingRules, TheScanListsWhatTheRulesLeaveEmpty) {
-    struct Case {
-        std::vector<std::string> entries;
-        std::vector<std::string> excludes;
-        bool commonJunk;
-        std::vector<std::string> rows;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {{"f", "P/.git/", "E/"}, {".git"}, false, {"E"}}, // an excluded folder is content
-        {{"f", "a/b/.git/objects/", "c/objects2/"}, {"**/objects"}, false, {"c"}},
-        {{"f", "x/build/", "src/gen/", "y/gen/"}, {"build", "src/gen"}, false, {"y"}},
-        {{"f", "J/Thumbs.db", "J/sub/._a", "K/"}, {}, true, {"J junk", "K"}},
-        {{"f", "D/a/Thumbs.db", "D/b/"}, {}, true, {"D junk"}},
-        {{"P/f", "J/Thumbs.db", "K/"}, {}, true, {"J junk", "K"}}, // listed together, each its own
-        {{"f", "J/desktop.ini", "J/real.txt", "J/E/"}, {}, true, {"J/E"}},
-        {{"f", "K/Thumbs.db/"}, {}, true, {"K"}}, // a folder of a junk name is a folder
-        {{"f", "J/Thumbs.db", "K/"}, {}, false, {"K"}},
-    };
-    // clang-format on
-    for (const Case& test : cases) {
-        TempFolder temp;
-        MakeTree(temp.Path(), test.entries);
-        std::unique_ptr<FileSystem> fileSystem = CreateSystemFileSystem();
-        ListingRules rules(fileSystem->PathSeparator());
-        for (const std::string& pattern : test.excludes) {
-            rules.AddExclude(pattern);
-        }
-        if (test.commonJunk) {
-            rules.AddCommonJunk();
-        }
-        for (unsigned threads : {1u, 4u}) {
-            EXPECT_EQ(PathsOnly(ScanRows(*fileSystem, temp.Text(), 0, threads, &rules)), test.rows)
-                << test.entries[1] << ", " << threads << " threads";
         }
     }
 }

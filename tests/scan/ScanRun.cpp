@@ -1,6 +1,7 @@
 #include "scan/ScanRun.h"
 
 #include "scan/EmptyFolderScan.h"
+#include "scan/ListingRules.h"
 #include "scan/NaturalOrder.h"
 
 #include <gtest/gtest.h>
@@ -72,10 +73,8 @@ std::function<std::thread(std::function<void()>)> StartingAtMost(int startable, 
 }
 
 std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,
-                                  int readOnlyOption, ReadAheadSettings settings,
-                                  const ListingRules* rules) {
+                                  ReadAheadSettings settings, const ListingRules* rules) {
     FakeScanHost host;
-    host.readOnlyOptionValue = readOnlyOption;
     return Scan(fileSystem, root, host, std::move(settings), rules).rows;
 }
 
@@ -91,30 +90,49 @@ std::vector<std::string> PathsOnly(std::vector<std::string> rows) {
 
 namespace {
 
-// Returns whether the folder's subtree is empty; appends the rows it decides.
-bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int option,
-          Scanned& scanned) {
-    bool holdsFiles = std::any_of(folder.children.begin(), folder.children.end(),
-                                  [](const auto& child) { return !child->isFolder; });
-    bool notEmpty = holdsFiles;
-    std::vector<std::string> candidates;
-    // Subfolders in the natural order, whatever order the fake holds them in.
+struct Walked {
+    bool empty;
+    bool holdsJunk; // in the folder or an empty subfolder's subtree
+};
+
+// Appends the rows the folder decides. Files of a junk name are no content; excluded
+// subfolders are, noted when their parent is read.
+Walked Walk(const FakeFileSystem::Node& folder, const std::string& path, int option,
+            const ListingRules* rules, Scanned& scanned) {
+    bool holdsFiles = false;
+    bool holdsJunk = false;
     std::vector<const FakeFileSystem::Node*> subFolders;
     for (const auto& child : folder.children) {
         if (child->isFolder) {
             subFolders.push_back(child.get());
+        } else {
+            (rules && rules->IsJunkName(child->name) ? holdsJunk : holdsFiles) = true;
         }
     }
+    // Subfolders in the natural order, whatever order the fake holds them in.
     std::sort(subFolders.begin(), subFolders.end(),
               [](const auto* a, const auto* b) { return NaturallyBefore(a->name, b->name); });
+    auto pathOf = [&](const auto* child) {
+        return path.empty() ? child->name : path + "/" + child->name;
+    };
+    std::erase_if(subFolders, [&](const auto* child) {
+        const bool excluded = rules && rules->Excludes(pathOf(child));
+        if (excluded) {
+            scanned.notes.push_back("0 " + pathOf(child)); // ScanNote::Excluded
+            holdsFiles = true;
+        }
+        return excluded;
+    });
+    bool notEmpty = holdsFiles;
+    std::vector<std::string> candidates;
     for (const FakeFileSystem::Node* child : subFolders) {
-        std::string childPath = path.empty() ? child->name : path + "/" + child->name;
+        const std::string childPath = pathOf(child);
         // Beside files a read-only folder is scanned as any other.
         const std::string unreadable = "2 " + childPath; // ScanNote::Unreadable
         if (!holdsFiles && option != 1) {
             if (child->failAttributes) {
                 scanned.notes.push_back(unreadable);
-                return false;
+                return {false, holdsJunk};
             }
             if (child->attributes & FolderAttributeReadOnly) {
                 notEmpty = true;
@@ -125,14 +143,18 @@ bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int optio
         // A folder that cannot be opened ends its parent's scan; a mount point is content.
         if (child->failOpen && !child->mountPoint) {
             scanned.notes.push_back(unreadable);
-            return false;
+            return {false, holdsJunk};
         }
         if (child->failContents && !child->mountPoint) {
             scanned.notes.push_back(unreadable);
         }
-        if (!child->mountPoint && !child->failContents &&
-            Walk(*child, childPath, option, scanned)) {
-            (holdsFiles ? scanned.rows : candidates).push_back(childPath);
+        const Walked walked = child->mountPoint || child->failContents
+                                  ? Walked{false, false}
+                                  : Walk(*child, childPath, option, rules, scanned);
+        if (walked.empty) {
+            (holdsFiles ? scanned.rows : candidates)
+                .push_back(childPath + (walked.holdsJunk ? " junk" : ""));
+            holdsJunk = holdsJunk || walked.holdsJunk;
         } else {
             notEmpty = true;
         }
@@ -141,15 +163,15 @@ bool Walk(const FakeFileSystem::Node& folder, const std::string& path, int optio
     if (notEmpty) {
         scanned.rows.insert(scanned.rows.end(), candidates.begin(), candidates.end());
     }
-    return !notEmpty;
+    return {!notEmpty, holdsJunk};
 }
 
 } // namespace
 
-Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption) {
+Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption, const ListingRules* rules) {
     Scanned scanned;
     scanned.doEventsCalls = 1;
-    scanned.subtreeEmpty = Walk(tree.Root(), "", readOnlyOption, scanned);
+    scanned.subtreeEmpty = Walk(tree.Root(), "", readOnlyOption, rules, scanned).empty;
     for (std::size_t index = 0; index < scanned.rows.size(); ++index) {
         scanned.rows[index] = std::to_string(index) + " " + scanned.rows[index];
     }
@@ -175,7 +197,8 @@ RandomTree MakeRandomTree(unsigned seed, int folders, int files) {
     }
     for (int index = 0; index < files; ++index) {
         int folder = anyFolder();
-        std::string name = std::string("f").append(std::to_string(index)).append(".txt");
+        // Every fourth an AppleDouble file's, junk to the common junk names.
+        std::string name = std::string(index % 4 ? "f" : "._f").append(std::to_string(index));
         tree.entries.push_back(folder < 0 ? name : tree.folders[folder] + "/" + name);
     }
     return tree;

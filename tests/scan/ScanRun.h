@@ -38,9 +38,9 @@ inline Scanned ScanFake(FakeFileSystem& fileSystem, FakeScanHost& host,
 // processes does; counts them in `started`.
 std::function<std::thread(std::function<void()>)> StartingAtMost(int startable, int& started);
 
-// The rows only, with the read-only option at `readOnlyOption` all along.
+// The rows only, with the read-only option unchecked.
 std::vector<std::string> ScanRows(FileSystem& fileSystem, const std::string& root,
-                                  int readOnlyOption = 0, ReadAheadSettings settings = {},
+                                  ReadAheadSettings settings = {},
                                   const ListingRules* rules = nullptr);
 
 // The walk reading every folder itself.
@@ -51,12 +51,12 @@ inline const ReadAheadSettings WalkAlone{1};
 std::vector<std::string> PathsOnly(std::vector<std::string> rows);
 
 // What the scan must give on the fake's tree, found by the rules written as plainly as
-// possible: a recursive walk over the tree in the natural order, failures included.
-Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption);
+// possible: a recursive walk over the tree in the natural order, failures included, with
+// the `rules`' junk names and exclusions (matched on whole paths) if any.
+Scanned PlainWalk(FakeFileSystem& tree, int readOnlyOption, const ListingRules* rules = nullptr);
 
-// A tree shaped like the benchmark's (bench/generate_tree.py): each folder hangs below the
-// newest or a random earlier one, giving wide and deep parts, and files land in random
-// folders, so many subtrees hold none. The same seed gives the same tree.
+// A tree shaped like the benchmark's (bench/generate_tree.py), wide and deep in parts, with
+// files in random folders, so many subtrees hold none. The same seed gives the same tree.
 struct RandomTree {
     std::vector<std::string> folders; // relative paths with '/', in the order made
     std::vector<std::string> entries; // for MakeTree and FakeFileSystem::Add: "a/b/", "a/f"
