@@ -77,12 +77,14 @@ const CliCase CliCases[] = {
     {"NoThreads", "find --threads 0 ROOT", 2, "", "vacantor-cli: --threads: 0 is not between 1 and 1024\n"},
     {"TooManyThreads", "find --threads 2000 ROOT", 2, "",
      "vacantor-cli: --threads: 2000 is not between 1 and 1024\n"},
+    {"ThreadsAtTheLimit", "find --threads 1024 ROOT", 0, Rows, ""},
     {"ThreadsNotANumber", "find --threads 4x ROOT", 2, "",
      "vacantor-cli: --threads: 4x is not a whole number\n"},
     {"ThreadsWithoutNumber", "find ROOT --threads", 2, "", "vacantor-cli: --threads needs a value\n"},
     {"ExcludedChild", "find --exclude X ROOT", 0, "0\tQ/Q2\n", ""},
     {"ExcludeRepeated", "find --exclude X --exclude Q2 ROOT", 0, "", ""},
     {"MaxDepth", "find --max-depth 2 ROOT", 0, "0\tQ/Q2\n", ""},
+    {"LeastDepth", "find --max-depth 1 ROOT", 0, "", ""},
     {"NoDepth", "find --max-depth 0 ROOT", 2, "",
      "vacantor-cli: --max-depth: 0 is not a whole number of levels, 1 or more\n"},
     {"AgeWithoutUnit", "find --older-than 30 ROOT", 2, "",
@@ -365,7 +367,8 @@ TEST(CliRemove, AnInterruptEndsTheRowPutsBackTheModeAndClosesTheLog) {
 
 // --older-than lists a folder only when neither it nor a folder below it changed within
 // the time, whatever it holds: a new folder's old subfolder is listed, not an old folder
-// with a new one, nor one whose subfolder lost a child just now. Times are set, not waited.
+// with a new one, nor one whose subfolder lost a child just now. Times are set, not waited,
+// 40 days back; each unit is tried on both sides of that.
 TEST(CliFind, OlderThanListsFoldersUnchangedAllThrough) {
     TempFolder temp;
     MakeTree(temp.Path(), {"f", "old/x/", "new/z/", "mixed/oldsub/", "mixed/newsub/", "cut/x/y/"});
@@ -377,11 +380,16 @@ TEST(CliFind, OlderThanListsFoldersUnchangedAllThrough) {
     }
     fs::remove(temp.Path() / "cut" / "x" / "y");
 
-    std::string root = Quoted(temp.Text());
-    EXPECT_EQ(RowPaths(RunCli("find --older-than 30d --absolute " + root).out),
-              (std::multiset<std::string>{temp.Text() + "/mixed/oldsub", temp.Text() + "/new/z",
-                                          temp.Text() + "/old"}));
-    EXPECT_EQ(RunCli("find --older-than 41d " + root).out, "");
+    const std::string find = "find --absolute --older-than ";
+    for (const char* time : {"30d", "5w", "720h", "43200m", "2592000s"}) {
+        EXPECT_EQ(RowPaths(RunCli(find + time + " " + Quoted(temp.Text())).out),
+                  (std::multiset<std::string>{temp.Text() + "/mixed/oldsub", temp.Text() + "/new/z",
+                                              temp.Text() + "/old"}))
+            << time;
+    }
+    for (const char* time : {"41d", "6w", "1000h", "60000m", "3600000s"}) {
+        EXPECT_EQ(RunCli(find + time + " " + Quoted(temp.Text())).out, "") << time;
+    }
 }
 
 // A folder `nobody` may not read keeps its parent from counting as empty, as specified;

@@ -35,6 +35,7 @@ const PatternFileCase PatternFileCases[] = {
     {"a NUL in UTF-16", "\xFF\xFE\0\0"s, {}, Utf16Refused},
     {"the longest line", "a\n" + Long + "\r\n", {"a", Long}, ""},
     {"a longer line", "a\n#" + Long + "\n", {}, "line 2 is longer than 128 KiB"},
+    {"a file at the cap", std::string(PatternFileMaxBytes, '\n'), {}, ""},
     {"a larger file", std::string(PatternFileMaxBytes + 1, '\n'), {}, "it is larger than 16 MiB"},
 };
 // clang-format on

@@ -1,6 +1,7 @@
 // remove --log in the test's own process, on the fake file system and removal, with a
 // clock the removal moves on: what the log says of each folder, in both builds.
 
+#include "cli/RemovalLog.h"
 #include "cli/RemoveCommand.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderRemoval.h"
@@ -50,12 +51,20 @@ struct CliLog : testing::Test {
     std::string err;
 };
 
-// Paths go to the log as their exact bytes, whatever the terminal is shown.
+// Paths go to the log as their exact bytes, whatever the terminal is shown. The terminal
+// and the log get each row as soon as it is done.
 TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
     removal.outcomes["b"] = MakeRemovalResult(RemovalOutcome::GainedFile);
     removal.outcomes["c"] = MakeRemovalResult(RemovalOutcome::AccessDenied);
     removal.outcomes["d"] = MakeRemovalResult(RemovalOutcome::MountPoint);
     WriteFile(temp.Path() / "log", std::string(500, 'x')); // an older log, longer
+    std::string shownBeforeTheLast;
+    removal.onDelete = [&](const std::string& folder) {
+        now += 500ms;
+        if (folder == "E\x1b[1m") {
+            shownBeforeTheLast = ReadFile(temp.Path() / "out") + ReadFile(temp.Path() / "log");
+        }
+    };
 
     EXPECT_EQ(Run({}), 1);
 
@@ -66,6 +75,22 @@ TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
                                              "removed\tE\x1b[1m\t\n"
                                              "summary\t2 removed, 2 skipped, 1 failed\t2.50 s\n");
     EXPECT_EQ(out, "a\n'E'$'\\033''[1m'\n");
+    EXPECT_EQ(shownBeforeTheLast,
+              "a\nremoved\ta\t\nskipped\tb\ta file appeared in it\n"
+              "failed\tc\taccess denied\nskipped\td\tit is or holds a mount point\n");
+}
+
+// Left whole on purpose, the log says skipped; not removed for another reason, failed.
+TEST(CliLogVerdict, EachOutcomeIsRemovedSkippedOrFailed) {
+    using enum RemovalOutcome;
+    for (RemovalOutcome outcome : {Vanished, GainedFile, BecameLink, MountPoint, Excluded,
+                                   HoldsExcluded, Protected, HasProtected, Recent}) {
+        EXPECT_EQ(VerdictOf(outcome), LogVerdict::Skipped) << static_cast<int>(outcome);
+    }
+    for (RemovalOutcome outcome : {AccessDenied, InUse, Failed}) {
+        EXPECT_EQ(VerdictOf(outcome), LogVerdict::Failed) << static_cast<int>(outcome);
+    }
+    EXPECT_EQ(VerdictOf(Removed), LogVerdict::Removed);
 }
 
 #ifdef _WIN32
