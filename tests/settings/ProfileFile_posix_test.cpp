@@ -210,16 +210,6 @@ TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
     }
 }
 
-// The facts as an unprivileged user sees them, packed into an exit status by a child.
-int FactsAsNobody(const std::string& programFolder, const std::string& installedFolder) {
-    return InChildAs(true, [&] {
-        SettingsFolderFacts facts =
-            GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
-        return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
-               (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
-    });
-}
-
 // Everything else runs as root, who may write anywhere: writability must be the user's.
 // A folder is shared when its group or others may write it or another user owns it.
 TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
@@ -244,11 +234,20 @@ TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
         ::chmod(at.c_str(), c.mode);
     }
     WriteFile(folder.Path() / "portable" / "Scryve.ini", "");
+    // The facts as the user sees them, packed into the exit status of a child.
+    const auto factsAsNobody = [](const std::string& programFolder, const std::string& installed) {
+        return InChildAs(true, [&] {
+            SettingsFolderFacts facts =
+                GatherSettingsFolderFacts(programFolder, "Scryve.ini", installed);
+            return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
+                   (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
+        });
+    };
 
     for (const Case& c : cases) {
-        EXPECT_EQ(FactsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
+        EXPECT_EQ(factsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
     }
-    EXPECT_EQ(FactsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
+    EXPECT_EQ(factsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
 }
 
 TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
