@@ -342,7 +342,7 @@ TEST(CliRemove, AnInterruptEndsTheRunAfterTheRowBeingWritten) {
          ++wait) {
         ::usleep(10000);
     }
-    ::kill(child, SIGINT);
+    ::syscall(SYS_tgkill, child, child, SIGINT); // to that thread, not to a reading one
     std::string out;
     char chunk[4096];
     for (ssize_t got; (got = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0;) {

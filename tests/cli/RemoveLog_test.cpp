@@ -1,6 +1,7 @@
 // remove --log in the test's own process, on the fake file system and removal, with a
 // clock the removal moves on: what the log says of each folder, in both builds.
 
+#include "cli/FindCommand.h"
 #include "cli/RemovalLog.h"
 #include "cli/RemoveCommand.h"
 #include "fakes/FakeFileSystem.h"
@@ -78,6 +79,26 @@ TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
     EXPECT_EQ(shownBeforeTheLast,
               "a\nremoved\ta\t\nskipped\tb\ta file appeared in it\n"
               "failed\tc\taccess denied\nskipped\td\tit is or holds a mount point\n");
+}
+
+// find shows a terminal each row as soon as it is found, not when the scan ends.
+TEST_F(CliLog, FindShowsATerminalEachRowAsItIsFound) {
+    std::string shownBeforeTheLast; // what the terminal held when the last folder was opened
+    fileSystem.onOpen = [&](const std::string& path) {
+        if (path.ends_with("E\x1b[1m")) {
+            shownBeforeTheLast = ReadFile(temp.Path() / "out");
+        }
+    };
+    std::FILE* outFile = std::fopen(temp.Text("out").c_str(), "wb");
+    std::FILE* errFile = std::fopen(temp.Text("err").c_str(), "wb");
+    // One thread: the walk opens each folder itself, in order.
+    EXPECT_EQ(RunFindCommand({"--threads", "1", fileSystem.RootPath()}, fileSystem, {outFile, true},
+                             {errFile, false}),
+              ExitStatus::Done);
+    std::fclose(outFile);
+    std::fclose(errFile);
+    EXPECT_EQ(shownBeforeTheLast, "0\ta\n1\tb\n2\tc\n3\td\n");
+    EXPECT_EQ(ReadFile(temp.Path() / "out"), shownBeforeTheLast + "4\t'E'$'\\033''[1m'\n");
 }
 
 // Left whole on purpose, the log says skipped; not removed for another reason, failed.
