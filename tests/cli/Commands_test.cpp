@@ -343,6 +343,14 @@ TEST(CliRemove, AnInterruptEndsTheRunAfterTheRowBeingWritten) {
         ::usleep(10000);
     }
     ::syscall(SYS_tgkill, child, child, SIGINT); // to that thread, not to a reading one
+    // Nothing is read before the signal has reached the write: read sooner, the pipe would
+    // have room again and the write end before the signal lands.
+    for (int wait = 0;
+         wait < 6000 &&
+         ReadFile(process + "/status").find("\nSigPnd:\t0000000000000000\n") == std::string::npos;
+         ++wait) {
+        ::usleep(10000);
+    }
     std::string out;
     char chunk[4096];
     for (ssize_t got; (got = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0;) {
