@@ -29,9 +29,7 @@ const QuotingCase QuotingCases[] = {
     {"C1 controls, the last among them", "a\xc2\x85\xc2\x9f", "'a'$'\\302\\205\\302\\237'"},
     {"line separator", "a\xe2\x80\xa8", "'a'$'\\342\\200\\250'"},
     // Format characters reorder or hide text: U+202E shows this name as "invoiceexe.pdf".
-    {"right-to-left override",
-     "invoice\xe2\x80\xae"
-     "fdp.exe",
+    {"right-to-left override", "invoice\342\200\256fdp.exe",
      "'invoice'$'\\342\\200\\256''fdp.exe'"},
     {"soft hyphen, zero width space, joiner, byte-order mark",
      "\xc2\xad\xe2\x80\x8b\xe2\x81\xa0\xef\xbb\xbf",

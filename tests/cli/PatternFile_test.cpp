@@ -18,37 +18,27 @@ struct PatternFileCase {
 
 const std::string Long(PatternLineMaxBytes, 'x');
 
+const std::string Utf16Refused =
+    "it holds a NUL character (UTF-16 is read only with a byte-order mark)";
+
+// clang-format off
 const PatternFileCase PatternFileCases[] = {
     {"lines, comments, blank lines, CRLF", "a\n# b\n\nc\r\nd", {"a", "c", "d"}, ""},
     // The mark would otherwise join the first pattern, which then keeps nothing.
-    {"UTF-8 with a byte-order mark",
-     "\xEF\xBB\xBF"
-     "a\nb\n",
-     {"a", "b"},
-     ""},
+    {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "a\nb\n", {"a", "b"}, ""},
     {"UTF-16 little-endian, CRLF, a surrogate pair",
-     "\xFF\xFE"
-     "a\0\r\0\n\0\xE9\0/\0=\xD8\0\xDE\n\0"s,
-     {"a", "\xC3\xA9/\xF0\x9F\x98\x80"},
-     ""},
+     "\xFF\xFE" "a\0\r\0\n\0\xE9\0/\0=\xD8\0\xDE\n\0"s, {"a", "\xC3\xA9/\xF0\x9F\x98\x80"}, ""},
     {"UTF-16 big-endian, a lone surrogate", "\xFE\xFF\0a\xDC\0"s, {"a\xED\xB0\x80"}, ""},
-    {"UTF-16 with an odd byte",
-     "\xFF\xFE"
-     "a\0b"s,
-     {},
+    {"UTF-16 with an odd byte", "\xFF\xFE" "a\0b"s, {},
      "it is cut short in the middle of a UTF-16 character"},
-    {"UTF-16 without a byte-order mark",
-     "a\0\n\0"s,
-     {},
-     "it holds a NUL character (UTF-16 is read only with a byte-order mark)"},
-    {"a NUL in UTF-16",
-     "\xFF\xFE\0\0"s,
-     {},
-     "it holds a NUL character (UTF-16 is read only with a byte-order mark)"},
+    {"UTF-16 without a byte-order mark", "a\0\n\0"s, {}, Utf16Refused},
+    {"a NUL in UTF-16", "\xFF\xFE\0\0"s, {}, Utf16Refused},
     {"the longest line", "a\n" + Long + "\r\n", {"a", Long}, ""},
     {"a longer line", "a\n#" + Long + "\n", {}, "line 2 is longer than 128 KiB"},
+    {"a file at the cap", std::string(PatternFileMaxBytes, '\n'), {}, ""},
     {"a larger file", std::string(PatternFileMaxBytes + 1, '\n'), {}, "it is larger than 16 MiB"},
 };
+// clang-format on
 
 TEST(CliPatternFile, IsReadAsSavedOrRefusedWithTheReason) {
     for (const PatternFileCase& test : PatternFileCases) {

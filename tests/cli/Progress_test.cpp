@@ -2,7 +2,7 @@
 // terminal's line is covered and erased.
 
 #include "cli/Progress.h"
-#include "cli/WrittenFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,8 @@ using Time = std::chrono::steady_clock::time_point;
 // `end` at 400 ms.
 std::string Drawn(bool terminal, std::initializer_list<std::chrono::milliseconds> times,
                   const std::function<void(Progress&)>& end) {
-    std::FILE* file = std::tmpfile();
+    TempFolder temp;
+    std::FILE* file = std::fopen(temp.Text("drawn").c_str(), "wb");
     Time now{};
     {
         Progress progress(file, terminal, [&] { return now; });
@@ -29,7 +30,8 @@ std::string Drawn(bool terminal, std::initializer_list<std::chrono::milliseconds
         end(progress);
         progress.Finish();
     }
-    return Written(file);
+    std::fclose(file);
+    return ReadFile(temp.Path() / "drawn");
 }
 
 // The line is redrawn in place at most every 100 ms; blanks cover what a longer line

@@ -1,8 +1,9 @@
 // remove --log in the test's own process, on the fake file system and removal, with a
 // clock the removal moves on: what the log says of each folder, in both builds.
 
+#include "cli/FindCommand.h"
+#include "cli/RemovalLog.h"
 #include "cli/RemoveCommand.h"
-#include "cli/WrittenFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderRemoval.h"
 #include "removal/RemovalResults.h"
@@ -31,13 +32,15 @@ struct CliLog : testing::Test {
     int Run(std::vector<std::string> options) {
         options.insert(options.end(),
                        {"--threads", "1", "--log", temp.Text("log"), fileSystem.RootPath()});
-        std::FILE* outFile = std::tmpfile();
-        std::FILE* errFile = std::tmpfile();
+        std::FILE* outFile = std::fopen(temp.Text("out").c_str(), "wb");
+        std::FILE* errFile = std::fopen(temp.Text("err").c_str(), "wb");
         int status =
             static_cast<int>(RunRemoveCommand(options, fileSystem, removal, {outFile, true},
                                               {errFile, false}, [this] { return now; }));
-        out = Written(outFile);
-        err = Written(errFile);
+        std::fclose(outFile);
+        std::fclose(errFile);
+        out = ReadFile(temp.Path() / "out");
+        err = ReadFile(temp.Path() / "err");
         return status;
     }
 
@@ -49,12 +52,20 @@ struct CliLog : testing::Test {
     std::string err;
 };
 
-// Paths go to the log as their exact bytes, whatever the terminal is shown.
+// Paths go to the log as their exact bytes, whatever the terminal is shown. The terminal
+// and the log get each row as soon as it is done.
 TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
     removal.outcomes["b"] = MakeRemovalResult(RemovalOutcome::GainedFile);
     removal.outcomes["c"] = MakeRemovalResult(RemovalOutcome::AccessDenied);
     removal.outcomes["d"] = MakeRemovalResult(RemovalOutcome::MountPoint);
     WriteFile(temp.Path() / "log", std::string(500, 'x')); // an older log, longer
+    std::string shownBeforeTheLast;
+    removal.onDelete = [&](const std::string& folder) {
+        now += 500ms;
+        if (folder == "E\x1b[1m") {
+            shownBeforeTheLast = ReadFile(temp.Path() / "out") + ReadFile(temp.Path() / "log");
+        }
+    };
 
     EXPECT_EQ(Run({}), 1);
 
@@ -65,16 +76,42 @@ TEST_F(CliLog, SaysOfEachFolderRemovedSkippedOrFailedAndWhy) {
                                              "removed\tE\x1b[1m\t\n"
                                              "summary\t2 removed, 2 skipped, 1 failed\t2.50 s\n");
     EXPECT_EQ(out, "a\n'E'$'\\033''[1m'\n");
+    EXPECT_EQ(shownBeforeTheLast,
+              "a\nremoved\ta\t\nskipped\tb\ta file appeared in it\n"
+              "failed\tc\taccess denied\nskipped\td\tit is or holds a mount point\n");
 }
 
-TEST_F(CliLog, ADryRunSkipsEveryFolder) {
-    EXPECT_EQ(Run({"--dry-run", "--print0"}), 0);
+// find shows a terminal each row as soon as it is found, not when the scan ends.
+TEST_F(CliLog, FindShowsATerminalEachRowAsItIsFound) {
+    std::string shownBeforeTheLast; // what the terminal held when the last folder was opened
+    fileSystem.onOpen = [&](const std::string& path) {
+        if (path.ends_with("E\x1b[1m")) {
+            shownBeforeTheLast = ReadFile(temp.Path() / "out");
+        }
+    };
+    std::FILE* outFile = std::fopen(temp.Text("out").c_str(), "wb");
+    std::FILE* errFile = std::fopen(temp.Text("err").c_str(), "wb");
+    // One thread: the walk opens each folder itself, in order.
+    EXPECT_EQ(RunFindCommand({"--threads", "1", fileSystem.RootPath()}, fileSystem, {outFile, true},
+                             {errFile, false}),
+              ExitStatus::Done);
+    std::fclose(outFile);
+    std::fclose(errFile);
+    EXPECT_EQ(shownBeforeTheLast, "0\ta\n1\tb\n2\tc\n3\td\n");
+    EXPECT_EQ(ReadFile(temp.Path() / "out"), shownBeforeTheLast + "4\t'E'$'\\033''[1m'\n");
+}
 
-    EXPECT_TRUE(removal.calls.empty());
-    EXPECT_EQ(ReadFile(temp.Path() / "log"),
-              "skipped\ta\tdry run\0skipped\tb\tdry run\0skipped\tc\tdry run\0"
-              "skipped\td\tdry run\0skipped\tE\x1b[1m\tdry run\0"
-              "summary\t0 removed, 5 skipped, 0 failed\t0.00 s\0"s);
+// Left whole on purpose, the log says skipped; not removed for another reason, failed.
+TEST(CliLogVerdict, EachOutcomeIsRemovedSkippedOrFailed) {
+    using enum RemovalOutcome;
+    for (RemovalOutcome outcome : {Vanished, GainedFile, BecameLink, MountPoint, Excluded,
+                                   HoldsExcluded, Protected, HasProtected, Recent}) {
+        EXPECT_EQ(VerdictOf(outcome), LogVerdict::Skipped) << static_cast<int>(outcome);
+    }
+    for (RemovalOutcome outcome : {AccessDenied, InUse, Failed}) {
+        EXPECT_EQ(VerdictOf(outcome), LogVerdict::Failed) << static_cast<int>(outcome);
+    }
+    EXPECT_EQ(VerdictOf(Removed), LogVerdict::Removed);
 }
 
 #ifdef _WIN32
@@ -83,7 +120,7 @@ const std::string TrashName = "the Recycle Bin";
 const std::string TrashName = "the Trash";
 #endif
 
-// With --trash every folder goes to the trash, which the log names; a dry run says it would.
+// With --trash every folder goes to the trash, which the log names; a dry run skips each.
 TEST_F(CliLog, TrashedFoldersAreLoggedWithTheirTrash) {
     removal.outcomes["b"] = MakeRemovalResult(RemovalOutcome::Failed, "no trash");
     EXPECT_EQ(Run({"--trash"}), 1);
@@ -102,8 +139,14 @@ TEST_F(CliLog, TrashedFoldersAreLoggedWithTheirTrash) {
                    "vacantor-cli: 4 folders are moved to " +
                        TrashName + ".\n");
 
-    EXPECT_EQ(Run({"--trash", "--dry-run"}), 0);
+    removal.calls.clear();
+    EXPECT_EQ(Run({"--trash", "--dry-run", "--print0"}), 0);
+    EXPECT_TRUE(removal.calls.empty());
     EXPECT_EQ(err, "vacantor-cli: 5 folders would be moved to " + TrashName + ".\n");
+    EXPECT_EQ(ReadFile(temp.Path() / "log"),
+              "skipped\ta\tdry run\0skipped\tb\tdry run\0skipped\tc\tdry run\0"
+              "skipped\td\tdry run\0skipped\tE\x1b[1m\tdry run\0"
+              "summary\t0 trashed, 5 skipped, 0 failed\t0.00 s\0"s);
 }
 
 // A root replaced between the scan and the removal (seen when the removal looks at the

@@ -53,10 +53,12 @@ class PosixProfileFile : public ::testing::Test {
     }
 };
 
-// A settings file that is a link is written through only when nobody but the user (or
-// root) may have made or changed the link: else a program run as root could be made to
-// rewrite any file. Written or not, the link stays a link.
-TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
+// The writer as root and as an ordinary user. A link is written through only when nobody but
+// the user (or root) may have made or changed it: else root could be made to rewrite any
+// file. Where a rename would fail or take something from the file, it is rewritten in place,
+// keeping owner, mode, links and extended attributes. A file the user may not write, or a
+// write cut short (by a file-size limit), keeps the old text. No temporary file is left.
+TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinksAndFollowsOnlyTrustedLinks) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give files to other users";
     }
@@ -65,56 +67,95 @@ TEST_F(PosixProfileFile, LinkIsWrittenThroughOnlyWhenNobodyElseMayChangeIt) {
         bool asNobody;
         uid_t folderOwner;
         mode_t folderMode;
-        uid_t linkOwner;
-        uid_t targetOwner;
+        uid_t fileOwner; // of the file written: the link's target when Scryve.ini is a link
+        mode_t fileMode;
         bool written;
-        const char* linkTarget = "real.ini";
+        const char* linkTarget = nullptr; // Scryve.ini is a link to it, owned by linkOwner
+        uid_t linkOwner = Root;
+        bool hardLinked = false;
+        rlim_t sizeLimit = 0;
     };
     const Case cases[] = {
-        {"root's own link", false, Root, 0755, Root, Root, true},
-        {"the user's own link", true, Nobody, 0755, Nobody, Nobody, true},
-        {"a link root made for the user", true, Nobody, 0700, Root, Nobody, true},
-        {"target of another user", false, Root, 0755, Root, Nobody, false},
-        {"the user's link to a stranger's file", true, Nobody, 0755, Nobody, Stranger, false},
-        {"group-writable folder", true, Nobody, 0775, Nobody, Nobody, false},
-        {"folder anyone may write", false, Root, 01777, Root, Root, false},
-        {"link of another user", true, Nobody, 0755, Stranger, Nobody, false},
-        {"folder of another user", true, Stranger, 0755, Nobody, Nobody, false},
-        {"through a second link others may change", false, Root, 0755, Root, Root, false,
+        // Regression: the file became root's.
+        {"root writes a file of another user", false, Root, 0755, Nobody, 0640, true},
+        // Regression: the write failed, as no temporary file could be made beside it.
+        {"folder not writable", true, Root, 0755, Nobody, 0644, true},
+        // Regression: the other link kept the old bytes.
+        {"hard-linked file", true, Nobody, 0755, Nobody, 0644, true, nullptr, Root, true},
+        // Regression: the file became nobody's.
+        {"writable file of another user", true, Nobody, 0755, Root, 0666, true},
+        {"own file in own folder", true, Nobody, 0755, Nobody, 0604, true},
+        {"read-only file", true, Nobody, 0755, Nobody, 0444, false},
+        {"write cut short", false, Root, 0755, Root, 0644, false, nullptr, Root, false, 16},
+        {"root's own link", false, Root, 0755, Root, 0646, true, "real.ini"},
+        {"the user's own link", true, Nobody, 0755, Nobody, 0646, true, "real.ini", Nobody},
+        {"a link root made for the user", true, Nobody, 0700, Nobody, 0646, true, "real.ini"},
+        {"target of another user", false, Root, 0755, Nobody, 0646, false, "real.ini"},
+        // The stranger's file is writable for everyone: only its owner keeps it.
+        {"the user's link to a stranger's file", true, Nobody, 0755, Stranger, 0646, false,
+         "real.ini", Nobody},
+        {"group-writable folder", true, Nobody, 0775, Nobody, 0646, false, "real.ini", Nobody},
+        {"folder anyone may write", false, Root, 01777, Root, 0646, false, "real.ini"},
+        {"link of another user", true, Nobody, 0755, Nobody, 0646, false, "real.ini", Stranger},
+        {"folder of another user", true, Stranger, 0755, Nobody, 0646, false, "real.ini", Nobody},
+        {"through a second link others may change", false, Root, 0755, Root, 0646, false,
          "shared/next.ini"},
-        {"link to nothing", false, Root, 0755, Root, Root, false, "missing.ini"},
+        {"link to nothing", false, Root, 0755, Root, 0646, false, "missing.ini"},
     };
-    const std::string before = "[Vacantor]\nFolder=a\n";
-    const fs::path target = folder.Path() / "real.ini";
+    const std::string before = "[Vacantor]\nFolder=an-old-value-longer-than-the-new\nOther=1\n";
     const fs::path shared = folder.Path() / "shared";
     fs::create_directory(shared);
     ::chmod(shared.c_str(), 0777);
     fs::create_symlink("../real.ini", shared / "next.ini");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const fs::path target = c.linkTarget ? folder.Path() / "real.ini" : path;
         fs::remove(path);
+        fs::remove(folder.Path() / "link.ini");
         WriteFile(target, before);
-        ASSERT_EQ(::chown(target.c_str(), c.targetOwner, c.targetOwner), 0);
-        ::chmod(target.c_str(), 0646); // writable for the stranger's file too
-        fs::create_symlink(c.linkTarget, path);
-        ASSERT_EQ(::lchown(file.c_str(), c.linkOwner, c.linkOwner), 0);
+        ASSERT_EQ(::chown(target.c_str(), c.fileOwner, c.fileOwner), 0);
+        ASSERT_EQ(::chmod(target.c_str(), c.fileMode), 0);
+        if (::setxattr(target.c_str(), "user.note", "kept", 4, 0) != 0) {
+            GTEST_SKIP() << "no extended attributes here";
+        }
+        if (c.linkTarget) {
+            fs::create_symlink(c.linkTarget, path);
+            ASSERT_EQ(::lchown(file.c_str(), c.linkOwner, c.linkOwner), 0);
+        }
+        if (c.hardLinked) {
+            fs::create_hard_link(path, folder.Path() / "link.ini");
+        }
         ASSERT_EQ(::chown(folder.Text().c_str(), c.folderOwner, c.folderOwner), 0);
         ::chmod(folder.Text().c_str(), c.folderMode);
         const std::ptrdiff_t entries = Entries();
 
         int status = InChildAs(c.asNobody, [&] {
-            return SetIniValue(*profile, "Vacantor", "Folder", "b", file) ? 0 : 1;
+            const rlimit limit{c.sizeLimit, c.sizeLimit};
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (c.sizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                return ChildUnavailable;
+            }
+            return SetIniValue(*profile, "Vacantor", "Folder", "new", file) ? 0 : 1;
         });
         if (status == ChildUnavailable) {
             GTEST_SKIP() << "cannot drop privileges here";
         }
 
         EXPECT_EQ(status, c.written ? 0 : 1);
-        EXPECT_EQ(ReadFile(target), c.written ? "[Vacantor]\nFolder=b\n" : before);
-        EXPECT_TRUE(fs::is_symlink(path));
+        const std::string expected = c.written ? "[Vacantor]\nFolder=new\nOther=1\n" : before;
+        EXPECT_EQ(ReadFile(target), expected);
+        EXPECT_EQ(fs::is_symlink(path), c.linkTarget != nullptr);
         const struct stat info = Status(target);
-        EXPECT_EQ(info.st_uid, c.targetOwner);
-        EXPECT_EQ(info.st_mode & 07777, 0646u);
+        EXPECT_EQ(info.st_uid, c.fileOwner);
+        EXPECT_EQ(info.st_gid, c.fileOwner);
+        EXPECT_EQ(info.st_mode & 07777, c.fileMode);
+        char note[8] = {};
+        EXPECT_EQ(::getxattr(target.c_str(), "user.note", note, sizeof note), 4);
+        EXPECT_STREQ(note, "kept");
+        if (c.hardLinked) {
+            EXPECT_EQ(info.st_nlink, 2u);
+            EXPECT_EQ(ReadFile(folder.Path() / "link.ini"), expected);
+        }
         EXPECT_EQ(Entries(), entries);
     }
 }
@@ -145,84 +186,6 @@ TEST_F(PosixProfileFile, SpecialFilesReadAsMissingAndAreLeftAlone) {
     }
 }
 
-// The writer as root and as an ordinary user, in the cases where renaming a new file over
-// the old one would fail or take something from the file: it rewrites the file in place
-// then, keeping its owner, its mode and its links. Extended attributes stay either way. A
-// file the user may not write, or a write cut short (by a file-size limit), keeps the old
-// file. No temporary file is left behind.
-TEST_F(PosixProfileFile, WriterKeepsOwnerModeAndLinks) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to give files to other users";
-    }
-    struct Case {
-        const char* name;
-        bool asNobody;
-        uid_t folderOwner;
-        uid_t fileOwner;
-        mode_t fileMode;
-        bool secondLink;
-        bool written;
-        rlim_t sizeLimit = 0;
-    };
-    const Case cases[] = {
-        // Regression: the file became root's.
-        {"root writes a file of another user", false, Root, Nobody, 0640, false, true},
-        // Regression: the write failed, as no temporary file could be made beside it.
-        {"folder not writable", true, Root, Nobody, 0644, false, true},
-        // Regression: the other link kept the old bytes.
-        {"hard-linked file", true, Nobody, Nobody, 0644, true, true},
-        // Regression: the file became nobody's.
-        {"writable file of another user", true, Nobody, Root, 0666, false, true},
-        {"own file in own folder", true, Nobody, Nobody, 0604, false, true},
-        {"read-only file", true, Nobody, Nobody, 0444, false, false},
-        {"write cut short", false, Root, Root, 0644, false, false, 16},
-    };
-    const std::string before = "[Vacantor]\nFolder=an-old-value-longer-than-the-new\nOther=1\n";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fs::remove(folder.Path() / "link.ini");
-        WriteFile(path, before);
-        ASSERT_EQ(::chown(file.c_str(), c.fileOwner, c.fileOwner), 0);
-        ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
-        if (::setxattr(file.c_str(), "user.note", "kept", 4, 0) != 0) {
-            GTEST_SKIP() << "no extended attributes here";
-        }
-        ASSERT_EQ(::chown(folder.Text().c_str(), c.folderOwner, c.folderOwner), 0);
-        if (c.secondLink) {
-            fs::create_hard_link(path, folder.Path() / "link.ini");
-        }
-        const std::ptrdiff_t entries = Entries();
-
-        int status = InChildAs(c.asNobody, [&] {
-            const rlimit limit{c.sizeLimit, c.sizeLimit};
-            ::signal(SIGXFSZ, SIG_IGN);
-            if (c.sizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-                return ChildUnavailable;
-            }
-            return SetIniValue(*profile, "Vacantor", "Folder", "new", file) ? 0 : 1;
-        });
-        if (status == ChildUnavailable) {
-            GTEST_SKIP() << "cannot drop privileges here";
-        }
-
-        EXPECT_EQ(status, c.written ? 0 : 1);
-        const std::string expected = c.written ? "[Vacantor]\nFolder=new\nOther=1\n" : before;
-        EXPECT_EQ(ReadFile(path), expected);
-        const struct stat info = Status(path);
-        EXPECT_EQ(info.st_uid, c.fileOwner);
-        EXPECT_EQ(info.st_gid, c.fileOwner);
-        EXPECT_EQ(info.st_mode & 07777, c.fileMode);
-        char note[8] = {};
-        EXPECT_EQ(::getxattr(file.c_str(), "user.note", note, sizeof note), 4);
-        EXPECT_STREQ(note, "kept");
-        if (c.secondLink) {
-            EXPECT_EQ(info.st_nlink, 2u);
-            EXPECT_EQ(ReadFile(folder.Path() / "link.ini"), expected);
-        }
-        EXPECT_EQ(Entries(), entries);
-    }
-}
-
 TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
     // The facts: program folder, file beside it, folder writable, folder shared, folder
     // installed, XDG_CONFIG_HOME, HOME.
@@ -245,16 +208,6 @@ TEST(SettingsFolderChoice, FollowsTheProgramFolderThenTheEnvironment) {
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         EXPECT_EQ(ChooseSettingsFolder(cases[row].first), cases[row].second) << "row " << row;
     }
-}
-
-// The facts as an unprivileged user sees them, packed into an exit status by a child.
-int FactsAsNobody(const std::string& programFolder, const std::string& installedFolder) {
-    return InChildAs(true, [&] {
-        SettingsFolderFacts facts =
-            GatherSettingsFolderFacts(programFolder, "Scryve.ini", installedFolder);
-        return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
-               (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
-    });
 }
 
 // Everything else runs as root, who may write anywhere: writability must be the user's.
@@ -281,11 +234,20 @@ TEST_F(PosixProfileFile, SettingsFolderFactsAreJudgedForTheRealUser) {
         ::chmod(at.c_str(), c.mode);
     }
     WriteFile(folder.Path() / "portable" / "Scryve.ini", "");
+    // The facts as the user sees them, packed into the exit status of a child.
+    const auto factsAsNobody = [](const std::string& programFolder, const std::string& installed) {
+        return InChildAs(true, [&] {
+            SettingsFolderFacts facts =
+                GatherSettingsFolderFacts(programFolder, "Scryve.ini", installed);
+            return (facts.fileBesideProgram ? 1 : 0) | (facts.programFolderWritable ? 2 : 0) |
+                   (facts.programFolderInstalled ? 4 : 0) | (facts.programFolderShared ? 8 : 0);
+        });
+    };
 
     for (const Case& c : cases) {
-        EXPECT_EQ(FactsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
+        EXPECT_EQ(factsAsNobody(folder.Text(c.name), "/nonexistent"), c.facts) << c.name;
     }
-    EXPECT_EQ(FactsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
+    EXPECT_EQ(factsAsNobody(folder.Text("bin"), folder.Text("bin/.")), 4);
 }
 
 TEST_F(PosixProfileFile, TheFirstWriteMakesThePrivateSettingsFolder) {
