@@ -28,6 +28,10 @@ const PatternFileCase PatternFileCases[] = {
     {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "a\nb\n", {"a", "b"}, ""},
     {"UTF-16 little-endian, CRLF, a surrogate pair",
      "\xFF\xFE" "a\0\r\0\n\0\xE9\0/\0=\xD8\0\xDE\n\0"s, {"a", "\xC3\xA9/\xF0\x9F\x98\x80"}, ""},
+    // The last and first code point of each UTF-8 length.
+    {"UTF-16 at the bounds of UTF-8's lengths",
+     "\xFF\xFE" "\x7F\0" "\x80\0" "\xFF\x07" "\0\x08" "\xFF\xFF" "\0\xD8\0\xDC" "\xFF\xDB\xFF\xDF"s,
+     {"\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xEF\xBF\xBF" "\xF0\x90\x80\x80" "\xF4\x8F\xBF\xBF"}, ""},
     {"UTF-16 big-endian, a lone surrogate", "\xFE\xFF\0a\xDC\0"s, {"a\xED\xB0\x80"}, ""},
     {"UTF-16 with an odd byte", "\xFF\xFE" "a\0b"s, {},
      "it is cut short in the middle of a UTF-16 character"},
