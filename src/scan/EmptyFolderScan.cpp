@@ -339,8 +339,9 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
     std::optional<ReadAhead> readAhead;
     ReadAheadSettings settings = readAhead_;
     // Each reading under way, the walk's and each thread's (a folder and perhaps its parent
-    // reopened), and each listing held keeps a folder open. Where few may be, fewer threads
-    // read, down to the walk alone.
+    // reopened), and each listing held keeps a folder open; so do the folders of a thread's
+    // batch that the walk passed meanwhile. Where few may be, fewer threads read, down to
+    // the walk alone, one folder at a time.
     if (std::optional<std::size_t> spare = fileSystem_.SpareOpenFolders();
         spare && settings.threads > 1) {
         std::size_t readers = *spare / 2;
@@ -348,7 +349,10 @@ bool EmptyFolderScan::ScanFolder(const std::string& folderPath) {
             readers > 2
                 ? static_cast<unsigned>(std::min<std::size_t>(settings.threads, readers - 1))
                 : 1;
-        std::size_t reading = 2 * std::size_t{settings.threads};
+        if (*spare < settings.budget + (settings.batch + 1) * settings.threads) {
+            settings.batch = 1;
+        }
+        std::size_t reading = (settings.batch + 1) * std::size_t{settings.threads};
         settings.budget = std::min(settings.budget, *spare > reading ? *spare - reading : 1);
     }
     const bool reserved = settings.threads > 1 && settings.adaptive;

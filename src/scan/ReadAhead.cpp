@@ -12,12 +12,21 @@ using read_ahead::Place;
 using read_ahead::Precedes;
 
 struct ReadAhead::Reading {
+    std::shared_ptr<Node> node;
+    // The parent may be gone once the lock is let go: what the reading needs of it is copied.
+    std::shared_ptr<Folder> parent;
+    std::string name;
+    ListingRules::ExclusionState exclusions; // at the parent, then at the folder read
+    bool openReadOnly = false;
     bool attributesRead = false;
     std::optional<std::uint32_t> attributes;
-    std::unique_ptr<Folder> folder;
+    std::unique_ptr<Folder> folder; // kept only with subfolders
+    bool opened = false;
     FolderListing listing;
-    ListingRules::ExclusionState exclusions; // at the folder read
 };
+
+ReadAhead::Batch::Batch() = default;
+ReadAhead::Batch::~Batch() = default;
 
 namespace {
 
@@ -90,13 +99,13 @@ void ReadAhead::Cancel() {
 }
 
 void ReadAhead::Work() {
-    Leftovers leftovers;
+    Batch batch;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (!cancelled_ && !CanHandOut()) {
-            if (!leftovers.Empty()) {
+            if (!batch.leftovers.empty()) {
                 lock.unlock();
-                leftovers = {};
+                batch.leftovers.clear();
                 lock.lock();
                 continue;
             }
@@ -114,43 +123,90 @@ void ReadAhead::Work() {
         if (cancelled_) {
             return;
         }
-        ReadNext(lock, leftovers);
+        ReadNext(lock, batch, settings_.batch);
     }
 }
 
-// Hands out the next subfolder and reads it without the lock. What the reading before
-// left is released meanwhile; what this one leaves (a folder without subfolders, a listing
-// dropped meanwhile) waits for the next turn, so that nothing is released under the lock.
-void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers) {
-    std::shared_ptr<Node> node = HandOut();
-    const Node& parentNode = *node->parent;
-    std::shared_ptr<Folder> parent = parentNode.folder;
-    std::string name = parentNode.Name(node->index);
-    // The parent may be gone once the lock is let go: its state goes with the name.
-    ListingRules::ExclusionState parentExclusions = parentNode.exclusions;
+// Hands out the next subfolders, at most `most`, and reads them without the lock. What the
+// turn before left is released meanwhile; what this one leaves (a folder whose listing is
+// not kept, a node dropped meanwhile) waits for the next turn, so that nothing is released
+// under the lock.
+void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Batch& batch, std::size_t most) {
     // The walk tests the attributes of the subfolders of a folder without files, before it
     // opens them, while the option does not let read-only folders count. The option may
     // change meanwhile: they are read whatever it says, always before the opening.
-    Reading reading;
-    reading.attributesRead = parentNode.listing.files == 0u;
-    bool openReadOnly = readOnlyOption_ == 1;
+    const bool openReadOnly = readOnlyOption_ == 1;
+    for (std::size_t count = BatchSize(most); count > 0 && CanHandOut(); --count) {
+        Reading& reading = batch.readings.emplace_back();
+        reading.node = HandOut();
+        const Node& parent = *reading.node->parent;
+        reading.parent = parent.folder;
+        reading.name = parent.Name(reading.node->index);
+        reading.exclusions = parent.exclusions;
+        reading.attributesRead = parent.listing.files == 0u;
+        reading.openReadOnly = openReadOnly;
+    }
     WakeThread();
     lock.unlock();
 
-    leftovers = {};
-    reading.exclusions = SubFolderExclusions(parentExclusions, name);
-    Read(*parent, name, reading.attributesRead, openReadOnly, {rules_, &reading.exclusions},
-         reading.attributes, reading.folder, reading.listing);
-    parent.reset();
-
-    lock.lock();
-    Settle(*node, reading);
-    if (walkWaitsFor_ == node.get()) {
-        listingReady_.notify_one();
+    batch.leftovers.clear();
+    std::vector<Reading>& readings = batch.readings;
+    std::size_t settled = 0;
+    for (std::size_t at = 0; at < readings.size(); ++at) {
+        Reading& reading = readings[at];
+        if (!cancelled_) {
+            reading.exclusions = SubFolderExclusions(reading.exclusions, reading.name);
+            Read(*reading.parent, reading.name, reading.attributesRead, reading.openReadOnly,
+                 {rules_, &reading.exclusions}, reading.attributes, reading.folder,
+                 reading.listing);
+        }
+        reading.parent.reset();
+        reading.opened = reading.folder != nullptr;
+        // Without subfolders, nobody needs the folder open: closed here, not under the lock.
+        if (reading.listing.NameCount() == 0) {
+            reading.folder.reset();
+        }
+        // The walk waits for one read already: it is handed over without the rest.
+        const Node* waitedFor = walkWaitsFor_.load(std::memory_order_relaxed);
+        if (waitedFor && at + 1 < readings.size() &&
+            std::any_of(readings.begin() + static_cast<std::ptrdiff_t>(settled),
+                        readings.begin() + static_cast<std::ptrdiff_t>(at + 1),
+                        [&](const Reading& done) { return done.node.get() == waitedFor; })) {
+            lock.lock();
+            SettleReadings(readings, settled, at + 1);
+            lock.unlock();
+            settled = at + 1;
+        }
     }
+    lock.lock();
+    SettleReadings(readings, settled, readings.size());
     WakeThread();
-    leftovers.node = std::move(node);
-    leftovers.folder = std::move(reading.folder);
+    std::swap(batch.readings, batch.leftovers);
+}
+
+void ReadAhead::SettleReadings(std::vector<Reading>& readings, std::size_t from, std::size_t to) {
+    for (std::size_t at = from; at < to; ++at) {
+        Settle(*readings[at].node, readings[at]);
+        if (walkWaitsFor_.load(std::memory_order_relaxed) == readings[at].node.get()) {
+            listingReady_.notify_one();
+        }
+    }
+}
+
+// One folder a turn while the walk had to wait lately: it may soon wait for any folder
+// handed out, and those of one batch are read one after the other. Once the walk has kept
+// up for a budget's worth of hand-outs, and the threads are half the budget ahead, a thread
+// takes its share of the room left, up to `most`.
+std::size_t ReadAhead::BatchSize(std::size_t most) const {
+    if (handedOutSinceWalkWaited_ < budget_ || heldCount_ * 2 < budget_ || heldCount_ >= budget_) {
+        return 1;
+    }
+    const std::size_t share = (budget_ - heldCount_) / std::max(startedThreads_, 1u);
+    return std::clamp<std::size_t>(share, 1, std::max<std::size_t>(most, 1));
+}
+
+void ReadAhead::NoteWalkWaited() {
+    handedOutSinceWalkWaited_ = 0;
 }
 
 bool ReadAhead::CanHandOut() const {
@@ -176,6 +232,7 @@ std::shared_ptr<ReadAhead::Node> ReadAhead::HandOut() {
     auto entry = queue_.extract(queue_.begin());
     parent.queued.reset();
     auto child = std::make_shared<Node>(&parent, parent.nextRead);
+    ++handedOutSinceWalkWaited_;
     parent.children.push_back(child);
     parent.openedBelow = true;
     if (++parent.nextRead < parent.listing.NameCount()) {
@@ -203,7 +260,7 @@ void ReadAhead::Settle(Node& node, Reading& reading) {
     }
     node.attributesRead = reading.attributesRead;
     node.attributes = reading.attributes;
-    if (reading.folder && reading.listing.Readable()) {
+    if (reading.opened && reading.listing.Readable()) {
         Keep(node, reading.folder, std::move(reading.listing), std::move(reading.exclusions));
         node.state = NodeState::Listed;
     } else {

@@ -32,15 +32,23 @@ inline constexpr unsigned AdaptiveScanThreads = 0;
 // of the tree.
 inline constexpr std::size_t DefaultReadAheadBudget = 1024;
 
+// Folders a thread may take in one turn while the walk keeps up without waiting: one lock
+// and one wake-up for them all rather than for each. A thread lists them one after the
+// other, so the walk could come to wait for the last of a batch; 8 keeps that short. Each
+// may keep its folder open until the turn ends, besides the budget's.
+inline constexpr std::size_t DefaultReadAheadBatch = 8;
+
 struct ReadAheadSettings {
     ReadAheadSettings(unsigned threadCount = AdaptiveScanThreads,
-                      std::size_t listingBudget = DefaultReadAheadBudget)
+                      std::size_t listingBudget = DefaultReadAheadBudget,
+                      std::size_t batchSize = DefaultReadAheadBatch)
         : threads(threadCount == AdaptiveScanThreads ? DefaultScanThreads : threadCount),
-          budget(listingBudget), adaptive(threadCount == AdaptiveScanThreads) {}
+          budget(listingBudget), batch(batchSize), adaptive(threadCount == AdaptiveScanThreads) {}
 
     // 1: the walk reads every folder itself and no thread is started.
     unsigned threads;
     std::size_t budget;
+    std::size_t batch; // the most folders a thread reads in one turn
     // The walk reads alone until ReadAheadTrigger says the threads would help.
     bool adaptive;
     // For tests: the clock that times the walk's own readings while it reads alone.
@@ -68,6 +76,9 @@ struct ReadAheadSettings {
 // subfolder it skips, the rest of a folder whose scan ended early) is dropped at once.
 // Failures: a thread keeps only listings read without any failure; the walk reads a folder
 // that failed again itself, so that every failure is judged as the walk judges it.
+// Hand-over: a thread takes one folder a turn, or while the walk keeps up without waiting a
+// batch of them (ReadAheadSettings::batch), and hands them over under one lock; a folder the
+// walk waits for is handed over as soon as it is read.
 class ReadAhead {
   public:
     // `separator`: the file system's path separator. The exclusions of `rules` (none when
@@ -116,21 +127,25 @@ class ReadAhead {
 
     // What a thread read of one subfolder.
     struct Reading;
-    // What a reading leaves to release after the lock.
-    struct Leftovers {
-        std::shared_ptr<Node> node;
-        std::unique_ptr<Folder> folder;
-        bool Empty() const { return !node && !folder; }
+    // The folders of one turn, and what the turn before left to release without the lock.
+    struct Batch {
+        Batch();
+        ~Batch();
+        std::vector<Reading> readings;
+        std::vector<Reading> leftovers;
     };
 
     // The threads' side (ReadAhead.cpp).
     void StartThreads();
     void Work();
-    void ReadNext(std::unique_lock<std::mutex>& lock, Leftovers& leftovers);
+    void ReadNext(std::unique_lock<std::mutex>& lock, Batch& batch, std::size_t most);
+    std::size_t BatchSize(std::size_t most) const;
+    void SettleReadings(std::vector<Reading>& readings, std::size_t from, std::size_t to);
     bool CanHandOut() const;
     std::shared_ptr<Node> HandOut();
     void Evict(Node& last);
     void Settle(Node& node, Reading& reading);
+    void NoteWalkWaited();
     void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing,
               ListingRules::ExclusionState&& exclusions);
     ListingRules::ExclusionState SubFolderExclusions(const ListingRules::ExclusionState& folder,
@@ -147,7 +162,7 @@ class ReadAhead {
 
     // The walk's side (ReadAheadWalk.cpp).
     std::shared_ptr<Node> Reach(Node& parent, std::size_t index, std::unique_lock<std::mutex>& lock,
-                                std::vector<std::shared_ptr<Node>>& passed, Leftovers& leftovers);
+                                std::vector<std::shared_ptr<Node>>& passed, Batch& batch);
     std::optional<std::uint32_t> Attributes(Node& parent, std::size_t index, std::string_view name);
     OpenedSubFolder Take(const std::shared_ptr<Node>& parent, std::size_t index,
                          std::string_view name);
@@ -172,7 +187,11 @@ class ReadAhead {
     Node* heldFirst_ = nullptr;
     Node* heldLast_ = nullptr;
     std::size_t heldCount_ = 0;
-    const Node* walkWaitsFor_ = nullptr;
+    // Written under the lock; a thread reads it without, to hand over early what it read.
+    std::atomic<const Node*> walkWaitsFor_{nullptr};
+    // Hand-outs since the walk last waited for a folder or read one itself: batches are
+    // taken only while the walk keeps up without waiting.
+    std::size_t handedOutSinceWalkWaited_ = 0;
     unsigned waitingThreads_ = 0;
     unsigned startedThreads_ = 0;
     std::vector<std::thread> threads_;

@@ -144,7 +144,7 @@ std::vector<std::unique_ptr<Folder>> ReadAhead::Adopt(std::vector<WalkedFolder> 
 std::shared_ptr<ReadAhead::Node> ReadAhead::Reach(Node& parent, std::size_t index,
                                                   std::unique_lock<std::mutex>& lock,
                                                   std::vector<std::shared_ptr<Node>>& passed,
-                                                  Leftovers& leftovers) {
+                                                  Batch& batch) {
     while (!parent.children.empty() && parent.children.front()->index < index) {
         passed.push_back(parent.children.pop_front());
         Drop(*passed.back());
@@ -153,8 +153,11 @@ std::shared_ptr<ReadAhead::Node> ReadAhead::Reach(Node& parent, std::size_t inde
         return nullptr;
     }
     std::shared_ptr<Node> child = parent.children.front();
+    if (child->state == NodeState::Reading) {
+        NoteWalkWaited();
+    }
     while (child->state == NodeState::Reading && !cancelled_ && CanHandOut()) {
-        ReadNext(lock, leftovers);
+        ReadNext(lock, batch, 1);
     }
     if (child->state == NodeState::Reading) {
         walkWaitsFor_ = child.get();
@@ -170,9 +173,9 @@ std::shared_ptr<ReadAhead::Node> ReadAhead::Reach(Node& parent, std::size_t inde
 std::optional<std::uint32_t> ReadAhead::Attributes(Node& parent, std::size_t index,
                                                    std::string_view name) {
     std::vector<std::shared_ptr<Node>> passed; // released after the lock
-    Leftovers leftovers;                       // likewise
+    Batch batch;                               // likewise
     std::unique_lock<std::mutex> lock(mutex_);
-    std::shared_ptr<Node> child = Reach(parent, index, lock, passed, leftovers);
+    std::shared_ptr<Node> child = Reach(parent, index, lock, passed, batch);
     if (child && child->attributesRead) {
         return child->attributes;
     }
@@ -191,9 +194,9 @@ OpenedSubFolder ReadAhead::Take(const std::shared_ptr<Node>& parentNode, std::si
                                 std::string_view name) {
     Node& parent = *parentNode;
     std::vector<std::shared_ptr<Node>> passed; // released after the lock
-    Leftovers leftovers;                       // likewise
+    Batch batch;                               // likewise
     std::unique_lock<std::mutex> lock(mutex_);
-    std::shared_ptr<Node> child = Reach(parent, index, lock, passed, leftovers);
+    std::shared_ptr<Node> child = Reach(parent, index, lock, passed, batch);
     parent.nextWalked = index + 1;
     if (!child || child->state == NodeState::Failed) {
         return ReadForWalk(parent, std::move(child), index, name, lock);
@@ -211,6 +214,7 @@ OpenedSubFolder ReadAhead::ReadForWalk(Node& parent, std::shared_ptr<Node> child
     if (!child) {
         child = Claim(parent, index);
     }
+    NoteWalkWaited();
     child->state = NodeState::Reading;
     lock.unlock();
     OpenedSubFolder opened = parent.folder->OpenSubFolder(name);

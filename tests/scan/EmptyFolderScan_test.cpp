@@ -32,10 +32,12 @@ ReadAheadSettings SwitchingAt(int reading) {
     return settings;
 }
 
-// The walk alone, one listing at a time, a budget below the threads, the defaults, and the
-// default's threads started early and late. Fresh for each scan: its clock counts readings.
+// The walk alone, one listing at a time, a budget below the threads, threads taking several
+// folders a turn, the defaults, and the default's threads started early and late. Fresh for
+// each scan: its clock counts readings.
 std::vector<ReadAheadSettings> Settings() {
-    return {WalkAlone, {2, 1}, {3, 2}, {8, 3}, {16, 64}, {}, SwitchingAt(0), SwitchingAt(30)};
+    return {WalkAlone,  {2, 1},      {3, 2}, {8, 3},         {16, 64},
+            {2, 16, 4}, {1, 24, 12}, {},     SwitchingAt(0), SwitchingAt(30)};
 }
 
 // A random tree in which some folders are read-only, fail or are mount points.

@@ -116,9 +116,12 @@ TEST(ReadAhead, KeepsWithinItsBudgetAndTheLimitOnOpenFolders) {
     struct Case {
         unsigned threads;
         std::size_t budget;
-        std::optional<std::size_t> spare; // room for two folders per thread and three more
+        std::optional<std::size_t> spare;
     };
-    for (const Case& test : {Case{2, 1, {}}, {5, 3, {}}, {2, 8, {}}, {4, 64, 2 * 4 + 3}}) {
+    // Room for two folders per thread and three more; then for the budget and a batch of
+    // folders per thread besides, which the walk may pass while a thread reads them.
+    for (const Case& test : {Case{2, 1, {}}, {5, 3, {}}, {2, 8, {}}, {4, 64, 2 * 4 + 3},
+                             {2, 16, 16 + (DefaultReadAheadBatch + 1) * 2}}) {
         fileSystem.spareOpenFolders = test.spare;
         fileSystem.peakLiveFolders = 0;
         ReadAheadSettings settings{test.threads, test.budget};
