@@ -69,7 +69,11 @@ class DirectoryHandle {
   public:
     // The share when descriptors are plentiful.
     static constexpr std::size_t AlwaysOpenDepth = 256;
-    static constexpr std::size_t CheckpointEvery = 64;
+    // Below it, checkpoints every 8 levels when the kept share makes that reach CheapDepth,
+    // else as dense as it does, but at least every 64 levels.
+    static constexpr std::size_t DenseCheckpointEvery = 8;
+    static constexpr std::size_t SparseCheckpointEvery = 64;
+    static constexpr std::size_t CheapDepth = std::size_t{1} << 17;
 
     struct Opened {
         std::shared_ptr<const DirectoryHandle> handle; // nullptr when it was not opened
