@@ -166,7 +166,8 @@ void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Batch& batch, std::
         if (reading.listing.NameCount() == 0) {
             reading.folder.reset();
         }
-        // The walk waits for one read already: it is handed over without the rest.
+        // The walk already waits for a folder of this batch that is read: what is read so
+        // far is handed over at once, not after the rest.
         const Node* waitedFor = walkWaitsFor_.load(std::memory_order_relaxed);
         if (waitedFor && at + 1 < readings.size() &&
             std::any_of(readings.begin() + static_cast<std::ptrdiff_t>(settled),
