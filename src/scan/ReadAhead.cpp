@@ -153,13 +153,12 @@ void ReadAhead::ReadNext(std::unique_lock<std::mutex>& lock, Batch& batch, std::
     std::vector<Reading>& readings = batch.readings;
     std::size_t settled = 0;
     for (std::size_t at = 0; at < readings.size(); ++at) {
+        // Read even once cancelled: the walk may still take what was handed out before its
+        // Stop, which it would have read itself before seeing the Stop, and opens nothing more.
         Reading& reading = readings[at];
-        if (!cancelled_) {
-            reading.exclusions = SubFolderExclusions(reading.exclusions, reading.name);
-            Read(*reading.parent, reading.name, reading.attributesRead, reading.openReadOnly,
-                 {rules_, &reading.exclusions}, reading.attributes, reading.folder,
-                 reading.listing);
-        }
+        reading.exclusions = SubFolderExclusions(reading.exclusions, reading.name);
+        Read(*reading.parent, reading.name, reading.attributesRead, reading.openReadOnly,
+             {rules_, &reading.exclusions}, reading.attributes, reading.folder, reading.listing);
         reading.parent.reset();
         reading.opened = reading.folder != nullptr;
         // Without subfolders, nobody needs the folder open: closed here, not under the lock.
