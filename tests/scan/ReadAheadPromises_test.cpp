@@ -120,7 +120,10 @@ TEST(ReadAhead, KeepsWithinItsBudgetAndTheLimitOnOpenFolders) {
     };
     // Room for two folders per thread and three more; then for the budget and a batch of
     // folders per thread besides, which the walk may pass while a thread reads them.
-    for (const Case& test : {Case{2, 1, {}}, {5, 3, {}}, {2, 8, {}}, {4, 64, 2 * 4 + 3},
+    for (const Case& test : {Case{2, 1, {}},
+                             {5, 3, {}},
+                             {2, 8, {}},
+                             {4, 64, 2 * 4 + 3},
                              {2, 16, 16 + (DefaultReadAheadBatch + 1) * 2}}) {
         fileSystem.spareOpenFolders = test.spare;
         fileSystem.peakLiveFolders = 0;
