@@ -205,10 +205,6 @@ std::size_t ReadAhead::BatchSize(std::size_t most) const {
     return std::clamp<std::size_t>(share, 1, std::max<std::size_t>(most, 1));
 }
 
-void ReadAhead::NoteWalkWaited() {
-    handedOutSinceWalkWaited_ = 0;
-}
-
 bool ReadAhead::CanHandOut() const {
     if (queue_.empty()) {
         return false;

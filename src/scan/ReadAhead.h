@@ -145,7 +145,6 @@ class ReadAhead {
     std::shared_ptr<Node> HandOut();
     void Evict(Node& last);
     void Settle(Node& node, Reading& reading);
-    void NoteWalkWaited();
     void Keep(Node& node, std::unique_ptr<Folder>& folder, FolderListing&& listing,
               ListingRules::ExclusionState&& exclusions);
     ListingRules::ExclusionState SubFolderExclusions(const ListingRules::ExclusionState& folder,

@@ -154,7 +154,7 @@ std::shared_ptr<ReadAhead::Node> ReadAhead::Reach(Node& parent, std::size_t inde
     }
     std::shared_ptr<Node> child = parent.children.front();
     if (child->state == NodeState::Reading) {
-        NoteWalkWaited();
+        handedOutSinceWalkWaited_ = 0; // the walk waits
     }
     while (child->state == NodeState::Reading && !cancelled_ && CanHandOut()) {
         ReadNext(lock, batch, 1);
@@ -214,7 +214,7 @@ OpenedSubFolder ReadAhead::ReadForWalk(Node& parent, std::shared_ptr<Node> child
     if (!child) {
         child = Claim(parent, index);
     }
-    NoteWalkWaited();
+    handedOutSinceWalkWaited_ = 0; // no thread was ahead of the walk here
     child->state = NodeState::Reading;
     lock.unlock();
     OpenedSubFolder opened = parent.folder->OpenSubFolder(name);
